@@ -1,0 +1,80 @@
+// Debug log over a standard file stream. The stream is binary so that the
+// CR LF line ends are written on every platform exactly as the log expects.
+#include "app/DebugSystem.h"
+
+namespace MivexGL
+{
+
+cDebugSystem& cDebugSystem::Instance()
+{
+    static cDebugSystem log;
+    return log;
+}
+
+cDebugSystem::cDebugSystem() : enabled(true), lineCount(0) {}
+
+cDebugSystem::~cDebugSystem()
+{
+    if (file.is_open())
+    {
+        file.close();
+    }
+}
+
+bool cDebugSystem::Open(const std::string& path)
+{
+    ++lineCount;
+    file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    WriteLine("cDebugSystem", std::string("Opening ") + path + "\n");
+    return file.is_open();
+}
+
+void cDebugSystem::Write(const std::string& name, const char* message)
+{
+    if (!enabled)
+    {
+        return;
+    }
+    ++lineCount;
+    WriteLine(name, message != nullptr ? std::string(message) : std::string());
+}
+
+void cDebugSystem::Write(const std::string& name, std::int32_t value)
+{
+    if (!enabled)
+    {
+        return;
+    }
+    ++lineCount;
+    WriteLine(name, value);
+}
+
+template <typename T> void cDebugSystem::WriteLine(const std::string& name, const T& message)
+{
+    if (!file.is_open())
+    {
+        return;
+    }
+    // Text-mode line ends: every LF, in the message too, becomes CR LF.
+    std::string text;
+    {
+        std::ostringstream line;
+        line.setf(std::ios::fixed, std::ios::floatfield);
+        line << "[" << lineCount << "](" << name << ") " << message << "\n";
+        text = line.str();
+    }
+    std::string out;
+    out.reserve(text.size() + 4);
+    for (char c : text)
+    {
+        if (c == '\n')
+        {
+            out += '\r';
+        }
+        out += c;
+    }
+    file << out;
+    file.flush();
+}
+
+} // namespace MivexGL
