@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/GL.h"
+#include "platform/GLProc.h"
 
 namespace MivexGL
 {
@@ -32,6 +33,12 @@ public:
     void Use() const;
     void UseFixedFunction() const;
 
+    // Test seams: stand-ins for the context's extension string and for the
+    // entry-point lookup; nullptr restores the real ones.
+    using ProcLookup = platform::GLProc (*)(const char* name);
+    static void SetExtensionsOverride(const char* extensions);
+    static void SetProcLookupOverride(ProcLookup lookup);
+
 protected:
     // One stage: create, source, compile, check, attach. On failure the
     // shader object stays in its handle unattached and the info log goes to
@@ -39,6 +46,7 @@ protected:
     bool BuildStage(GLenum type, const char* source, GLhandleARB& handle);
     // Links the program; false (with the info log on standard error) on failure.
     bool LinkProgram();
+    // -1 before a successful InitGLSL or for a name the program lacks.
     GLint Location(const char* name) const;
 
     PFNGLCREATEPROGRAMOBJECTARBPROC glCreateProgramObjectARB;
@@ -66,6 +74,8 @@ protected:
     GLhandleARB extraShader;
 
 private:
+    void PrintInfoLog(const char* what, GLhandleARB handle) const;
+
     bool initialised;
 };
 

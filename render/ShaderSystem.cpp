@@ -1,0 +1,230 @@
+// Base GLSL program object: per-object ARB entry points looked up by name
+// through the platform layer, the stage build and link steps, and the trivial
+// colour program that derived classes inherit for stages they do not supply.
+#include "render/ShaderSystem.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace MivexGL
+{
+
+namespace
+{
+
+const char* gExtensionsOverride = nullptr;
+cShaderSystem::ProcLookup gLookupOverride = nullptr;
+
+const char* const kBaseVertexSource =
+    "varying vec4 color;\t\t\t\tvoid main()\t\t\t\t{\t\t\t\t\tgl_Position = "
+    "gl_ModelViewProjectionMatrix * gl_Vertex;\t\t\t\t\tcolor = gl_Color;\t\t\t\t\tcolor = "
+    "gl_Color;\t\t\t\t}";
+
+// Red is written as a float literal: a conformant compiler rejects an int
+// assigned to a float component.
+const char* const kBaseFragmentSource =
+    "varying vec4 color; void main()\t\t\t\t {\t\t\t\t\tgl_FragColor = "
+    "color;\t\t\t\t\tgl_FragColor.r = 0.0;\t\t\t\t }";
+
+template <typename T> void Fetch(T& slot, const char* name)
+{
+    platform::GLProc proc =
+        gLookupOverride != nullptr ? gLookupOverride(name) : platform::GetGLProcAddress(name);
+    slot = reinterpret_cast<T>(proc);
+}
+
+} // namespace
+
+void cShaderSystem::SetExtensionsOverride(const char* extensions)
+{
+    gExtensionsOverride = extensions;
+}
+
+void cShaderSystem::SetProcLookupOverride(ProcLookup lookup)
+{
+    gLookupOverride = lookup;
+}
+
+cShaderSystem::cShaderSystem()
+    : glCreateProgramObjectARB(nullptr), glCreateShaderObjectARB(nullptr),
+      glLinkProgramARB(nullptr), glCompileShaderARB(nullptr), glGetInfoLogARB(nullptr),
+      glDeleteObjectARB(nullptr), glUseProgramObjectARB(nullptr), glShaderSourceARB(nullptr),
+      glAttachObjectARB(nullptr), glGetObjectParameterivARB(nullptr),
+      glGetUniformLocationARB(nullptr), glUniform4fARB(nullptr), glUniform3fARB(nullptr),
+      glUniform2fARB(nullptr), glUniform1fARB(nullptr), glUniform1iARB(nullptr),
+      glUniform2fvARB(nullptr), glActiveTextureARB(nullptr), program(0), vertexShader(0),
+      fragmentShader(0), extraShader(0), initialised(false)
+{
+}
+
+cShaderSystem::~cShaderSystem()
+{
+    // Handles are only ever non-zero after a successful InitGLSL, so an
+    // unbuilt or failed object issues no GL call here.
+    if (glDeleteObjectARB == nullptr)
+    {
+        return;
+    }
+    for (GLhandleARB handle : {vertexShader, fragmentShader, extraShader, program})
+    {
+        if (handle != 0)
+        {
+            glDeleteObjectARB(handle);
+        }
+    }
+}
+
+bool cShaderSystem::InitGLSL()
+{
+    if (initialised)
+    {
+        return true;
+    }
+    const char* extensions = gExtensionsOverride;
+    if (extensions == nullptr)
+    {
+        extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    }
+    // Checked before any lookup: a lookup may hand back a non-null pointer for
+    // a name the driver does not implement.
+    if (extensions == nullptr ||
+        std::strstr(extensions, "GL_ARB_shading_language_100") == nullptr ||
+        std::strstr(extensions, "GL_ARB_shader_objects") == nullptr)
+    {
+        return false;
+    }
+
+    Fetch(glCreateProgramObjectARB, "glCreateProgramObjectARB");
+    Fetch(glCreateShaderObjectARB, "glCreateShaderObjectARB");
+    Fetch(glLinkProgramARB, "glLinkProgramARB");
+    Fetch(glCompileShaderARB, "glCompileShaderARB");
+    Fetch(glGetInfoLogARB, "glGetInfoLogARB");
+    Fetch(glDeleteObjectARB, "glDeleteObjectARB");
+    Fetch(glUseProgramObjectARB, "glUseProgramObjectARB");
+    Fetch(glShaderSourceARB, "glShaderSourceARB");
+    Fetch(glAttachObjectARB, "glAttachObjectARB");
+    Fetch(glGetObjectParameterivARB, "glGetObjectParameterivARB");
+    Fetch(glGetUniformLocationARB, "glGetUniformLocationARB");
+    Fetch(glUniform4fARB, "glUniform4fARB");
+    Fetch(glUniform3fARB, "glUniform3fARB");
+    Fetch(glUniform2fARB, "glUniform2fARB");
+    Fetch(glUniform1fARB, "glUniform1fARB");
+    Fetch(glUniform1iARB, "glUniform1iARB");
+    Fetch(glUniform2fvARB, "glUniform2fvARB");
+    Fetch(glActiveTextureARB, "glActiveTextureARB");
+
+    // glUniform3fARB, glUniform2fvARB and glActiveTextureARB are optional.
+    if (glCreateProgramObjectARB == nullptr || glCreateShaderObjectARB == nullptr ||
+        glCompileShaderARB == nullptr || glLinkProgramARB == nullptr ||
+        glGetInfoLogARB == nullptr || glDeleteObjectARB == nullptr ||
+        glUseProgramObjectARB == nullptr || glShaderSourceARB == nullptr ||
+        glAttachObjectARB == nullptr || glGetObjectParameterivARB == nullptr ||
+        glGetUniformLocationARB == nullptr || glUniform4fARB == nullptr ||
+        glUniform2fARB == nullptr || glUniform1fARB == nullptr || glUniform1iARB == nullptr)
+    {
+        return false;
+    }
+
+    program = glCreateProgramObjectARB();
+    initialised = program != 0;
+    return initialised;
+}
+
+bool cShaderSystem::LoadVertexShader()
+{
+    return BuildStage(GL_VERTEX_SHADER_ARB, kBaseVertexSource, vertexShader);
+}
+
+bool cShaderSystem::LoadFragmentShader()
+{
+    return BuildStage(GL_FRAGMENT_SHADER_ARB, kBaseFragmentSource, fragmentShader) && LinkProgram();
+}
+
+bool cShaderSystem::LoadExtraShader()
+{
+    return initialised;
+}
+
+void cShaderSystem::Use() const
+{
+    if (initialised)
+    {
+        glUseProgramObjectARB(program);
+    }
+}
+
+void cShaderSystem::UseFixedFunction() const
+{
+    if (initialised)
+    {
+        glUseProgramObjectARB(0);
+    }
+}
+
+void cShaderSystem::PrintInfoLog(const char* what, GLhandleARB handle) const
+{
+    GLint length = 0;
+    glGetObjectParameterivARB(handle, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
+    std::vector<GLcharARB> log(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    if (length > 0)
+    {
+        glGetInfoLogARB(handle, length, nullptr, log.data());
+    }
+    std::fprintf(stderr, "[cShaderSystem] %s\n%s\n", what, log.data());
+}
+
+bool cShaderSystem::BuildStage(GLenum type, const char* source, GLhandleARB& handle)
+{
+    // No rebuild: a second build of the same slot would orphan its object.
+    if (!initialised || source == nullptr || handle != 0)
+    {
+        return false;
+    }
+    handle = glCreateShaderObjectARB(type);
+    if (handle == 0)
+    {
+        return false;
+    }
+    glShaderSourceARB(handle, 1, &source, nullptr);
+    glCompileShaderARB(handle);
+    GLint status = 0;
+    glGetObjectParameterivARB(handle, GL_OBJECT_COMPILE_STATUS_ARB, &status);
+    if (status == 0)
+    {
+        PrintInfoLog(type == GL_VERTEX_SHADER_ARB ? "vertex stage failed to compile"
+                                                  : "fragment stage failed to compile",
+                     handle);
+        return false;
+    }
+    glAttachObjectARB(program, handle);
+    return true;
+}
+
+bool cShaderSystem::LinkProgram()
+{
+    if (!initialised)
+    {
+        return false;
+    }
+    glLinkProgramARB(program);
+    GLint status = 0;
+    glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &status);
+    if (status == 0)
+    {
+        PrintInfoLog("program failed to link", program);
+        return false;
+    }
+    return true;
+}
+
+GLint cShaderSystem::Location(const char* name) const
+{
+    if (!initialised)
+    {
+        return -1;
+    }
+    return glGetUniformLocationARB(program, name);
+}
+
+} // namespace MivexGL
