@@ -1,0 +1,122 @@
+// Font faces for glyph display lists, standing for the window system's font
+// objects and its private font registration: fontconfig finds a face by name
+// (an unknown name falls back to what fontconfig matches, a registered file
+// joins the process's own fonts), FreeType loads it and hands out glyph
+// bitmaps and flattened outlines. Character codes are 8-bit ANSI
+// (Windows-1252) codes, mapped to Unicode as the window system does.
+#pragma once
+
+#include "platform/Win32.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FT_FaceRec_;
+
+namespace platform
+{
+
+// AddFontResourceExW flag: the font is visible to this process only.
+constexpr UINT FR_PRIVATE = 0x10;
+
+// Registers a font file for this process (only FR_PRIVATE is supported; the
+// path is resolved with ResolvePath). Returns the number of faces added, 0
+// for an empty name or a file that is no font.
+int AddFontResourceExW(const char16_t* fileName, UINT flags, void* reserved);
+
+struct POINTFLOAT
+{
+    float x;
+    float y;
+};
+
+// Outline glyph metrics in em units, origin at the pen position on the
+// baseline: the black box size, its upper-left corner and the pen advance.
+struct GLYPHMETRICSFLOAT
+{
+    float gmfBlackBoxX;
+    float gmfBlackBoxY;
+    POINTFLOAT gmfptGlyphOrigin;
+    float gmfCellIncX;
+    float gmfCellIncY;
+};
+
+// One glyph as glBitmap takes it: 1 bit a pixel, rows from the bottom up,
+// each row padded to a whole byte. The origin offsets place the bottom-left
+// of the image relative to the pen on the baseline; advance moves the pen.
+struct GlyphBitmap
+{
+    int width = 0;
+    int height = 0;
+    float xOrigin = 0.0f;
+    float yOrigin = 0.0f;
+    float xAdvance = 0.0f;
+    float yAdvance = 0.0f;
+    std::vector<std::uint8_t> bits;
+};
+
+struct OutlinePoint
+{
+    double x;
+    double y;
+};
+
+// A glyph's closed contours as polylines in em units (the last point does
+// not repeat the first).
+struct GlyphOutline
+{
+    std::vector<std::vector<OutlinePoint>> contours;
+    // Fill rule of the outline: even-odd rather than non-zero winding.
+    bool evenOdd = false;
+    // Filled contours run clockwise (holes counter-clockwise), as in
+    // TrueType; otherwise the other way round.
+    bool clockwiseFill = true;
+    GLYPHMETRICSFLOAT metrics = {};
+};
+
+// Windows-1252 code to Unicode: 128..159 through the code page, every other
+// code (and the five unassigned slots) to the same code point.
+std::uint32_t AnsiToUnicode(unsigned char code);
+
+// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(const char16_t* text);
+
+// One opened face at one size, standing for a created and selected font.
+class FontFace
+{
+public:
+    FontFace() = default;
+    ~FontFace();
+    FontFace(const FontFace&) = delete;
+    FontFace& operator=(const FontFace&) = delete;
+
+    // Finds and loads the face; height as the window system's font height
+    // (negative: em size in pixels, positive: cell height, 0: a default).
+    // Fails only when no face at all could be loaded.
+    bool Open(const char16_t* faceName, int height);
+    void Close();
+    bool IsOpen() const { return face != nullptr; }
+
+    std::string GetFamily() const;
+    std::string GetFile() const { return file; }
+    // Pixels per em of the opened size.
+    double GetPixelsPerEm() const { return pixelsPerEm; }
+
+    // The glyph for an ANSI code at the opened size; a code the face lacks
+    // gives the face's default glyph. False only on a FreeType failure.
+    bool GetBitmap(unsigned char code, GlyphBitmap& out) const;
+    // The glyph's outline in em units, curves flattened to within the given
+    // deviation (em units; 0 or less picks a default).
+    bool GetOutline(unsigned char code, double deviation, GlyphOutline& out) const;
+
+private:
+    bool Load(const std::string& path, int index);
+    unsigned GlyphIndex(unsigned char code) const;
+
+    FT_FaceRec_* face = nullptr;
+    std::string file;
+    double pixelsPerEm = 0.0;
+};
+
+} // namespace platform
