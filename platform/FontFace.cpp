@@ -174,51 +174,6 @@ std::uint32_t AnsiToUnicode(unsigned char code)
     return code;
 }
 
-std::string Utf16ToUtf8(const char16_t* text)
-{
-    std::string out;
-    if (text == nullptr)
-    {
-        return out;
-    }
-    for (const char16_t* p = text; *p != 0; ++p)
-    {
-        std::uint32_t c = *p;
-        if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF)
-        {
-            c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-            ++p;
-        }
-        else if (c >= 0xD800 && c <= 0xDFFF)
-        {
-            c = 0xFFFD;
-        }
-        if (c < 0x80)
-        {
-            out += static_cast<char>(c);
-        }
-        else if (c < 0x800)
-        {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else if (c < 0x10000)
-        {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else
-        {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 int AddFontResourceExW(const char16_t* fileName, UINT flags, void* reserved)
 {
     // Registrations are always private here: fontconfig's application fonts

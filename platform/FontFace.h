@@ -6,6 +6,8 @@
 // (Windows-1252) codes, mapped to Unicode as the window system does.
 #pragma once
 
+#include "platform/Text.h"
+
 #include "platform/Win32.h"
 
 #include <cstdint>
@@ -80,7 +82,6 @@ struct GlyphOutline
 std::uint32_t AnsiToUnicode(unsigned char code);
 
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
-std::string Utf16ToUtf8(const char16_t* text);
 
 // One opened face at one size, standing for a created and selected font.
 class FontFace

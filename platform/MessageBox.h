@@ -29,7 +29,4 @@ using MessageBoxAnswerer = std::function<int(const MessageBoxCall&)>;
 // Replaces the real boxes until reset with an empty answerer.
 void SetMessageBoxAnswerer(MessageBoxAnswerer answerer);
 
-std::string Utf16ToUtf8(const char16_t* text);
-std::u16string Utf8ToUtf16(const std::string& text);
-
 } // namespace platform
