@@ -1,0 +1,243 @@
+// JPEG header, density and scaled decode over libjpeg-turbo. Errors come back
+// through setjmp/longjmp from our own error_exit; warnings are silent, except
+// those that mean the picture data is damaged, which fail the decode.
+#include "platform/JpegDecoder.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <limits>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace platform
+{
+
+namespace
+{
+
+struct ErrorManager
+{
+    // Must come first: libjpeg hands us a pointer to it.
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void ErrorExit(j_common_ptr info)
+{
+    ErrorManager* err = reinterpret_cast<ErrorManager*>(info->err);
+    std::longjmp(err->jump, 1);
+}
+
+// Damaged entropy data and a file cut short would otherwise come out as grey
+// or smeared blocks; treat them as the failures they are.
+void EmitMessage(j_common_ptr info, int level)
+{
+    if (level >= 0)
+    {
+        return;
+    }
+    const int code = info->err->msg_code;
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE ||
+        code == JWRN_MUST_RESYNC || code == JWRN_ARITH_BAD_CODE)
+    {
+        ErrorExit(info);
+    }
+}
+
+void OutputMessage(j_common_ptr) {}
+
+} // namespace
+
+struct JpegDecoder::State
+{
+    jpeg_decompress_struct info;
+    ErrorManager err;
+    std::FILE* file = nullptr;
+    bool created = false;
+};
+
+int MulDiv(int a, int b, int c)
+{
+    if (c == 0)
+    {
+        return -1;
+    }
+    long long product = static_cast<long long>(a) * b;
+    long long divisor = c;
+    if (divisor < 0)
+    {
+        divisor = -divisor;
+        product = -product;
+    }
+    const long long half = divisor / 2;
+    const long long result = product >= 0 ? (product + half) / divisor : (product - half) / divisor;
+    if (result > std::numeric_limits<int>::max() || result < std::numeric_limits<int>::min())
+    {
+        return -1;
+    }
+    return static_cast<int>(result);
+}
+
+int DisplayPixels(int pixels, int densityUnit, int density)
+{
+    if (density <= 0 || (densityUnit != 1 && densityUnit != 2))
+    {
+        return pixels;
+    }
+    // HIMETRIC: hundredths of a millimetre, 2540 to the inch, 1000 to the cm.
+    const int himetric = MulDiv(pixels, densityUnit == 1 ? 2540 : 1000, density);
+    if (himetric < 0)
+    {
+        return -1;
+    }
+    return MulDiv(himetric, 96, 2540);
+}
+
+JpegDecoder::JpegDecoder() : width(0), height(0), displayWidth(0), displayHeight(0) {}
+
+JpegDecoder::~JpegDecoder()
+{
+    Close();
+}
+
+void JpegDecoder::Close()
+{
+    if (state)
+    {
+        if (state->created)
+        {
+            jpeg_destroy_decompress(&state->info);
+        }
+        if (state->file != nullptr)
+        {
+            std::fclose(state->file);
+        }
+        state.reset();
+    }
+    width = height = displayWidth = displayHeight = 0;
+}
+
+bool JpegDecoder::Open(const std::string& path)
+{
+    Close();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+    {
+        return false;
+    }
+    state.reset(new State);
+    state->file = file;
+    jpeg_decompress_struct& info = state->info;
+    info.err = jpeg_std_error(&state->err.base);
+    state->err.base.error_exit = ErrorExit;
+    state->err.base.emit_message = EmitMessage;
+    state->err.base.output_message = OutputMessage;
+    if (setjmp(state->err.jump) != 0)
+    {
+        Close();
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    state->created = true;
+    jpeg_stdio_src(&info, file);
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK)
+    {
+        Close();
+        return false;
+    }
+    // Refuse absurd sizes before anything the size of the picture exists.
+    const long long pixels = static_cast<long long>(info.image_width) * info.image_height;
+    if (info.image_width == 0 || info.image_height == 0 || pixels > kMaxPixels)
+    {
+        Close();
+        return false;
+    }
+    width = static_cast<int>(info.image_width);
+    height = static_cast<int>(info.image_height);
+    const int unit = info.saw_JFIF_marker ? info.density_unit : 0;
+    displayWidth = DisplayPixels(width, unit, info.X_density);
+    displayHeight = DisplayPixels(height, unit, info.Y_density);
+    if (displayWidth <= 0 || displayHeight <= 0)
+    {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool JpegDecoder::Decode(int minWidth, int minHeight, std::vector<unsigned char>& rgb,
+                         int& outWidth, int& outHeight)
+{
+    if (!state || !state->created)
+    {
+        return false;
+    }
+    jpeg_decompress_struct& info = state->info;
+    if (setjmp(state->err.jump) != 0)
+    {
+        Close();
+        rgb.clear();
+        return false;
+    }
+
+    // The smallest n/8 that still gives at least the wanted size.
+    unsigned int scale = 8;
+    for (unsigned int n = 1; n < 8; ++n)
+    {
+        const long long w = (static_cast<long long>(info.image_width) * n + 7) / 8;
+        const long long h = (static_cast<long long>(info.image_height) * n + 7) / 8;
+        if (w >= minWidth && h >= minHeight)
+        {
+            scale = n;
+            break;
+        }
+    }
+    info.scale_num = scale;
+    info.scale_denom = 8;
+
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_start_decompress(&info);
+
+    const int components = info.output_components;
+    if ((cmyk && components != 4) || (!cmyk && components != 3))
+    {
+        ErrorExit(reinterpret_cast<j_common_ptr>(&info));
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(info.output_width) * 3;
+    rgb.assign(rowBytes * info.output_height, 0);
+    JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                               info.output_width * components, 1);
+    // Adobe writes CMYK inverted (0 is full ink); without its marker the
+    // values are taken as plain ink amounts.
+    const bool inverted = info.saw_Adobe_marker != 0;
+    while (info.output_scanline < info.output_height)
+    {
+        unsigned char* out = rgb.data() + rowBytes * info.output_scanline;
+        jpeg_read_scanlines(&info, row, 1);
+        const unsigned char* in = row[0];
+        if (!cmyk)
+        {
+            std::copy(in, in + rowBytes, out);
+            continue;
+        }
+        for (JDIMENSION x = 0; x < info.output_width; ++x, in += 4, out += 3)
+        {
+            const int k = inverted ? in[3] : 255 - in[3];
+            for (int c = 0; c < 3; ++c)
+            {
+                const int ink = inverted ? in[c] : 255 - in[c];
+                out[c] = static_cast<unsigned char>((ink * k + 127) / 255);
+            }
+        }
+    }
+    jpeg_finish_decompress(&info);
+    outWidth = static_cast<int>(info.output_width);
+    outHeight = static_cast<int>(info.output_height);
+    Close();
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,63 @@
+// JPEG pictures for the texture loader, standing for the window system's
+// picture object: reads the header and the recorded density (so the picture's
+// size on a 96 pixels-per-inch display is known before decoding), then decodes
+// upright RGB, scaled down in the DCT when the caller needs far fewer pixels.
+// Built on libjpeg-turbo with our own error handling: it never prints and
+// never ends the process.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform
+{
+
+// Rounds a * b / c to the nearest integer, halves away from zero, as the
+// window system's MulDiv does; -1 when c is 0 or the result overflows.
+int MulDiv(int a, int b, int c);
+
+// Pixels on a 96 pixels-per-inch display for a run of stored pixels at a
+// recorded density (unit 1: per inch, unit 2: per centimetre), going through
+// HIMETRIC units as the picture object does; the stored count when there is
+// no usable density (unit 0 is a pure aspect ratio).
+int DisplayPixels(int pixels, int densityUnit, int density);
+
+class JpegDecoder
+{
+public:
+    // Pictures with more stored pixels than this are refused at Open.
+    static constexpr long long kMaxPixels = 1LL << 26;
+
+    JpegDecoder();
+    ~JpegDecoder();
+    JpegDecoder(const JpegDecoder&) = delete;
+    JpegDecoder& operator=(const JpegDecoder&) = delete;
+
+    // Reads the header; false for a missing, non-JPEG, damaged or absurdly
+    // large file.
+    bool Open(const std::string& path);
+    void Close();
+
+    int GetWidth() const { return width; }
+    int GetHeight() const { return height; }
+    int GetDisplayWidth() const { return displayWidth; }
+    int GetDisplayHeight() const { return displayHeight; }
+
+    // Decodes at the smallest DCT scale (n/8) whose result is still at least
+    // minWidth x minHeight, or at full size. Rows are top first, 3 bytes per
+    // pixel. False on damaged data (a truncated file included); Open again
+    // before another decode.
+    bool Decode(int minWidth, int minHeight, std::vector<unsigned char>& rgb, int& outWidth,
+                int& outHeight);
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+    int width;
+    int height;
+    int displayWidth;
+    int displayHeight;
+};
+
+} // namespace platform

@@ -1,0 +1,62 @@
+// An off-screen render target: an EXT framebuffer object with a half-float
+// RGBA colour texture and a depth renderbuffer, plus a depth texture that the
+// current depth buffer can be copied into. Entry points and the extension
+// check come from libepoxy; without GL_EXT_framebuffer_object the process
+// ends with a message. Needs a current GL context.
+#pragma once
+
+#include "platform/GL.h"
+
+namespace MivexGL
+{
+
+class cRenderTextureSystem
+{
+public:
+    cRenderTextureSystem();
+    // Not virtual, and no GL call: the objects live as long as the context.
+    ~cRenderTextureSystem();
+    cRenderTextureSystem(const cRenderTextureSystem&) = delete;
+    cRenderTextureSystem& operator=(const cRenderTextureSystem&) = delete;
+
+    // filter: 0 nearest, 1 linear, anything else leaves the GL defaults.
+    // Returns true; without the extension it does not return (exit code 99).
+    virtual bool Create(int width, int height, int filter);
+    virtual void Begin();
+    virtual void End();
+    virtual void Unbind();
+    virtual void BindColor();
+    virtual void BindDepth();
+    virtual void CopyDepth();
+
+    // Cube-map variant: the colour texture is a cube map, and the caller
+    // attaches the face it renders to after BeginCube.
+    bool CreateCube(int width, int height);
+    void BeginCube();
+    void EndCube();
+    void BindCube();
+    void UnbindCube();
+
+    int GetWidth() const { return width; }
+    int GetHeight() const { return height; }
+    GLuint GetColorTexture() const { return colorTexture; }
+    GLuint GetDepthTexture() const { return depthTexture; }
+    GLuint GetFramebuffer() const { return framebuffer; }
+
+    // The start-up check: true with the extension; otherwise the "Error"
+    // box and exit code 99.
+    static bool RequireFramebufferObjects();
+
+private:
+    void Release();
+    bool Prepare(int newWidth, int newHeight);
+
+    GLuint colorTexture;
+    GLuint depthTexture;
+    GLuint depthBuffer;
+    GLuint framebuffer;
+    GLint width;
+    GLint height;
+};
+
+} // namespace MivexGL
