@@ -1,0 +1,192 @@
+// Crystal refraction programs: GLSL texts, lookup lists and value binding.
+// The texts keep to GLSL 1.10 typing so conformant compilers take them.
+#include "shaders/CrystalShaders.h"
+
+namespace MivexGL
+{
+
+namespace
+{
+
+// The colour texture is addressed by 0.6 times the object-space normal.
+const char* const kPlainVertex = R"(
+varying vec3 N;
+varying vec3 View;
+
+void main()
+{
+    vec3 P = (gl_ModelViewMatrix * gl_Vertex).xyz;
+    View = normalize(-P);
+    N = normalize(gl_NormalMatrix * gl_Normal);
+    gl_TexCoord[0] = 0.6 * vec4(gl_Normal, 1.0);
+    gl_Position = ftransform();
+}
+)";
+
+// Only the clip position follows the moved vertex; the shading inputs stay
+// those of the unmoved one.
+const char* const kBlobVertex = R"(
+uniform float time;
+varying vec3 N;
+varying vec3 View;
+
+void main()
+{
+    vec3 P = (gl_ModelViewMatrix * gl_Vertex).xyz;
+    View = normalize(-P);
+    N = normalize(gl_NormalMatrix * gl_Normal);
+    gl_TexCoord[0] = 0.6 * vec4(gl_Normal, 1.0);
+    float freqx = 2.0 + 1.2 * sin(time);
+    float freqy = 2.0 + 1.6 * cos(1.3 * time);
+    float freqz = 3.0 + 1.3 * sin(1.1 * time);
+    float amp = 1.0 + 1.4 * sin(1.4 * time);
+    float f = sin(gl_Normal.x * freqx + time) * sin(gl_Normal.y * freqy + time) *
+              sin(gl_Normal.z * freqz + time);
+    vec4 p = gl_Vertex;
+    p.xyz += gl_Normal * amp * f;
+    gl_Position = gl_ModelViewProjectionMatrix * p;
+}
+)";
+
+// Shared head of the fragment texts: three refraction steps, one per colour
+// channel, each overwriting the Fresnel terms so those of blue remain. Below
+// the critical angle the root is taken of zero instead of a negative value,
+// which would give no defined colour at all.
+#define CRYSTAL_FRAGMENT_HEAD                                                                      \
+    "uniform samplerCube CubeMap;\n"                                                               \
+    "uniform sampler2D ColorMap;\n"                                                                \
+    "uniform float refraction_index;\n"                                                            \
+    "varying vec3 N;\n"                                                                            \
+    "varying vec3 View;\n"                                                                         \
+    "float reflectance;\n"                                                                         \
+    "float transmittance;\n"                                                                       \
+    "void Refraction(vec3 I, vec3 n, float na, float nb, out vec3 reflected,\n"                    \
+    "                out vec3 refracted)\n"                                                        \
+    "{\n"                                                                                          \
+    "    float eta = na / nb;\n"                                                                   \
+    "    float c1 = dot(I, n);\n"                                                                  \
+    "    float c2 = sqrt(max(1.0 - eta * eta * (1.0 - c1 * c1), 0.0));\n"                          \
+    "    reflected = I - 2.0 * c1 * n;\n"                                                          \
+    "    refracted = eta * I + (c2 - eta * c1) * n;\n"                                             \
+    "    float rs = (na * c1 - nb * c2) / (na * c1 + nb * c2);\n"                                  \
+    "    float rp = (nb * c1 - na * c2) / (nb * c1 + na * c2);\n"                                  \
+    "    reflectance = (rs * rs + rp * rp) / 2.0;\n"                                               \
+    "    transmittance = ((1.0 - rs) * (1.0 - rs) + (1.0 - rp) * (1.0 - rp)) / 2.0;\n"             \
+    "}\n"                                                                                          \
+    "vec3 World(vec3 d)\n"                                                                         \
+    "{\n"                                                                                          \
+    "    return -(gl_ModelViewMatrixTranspose * vec4(d, 0.0)).xyz;\n"                              \
+    "}\n"                                                                                          \
+    "vec4 reflectColor;\n"                                                                         \
+    "vec4 refractColor;\n"                                                                         \
+    "void Trace()\n"                                                                               \
+    "{\n"                                                                                          \
+    "    vec3 n = 0.5 * (N + 2.0 * (texture2D(ColorMap, gl_TexCoord[0].st).rgb - 0.5));\n"         \
+    "    vec3 reflR, refrR, reflG, refrG, reflB, refrB;\n"                                         \
+    "    Refraction(View, n, 1.0, refraction_index, reflR, refrR);\n"                              \
+    "    Refraction(View, n, 1.0, refraction_index + 0.05, reflG, refrG);\n"                       \
+    "    Refraction(View, n, 1.0, refraction_index + 0.1, reflB, refrB);\n"                        \
+    "    reflectColor = vec4(textureCube(CubeMap, World(reflR)).r,\n"                              \
+    "                        textureCube(CubeMap, World(reflG)).g,\n"                              \
+    "                        textureCube(CubeMap, World(reflB)).b, 1.0);\n"                        \
+    "    refractColor = vec4(textureCube(CubeMap, World(refrR)).r,\n"                              \
+    "                        textureCube(CubeMap, World(refrG)).g,\n"                              \
+    "                        textureCube(CubeMap, World(refrB)).b, 1.0);\n"                        \
+    "    reflectance = reflectance / 2.0;\n"                                                       \
+    "    transmittance = transmittance / 2.0;\n"                                                   \
+    "}\n"
+
+const char* const kCrystalFragment = CRYSTAL_FRAGMENT_HEAD R"(
+uniform vec3 CrystalColor;
+
+void main()
+{
+    Trace();
+    gl_FragColor = reflectColor * transmittance + refractColor * reflectance +
+                   vec4(CrystalColor, 1.0);
+    gl_FragColor.a = 1.0;
+}
+)";
+
+const char* const kCrystalSumFragment = CRYSTAL_FRAGMENT_HEAD R"(
+uniform vec3 CrystalColor;
+
+void main()
+{
+    Trace();
+    gl_FragColor = reflectColor + refractColor + vec4(CrystalColor, 1.0);
+    gl_FragColor.a = 1.0;
+}
+)";
+
+// Both colours carry alpha 1, so the alpha is the sum of the halved weights.
+const char* const kGlassFragment = CRYSTAL_FRAGMENT_HEAD R"(
+void main()
+{
+    Trace();
+    gl_FragColor = reflectColor * reflectance + refractColor * transmittance;
+}
+)";
+
+#undef CRYSTAL_FRAGMENT_HEAD
+
+const char* const kColorList[] = {"CubeMap", "ColorMap", "refraction_index", "CrystalColor"};
+const char* const kBlobList[] = {"CubeMap", "ColorMap", "refraction_index", "time"};
+const char* const kGlassList[] = {"CubeMap", "ColorMap", "refraction_index"};
+
+template <size_t Size> constexpr int Count(const char* const (&)[Size])
+{
+    return static_cast<int>(Size);
+}
+
+} // namespace
+
+cRefractionShader::cRefractionShader(const char* vertexText, const char* fragmentText,
+                                     const char* const* names, int count)
+    : cListedShader(vertexText, fragmentText, names, count, nullptr, 0), crystalColor{0.0f, 0.0f,
+                                                                                      0.0f},
+      refractionIndex(1.5f), time(0.0f), cubeUnit(0), colorUnit(1)
+{
+}
+
+bool cRefractionShader::Bind() const
+{
+    if (!IsLinked())
+    {
+        return false;
+    }
+    Use();
+    Send1i("CubeMap", cubeUnit);
+    Send1i("ColorMap", colorUnit);
+    Send1f("refraction_index", refractionIndex);
+    Send3f("CrystalColor", crystalColor);
+    Send1f("time", time);
+    return true;
+}
+
+void cRefractionShader::Unbind() const
+{
+    UseFixedFunction();
+}
+
+cCrystalShader::cCrystalShader()
+    : cRefractionShader(kPlainVertex, kCrystalFragment, kColorList, Count(kColorList))
+{
+}
+
+cCrystalSumShader::cCrystalSumShader()
+    : cRefractionShader(kPlainVertex, kCrystalSumFragment, kColorList, Count(kColorList))
+{
+}
+
+cCrystalBlobShader::cCrystalBlobShader()
+    : cRefractionShader(kBlobVertex, kGlassFragment, kBlobList, Count(kBlobList))
+{
+}
+
+cGlassShader::cGlassShader()
+    : cRefractionShader(kPlainVertex, kGlassFragment, kGlassList, Count(kGlassList))
+{
+}
+
+} // namespace MivexGL

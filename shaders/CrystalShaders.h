@@ -1,0 +1,82 @@
+// Crystal and glass programs lit only by an environment cube map: per-channel
+// reflected and refracted rays with slightly different indices (dispersion),
+// Fresnel weights, and a colour texture that perturbs the normal. Each class
+// carries its GLSL texts and ordered uniform list; values live in members and
+// are sent by Bind. Builds on the listed-uniform base (shaders/ListedShader.h).
+#pragma once
+
+#include "shaders/ListedShader.h"
+
+namespace MivexGL
+{
+
+// Parameters and binding shared by the four crystal programs.
+class cRefractionShader : public cListedShader
+{
+public:
+    // Index of the red channel; green and blue add 0.05 and 0.1.
+    void SetRefractionIndex(float value) { refractionIndex = value; }
+    void SetCrystalColor(float r, float g, float b) { crystalColor = {r, g, b}; }
+    void SetTime(float value) { time = value; }
+
+    // Texture units the samplers read; the caller binds its textures there.
+    void SetCubeMapUnit(int unit) { cubeUnit = unit; }
+    void SetColorMapUnit(int unit) { colorUnit = unit; }
+    int GetCubeMapUnit() const { return cubeUnit; }
+    int GetColorMapUnit() const { return colorUnit; }
+
+    // Makes the program current and sends every value it has a location
+    // for; false when the program never linked. Unbind returns to fixed
+    // function.
+    bool Bind() const;
+    void Unbind() const;
+
+protected:
+    cRefractionShader(const char* vertexText, const char* fragmentText, const char* const* names,
+                      int count);
+    ~cRefractionShader() = default;
+
+    cVector3f crystalColor;
+    float refractionIndex;
+    float time;
+    int cubeUnit;
+    int colorUnit;
+};
+
+// Reflection weighted by transmittance, refraction by reflectance, plus colour.
+class cCrystalShader : public cRefractionShader
+{
+public:
+    cCrystalShader();
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
+};
+
+// Reflection plus refraction plus colour, without Fresnel weights.
+class cCrystalSumShader : public cRefractionShader
+{
+public:
+    cCrystalSumShader();
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
+};
+
+// Fresnel-weighted glass on a surface that pulses along its normals.
+class cCrystalBlobShader : public cRefractionShader
+{
+public:
+    cCrystalBlobShader();
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
+};
+
+// Fresnel-weighted glass; the alpha carries the summed weights.
+class cGlassShader : public cRefractionShader
+{
+public:
+    cGlassShader();
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
+};
+
+} // namespace MivexGL

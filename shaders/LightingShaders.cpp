@@ -1,0 +1,681 @@
+// The lit program family: GLSL texts, lookup lists and the value binding.
+// The texts keep to GLSL 1.10 typing (float literals, no implicit widening)
+// so that conformant compilers take them as they are.
+#include "shaders/LightingShaders.h"
+
+namespace MivexGL
+{
+
+namespace
+{
+
+// Declarations and helpers shared by the vertex texts. Unused uniforms stay
+// inactive and so answer -1, as the lists expect.
+#define LIT_VERTEX_COMMON                                                                          \
+    "uniform vec3 LightPosition;\n"                                                                \
+    "uniform vec3 LightPosition2;\n"                                                               \
+    "uniform vec3 vEye;\n"                                                                         \
+    "uniform float timer;\n"                                                                       \
+    "uniform float time;\n"                                                                        \
+    "attribute vec3 Tangent;\n"                                                                    \
+    "varying vec2 texCoords;\n"                                                                    \
+    "varying vec3 LightDir;\n"                                                                     \
+    "varying vec3 LightDir2;\n"                                                                    \
+    "varying vec3 EyeDir;\n"                                                                       \
+    "varying vec3 vView;\n"                                                                        \
+    "void TangentFrame(out vec3 t, out vec3 b, out vec3 n)\n"                                      \
+    "{\n"                                                                                          \
+    "    n = normalize(gl_NormalMatrix * gl_Normal);\n"                                            \
+    "    t = normalize(gl_NormalMatrix * Tangent);\n"                                              \
+    "    b = cross(n, t);\n"                                                                       \
+    "}\n"                                                                                          \
+    "vec3 ToTangent(vec3 v, vec3 t, vec3 b, vec3 n)\n"                                             \
+    "{\n"                                                                                          \
+    "    return vec3(dot(v, t), dot(v, b), dot(v, n));\n"                                          \
+    "}\n"
+
+// Water-level members hand the level and the clip-space height on.
+#define LIT_WATER_LEVEL_VARYINGS                                                                   \
+    "uniform float isUW;\n"                                                                        \
+    "varying float isUWConv;\n"                                                                    \
+    "varying float YHeight;\n"
+
+// Moves the clip position of vertices at or below the water level.
+#define LIT_WOBBLE                                                                                 \
+    "void WaterLevel()\n"                                                                          \
+    "{\n"                                                                                          \
+    "    isUWConv = isUW;\n"                                                                       \
+    "    YHeight = gl_Position.y;\n"                                                               \
+    "    if (YHeight <= isUW)\n"                                                                   \
+    "    {\n"                                                                                      \
+    "        gl_Position.x += sin(timer + gl_Position.x);\n"                                       \
+    "        gl_Position.y += cos(timer + gl_Position.y);\n"                                       \
+    "    }\n"                                                                                      \
+    "}\n"
+
+// Declarations and helpers shared by the fragment texts. Fog is 2.71828 (the
+// constant the effect was tuned with) to the -(density * d)^2; the square is a
+// product because pow is undefined for a negative base.
+#define LIT_FRAGMENT_COMMON                                                                        \
+    "uniform sampler2D ColorMap;\n"                                                                \
+    "uniform sampler2D NormalMap;\n"                                                               \
+    "uniform sampler2D HeightMap;\n"                                                               \
+    "uniform sampler2D SpecularMap;\n"                                                             \
+    "uniform samplerCube CubeMap;\n"                                                               \
+    "uniform vec3 LightColor;\n"                                                                   \
+    "uniform vec3 Light2Color;\n"                                                                  \
+    "uniform float Ai;\n"                                                                          \
+    "uniform float SpecPower;\n"                                                                   \
+    "uniform float SpecOverdrive;\n"                                                               \
+    "uniform float r;\n"                                                                           \
+    "uniform float FogDensity;\n"                                                                  \
+    "uniform vec3 FogColor;\n"                                                                     \
+    "uniform float timer;\n"                                                                       \
+    "varying vec2 texCoords;\n"                                                                    \
+    "varying vec3 LightDir;\n"                                                                     \
+    "varying vec3 LightDir2;\n"                                                                    \
+    "varying vec3 EyeDir;\n"                                                                       \
+    "varying vec3 vView;\n"                                                                        \
+    "float FogFactor(float d)\n"                                                                   \
+    "{\n"                                                                                          \
+    "    float x = FogDensity * d;\n"                                                              \
+    "    return clamp(pow(2.71828, -(x * x)), 0.0, 1.0);\n"                                        \
+    "}\n"                                                                                          \
+    "vec3 Decode(vec4 texel)\n"                                                                    \
+    "{\n"                                                                                          \
+    "    return texel.rgb * 2.0 - 1.0;\n"                                                          \
+    "}\n"                                                                                          \
+    "vec3 Lit(vec3 N, vec3 L, vec3 lightColor, float mask)\n"                                      \
+    "{\n"                                                                                          \
+    "    vec3 diffuse = max(dot(N, L), 0.0) * lightColor;\n"                                       \
+    "    vec3 h = normalize(L + normalize(vView));\n"                                              \
+    "    float spec = pow(clamp(dot(N, h), 0.0, 1.0), SpecPower) * SpecOverdrive * mask;\n"        \
+    "    return min(diffuse + spec, 1.0);\n"                                                       \
+    "}\n"                                                                                          \
+    "vec4 Shade(vec4 S, vec3 lit)\n"                                                               \
+    "{\n"                                                                                          \
+    "    return S * Ai + vec4(lit, 1.0) * S;\n"                                                    \
+    "}\n"                                                                                          \
+    "vec2 ParallaxUV()\n"                                                                          \
+    "{\n"                                                                                          \
+    "    float h = 0.04 * texture2D(HeightMap, texCoords).r - 0.02;\n"                             \
+    "    return texCoords + h * EyeDir.xy;\n"                                                      \
+    "}\n"
+
+// One light, waving surface, eye vector through the model-view matrix.
+const char* const kWaterVertex = LIT_VERTEX_COMMON R"(
+void main()
+{
+    vec4 p = gl_Vertex;
+    p.y += sin(5.0 * timer + 2.0 * p.x) * sin(5.0 * timer + 2.0 * p.z) / 15.0;
+    vec3 E = vEye - (gl_ModelViewMatrix * p).xyz;
+    gl_Position = gl_ModelViewProjectionMatrix * p;
+    vView = vEye - (gl_ModelViewMatrix * p).xyz;
+    texCoords = gl_MultiTexCoord0.st;
+    vec3 t, b, n;
+    TangentFrame(t, b, n);
+    LightDir = normalize(ToTangent(LightPosition, t, b, n));
+    vec3 v = ToTangent(E, t, b, n);
+    EyeDir = normalize(v);
+    gl_FogFragCoord = length(v);
+}
+)";
+
+const char* const kOneLightVertex = LIT_VERTEX_COMMON R"(
+void main()
+{
+    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
+    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
+    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
+    texCoords = gl_MultiTexCoord0.st;
+    vec3 t, b, n;
+    TangentFrame(t, b, n);
+    LightDir = normalize(ToTangent(LightPosition, t, b, n));
+    vec3 v = ToTangent(E, t, b, n);
+    EyeDir = normalize(v);
+    gl_FogFragCoord = length(v);
+}
+)";
+
+const char* const kUnderwaterVertex = LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE R"(
+void main()
+{
+    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
+    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
+    WaterLevel();
+    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
+    texCoords = gl_MultiTexCoord0.st;
+    vec3 t, b, n;
+    TangentFrame(t, b, n);
+    LightDir = normalize(ToTangent(LightPosition, t, b, n));
+    vec3 v = ToTangent(E, t, b, n);
+    EyeDir = normalize(v);
+    gl_FogFragCoord = length(v);
+}
+)";
+
+// The reference vertex stage. The eye vector goes through the projection
+// too, unlike the view vector; that is how the effect was tuned.
+const char* const kTwoLightVertex = LIT_VERTEX_COMMON R"(
+void main()
+{
+    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
+    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
+    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
+    texCoords = gl_MultiTexCoord0.st;
+    vec3 t, b, n;
+    TangentFrame(t, b, n);
+    LightDir = normalize(ToTangent(LightPosition, t, b, n));
+    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
+    vec3 v = ToTangent(E, t, b, n);
+    EyeDir = normalize(v);
+    gl_FogFragCoord = length(v);
+}
+)";
+
+// The eye vector is taken before the vertex moves; the tangent frame keeps
+// the unmoved normal.
+const char* const kBlobVertex = LIT_VERTEX_COMMON R"(
+void main()
+{
+    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
+    float freqx = 2.0 + 1.2 * sin(time);
+    float freqy = 2.0 + 1.6 * cos(1.3 * time);
+    float freqz = 3.0 + 1.3 * sin(1.1 * time);
+    float amp = 1.0 + 1.4 * sin(1.4 * time);
+    float f = sin(gl_Normal.x * freqx + time) * sin(gl_Normal.y * freqy + time) *
+              sin(gl_Normal.z * freqz + time);
+    vec4 p = gl_Vertex;
+    p.xyz += gl_Normal * amp * f;
+    gl_Position = gl_ModelViewProjectionMatrix * p;
+    vView = vEye - (gl_ModelViewMatrix * p).xyz;
+    texCoords = gl_MultiTexCoord0.st;
+    vec3 t, b, n;
+    TangentFrame(t, b, n);
+    LightDir = normalize(ToTangent(LightPosition, t, b, n));
+    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
+    vec3 v = ToTangent(E, t, b, n);
+    EyeDir = normalize(v);
+    gl_FogFragCoord = length(v);
+}
+)";
+
+const char* const kTwoLightUnderwaterVertex =
+    LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE R"(
+void main()
+{
+    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
+    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
+    WaterLevel();
+    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
+    texCoords = gl_MultiTexCoord0.st;
+    vec3 t, b, n;
+    TangentFrame(t, b, n);
+    LightDir = normalize(ToTangent(LightPosition, t, b, n));
+    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
+    vec3 v = ToTangent(E, t, b, n);
+    EyeDir = normalize(v);
+    gl_FogFragCoord = gl_FogCoord;
+}
+)";
+
+// The shift includes w, so it is projective rather than a translation.
+const char* const kDriftVertex = LIT_VERTEX_COMMON R"(
+void main()
+{
+    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
+    vec4 p = gl_Vertex - vec4(time * (gl_Normal.x + gl_Normal.y + gl_Normal.z));
+    gl_Position = gl_ModelViewProjectionMatrix * p;
+    vView = vEye - (gl_ModelViewMatrix * p).xyz;
+    texCoords = gl_MultiTexCoord0.st;
+    vec3 t, b, n;
+    TangentFrame(t, b, n);
+    LightDir = normalize(ToTangent(LightPosition, t, b, n));
+    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
+    EyeDir = normalize(ToTangent(E, t, b, n));
+}
+)";
+
+// Rippled normals: two reads shifted by slow sines, averaged before decoding.
+const char* const kWaterNoFogFragment = LIT_FRAGMENT_COMMON R"(
+void main()
+{
+    vec2 uv = ParallaxUV();
+    float m = texture2D(SpecularMap, uv).r;
+    vec4 n1 = texture2D(NormalMap, uv + sin(timer / 16.0));
+    vec4 n2 = texture2D(NormalMap, uv + sin(timer / 12.0));
+    vec3 N = Decode((n1 + n2) / 2.0);
+    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
+    vec3 R = reflect(vView, N);
+    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
+    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
+    Ct.a = 1.0;
+    Lt.a = 1.0;
+    gl_FragColor = mix(Ct, Lt, r);
+}
+)";
+
+const char* const kWaterFragment = LIT_FRAGMENT_COMMON R"(
+void main()
+{
+    float F = FogFactor(gl_FogFragCoord);
+    vec2 uv = ParallaxUV();
+    float m = texture2D(SpecularMap, uv).r;
+    vec4 n1 = texture2D(NormalMap, uv + sin(timer / 16.0));
+    vec4 n2 = texture2D(NormalMap, uv + sin(timer / 12.0));
+    vec3 N = Decode((n1 + n2) / 2.0);
+    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
+    vec3 R = reflect(vView, N);
+    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
+    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
+    vec4 fog = vec4(FogColor, 1.0);
+    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);
+}
+)";
+
+// Fog only below the water level.
+const char* const kUnderwaterFragment = LIT_FRAGMENT_COMMON R"(
+varying float isUWConv;
+varying float YHeight;
+
+void main()
+{
+    float F = FogFactor(gl_FogFragCoord);
+    vec2 uv = ParallaxUV();
+    float m = texture2D(SpecularMap, uv).r;
+    vec3 N = Decode(texture2D(NormalMap, uv));
+    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
+    vec3 R = reflect(vView, N);
+    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
+    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
+    if (YHeight >= isUWConv)
+    {
+        F = 1.0;
+    }
+    vec4 fog = vec4(FogColor, 1.0);
+    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);
+}
+)";
+
+const char* const kReflectBumpFragment = LIT_FRAGMENT_COMMON R"(
+void main()
+{
+    float F = FogFactor(gl_FogFragCoord);
+    vec2 uv = texCoords;
+    float m = texture2D(SpecularMap, uv).r;
+    vec3 N = Decode(texture2D(NormalMap, uv));
+    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
+    vec3 R = reflect(vView, N);
+    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
+    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
+    vec4 fog = vec4(FogColor, 1.0);
+    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);
+}
+)";
+
+const char* const kTwoLightFragment = LIT_FRAGMENT_COMMON R"(
+void main()
+{
+    float F = FogFactor(gl_FogFragCoord);
+    vec2 uv = texCoords;
+    float m = texture2D(SpecularMap, uv).r;
+    vec3 N = Decode(texture2D(NormalMap, uv));
+    vec4 S = texture2D(ColorMap, uv);
+    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
+    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
+    vec4 M = (T1 + T2) / 2.0;
+    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
+}
+)";
+
+const char* const kTwoLightUnderwaterFragment = LIT_FRAGMENT_COMMON R"(
+varying float isUWConv;
+varying float YHeight;
+
+void main()
+{
+    float F = FogFactor(gl_FogFragCoord);
+    vec2 uv = texCoords;
+    float m = texture2D(SpecularMap, uv).r;
+    vec3 N = Decode(texture2D(NormalMap, uv));
+    vec4 S = texture2D(ColorMap, uv);
+    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
+    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
+    vec4 M = (T1 + T2) / 2.0;
+    if (YHeight >= isUWConv)
+    {
+        F = 1.0;
+    }
+    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
+}
+)";
+
+const char* const kDriftFragment = LIT_FRAGMENT_COMMON R"(
+void main()
+{
+    vec2 uv = texCoords;
+    float m = texture2D(SpecularMap, uv).r;
+    vec3 N = Decode(texture2D(NormalMap, uv));
+    vec4 S = texture2D(ColorMap, uv);
+    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
+    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
+    gl_FragColor = (T1 + T2) / 2.0;
+}
+)";
+
+// Normals decoded before averaging here, unlike the rippled water.
+const char* const kScrollFragment = LIT_FRAGMENT_COMMON R"(
+void main()
+{
+    float F = FogFactor(gl_FogFragCoord);
+    vec2 uv = texCoords;
+    float m = texture2D(SpecularMap, uv).r;
+    vec3 N1 = Decode(texture2D(NormalMap, uv + timer / 10.0));
+    vec3 N2 = Decode(texture2D(NormalMap, uv - timer / 10.0));
+    vec3 N = (N1 + N2) / 2.0;
+    vec4 S = texture2D(ColorMap, uv + timer / 12.0);
+    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
+    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
+    vec4 M = (T1 + T2) / 2.0;
+    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
+}
+)";
+
+const char* const kTintFragment = LIT_FRAGMENT_COMMON R"(
+uniform vec3 Color;
+
+void main()
+{
+    float F = FogFactor(gl_FogFragCoord);
+    vec2 uv = texCoords;
+    float m = texture2D(SpecularMap, uv).r;
+    vec3 N = Decode(texture2D(NormalMap, uv));
+    vec4 S = texture2D(ColorMap, uv);
+    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m)) + vec4(Color, 1.0);
+    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m)) + vec4(Color, 1.0);
+    vec4 M = (T1 + T2) / 2.0;
+    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
+}
+)";
+
+const char* const kFadeFragment = LIT_FRAGMENT_COMMON R"(
+uniform float alpha;
+
+void main()
+{
+    float F = FogFactor(gl_FogFragCoord);
+    vec2 uv = texCoords;
+    float m = texture2D(SpecularMap, uv).r;
+    vec3 N = Decode(texture2D(NormalMap, uv));
+    vec4 S = texture2D(ColorMap, uv);
+    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
+    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
+    vec4 M = (T1 + T2) / 2.0;
+    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
+    gl_FragColor.a = alpha;
+}
+)";
+
+const char* const kAlphaFragment = LIT_FRAGMENT_COMMON R"(
+uniform float alpha;
+
+void main()
+{
+    float F = FogFactor(gl_FogFragCoord);
+    vec2 uv = texCoords;
+    float m = texture2D(SpecularMap, uv).r;
+    vec3 N = Decode(texture2D(NormalMap, uv));
+    vec4 S = texture2D(ColorMap, uv);
+    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
+    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
+    vec4 M = (T1 + T2) / 2.0;
+    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
+}
+)";
+
+const char* const kSimpleBumpVertex = R"(
+uniform vec3 LightPosition;
+uniform vec3 EyePos;
+attribute vec3 Tangent;
+varying vec3 LightDir;
+varying vec3 EyeDir;
+
+void main()
+{
+    vec3 E = EyePos - (gl_ModelViewMatrix * gl_Vertex).xyz;
+    gl_Position = ftransform();
+    gl_TexCoord[0] = gl_MultiTexCoord0;
+    vec3 n = normalize(gl_NormalMatrix * gl_Normal);
+    vec3 t = normalize(gl_NormalMatrix * Tangent);
+    vec3 b = cross(n, t);
+    LightDir = normalize(vec3(dot(LightPosition, t), dot(LightPosition, b),
+                              dot(LightPosition, n)));
+    EyeDir = normalize(vec3(dot(E, t), dot(E, b), dot(E, n)));
+}
+)";
+
+// The light vector itself is reflected, not its negation: the highlight is
+// placed as the effect was tuned.
+const char* const kSimpleBumpFragment = R"(
+uniform sampler2D colorMap;
+uniform sampler2D normalMap;
+uniform vec3 SurfaceColor;
+uniform float BumpDensity;
+uniform float BumpSize;
+uniform float SpecularFactor;
+varying vec3 LightDir;
+varying vec3 EyeDir;
+
+void main()
+{
+    vec2 tc = gl_TexCoord[0].st;
+    vec3 N = texture2D(normalMap, tc).rgb * 2.0 - 1.0;
+    vec3 lit = SurfaceColor * max(dot(N, LightDir), 0.0);
+    vec3 R = reflect(LightDir, N);
+    float spec = pow(max(dot(EyeDir, R), 0.0), 8.0) * SpecularFactor;
+    lit = min(lit + spec, 1.0);
+    vec4 C = texture2D(colorMap, tc);
+    gl_FragColor = C * 0.2 + vec4(lit, 1.0) * C;
+}
+)";
+
+#undef LIT_VERTEX_COMMON
+#undef LIT_WATER_LEVEL_VARYINGS
+#undef LIT_WOBBLE
+#undef LIT_FRAGMENT_COMMON
+
+// "LightPosition" comes twice; it keeps one slot.
+const char* const kOneLightList[] = {
+    "LightPosition", "Tangent",       "LightDir",    "EyeDir",  "LightPosition", "NormalMap",
+    "ColorMap",      "HeightMap",     "SpecularMap", "CubeMap", "vEye",          "r",
+    "SpecPower",     "SpecOverdrive", "Ai",          "timer",   "FogDensity",    "FogColor"};
+
+const char* const kUnderwaterList[] = {"LightPosition", "Tangent",       "LightDir", "EyeDir",
+                                       "LightPosition", "NormalMap",     "ColorMap", "HeightMap",
+                                       "SpecularMap",   "CubeMap",       "vEye",     "r",
+                                       "SpecPower",     "SpecOverdrive", "Ai",       "FogDensity",
+                                       "FogColor",      "isUW",          "timer"};
+
+const char* const kReflectBumpList[] = {
+    "LightPosition", "Tangent",       "LightDir",    "EyeDir",     "LightPosition", "NormalMap",
+    "ColorMap",      "HeightMap",     "SpecularMap", "CubeMap",    "vEye",          "r",
+    "SpecPower",     "SpecOverdrive", "Ai",          "FogDensity", "FogColor"};
+
+#define TWO_LIGHT_LIST_HEAD                                                                        \
+    "Tangent", "LightDir", "EyeDir", "LightPosition", "LightPosition2", "NormalMap", "ColorMap",   \
+        "HeightMap", "SpecularMap", "CubeMap", "vEye", "r", "SpecPower", "SpecOverdrive", "Ai",    \
+        "LightColor", "Light2Color"
+
+const char* const kTwoLightList[] = {TWO_LIGHT_LIST_HEAD, "FogDensity", "FogColor"};
+const char* const kBlobList[] = {TWO_LIGHT_LIST_HEAD, "FogDensity", "FogColor", "time"};
+const char* const kTwoLightUnderwaterList[] = {TWO_LIGHT_LIST_HEAD, "FogDensity", "FogColor",
+                                               "isUW", "timer"};
+const char* const kDriftList[] = {TWO_LIGHT_LIST_HEAD, "time"};
+const char* const kScrollList[] = {TWO_LIGHT_LIST_HEAD, "FogDensity", "FogColor", "timer"};
+const char* const kTintList[] = {TWO_LIGHT_LIST_HEAD, "FogDensity", "FogColor", "Color"};
+const char* const kAlphaList[] = {TWO_LIGHT_LIST_HEAD, "FogDensity", "FogColor", "alpha"};
+
+#undef TWO_LIGHT_LIST_HEAD
+
+const char* const kSimpleBumpList[] = {
+    "colorMap", "normalMap",    "LightDir",    "EyeDir",   "LightPosition",
+    "Tangent",  "SurfaceColor", "BumpDensity", "BumpSize", "SpecularFactor"};
+
+template <size_t N> constexpr int Count(const char* const (&)[N])
+{
+    return static_cast<int>(N);
+}
+
+} // namespace
+
+cLightingShader::cLightingShader(const char* vertexText, const char* fragmentText,
+                                 const char* const* names, int count)
+    : cListedShader(vertexText, fragmentText, names, count, "Tangent", kTangentAttribute),
+      lightPosition{0.0f, 0.0f, 1.0f}, lightPosition2{0.0f, 0.0f, 1.0f}, eye{0.0f, 0.0f, 0.0f},
+      lightColor{1.0f, 1.0f, 1.0f},
+      light2Color{1.0f, 1.0f, 1.0f}, fogColor{0.5f, 0.5f, 0.5f}, tint{0.0f, 0.0f, 0.0f},
+      ambient(0.2f), specPower(16.0f), specOverdrive(1.0f), reflectMix(0.5f), fogDensity(0.0f),
+      time(0.0f), waterLevel(0.0f), alpha(1.0f), colorUnit(0), normalUnit(1), heightUnit(2),
+      specularUnit(3), cubeUnit(4)
+{
+}
+
+bool cLightingShader::Bind() const
+{
+    if (!IsLinked())
+    {
+        return false;
+    }
+    Use();
+    Send3f("LightPosition", lightPosition);
+    Send3f("LightPosition2", lightPosition2);
+    Send3f("vEye", eye);
+    Send3f("LightColor", lightColor);
+    Send3f("Light2Color", light2Color);
+    Send1f("Ai", ambient);
+    Send1f("SpecPower", specPower);
+    Send1f("SpecOverdrive", specOverdrive);
+    Send1f("r", reflectMix);
+    Send1f("FogDensity", fogDensity);
+    Send3f("FogColor", fogColor);
+    Send1f("timer", time);
+    Send1f("time", time);
+    Send1f("isUW", waterLevel);
+    Send3f("Color", tint);
+    Send1f("alpha", alpha);
+    Send1i("ColorMap", colorUnit);
+    Send1i("NormalMap", normalUnit);
+    Send1i("HeightMap", heightUnit);
+    Send1i("SpecularMap", specularUnit);
+    Send1i("CubeMap", cubeUnit);
+    SendOwnValues();
+    return true;
+}
+
+void cLightingShader::Unbind() const
+{
+    UseFixedFunction();
+}
+
+cWaterNoFogShader::cWaterNoFogShader()
+    : cLightingShader(kWaterVertex, kWaterNoFogFragment, kOneLightList, Count(kOneLightList))
+{
+}
+
+cWaterShader::cWaterShader()
+    : cLightingShader(kWaterVertex, kWaterFragment, kOneLightList, Count(kOneLightList))
+{
+}
+
+cUnderwaterShader::cUnderwaterShader()
+    : cLightingShader(kUnderwaterVertex, kUnderwaterFragment, kUnderwaterList,
+                      Count(kUnderwaterList))
+{
+}
+
+cReflectBumpShader::cReflectBumpShader()
+    : cLightingShader(kOneLightVertex, kReflectBumpFragment, kReflectBumpList,
+                      Count(kReflectBumpList))
+{
+}
+
+cTwoLightShader::cTwoLightShader()
+    : cLightingShader(kTwoLightVertex, kTwoLightFragment, kTwoLightList, Count(kTwoLightList))
+{
+}
+
+cTwoLightRepeatShader::cTwoLightRepeatShader()
+    : cLightingShader(kTwoLightVertex, kTwoLightFragment, kTwoLightList, Count(kTwoLightList))
+{
+}
+
+cTwoLightBlobShader::cTwoLightBlobShader()
+    : cLightingShader(kBlobVertex, kTwoLightFragment, kBlobList, Count(kBlobList))
+{
+}
+
+cTwoLightUnderwaterShader::cTwoLightUnderwaterShader()
+    : cLightingShader(kTwoLightUnderwaterVertex, kTwoLightUnderwaterFragment,
+                      kTwoLightUnderwaterList, Count(kTwoLightUnderwaterList))
+{
+}
+
+cTwoLightDriftShader::cTwoLightDriftShader()
+    : cLightingShader(kDriftVertex, kDriftFragment, kDriftList, Count(kDriftList))
+{
+}
+
+cTwoLightScrollShader::cTwoLightScrollShader()
+    : cLightingShader(kTwoLightVertex, kScrollFragment, kScrollList, Count(kScrollList))
+{
+}
+
+cTwoLightTintShader::cTwoLightTintShader()
+    : cLightingShader(kTwoLightVertex, kTintFragment, kTintList, Count(kTintList))
+{
+}
+
+cTwoLightFadeShader::cTwoLightFadeShader()
+    : cLightingShader(kTwoLightVertex, kFadeFragment, kAlphaList, Count(kAlphaList))
+{
+}
+
+cTwoLightAlphaShader::cTwoLightAlphaShader()
+    : cLightingShader(kTwoLightVertex, kAlphaFragment, kAlphaList, Count(kAlphaList))
+{
+}
+
+cSimpleBumpShader::cSimpleBumpShader()
+    : cLightingShader(kSimpleBumpVertex, kSimpleBumpFragment, kSimpleBumpList,
+                      Count(kSimpleBumpList)),
+      surfaceColor{1.0f, 1.0f, 1.0f}, eyePosition{0.0f, 0.0f, 0.0f}, bumpDensity(16.0f),
+      bumpSize(0.15f), specularFactor(0.5f), eyePosLocation(-1)
+{
+}
+
+bool cSimpleBumpShader::LoadFragmentShader()
+{
+    if (!BuildFragment())
+    {
+        return false;
+    }
+    // Outside the recorded list, but the vertex stage cannot work without it.
+    eyePosLocation = Location("EyePos");
+    return true;
+}
+
+void cSimpleBumpShader::SendOwnValues() const
+{
+    Send1i("colorMap", colorUnit);
+    Send1i("normalMap", normalUnit);
+    Send3f("SurfaceColor", surfaceColor);
+    Send1f("BumpDensity", bumpDensity);
+    Send1f("BumpSize", bumpSize);
+    Send1f("SpecularFactor", specularFactor);
+    if (eyePosLocation != -1 && glUniform3fARB != nullptr)
+    {
+        glUniform3fARB(eyePosLocation, eyePosition.x, eyePosition.y, eyePosition.z);
+    }
+}
+
+} // namespace MivexGL

@@ -1,0 +1,133 @@
+// Listed-uniform program classes: stage builds from the carried texts, the
+// attribute binding before the link, and the ordered location recording.
+#include "shaders/ListedShader.h"
+
+#include "platform/GLProc.h"
+
+#include <cstring>
+
+namespace MivexGL
+{
+
+cListedShader::cListedShader(const char* vertexText, const char* fragmentText,
+                             const char* const* names, int count, const char* attributeName,
+                             GLuint attributeIndexValue)
+    : vertexSource(vertexText), fragmentSource(fragmentText), lookup(names), lookupCount(count),
+      attribute(attributeName), attributeIndex(attributeIndexValue), slotNames{}, slots{},
+      slotCount(0), linked(false)
+{
+    // Distinct names get their slots up front, so a lookup before the link
+    // still answers -1 and a repeated name never takes a second slot.
+    for (int i = 0; i < lookupCount; ++i)
+    {
+        if (Slot(lookup[i]) == nullptr && slotCount < kMaxNames)
+        {
+            slotNames[slotCount] = lookup[i];
+            slots[slotCount] = -1;
+            ++slotCount;
+        }
+    }
+}
+
+const char* cListedShader::GetLookupName(int index) const
+{
+    if (index < 0 || index >= lookupCount)
+    {
+        return nullptr;
+    }
+    return lookup[index];
+}
+
+GLint* cListedShader::Slot(const char* name)
+{
+    for (int i = 0; i < slotCount; ++i)
+    {
+        if (std::strcmp(slotNames[i], name) == 0)
+        {
+            return &slots[i];
+        }
+    }
+    return nullptr;
+}
+
+GLint cListedShader::GetLocation(const char* name) const
+{
+    if (name == nullptr)
+    {
+        return -1;
+    }
+    GLint* slot = const_cast<cListedShader*>(this)->Slot(name);
+    return slot != nullptr ? *slot : -1;
+}
+
+GLint cListedShader::GetAttributeIndex() const
+{
+    return attribute != nullptr ? static_cast<GLint>(attributeIndex) : -1;
+}
+
+bool cListedShader::BuildVertex()
+{
+    return BuildStage(GL_VERTEX_SHADER_ARB, vertexSource, vertexShader);
+}
+
+bool cListedShader::BuildFragment()
+{
+    if (!BuildStage(GL_FRAGMENT_SHADER_ARB, fragmentSource, fragmentShader))
+    {
+        return false;
+    }
+    // The binding only takes effect at the next link, so it goes right here.
+    if (attribute != nullptr)
+    {
+        auto bindAttribLocation = reinterpret_cast<PFNGLBINDATTRIBLOCATIONARBPROC>(
+            platform::GetGLProcAddress("glBindAttribLocationARB"));
+        if (bindAttribLocation != nullptr)
+        {
+            bindAttribLocation(program, attributeIndex, attribute);
+        }
+    }
+    if (!LinkProgram())
+    {
+        return false;
+    }
+    for (int i = 0; i < lookupCount; ++i)
+    {
+        GLint* slot = Slot(lookup[i]);
+        if (slot != nullptr)
+        {
+            *slot = Location(lookup[i]);
+        }
+    }
+    linked = true;
+    return true;
+}
+
+void cListedShader::Send1f(const char* name, float value) const
+{
+    GLint location = GetLocation(name);
+    if (linked && location != -1)
+    {
+        glUniform1fARB(location, value);
+    }
+}
+
+void cListedShader::Send1i(const char* name, int value) const
+{
+    GLint location = GetLocation(name);
+    if (linked && location != -1)
+    {
+        glUniform1iARB(location, value);
+    }
+}
+
+void cListedShader::Send3f(const char* name, const cVector3f& value) const
+{
+    GLint location = GetLocation(name);
+    // The three-component sender is optional in the base's entry-point table.
+    if (linked && location != -1 && glUniform3fARB != nullptr)
+    {
+        glUniform3fARB(location, value.x, value.y, value.z);
+    }
+}
+
+} // namespace MivexGL
