@@ -54,7 +54,7 @@ cShaderSystem::cShaderSystem()
       glGetUniformLocationARB(nullptr), glUniform4fARB(nullptr), glUniform3fARB(nullptr),
       glUniform2fARB(nullptr), glUniform1fARB(nullptr), glUniform1iARB(nullptr),
       glUniform2fvARB(nullptr), glActiveTextureARB(nullptr), program(0), vertexShader(0),
-      fragmentShader(0), extraShader(0), initialised(false)
+      fragmentShader(0), extraShader(0), initialised(false), linked(false)
 {
 }
 
@@ -148,7 +148,7 @@ bool cShaderSystem::LoadExtraShader()
 
 void cShaderSystem::Use() const
 {
-    if (initialised)
+    if (linked)
     {
         glUseProgramObjectARB(program);
     }
@@ -213,8 +213,10 @@ bool cShaderSystem::LinkProgram()
     if (status == 0)
     {
         PrintInfoLog("program failed to link", program);
+        linked = false;
         return false;
     }
+    linked = true;
     return true;
 }
 
@@ -225,6 +227,14 @@ GLint cShaderSystem::Location(const char* name) const
         return -1;
     }
     return glGetUniformLocationARB(program, name);
+}
+
+void cShaderSystem::RecordLocations(const char* const* names, GLint* slots, int count) const
+{
+    for (int i = 0; i < count; ++i)
+    {
+        slots[i] = Location(names[i]);
+    }
 }
 
 } // namespace MivexGL

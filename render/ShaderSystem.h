@@ -28,8 +28,10 @@ public:
 
     GLhandleARB GetProgram() const { return program; }
     bool IsInitialised() const { return initialised; }
+    bool IsLinked() const { return linked; }
 
-    // Makes the program current, or returns to fixed function.
+    // Makes the program current (only once it has linked), or returns to
+    // fixed function.
     void Use() const;
     void UseFixedFunction() const;
 
@@ -48,6 +50,8 @@ protected:
     bool LinkProgram();
     // -1 before a successful InitGLSL or for a name the program lacks.
     GLint Location(const char* name) const;
+    // Looks up every name in order into the matching slot.
+    void RecordLocations(const char* const* names, GLint* slots, int count) const;
 
     PFNGLCREATEPROGRAMOBJECTARBPROC glCreateProgramObjectARB;
     PFNGLCREATESHADEROBJECTARBPROC glCreateShaderObjectARB;
@@ -77,6 +81,7 @@ private:
     void PrintInfoLog(const char* what, GLhandleARB handle) const;
 
     bool initialised;
+    bool linked;
 };
 
 } // namespace MivexGL
