@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the demo and the tests need, only
+# when some are missing, so a second run costs nothing.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  libsdl2-dev libepoxy-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libegl1
+  libjpeg62-turbo-dev libpng-dev libmpg123-dev libkissfft-dev libmp3lame-dev
+  libfreetype-dev libfontconfig-dev libimgui-dev libstb-dev
+  libgtest-dev libbenchmark-dev
+  fonts-dejavu-core fonts-liberation2
+  xvfb xauth xdotool ffmpeg
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
