@@ -1,0 +1,107 @@
+// The window system: owns the window, its device and GL context, the display
+// mode and pixel format, keeps the key table and the active flag from window
+// messages, and runs the program (Run, MainLoop) through virtual hooks that an
+// application overrides. Needs the platform layer's display and messages.
+#pragma once
+
+#include "platform/Display.h"
+#include "platform/Win32.h"
+
+#include <cstdint>
+
+namespace MivexGL
+{
+
+class cWindowsSystem
+{
+public:
+    cWindowsSystem();
+
+    virtual void Release();
+    virtual ~cWindowsSystem();
+    virtual bool Start();
+    virtual bool DrawLoading();
+    virtual bool Update();
+    virtual bool Draw();
+    virtual bool IsFinished();
+    virtual int SetupDialog();
+    virtual int MainLoop();
+    virtual platform::LRESULT WindowProc(platform::HWND window, platform::UINT message,
+                                         platform::WPARAM wParam, platform::LPARAM lParam);
+
+    // Creates the display, shows the loading frame, starts, loops, tears down.
+    int Run();
+
+    bool CreateDisplay();
+    void DestroyDisplay();
+    void Resize();
+    bool ProbeMultisample();
+    bool HasWglExtension(const char* name);
+
+    void SetTitle(const char16_t* text) { title = text; }
+    void SetSize(std::int32_t w, std::int32_t h)
+    {
+        width = w;
+        height = h;
+    }
+    void SetPlanes(float nearValue, float farValue)
+    {
+        nearPlane = nearValue;
+        farPlane = farValue;
+    }
+    void SetBits(std::int32_t value) { bits = value; }
+    void SetFullscreen(bool value) { fullscreen = value; }
+    void SetSetupDialog(bool value) { showSetupDialog = value; }
+    void SetAntiAliasing(bool value) { antiAliasing = value; }
+    void SetActive(bool value) { active = value; }
+    bool IsKeyDown(int key) const { return key >= 0 && key < 256 && keys[key]; }
+    void SetKey(int key, bool down)
+    {
+        if (key >= 0 && key < 256)
+        {
+            keys[key] = down;
+        }
+    }
+    platform::HWND GetWindowHandle() const { return window; }
+    platform::HDC GetDeviceContext() const { return deviceContext; }
+
+    // Read access for the frame loop's users and tests.
+    std::int32_t GetWidth() const { return width; }
+    std::int32_t GetHeight() const { return height; }
+    bool IsFullscreen() const { return fullscreen; }
+    bool IsActive() const { return active; }
+    bool IsAntiAliasing() const { return antiAliasing; }
+    bool IsMultisampleFound() const { return multisampleFound; }
+    const char16_t* GetTitle() const { return title; }
+
+    // The one object that receives the window procedure's messages.
+    static void SetMessageTarget(cWindowsSystem* target);
+
+protected:
+    platform::HDC deviceContext;
+    platform::HGLRC renderingContext;
+    platform::HWND window;
+    platform::HINSTANCE instance;
+    bool keys[256];
+    bool active;
+    bool fullscreen;
+    float farPlane;
+    float nearPlane;
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t bits;
+    const char16_t* title;
+    bool showSetupDialog;
+    bool loadingPending;
+    bool multisampleFound;
+    std::int32_t multisampleFormat;
+    bool antiAliasing;
+
+private:
+    bool FailDisplay(const char16_t* text);
+};
+
+// The whole-word search of an extension string (exposed for tests).
+bool HasWholeWord(const char* extensions, const char* name);
+
+} // namespace MivexGL
