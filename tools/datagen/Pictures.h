@@ -1,0 +1,27 @@
+// The demo's pictures: 32 captioned slides, each its own procedural scene
+// and palette, the flash overlay (a flare on exact black so the colour key
+// removes the background), the loading picture and the soft RGBA sprite.
+// Depends on Canvas, Noise, TextRenderer and ImageWriter.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace datagen
+{
+
+constexpr int kPictureWidth = 1024;
+constexpr int kPictureHeight = 768;
+// Written into every JPEG so the loader's physical-size path is used.
+constexpr int kPictureDpi = 72;
+
+// Slide file names ("TitleFirst.jpg" ...) in manifest order.
+std::vector<std::string> SlideNames();
+
+// Each writes one file into folder; fontFile draws the captions.
+bool WriteSlide(int index, const std::string& folder, const std::string& fontFile);
+bool WriteFlash(const std::string& folder);
+bool WriteLoadingPicture(const std::string& folder, const std::string& fontFile);
+bool WriteSprite(const std::string& folder);
+
+} // namespace datagen
