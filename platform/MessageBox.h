@@ -4,6 +4,7 @@
 // answerer to see every box and choose the answer.
 #pragma once
 
+#include "platform/Text.h"
 #include "platform/Win32.h"
 
 #include <functional>
