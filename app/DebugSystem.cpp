@@ -24,6 +24,13 @@ cDebugSystem::~cDebugSystem()
 bool cDebugSystem::Open(const std::string& path)
 {
     ++lineCount;
+    // A second Open moves the log to the new file rather than failing on
+    // the stream that is still open.
+    if (file.is_open())
+    {
+        file.close();
+    }
+    file.clear();
     file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
     WriteLine("cDebugSystem", std::string("Opening ") + path + "\n");
     return file.is_open();

@@ -14,6 +14,9 @@ namespace platform
 namespace
 {
 
+IdleHook idleHook = nullptr;
+void* idleContext = nullptr;
+
 std::deque<MSG>& Queue()
 {
     static std::deque<MSG> queue;
@@ -229,6 +232,10 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
             return TRUE;
         }
     }
+    if (idleHook != nullptr)
+    {
+        idleHook(idleContext);
+    }
     return FALSE;
 }
 
@@ -264,6 +271,12 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
     (void)lParam;
     return 0;
+}
+
+void SetIdleHook(IdleHook hook, void* context)
+{
+    idleHook = hook;
+    idleContext = context;
 }
 
 void FlushMessages()

@@ -37,4 +37,9 @@ int VirtualKeyFromSdlKey(int sdlKey);
 // Drops every queued message (tests).
 void FlushMessages();
 
+// Called whenever PeekMessageW finds nothing to take: lets a test act while
+// a loop spins idle (a window stays minimised for a while, say).
+using IdleHook = void (*)(void* context);
+void SetIdleHook(IdleHook hook, void* context);
+
 } // namespace platform
