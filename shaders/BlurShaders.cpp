@@ -5,12 +5,16 @@
 namespace MivexGL
 {
 
+// The vertex colour is handed on too, so a class that keeps the base's colour
+// stage still links: that stage reads "color".
 const char* const kImageVertexSource =
     "varying vec2 texCoords;\n"
+    "varying vec4 color;\n"
     "void main()\n"
     "{\n"
     "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
     "    texCoords = gl_MultiTexCoord0.st;\n"
+    "    color = gl_Color;\n"
     "}\n";
 
 namespace
