@@ -186,7 +186,7 @@ void BuildControls(DialogRecord& record)
 
 void Command(DialogRecord& record, int id, std::uint16_t code)
 {
-    if (!record.ended)
+    if (!record.ended && record.procedure != nullptr)
     {
         record.procedure(HandleOf(&record), WM_COMMAND,
                          MAKEWPARAM(static_cast<std::uint16_t>(id), code), 0);
@@ -197,7 +197,8 @@ void Command(DialogRecord& record, int id, std::uint16_t code)
 // default dialog handling does.
 void Close(DialogRecord& record)
 {
-    if (!record.ended && record.procedure(HandleOf(&record), WM_CLOSE, 0, 0) == FALSE)
+    if (!record.ended && record.procedure != nullptr &&
+        record.procedure(HandleOf(&record), WM_CLOSE, 0, 0) == FALSE)
     {
         Command(record, IDCANCEL, BN_CLICKED);
     }
@@ -656,7 +657,7 @@ RECT DialogUnitsToPixels(short x, short y, short cx, short cy)
     return r;
 }
 
-HWND CreateDialogModel(int templateId)
+HWND CreateDialogModel(int templateId, DLGPROC procedure)
 {
     const DialogTemplate* t = FindDialogTemplate(templateId);
     if (t == nullptr)
@@ -665,6 +666,7 @@ HWND CreateDialogModel(int templateId)
     }
     auto* record = new DialogRecord;
     record->dialogTemplate = t;
+    record->procedure = procedure;
     BuildControls(*record);
     LiveDialogs().push_back(record);
     return HandleOf(record);

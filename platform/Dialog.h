@@ -130,8 +130,9 @@ UINT IsDlgButtonChecked(HWND dialog, int id);
 BOOL GetDlgItemRect(HWND dialog, int id, RECT* rect);
 
 // Test seams. A dialog's controls without a window, for driving a dialog
-// procedure with messages directly; null for an unknown template.
-HWND CreateDialogModel(int templateId);
+// procedure with messages directly (keys, clicks and the close box reach
+// the given procedure); null for an unknown template.
+HWND CreateDialogModel(int templateId, DLGPROC procedure);
 void DestroyDialogModel(HWND dialog);
 // Whether EndDialog has been called, and with what.
 bool IsDialogEnded(HWND dialog, INT_PTR* result);
