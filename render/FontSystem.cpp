@@ -101,33 +101,30 @@ std::vector<Vertex> Fill(GLUtesselator* tess, const platform::GlyphOutline& glyp
 }
 
 // Front face at z = 0, back face at z = -depth, walls along every contour
-// facing out of the ink, then the pen advance.
+// facing out of the ink, then the pen advance. Everything is one triangle
+// batch: llvmpipe loses (or crashes on) quads that follow triangles in a
+// display list.
 void CompileOutline(GLUtesselator* tess, const platform::GlyphOutline& glyph, float depth)
 {
     const std::vector<Vertex> triangles = Fill(tess, glyph);
-    if (!triangles.empty())
+    glBegin(GL_TRIANGLES);
+    glNormal3f(0.0f, 0.0f, 1.0f);
+    for (const Vertex& v : triangles)
     {
-        glBegin(GL_TRIANGLES);
-        glNormal3f(0.0f, 0.0f, 1.0f);
-        for (const Vertex& v : triangles)
+        glVertex3d(v[0], v[1], 0.0);
+    }
+    glNormal3f(0.0f, 0.0f, -1.0f);
+    for (std::size_t i = 0; i < triangles.size(); i += 3)
+    {
+        // Reversed, so the back face winds counter-clockwise seen from behind.
+        for (std::size_t k = 3; k-- > 0;)
         {
-            glVertex3d(v[0], v[1], 0.0);
+            glVertex3d(triangles[i + k][0], triangles[i + k][1], -depth);
         }
-        glNormal3f(0.0f, 0.0f, -1.0f);
-        for (std::size_t i = 0; i < triangles.size(); i += 3)
-        {
-            // Reversed, so the back face winds counter-clockwise seen from behind.
-            for (std::size_t k = 3; k-- > 0;)
-            {
-                glVertex3d(triangles[i + k][0], triangles[i + k][1], -depth);
-            }
-        }
-        glEnd();
     }
 
     // The ink lies right of a clockwise-filled contour and left of the other kind.
     const double side = glyph.clockwiseFill ? 1.0 : -1.0;
-    glBegin(GL_QUADS);
     for (const auto& contour : glyph.contours)
     {
         for (std::size_t i = 0; i < contour.size(); ++i)
@@ -141,19 +138,14 @@ void CompileOutline(GLUtesselator* tess, const platform::GlyphOutline& glyph, fl
                 continue;
             }
             glNormal3d(-dy / length * side, dx / length * side, 0.0);
-            if (glyph.clockwiseFill)
+            // Corners front-a, front-b, back-b, back-a wind counter-clockwise
+            // seen from outside when the ink lies to the right.
+            const Vertex quad[4] = {
+                {a.x, a.y, 0.0}, {b.x, b.y, 0.0}, {b.x, b.y, -depth}, {a.x, a.y, -depth}};
+            const int order[2][6] = {{0, 1, 2, 0, 2, 3}, {0, 3, 2, 0, 2, 1}};
+            for (int k : order[glyph.clockwiseFill ? 0 : 1])
             {
-                glVertex3d(a.x, a.y, 0.0);
-                glVertex3d(b.x, b.y, 0.0);
-                glVertex3d(b.x, b.y, -depth);
-                glVertex3d(a.x, a.y, -depth);
-            }
-            else
-            {
-                glVertex3d(a.x, a.y, 0.0);
-                glVertex3d(a.x, a.y, -depth);
-                glVertex3d(b.x, b.y, -depth);
-                glVertex3d(b.x, b.y, 0.0);
+                glVertex3dv(quad[k].data());
             }
         }
     }
