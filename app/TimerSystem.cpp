@@ -10,7 +10,10 @@ namespace MivexGL
 namespace
 {
 
-std::int32_t Wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
+std::int32_t Wrap32(std::int64_t v)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+}
 
 std::int32_t Diff32(std::int32_t a, std::int32_t b)
 {
@@ -26,7 +29,8 @@ cTimerSystem& cTimerSystem::Instance()
 }
 
 cTimerSystem::cTimerSystem()
-    : counter(0), frequency(0), frameTime(0), now(0), unitsPerSecond(1000), ticksPerMs(1), previous(0)
+    : counter(0), frequency(0), frameTime(0), now(0), unitsPerSecond(1000), ticksPerMs(1),
+      previous(0)
 {
     platform::QueryPerformanceFrequency(&frequency);
     platform::QueryPerformanceCounter(&counter);

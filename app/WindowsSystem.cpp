@@ -85,8 +85,8 @@ bool HasWholeWord(const char* extensions, const char* name)
 cWindowsSystem::cWindowsSystem()
     : deviceContext(nullptr), renderingContext(nullptr), window(nullptr), instance(nullptr), keys{},
       active(true), fullscreen(true), farPlane(10000.0f), nearPlane(1.0f), width(800), height(600),
-      bits(32), title(u"Do a object.SetTitle(char *name)"), showSetupDialog(true), loadingPending(true),
-      multisampleFound(false), multisampleFormat(0), antiAliasing(true)
+      bits(32), title(u"Do a object.SetTitle(char *name)"), showSetupDialog(true),
+      loadingPending(true), multisampleFound(false), multisampleFormat(0), antiAliasing(true)
 {
 }
 
@@ -105,9 +105,15 @@ bool cWindowsSystem::Start()
     return true;
 }
 
-bool cWindowsSystem::DrawLoading() { return true; }
+bool cWindowsSystem::DrawLoading()
+{
+    return true;
+}
 
-bool cWindowsSystem::Update() { return true; }
+bool cWindowsSystem::Update()
+{
+    return true;
+}
 
 bool cWindowsSystem::Draw()
 {
@@ -116,11 +122,20 @@ bool cWindowsSystem::Draw()
     return true;
 }
 
-bool cWindowsSystem::IsFinished() { return false; }
+bool cWindowsSystem::IsFinished()
+{
+    return false;
+}
 
-int cWindowsSystem::SetupDialog() { return 0; }
+int cWindowsSystem::SetupDialog()
+{
+    return 0;
+}
 
-void cWindowsSystem::SetMessageTarget(cWindowsSystem* target) { Target() = target; }
+void cWindowsSystem::SetMessageTarget(cWindowsSystem* target)
+{
+    Target() = target;
+}
 
 bool cWindowsSystem::FailDisplay(const char16_t* text)
 {
@@ -141,7 +156,8 @@ bool cWindowsSystem::CreateDisplay()
     windowClass.lpszClassName = kClassName;
     if (RegisterClassW(&windowClass) == 0)
     {
-        MessageBoxW(nullptr, u"Failed To Register The Window Class.", u"ERROR", MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxW(nullptr, u"Failed To Register The Window Class.", u"ERROR",
+                    MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
 
@@ -155,10 +171,11 @@ bool cWindowsSystem::CreateDisplay()
         mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
         if (ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL)
         {
-            if (MessageBoxW(nullptr,
-                            u"The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
-                            u"Windowed Mode Instead?",
-                            u"Pelorin GL", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+            if (MessageBoxW(
+                    nullptr,
+                    u"The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
+                    u"Windowed Mode Instead?",
+                    u"Pelorin GL", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
             {
                 fullscreen = false;
             }
@@ -180,9 +197,10 @@ bool cWindowsSystem::CreateDisplay()
     }
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
 
-    window = CreateWindowExW(exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VISIBLE,
-                             0, 0, static_cast<int>(rect.right - rect.left),
-                             static_cast<int>(rect.bottom - rect.top), nullptr, nullptr, instance, nullptr);
+    window = CreateWindowExW(
+        exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+        static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top), nullptr,
+        nullptr, instance, nullptr);
     if (window == nullptr)
     {
         return FailDisplay(u"Window Creation Error.");
@@ -284,7 +302,8 @@ void cWindowsSystem::Resize()
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), nearPlane, farPlane);
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), nearPlane,
+                   farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -292,8 +311,8 @@ void cWindowsSystem::Resize()
 bool cWindowsSystem::HasWglExtension(const char* name)
 {
     const char* extensions = nullptr;
-    auto getExtensions =
-        reinterpret_cast<PFNWGLGETEXTENSIONSSTRINGARBPROC>(wglGetProcAddress("wglGetExtensionsStringARB"));
+    auto getExtensions = reinterpret_cast<PFNWGLGETEXTENSIONSSTRINGARBPROC>(
+        wglGetProcAddress("wglGetExtensionsStringARB"));
     if (getExtensions != nullptr)
     {
         extensions = getExtensions(wglGetCurrentDC());
@@ -316,7 +335,8 @@ bool cWindowsSystem::ProbeMultisample()
         multisampleFound = false;
         return false;
     }
-    auto choose = reinterpret_cast<PFNWGLCHOOSEPIXELFORMATARBPROC>(wglGetProcAddress("wglChoosePixelFormatARB"));
+    auto choose = reinterpret_cast<PFNWGLCHOOSEPIXELFORMATARBPROC>(
+        wglGetProcAddress("wglChoosePixelFormatARB"));
     if (choose == nullptr)
     {
         multisampleFound = false;

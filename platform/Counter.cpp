@@ -17,7 +17,10 @@ ScriptedCounter& Script()
 
 } // namespace
 
-void SetScriptedCounter(ScriptedCounter counter) { Script() = std::move(counter); }
+void SetScriptedCounter(ScriptedCounter counter)
+{
+    Script() = std::move(counter);
+}
 
 bool QueryPerformanceCounter(std::int64_t* count)
 {
@@ -25,7 +28,8 @@ bool QueryPerformanceCounter(std::int64_t* count)
     {
         return false;
     }
-    *count = Script().count ? Script().count() : static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+    *count =
+        Script().count ? Script().count() : static_cast<std::int64_t>(SDL_GetPerformanceCounter());
     return true;
 }
 
@@ -35,8 +39,8 @@ bool QueryPerformanceFrequency(std::int64_t* frequency)
     {
         return false;
     }
-    *frequency =
-        Script().count ? Script().frequency : static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
+    *frequency = Script().count ? Script().frequency
+                                : static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
     return true;
 }
 

@@ -78,7 +78,10 @@ State& S()
     return state;
 }
 
-bool Faulty(DisplayStep step) { return S().faults[static_cast<int>(step)]; }
+bool Faulty(DisplayStep step)
+{
+    return S().faults[static_cast<int>(step)];
+}
 
 bool EnsureVideo()
 {
@@ -89,7 +92,10 @@ bool EnsureVideo()
     return S().videoReady;
 }
 
-bool Live(HWND window) { return window != nullptr && S().windows.count(window) != 0; }
+bool Live(HWND window)
+{
+    return window != nullptr && S().windows.count(window) != 0;
+}
 
 // The GL attributes of a pixel format.
 void ApplyFormat(int format, const PIXELFORMATDESCRIPTOR& pfd)
@@ -132,7 +138,8 @@ bool EnsureRoot()
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
     ApplyFormat(kPlainFormat, PlainDescriptor());
-    s.rootWindow = SDL_CreateWindow("MivexGL share root", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    s.rootWindow =
+        SDL_CreateWindow("MivexGL share root", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (s.rootWindow == nullptr)
     {
         return false;
@@ -181,7 +188,8 @@ bool FormatWorks(int samples)
     PIXELFORMATDESCRIPTOR pfd = PlainDescriptor();
     ApplyFormat(kMultisampleBase + samples, pfd);
     bool works = false;
-    SDL_Window* probe = SDL_CreateWindow("probe", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_Window* probe =
+        SDL_CreateWindow("probe", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (probe != nullptr)
     {
         SDL_GLContext context = SDL_GL_CreateContext(probe);
@@ -221,14 +229,15 @@ const char* GetExtensionsString(HDC)
     return s.extensions.c_str();
 }
 
-BOOL ChoosePixelFormatARB(HDC dc, const int* attributes, const float*, UINT maxFormats, int* formats,
-                          UINT* count)
+BOOL ChoosePixelFormatARB(HDC dc, const int* attributes, const float*, UINT maxFormats,
+                          int* formats, UINT* count)
 {
     if (count != nullptr)
     {
         *count = 0;
     }
-    if (dc == nullptr || attributes == nullptr || formats == nullptr || count == nullptr || maxFormats == 0)
+    if (dc == nullptr || attributes == nullptr || formats == nullptr || count == nullptr ||
+        maxFormats == 0)
     {
         return FALSE;
     }
@@ -275,12 +284,19 @@ HWND FindWindowBySdlId(std::uint32_t id)
 
 bool IsWindowMinimised(HWND window)
 {
-    return Live(window) && window->sdl != nullptr && (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0;
+    return Live(window) && window->sdl != nullptr &&
+           (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
-void SetDisplayFault(DisplayStep step, bool fail) { S().faults[static_cast<int>(step)] = fail; }
+void SetDisplayFault(DisplayStep step, bool fail)
+{
+    S().faults[static_cast<int>(step)] = fail;
+}
 
-void ClearDisplayFaults() { S().faults.fill(false); }
+void ClearDisplayFaults()
+{
+    S().faults.fill(false);
+}
 
 void SetWindowExtensionsOverride(const char* extensions)
 {
@@ -296,7 +312,8 @@ HINSTANCE GetModuleHandleW(const char16_t*)
 
 std::uint16_t RegisterClassW(const WNDCLASSW* windowClass)
 {
-    if (windowClass == nullptr || windowClass->lpszClassName == nullptr || Faulty(DisplayStep::RegisterClass))
+    if (windowClass == nullptr || windowClass->lpszClassName == nullptr ||
+        Faulty(DisplayStep::RegisterClass))
     {
         return 0;
     }
@@ -348,13 +365,14 @@ int ChangeDisplaySettingsW(const DEVMODEW* mode, DWORD flags)
         const int bits = static_cast<int>(SDL_BITSPERPIXEL(m.format));
         const int wanted = static_cast<int>(mode->dmBitsPerPel);
         const bool depthFits = (mode->dmFields & DM_BITSPERPEL) == 0 || bits == wanted ||
-                               (wanted == 32 && bits == 24) || (wanted == 24 && bits == 32) || bits == 0;
+                               (wanted == 32 && bits == 24) || (wanted == 24 && bits == 32) ||
+                               bits == 0;
         // A driver without real modes (offscreen) reports one empty mode and
         // takes windows of any size. Elsewhere SDL would quietly hand back
         // another size, so only the exact one counts.
         const bool anySize = m.w == 0 && m.h == 0;
         const bool sizeFits = anySize || (m.w == static_cast<int>(mode->dmPelsWidth) &&
-                                           m.h == static_cast<int>(mode->dmPelsHeight));
+                                          m.h == static_cast<int>(mode->dmPelsHeight));
         if (sizeFits && depthFits)
         {
             if ((flags & CDS_FULLSCREEN) != 0)
@@ -378,10 +396,13 @@ int ShowCursor(BOOL show)
     return S().cursorCount;
 }
 
-BOOL AdjustWindowRectEx(RECT* rect, DWORD, BOOL, DWORD) { return rect != nullptr ? TRUE : FALSE; }
+BOOL AdjustWindowRectEx(RECT* rect, DWORD, BOOL, DWORD)
+{
+    return rect != nullptr ? TRUE : FALSE;
+}
 
-HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style, int x,
-                     int y, int width, int height, HWND, void*, HINSTANCE, void*)
+HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
+                     int x, int y, int width, int height, HWND, void*, HINSTANCE, void*)
 {
     if (className == nullptr || Faulty(DisplayStep::CreateWindow) || !EnsureVideo())
     {
@@ -406,7 +427,8 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* t
     // The window learns its size while it is being created.
     if (w->proc != nullptr)
     {
-        w->proc(w, WM_SIZE, 0, MAKELPARAM(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)));
+        w->proc(w, WM_SIZE, 0,
+                MAKELPARAM(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)));
     }
     return w;
 }
@@ -463,7 +485,10 @@ BOOL SetForegroundWindow(HWND window)
     return TRUE;
 }
 
-HWND SetFocus(HWND window) { return Live(window) ? window : nullptr; }
+HWND SetFocus(HWND window)
+{
+    return Live(window) ? window : nullptr;
+}
 
 HWND GetForegroundWindow()
 {
@@ -479,7 +504,10 @@ HWND GetForegroundWindow()
     return S().windows.empty() ? nullptr : *S().windows.begin();
 }
 
-BOOL IsWindow(HWND window) { return Live(window) ? TRUE : FALSE; }
+BOOL IsWindow(HWND window)
+{
+    return Live(window) ? TRUE : FALSE;
+}
 
 BOOL GetClientSize(HWND window, int* width, int* height)
 {
@@ -519,7 +547,8 @@ int ReleaseDC(HWND window, HDC dc)
 
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor)
 {
-    if (dc == nullptr || descriptor == nullptr || !Live(dc->window) || Faulty(DisplayStep::ChoosePixelFormat))
+    if (dc == nullptr || descriptor == nullptr || !Live(dc->window) ||
+        Faulty(DisplayStep::ChoosePixelFormat))
     {
         return 0;
     }
@@ -528,7 +557,8 @@ int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor)
 
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* descriptor)
 {
-    if (dc == nullptr || descriptor == nullptr || !Live(dc->window) || Faulty(DisplayStep::SetPixelFormat))
+    if (dc == nullptr || descriptor == nullptr || !Live(dc->window) ||
+        Faulty(DisplayStep::SetPixelFormat))
     {
         return FALSE;
     }
@@ -586,7 +616,8 @@ BOOL SwapBuffers(HDC dc)
 
 HGLRC wglCreateContext(HDC dc)
 {
-    if (dc == nullptr || !Live(dc->window) || dc->window->sdl == nullptr || Faulty(DisplayStep::CreateContext))
+    if (dc == nullptr || !Live(dc->window) || dc->window->sdl == nullptr ||
+        Faulty(DisplayStep::CreateContext))
     {
         return nullptr;
     }
@@ -646,7 +677,8 @@ BOOL wglDeleteContext(HGLRC context)
 
 HDC wglGetCurrentDC()
 {
-    SDL_Window* current = SDL_GL_GetCurrentContext() != nullptr ? SDL_GL_GetCurrentWindow() : nullptr;
+    SDL_Window* current =
+        SDL_GL_GetCurrentContext() != nullptr ? SDL_GL_GetCurrentWindow() : nullptr;
     if (current == nullptr)
     {
         return nullptr;
@@ -681,6 +713,9 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return window->proc(window, message, wParam, lParam);
 }
 
-WNDPROC GetWindowProc(HWND window) { return Live(window) ? window->proc : nullptr; }
+WNDPROC GetWindowProc(HWND window)
+{
+    return Live(window) ? window->proc : nullptr;
+}
 
 } // namespace platform

@@ -124,9 +124,9 @@ int ShowCursor(BOOL show);
 // the client rectangle.
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
 
-HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style, int x,
-                     int y, int width, int height, HWND parent, void* menu, HINSTANCE instance,
-                     void* param);
+HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
+                     int x, int y, int width, int height, HWND parent, void* menu,
+                     HINSTANCE instance, void* param);
 BOOL DestroyWindow(HWND window);
 BOOL ShowWindow(HWND window, int command);
 BOOL SetForegroundWindow(HWND window);

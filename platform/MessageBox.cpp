@@ -19,7 +19,10 @@ MessageBoxAnswerer& Answerer()
     return answerer;
 }
 
-int DefaultAnswer(UINT style) { return (style & 0xF) == MB_YESNO ? IDNO : IDOK; }
+int DefaultAnswer(UINT style)
+{
+    return (style & 0xF) == MB_YESNO ? IDNO : IDOK;
+}
 
 int ShowBox(const MessageBoxCall& call)
 {
@@ -51,13 +54,13 @@ int ShowBox(const MessageBoxCall& call)
     }
     else
     {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
+                          SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
                       IDOK, "OK"};
         count = 1;
     }
-    const SDL_MessageBoxData data = {flags,           nullptr, call.caption.c_str(),
-                                     call.text.c_str(), count,   buttons,
-                                     nullptr};
+    const SDL_MessageBoxData data = {
+        flags, nullptr, call.caption.c_str(), call.text.c_str(), count, buttons, nullptr};
 
     // Boxes need a real display; the offscreen and dummy drivers have none.
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -77,7 +80,10 @@ int ShowBox(const MessageBoxCall& call)
 
 } // namespace
 
-void SetMessageBoxAnswerer(MessageBoxAnswerer answerer) { Answerer() = std::move(answerer); }
+void SetMessageBoxAnswerer(MessageBoxAnswerer answerer)
+{
+    Answerer() = std::move(answerer);
+}
 
 int MessageBoxW(HWND, const char16_t* text, const char16_t* caption, UINT style)
 {

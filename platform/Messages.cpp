@@ -218,7 +218,8 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
     for (auto it = queue.begin(); it != queue.end(); ++it)
     {
         const bool windowFits = window == nullptr || it->hwnd == window;
-        const bool rangeFits = (first == 0 && last == 0) || (it->message >= first && it->message <= last);
+        const bool rangeFits =
+            (first == 0 && last == 0) || (it->message >= first && it->message <= last);
         if (windowFits && rangeFits)
         {
             if (message != nullptr)
@@ -245,9 +246,15 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return TRUE;
 }
 
-void PostQuitMessage(int exitCode) { Push(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0); }
+void PostQuitMessage(int exitCode)
+{
+    Push(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
+}
 
-BOOL TranslateMessage(const MSG* message) { return message != nullptr ? TRUE : FALSE; }
+BOOL TranslateMessage(const MSG* message)
+{
+    return message != nullptr ? TRUE : FALSE;
+}
 
 LRESULT DispatchMessageW(const MSG* message)
 {
@@ -256,7 +263,8 @@ LRESULT DispatchMessageW(const MSG* message)
         return 0;
     }
     WNDPROC proc = GetWindowProc(message->hwnd);
-    return proc != nullptr ? proc(message->hwnd, message->message, message->wParam, message->lParam) : 0;
+    return proc != nullptr ? proc(message->hwnd, message->message, message->wParam, message->lParam)
+                           : 0;
 }
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -8,7 +8,10 @@
 namespace platform
 {
 
-OffscreenGL::~OffscreenGL() { Destroy(); }
+OffscreenGL::~OffscreenGL()
+{
+    Destroy();
+}
 
 bool OffscreenGL::Create(int width, int height)
 {
@@ -61,9 +64,8 @@ void OffscreenGL::Destroy()
 
 bool OffscreenGL::MakeCurrent()
 {
-    return context != nullptr &&
-           SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window),
-                              static_cast<SDL_GLContext>(context)) == 0;
+    return context != nullptr && SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window),
+                                                    static_cast<SDL_GLContext>(context)) == 0;
 }
 
 void OffscreenGL::Swap()

@@ -12,6 +12,9 @@ bool AcquireVideo()
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
-void ReleaseVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+void ReleaseVideo()
+{
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
 
 } // namespace platform

@@ -14,17 +14,22 @@ namespace testsupport
 
 BoxRecorder::BoxRecorder(int value) : answer(value)
 {
-    platform::SetMessageBoxAnswerer([this](const platform::MessageBoxCall& call) {
-        calls.push_back(call);
-        if (answer != 0)
+    platform::SetMessageBoxAnswerer(
+        [this](const platform::MessageBoxCall& call)
         {
-            return answer;
-        }
-        return (call.style & 0xF) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
-    });
+            calls.push_back(call);
+            if (answer != 0)
+            {
+                return answer;
+            }
+            return (call.style & 0xF) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
+        });
 }
 
-BoxRecorder::~BoxRecorder() { platform::SetMessageBoxAnswerer(nullptr); }
+BoxRecorder::~BoxRecorder()
+{
+    platform::SetMessageBoxAnswerer(nullptr);
+}
 
 std::vector<std::string> BoxRecorder::Texts() const
 {
@@ -41,7 +46,10 @@ ScriptedClock::ScriptedClock() : ticks(5000000000)
     platform::SetScriptedCounter({[this]() { return ticks; }, kFrequency});
 }
 
-ScriptedClock::~ScriptedClock() { platform::SetScriptedCounter({nullptr, 0}); }
+ScriptedClock::~ScriptedClock()
+{
+    platform::SetScriptedCounter({nullptr, 0});
+}
 
 std::string ReadFile(const std::string& path)
 {

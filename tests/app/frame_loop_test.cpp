@@ -1,0 +1,201 @@
+// The frame loop's order and its ways to end, driven by injected messages and
+// a scripted counter; and GL objects that survive an F1 display switch.
+#include "app/TimerSystem.h"
+#include "app/WindowsSystem.h"
+#include "platform/Display.h"
+#include "platform/GL.h"
+#include "platform/Messages.h"
+#include "support/Recorders.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace platform;
+using MivexGL::cTimerSystem;
+using MivexGL::cWindowsSystem;
+
+namespace
+{
+
+// Records the hooks with the timer values each one saw.
+class ScriptedApp : public cWindowsSystem
+{
+public:
+    std::vector<std::string> calls;
+    int framesToDraw = 3;
+    int frameMs = 20;
+    testsupport::ScriptedClock* clock = nullptr;
+
+    bool Update() override
+    {
+        calls.push_back("Update " + std::to_string(cTimerSystem::Instance().GetFrameTime()));
+        clock->AdvanceMs(frameMs);
+        return true;
+    }
+    bool Draw() override
+    {
+        calls.push_back("Draw " + std::to_string(cTimerSystem::Instance().GetFrameTime()));
+        return --framesToDraw > 0;
+    }
+    int Frames() const
+    {
+        int n = 0;
+        for (const auto& c : calls)
+        {
+            n += c.rfind("Draw", 0) == 0 ? 1 : 0;
+        }
+        return n;
+    }
+};
+
+class FrameLoop : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        app.clock = &clock;
+        app.SetFullscreen(false);
+        app.SetAntiAliasing(false);
+        cWindowsSystem::SetMessageTarget(&app);
+        ASSERT_TRUE(app.CreateDisplay());
+        FlushMessages();
+        cTimerSystem::Instance().Reset();
+    }
+    void TearDown() override
+    {
+        SetIdleHook(nullptr, nullptr);
+        app.DestroyDisplay();
+        cWindowsSystem::SetMessageTarget(nullptr);
+        FlushMessages();
+    }
+    void Post(UINT message, WPARAM wParam, LPARAM lParam = 0)
+    {
+        PostMessageW(app.GetWindowHandle(), message, wParam, lParam);
+    }
+    testsupport::ScriptedClock clock;
+    ScriptedApp app;
+};
+
+TEST_F(FrameLoop, UpdateSeesThePreviousTickAndDrawTheCurrent)
+{
+    app.framesToDraw = 3;
+    EXPECT_EQ(app.MainLoop(), 0);
+    EXPECT_EQ(app.calls, (std::vector<std::string>{"Update 0", "Draw 20", "Update 20", "Draw 20",
+                                                   "Update 20", "Draw 20"}))
+        << "the frame whose Draw returned false was still drawn";
+}
+
+TEST_F(FrameLoop, EscapeHeldWhenTheQueueRunsEmptyEndsBeforeAnyFrame)
+{
+    Post(WM_KEYDOWN, VK_ESCAPE);
+    app.MainLoop();
+    EXPECT_EQ(app.Frames(), 0);
+}
+
+TEST_F(FrameLoop, EscapePressedAndReleasedMeanwhileChangesNothing)
+{
+    Post(WM_KEYDOWN, VK_ESCAPE);
+    Post(WM_KEYUP, VK_ESCAPE);
+    app.framesToDraw = 2;
+    app.MainLoop();
+    EXPECT_EQ(app.Frames(), 2);
+}
+
+TEST_F(FrameLoop, ClosingTheWindowQuitsWithCodeZero)
+{
+    Post(WM_CLOSE, 0);
+    app.framesToDraw = 100;
+    EXPECT_EQ(app.MainLoop(), 0);
+    EXPECT_EQ(app.Frames(), 0);
+}
+
+TEST_F(FrameLoop, QuitCodeComesFromTheQuitMessage)
+{
+    PostQuitMessage(7);
+    EXPECT_EQ(app.MainLoop(), 7);
+}
+
+struct PauseScript
+{
+    HWND window;
+    testsupport::ScriptedClock* clock;
+    int idlePasses = 0;
+};
+
+TEST_F(FrameLoop, AMinimisedWindowNeitherDrawsNorTicks)
+{
+    PauseScript script{app.GetWindowHandle(), &clock};
+    // While minimised the loop spins idle; after a few idle passes, five
+    // seconds go by and the window comes back.
+    app.framesToDraw = 3;
+    Post(WM_ACTIVATE, WA_INACTIVE | (1u << 16));
+    SetIdleHook(
+        [](void* context)
+        {
+            auto* s = static_cast<PauseScript*>(context);
+            if (++s->idlePasses == 3)
+            {
+                s->clock->AdvanceMs(5000);
+                PostMessageW(s->window, WM_ACTIVATE, WA_ACTIVE, 0);
+            }
+        },
+        &script);
+    app.MainLoop();
+    ASSERT_GE(script.idlePasses, 3);
+    // The first frame after the pause spans it: 5000 ms plus its own 20.
+    EXPECT_EQ(app.calls, (std::vector<std::string>{"Update 0", "Draw 5020", "Update 5020",
+                                                   "Draw 20", "Update 20", "Draw 20"}));
+}
+
+// Draws a few frames, pressing F1 after the first; checks in every frame that
+// a texture made before the switch is still there with its texels.
+class SwitchingApp : public cWindowsSystem
+{
+public:
+    GLuint texture = 0;
+    int frame = 0;
+    std::vector<bool> textureAlive;
+    std::vector<unsigned> texel;
+
+    bool Draw() override
+    {
+        textureAlive.push_back(glIsTexture(texture) == GL_TRUE);
+        unsigned char pixel[4] = {};
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        texel.push_back(static_cast<unsigned>(pixel[0]) << 16 | pixel[1] << 8 | pixel[2]);
+        if (++frame == 1)
+        {
+            SetKey(VK_F1, true);
+        }
+        return frame < 3;
+    }
+};
+
+TEST(DisplaySwitch, TexturesSurviveF1)
+{
+    testsupport::BoxRecorder boxes(IDYES);
+    SwitchingApp app;
+    app.SetFullscreen(false);
+    app.SetAntiAliasing(false);
+    cWindowsSystem::SetMessageTarget(&app);
+    ASSERT_TRUE(app.CreateDisplay());
+    glGenTextures(1, &app.texture);
+    glBindTexture(GL_TEXTURE_2D, app.texture);
+    const unsigned char red[4] = {200, 10, 30, 255};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, red);
+    FlushMessages();
+
+    app.MainLoop();
+    EXPECT_TRUE(app.IsFullscreen()) << "F1 flipped the flag";
+    EXPECT_NE(app.GetWindowHandle(), nullptr);
+    ASSERT_EQ(app.textureAlive.size(), 3u);
+    EXPECT_EQ(app.textureAlive, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(app.texel, (std::vector<unsigned>{0xC80A1E, 0xC80A1E, 0xC80A1E}));
+    app.DestroyDisplay();
+    cWindowsSystem::SetMessageTarget(nullptr);
+}
+
+} // namespace
