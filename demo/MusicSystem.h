@@ -1,0 +1,48 @@
+// One MP3 stream of the demo: the loading tune or the main music. Opens the
+// shared audio output, plays the file from its start (looping or once), stops
+// it and copies out a spectrum of what was just heard. Depends on
+// platform/Audio.h and platform/Paths.h.
+#pragma once
+
+#include "platform/Audio.h"
+#include "platform/Win32.h"
+
+#include <cstdint>
+#include <string>
+
+namespace MivexGL
+{
+
+class cMusicSystem
+{
+public:
+    cMusicSystem();
+    ~cMusicSystem();
+
+    cMusicSystem(const cMusicSystem&) = delete;
+    cMusicSystem& operator=(const cMusicSystem&) = delete;
+
+    void SetFile(std::string path);
+    void SetLoop(bool looping);
+
+    // Opens the output and creates the stream; a missing file leaves no
+    // stream and every later call does nothing. Always true.
+    bool Init(platform::HWND handle);
+    // From the first sample, looping if asked. Always true.
+    bool Play();
+    bool Stop();
+    // Writes 256 magnitudes to the start of the spectrum buffer.
+    void FetchSpectrum();
+
+    const float* GetSpectrum() const { return spectrum; }
+    std::uint32_t GetStream() const { return stream; }
+
+private:
+    std::string file;
+    float spectrum[512];
+    std::uint32_t stream;
+    platform::HWND window;
+    bool loop;
+};
+
+} // namespace MivexGL
