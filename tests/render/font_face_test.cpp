@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
 
 using namespace platform;
 
@@ -61,6 +64,37 @@ TEST(FontRegistration, DataPathsResolveWhateverTheirCaseAndSeparators)
     EXPECT_EQ(AddFontResourceExW(u"FONT_FACE_TEST\\general\\face.TTF", FR_PRIVATE, nullptr), 1);
     // Registering again is harmless.
     EXPECT_EQ(AddFontResourceExW(u"font_face_test/General/Face.ttf", FR_PRIVATE, nullptr), 1);
+}
+
+TEST(FontRegistration, RegisteredFileServesItsFamilyToThisProcess)
+{
+    namespace fs = std::filesystem;
+    // A copy of an installed face renamed to a family nobody has installed
+    // (same length, so the name table stays intact).
+    std::ifstream in(kDejaVu, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string from16("\0D\0e\0j\0a\0V\0u", 12), to16("\0Q\0u\0i\0x\0o\0t", 12);
+    for (auto [from, to] :
+         {std::pair{std::string("DejaVu"), std::string("Quixot")}, {from16, to16}})
+    {
+        for (std::size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at))
+        {
+            bytes.replace(at, from.size(), to);
+        }
+    }
+    const fs::path file = fs::path(MIVEX_BINARY_DIR) / "font_face_test" / "quixot.ttf";
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+
+    FontFace before;
+    ASSERT_TRUE(before.Open(u"Quixot Sans", -16));
+    EXPECT_NE(before.GetFamily(), "Quixot Sans");
+    const std::u16string name(file.u16string());
+    EXPECT_EQ(AddFontResourceExW(name.c_str(), FR_PRIVATE, nullptr), 1);
+    FontFace after;
+    ASSERT_TRUE(after.Open(u"Quixot Sans", -16));
+    EXPECT_EQ(after.GetFamily(), "Quixot Sans");
+    EXPECT_EQ(after.GetFile(), file.string());
 }
 
 TEST(FontLookup, ArialFallsBackToAnInstalledSansFace)
