@@ -4,6 +4,7 @@
 // application overrides. Needs the platform layer's display and messages.
 #pragma once
 
+#include "app/SetupDialog.h"
 #include "platform/Display.h"
 #include "platform/Win32.h"
 
@@ -96,6 +97,7 @@ protected:
     bool multisampleFound;
     std::int32_t multisampleFormat;
     bool antiAliasing;
+    cSetupDialog setupDialog;
 
 private:
     bool FailDisplay(const char16_t* text);
