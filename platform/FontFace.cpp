@@ -253,7 +253,7 @@ bool FontFace::Open(const char16_t* faceName, int height)
                 continue;
             }
             FcPatternGetInteger(fonts->fonts[i], FC_INDEX, 0, &index);
-            Load(reinterpret_cast<const char*>(path), index);
+            Load(reinterpret_cast<const char*>(path), index, height);
         }
         if (fonts != nullptr)
         {
@@ -267,36 +267,10 @@ bool FontFace::Open(const char16_t* faceName, int height)
                      family.c_str());
         return false;
     }
-
-    double ppem = -height;
-    if (height >= 0)
-    {
-        // A cell height spans the face's ascent and descent.
-        const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-        double cellUnits = face->ascender - face->descender;
-        if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0)
-        {
-            cellUnits = os2->usWinAscent + os2->usWinDescent;
-        }
-        if (cellUnits <= 0)
-        {
-            cellUnits = face->units_per_EM;
-        }
-        const int cell = height == 0 ? kDefaultCellHeight : height;
-        ppem = cell * static_cast<double>(face->units_per_EM) / cellUnits;
-    }
-    ppem = std::max(ppem, 1.0);
-    if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(ppem * 64)), 72, 72) != 0)
-    {
-        std::fprintf(stderr, "[FontFace] cannot size \"%s\" at %g pixels\n", file.c_str(), ppem);
-        Close();
-        return false;
-    }
-    pixelsPerEm = ppem;
     return true;
 }
 
-bool FontFace::Load(const std::string& path, int index)
+bool FontFace::Load(const std::string& path, int index, int height)
 {
     FT_Library library = Library();
     FT_Face loaded = nullptr;
@@ -315,8 +289,32 @@ bool FontFace::Load(const std::string& path, int index)
     {
         FT_Set_Charmap(loaded, loaded->charmaps[0]);
     }
+    double ppem = -height;
+    if (height >= 0)
+    {
+        // A cell height spans the face's ascent and descent.
+        const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(loaded, FT_SFNT_OS2));
+        double cellUnits = loaded->ascender - loaded->descender;
+        if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0)
+        {
+            cellUnits = os2->usWinAscent + os2->usWinDescent;
+        }
+        if (cellUnits <= 0)
+        {
+            cellUnits = loaded->units_per_EM;
+        }
+        const int cell = height == 0 ? kDefaultCellHeight : height;
+        ppem = cell * static_cast<double>(loaded->units_per_EM) / cellUnits;
+    }
+    ppem = std::max(ppem, 1.0);
+    if (FT_Set_Char_Size(loaded, 0, static_cast<FT_F26Dot6>(std::lround(ppem * 64)), 72, 72) != 0)
+    {
+        FT_Done_Face(loaded);
+        return false;
+    }
     face = loaded;
     file = path;
+    pixelsPerEm = ppem;
     return true;
 }
 

@@ -112,7 +112,8 @@ public:
     bool GetOutline(unsigned char code, double deviation, GlyphOutline& out) const;
 
 private:
-    bool Load(const std::string& path, int index);
+    // Opens one candidate file and sizes it; false leaves nothing open.
+    bool Load(const std::string& path, int index, int height);
     unsigned GlyphIndex(unsigned char code) const;
 
     FT_FaceRec_* face = nullptr;
