@@ -4,6 +4,7 @@
 
 #include "platform/OffscreenGL.h"
 
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace MivexGL;
@@ -427,4 +429,25 @@ TEST_F(FontGL, DestroyingWithoutAContextDoesNotCrash)
     cFontSystem late;
     late.CreateBitmapFont(u"", u"DejaVu Sans", -16);
     EXPECT_EQ(late.GetBitmapBase(), 0u);
+}
+
+TEST_F(FontGL, WithoutAnyFaceBasesStayZeroAndOneLineSaysSo)
+{
+    // An empty font configuration: nothing installed, nothing to fall back on.
+    FcConfig* installed = FcConfigReference(nullptr);
+    FcConfig* empty = FcConfigCreate();
+    FcConfigSetCurrent(empty);
+    cFontSystem font;
+    ::testing::internal::CaptureStderr();
+    font.CreateBitmapFont(u"", u"Arial", -16);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    FcConfigSetCurrent(installed);
+    FcConfigDestroy(installed);
+    FcConfigDestroy(empty);
+    EXPECT_EQ(font.GetBitmapBase(), 0u);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+    EXPECT_EQ(said.rfind("[FontFace] ", 0), 0u);
+    // With the fonts back, creation works again.
+    font.CreateBitmapFont(u"", u"Arial", -16);
+    EXPECT_NE(font.GetBitmapBase(), 0u);
 }
