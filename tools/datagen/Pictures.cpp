@@ -84,7 +84,7 @@ const SlideSpec kSlides[] = {
     {"dreamParad.jpg", Style::Clouds, 12, 33},     {"LaceHeavenFinal.jpg", Style::Lace, 5, 34},
     {"byggeplass1.jpg", Style::Grid, 10, 35},      {"byggeplass2.jpg", Style::Beams, 11, 36},
     {"death_zuntUp.jpg", Style::Marble, 15, 37},   {"deathVostek.jpg", Style::Nebula, 3, 38},
-    {"deathKavrin.jpg", Style::Tunnel, 15, 39},    {"deathPilvan.jpg", Style::Clouds, 7, 40},
+    {"deathKavrin.jpg", Style::Tunnel, 10, 39},    {"deathPilvan.jpg", Style::Clouds, 7, 40},
     {"26humanlace.jpg", Style::Lace, 12, 41},      {"HorseMask.jpg", Style::Rings, 9, 42},
 };
 
@@ -287,8 +287,21 @@ void PaintMountains(cCanvas& c, const Palette& p, std::uint32_t seed)
     cRandom random(seed);
     const float sunX = random.Range(-0.4f, 0.4f);
     const float sunY = random.Range(-0.25f, -0.1f);
+    // Ridge lines depend on the column only, so they are traced once.
+    const int layers = 4;
+    std::vector<float> ridges(static_cast<size_t>(layers) * c.Width());
+    for (int x = 0; x < c.Width(); ++x)
+    {
+        const float px = (x + 0.5f - 0.5f * c.Width()) / c.Height();
+        for (int layer = 0; layer < layers; ++layer)
+        {
+            ridges[static_cast<size_t>(layer) * c.Width() + x] =
+                Ridge(px + layer * 3.1f, 0.05f + 0.1f * layer, 0.25f - 0.03f * layer,
+                      1.2f + 0.7f * layer, seed + 10 + layer);
+        }
+    }
     ForEachPixel(c,
-                 [&](int, int, float px, float py)
+                 [&](int x, int, float px, float py)
                  {
                      const float t = (py + 0.5f);
                      Rgb sky =
@@ -298,12 +311,10 @@ void PaintMountains(cCanvas& c, const Palette& p, std::uint32_t seed)
                      const float dx = px - sunX;
                      const float dy = py - sunY;
                      Rgb colour = Glow(sky, p.accent, std::sqrt(dx * dx + dy * dy), 0.06f, 0.12f);
-                     // Four ranges, back to front, each darker and less fogged.
-                     for (int layer = 0; layer < 4; ++layer)
+                     // Back to front, each range darker and less fogged.
+                     for (int layer = 0; layer < layers; ++layer)
                      {
-                         const float base = 0.05f + 0.1f * layer;
-                         const float top = Ridge(px + layer * 3.1f, base, 0.25f - 0.03f * layer,
-                                                 1.2f + 0.7f * layer, seed + 10 + layer);
+                         const float top = ridges[static_cast<size_t>(layer) * c.Width() + x];
                          if (py > top)
                          {
                              const float near = (layer + 1) / 4.0f;
@@ -544,7 +555,9 @@ bool WriteFlash(const std::string& folder)
                      const float rays =
                          std::pow(std::fabs(std::cos(a * 4.0f)), 60.0f) * std::exp(-r * 4.0f);
                      const float ring = 0.25f * std::exp(-(r - 0.3f) * (r - 0.3f) / 0.0004f);
-                     const float i = core + streak + rays * 0.8f + ring;
+                     // The bias ends the glow where it is still visible, so the
+                     // keyed-out edge below stays close to the flare.
+                     const float i = std::max(0.0f, core + streak + rays * 0.8f + ring - 0.05f);
                      // White-hot centre fading to a warm rim.
                      const Rgb warm = Hex(255, 190, 120);
                      const Rgb hot = Hex(255, 255, 255);

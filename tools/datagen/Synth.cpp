@@ -95,13 +95,18 @@ struct Saw
 struct OnePole
 {
     float state = 0.0f;
-    float Next(float x, float hz)
+    float coefficient = 1.0f;
+    // exp() is costly per sample, so cutoffs are set only when they move.
+    void SetCutoff(float hz) { coefficient = 1.0f - std::exp(-2.0f * kPi * hz / kSampleRate); }
+    float Next(float x)
     {
-        const float a = 1.0f - std::exp(-2.0f * kPi * hz / kSampleRate);
-        state += a * (x - state);
+        state += coefficient * (x - state);
         return state;
     }
 };
+
+// Swept cutoffs are refreshed every this many samples.
+constexpr long kControlRate = 32;
 
 void Kick(cMix& mix, long start, float gain)
 {
@@ -123,12 +128,13 @@ void Hat(cMix& mix, long start, float gain, float decay, std::uint32_t seed)
 {
     cRandom random(seed);
     OnePole low;
+    low.SetCutoff(6000.0f);
     const long length = static_cast<long>(decay * 6.0f * kSampleRate);
     for (long i = 0; i < length; ++i)
     {
         const float noise = random.Range(-1.0f, 1.0f);
         // Noise minus its low part leaves the hiss.
-        const float high = noise - low.Next(noise, 6000.0f);
+        const float high = noise - low.Next(noise);
         const float v = gain * high * std::exp(-static_cast<float>(i) / (decay * kSampleRate));
         mix.Add(start + i, v * 0.8f, v);
     }
@@ -139,12 +145,14 @@ void Clap(cMix& mix, long start, float gain, std::uint32_t seed)
     cRandom random(seed);
     OnePole low;
     OnePole lower;
+    low.SetCutoff(3500.0f);
+    lower.SetCutoff(900.0f);
     const long length = kSampleRate / 4;
     for (long i = 0; i < length; ++i)
     {
         const float t = static_cast<float>(i) / kSampleRate;
         const float noise = random.Range(-1.0f, 1.0f);
-        const float band = low.Next(noise, 3500.0f) - lower.Next(noise, 900.0f);
+        const float band = low.Next(noise) - lower.Next(noise);
         // Three quick bursts then a tail, the usual hand-clap shape.
         float envelope = std::exp(-t / 0.07f);
         if (t < 0.03f)
@@ -173,9 +181,14 @@ void Bass(cMix& mix, long start, long length, int midi, float gain, float cutoff
         {
             envelope *= 1.0f - static_cast<float>(i - length) / release;
         }
-        const float sweep = cutoff * (0.6f + 1.4f * std::exp(-t / 0.06f));
+        if (i % kControlRate == 0)
+        {
+            const float sweep = cutoff * (0.6f + 1.4f * std::exp(-t / 0.06f));
+            f1.SetCutoff(sweep);
+            f2.coefficient = f1.coefficient;
+        }
         const float raw = 0.5f * (a.Next(hz) + b.Next(hz * 1.004f));
-        const float v = gain * envelope * f2.Next(f1.Next(raw, sweep), sweep);
+        const float v = gain * envelope * f2.Next(f1.Next(raw));
         mix.Add(start + i, v, v);
     }
 }
@@ -197,6 +210,8 @@ void Pad(cMix& mix, long start, long length, const int* notes, int count, float 
         }
         OnePole fl;
         OnePole fr;
+        fl.SetCutoff(brightness);
+        fr.SetCutoff(brightness);
         for (long i = 0; i < length + release; ++i)
         {
             float envelope = std::min(1.0f, static_cast<float>(i) / attack);
@@ -208,8 +223,8 @@ void Pad(cMix& mix, long start, long length, const int* notes, int count, float 
             const float s1 = voices[1].Next(hz * detune[1]);
             const float s2 = voices[2].Next(hz * detune[2]);
             // Outer voices to opposite sides for width.
-            const float l = fl.Next(s0 + 0.7f * s1, brightness);
-            const float r = fr.Next(s2 + 0.7f * s1, brightness);
+            const float l = fl.Next(s0 + 0.7f * s1);
+            const float r = fr.Next(s2 + 0.7f * s1);
             const float g = gain * envelope / count;
             mix.Add(start + i, g * l, g * r);
         }
@@ -238,7 +253,11 @@ void Pluck(cMix& mix, long start, long length, int midi, float gain, float pan, 
         // Difference of two saws half a period apart is a square wave.
         const float vibrato = 1.0f + 0.003f * std::sin(2.0f * kPi * 5.5f * t) * std::min(1.0f, t);
         const float square = a.Next(hz * vibrato) - b.Next(hz * vibrato);
-        const float v = envelope * filter.Next(square, 1800.0f + 5000.0f * std::exp(-t / 0.08f));
+        if (i % kControlRate == 0)
+        {
+            filter.SetCutoff(1800.0f + 5000.0f * std::exp(-t / 0.08f));
+        }
+        const float v = envelope * filter.Next(square);
         mix.Add(start + i, gl * v, gr * v);
     }
 }
@@ -260,7 +279,11 @@ void Riser(cMix& mix, long start, long length, float gain, std::uint32_t seed)
     {
         const float t = static_cast<float>(i) / length;
         const float noise = random.Range(-1.0f, 1.0f);
-        const float v = gain * t * t * low.Next(noise, 300.0f + 9000.0f * t * t);
+        if (i % kControlRate == 0)
+        {
+            low.SetCutoff(300.0f + 9000.0f * t * t);
+        }
+        const float v = gain * t * t * low.Next(noise);
         mix.Add(start + i, v, v);
     }
 }
