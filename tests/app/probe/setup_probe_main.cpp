@@ -1,0 +1,71 @@
+// Probe program for the setup dialog under a real X display. "show" runs
+// the dialog alone and prints what it chose; "run" starts a window system
+// with the dialog switched on and prints its members at the loading frame.
+#include "app/SetupDialog.h"
+#include "app/WindowsSystem.h"
+#include "platform/Dialog.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace
+{
+
+bool dialogShown = false;
+
+void Print(std::int32_t width, std::int32_t height, bool fullscreen, bool antiAliasing)
+{
+    std::printf("width=%d height=%d fullscreen=%d antiAliasing=%d\n", static_cast<int>(width),
+                static_cast<int>(height), fullscreen ? 1 : 0, antiAliasing ? 1 : 0);
+    std::fflush(stdout);
+}
+
+class cProbe : public MivexGL::cWindowsSystem
+{
+public:
+    bool DrawLoading() override
+    {
+        if (!dialogShown)
+        {
+            std::printf("dialog not shown\n");
+        }
+        std::printf("loading\n");
+        Print(width, height, fullscreen, antiAliasing);
+        DestroyDisplay();
+        std::exit(0);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    platform::SetDialogFrameHook([](platform::HWND) { dialogShown = true; });
+    if (argc > 1 && std::strcmp(argv[1], "run") == 0)
+    {
+        static cProbe probe;
+        probe.SetFullscreen(false);
+        probe.SetAntiAliasing(false);
+        probe.SetSize(640, 480);
+        probe.SetSetupDialog(true);
+        probe.SetTitle(u"setup probe");
+        MivexGL::cWindowsSystem::SetMessageTarget(&probe);
+        const int result = probe.Run();
+        std::printf("ended before loading\n");
+        return result;
+    }
+    const MivexGL::SetupChoices choices = MivexGL::cSetupDialog().Show(nullptr);
+    if (choices.quit)
+    {
+        std::printf("quit\n");
+        return 0;
+    }
+    std::int32_t width = 640;
+    std::int32_t height = 480;
+    bool fullscreen = false;
+    bool antiAliasing = false;
+    MivexGL::ApplySetupChoices(choices, width, height, fullscreen, antiAliasing);
+    Print(width, height, fullscreen, antiAliasing);
+    return 0;
+}

@@ -1,0 +1,176 @@
+// The setup dialog on a real X display: the probe program shows it, xdotool
+// finds it by its caption and presses Enter or Escape. Uses the display in
+// MIVEX_TEST_DISPLAY, or starts its own Xvfb.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+
+bool OnPath(const char* program)
+{
+    const std::string command = std::string("command -v ") + program + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+class XDisplay : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!OnPath("xdotool"))
+        {
+            GTEST_SKIP() << "xdotool is not installed";
+        }
+        if (const char* given = std::getenv("MIVEX_TEST_DISPLAY"))
+        {
+            display = given;
+            return;
+        }
+        if (!OnPath("Xvfb"))
+        {
+            GTEST_SKIP() << "Xvfb is not installed; set MIVEX_TEST_DISPLAY to use another display";
+        }
+        for (int n = 40 + static_cast<int>(getpid() % 200); n < 400 && display.empty(); n += 7)
+        {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+            struct stat info;
+            if (stat(socket.c_str(), &info) == 0 || stat(lock.c_str(), &info) == 0)
+            {
+                continue;
+            }
+            const std::string name = ":" + std::to_string(n);
+            server = fork();
+            if (server == 0)
+            {
+                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+                       "tcp", static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            // Wait for the server's socket; give up after a generous while.
+            for (int i = 0; i < 200 && stat(socket.c_str(), &info) != 0; ++i)
+            {
+                usleep(50000);
+            }
+            ASSERT_EQ(stat(socket.c_str(), &info), 0) << "Xvfb did not come up on " << name;
+            display = name;
+        }
+        ASSERT_FALSE(display.empty());
+    }
+
+    void TearDown() override
+    {
+        if (server > 0)
+        {
+            kill(server, SIGTERM);
+            waitpid(server, nullptr, 0);
+        }
+    }
+
+    // Runs the probe in the given mode, answers its dialog with the key (or
+    // not at all when key is empty), and returns what it printed.
+    std::string RunProbe(const std::string& mode, const std::string& key, bool* found)
+    {
+        const std::string out = std::string(MIVEX_BINARY_DIR) + "/setup_probe_" + mode + "_" +
+                                std::to_string(getpid()) + ".out";
+        const std::string env =
+            "DISPLAY=" + display + " SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ";
+        const std::string probe = std::string(MIVEX_BINARY_DIR) + "/tests/setup_probe";
+        const std::string start = env + "timeout 60 " + probe + " " + mode + " >" + out +
+                                  " 2>/dev/null; echo exit=$? >>" + out;
+        pid_t runner = fork();
+        if (runner == 0)
+        {
+            execl("/bin/sh", "sh", "-c", start.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        const std::string find =
+            "DISPLAY=" + display +
+            " timeout 30 xdotool search --sync --onlyvisible --name 'Nerovia :: MivexGL'";
+        std::string window;
+        if (FILE* pipe = popen(find.c_str(), "r"))
+        {
+            char line[64] = {};
+            if (std::fgets(line, sizeof line, pipe) != nullptr)
+            {
+                window = line;
+                window.erase(window.find_last_not_of("\r\n") + 1);
+            }
+            pclose(pipe);
+        }
+        *found = !window.empty();
+        if (*found)
+        {
+            // The key goes to the focused window, as a user's would.
+            const std::string press = "DISPLAY=" + display + " xdotool windowfocus --sync " +
+                                      window + " key " + key + " >/dev/null 2>&1";
+            std::system(press.c_str());
+        }
+        else
+        {
+            kill(runner, SIGTERM);
+        }
+        waitpid(runner, nullptr, 0);
+        std::ifstream file(out);
+        std::stringstream text;
+        text << file.rdbuf();
+        std::remove(out.c_str());
+        return text.str();
+    }
+
+    std::string display;
+    pid_t server = -1;
+};
+
+TEST_F(XDisplay, EnterOnTheDialogGivesEightHundredBySixHundredFullscreenWithAA)
+{
+    bool found = false;
+    const std::string output = RunProbe("show", "Return", &found);
+    ASSERT_TRUE(found) << "no window captioned \"Nerovia :: MivexGL\"; probe said: " << output;
+    EXPECT_NE(output.find("width=800 height=600 fullscreen=1 antiAliasing=1"), std::string::npos)
+        << output;
+    EXPECT_NE(output.find("exit=0"), std::string::npos) << output;
+}
+
+TEST_F(XDisplay, EscapeOnTheDialogQuits)
+{
+    bool found = false;
+    const std::string output = RunProbe("show", "Escape", &found);
+    ASSERT_TRUE(found) << output;
+    EXPECT_NE(output.find("quit"), std::string::npos) << output;
+    EXPECT_EQ(output.find("width="), std::string::npos) << output;
+    // Ended by the key, not by the runner's time limit.
+    EXPECT_NE(output.find("exit=0"), std::string::npos) << output;
+}
+
+TEST_F(XDisplay, WindowSystemWithTheDialogOnAppliesEnterAndEndsOnEscape)
+{
+    bool found = false;
+    const std::string entered = RunProbe("run", "Return", &found);
+    if (!found && entered.find("dialog not shown") != std::string::npos)
+    {
+        GTEST_SKIP() << "the window system does not show the setup dialog yet";
+    }
+    ASSERT_TRUE(found) << entered;
+    EXPECT_NE(entered.find("loading"), std::string::npos) << entered;
+    EXPECT_NE(entered.find("width=800 height=600 fullscreen=1 antiAliasing=1"), std::string::npos)
+        << entered;
+
+    const std::string escaped = RunProbe("run", "Escape", &found);
+    ASSERT_TRUE(found) << escaped;
+    // The process ends before any loading frame.
+    EXPECT_EQ(escaped.find("loading"), std::string::npos) << escaped;
+    EXPECT_NE(escaped.find("exit=0"), std::string::npos) << escaped;
+}
+
+} // namespace
