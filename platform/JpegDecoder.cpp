@@ -48,17 +48,9 @@ void EmitMessage(j_common_ptr info, int level)
 
 void OutputMessage(j_common_ptr) {}
 
-} // namespace
-
-struct JpegDecoder::State
-{
-    jpeg_decompress_struct info;
-    ErrorManager err;
-    std::FILE* file = nullptr;
-    bool created = false;
-};
-
-int MulDiv(int a, int b, int c)
+// a * b / c rounded to nearest, halves away from zero, as the window
+// system's MulDiv; -1 when c is 0 or the result does not fit.
+int RoundedMulDiv(int a, int b, int c)
 {
     if (c == 0)
     {
@@ -80,6 +72,16 @@ int MulDiv(int a, int b, int c)
     return static_cast<int>(result);
 }
 
+} // namespace
+
+struct JpegDecoder::State
+{
+    jpeg_decompress_struct info;
+    ErrorManager err;
+    std::FILE* file = nullptr;
+    bool created = false;
+};
+
 int DisplayPixels(int pixels, int densityUnit, int density)
 {
     if (density <= 0 || (densityUnit != 1 && densityUnit != 2))
@@ -87,12 +89,12 @@ int DisplayPixels(int pixels, int densityUnit, int density)
         return pixels;
     }
     // HIMETRIC: hundredths of a millimetre, 2540 to the inch, 1000 to the cm.
-    const int himetric = MulDiv(pixels, densityUnit == 1 ? 2540 : 1000, density);
+    const int himetric = RoundedMulDiv(pixels, densityUnit == 1 ? 2540 : 1000, density);
     if (himetric < 0)
     {
         return -1;
     }
-    return MulDiv(himetric, 96, 2540);
+    return RoundedMulDiv(himetric, 96, 2540);
 }
 
 JpegDecoder::JpegDecoder() : width(0), height(0), displayWidth(0), displayHeight(0) {}

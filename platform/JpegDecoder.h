@@ -13,10 +13,6 @@
 namespace platform
 {
 
-// Rounds a * b / c to the nearest integer, halves away from zero, as the
-// window system's MulDiv does; -1 when c is 0 or the result overflows.
-int MulDiv(int a, int b, int c);
-
 // Pixels on a 96 pixels-per-inch display for a run of stored pixels at a
 // recorded density (unit 1: per inch, unit 2: per centimetre), going through
 // HIMETRIC units as the picture object does; the stored count when there is
