@@ -229,7 +229,7 @@ public:
             buffered -= taken;
             framesPlayed += taken;
             fresh = fresh && taken == 0;
-            if (buffered == 0 && ended && !loop)
+            if (buffered == 0 && ended && !(loop && passHadSound))
             {
                 playing = false;
                 primed = false;
@@ -264,7 +264,8 @@ private:
         }
         if (ended)
         {
-            return loop;
+            // A pass that decoded nothing would wrap forever without a sound.
+            return loop && passHadSound;
         }
         return kRingFrames - buffered >= kChunkFrames;
     }
@@ -285,6 +286,7 @@ private:
             if (seekPending || ended)
             {
                 const off_t target = seekPending ? static_cast<off_t>(seekFrame) : 0;
+                passHadSound = seekPending;
                 seekPending = false;
                 ended = false;
                 lock.unlock();
@@ -297,7 +299,7 @@ private:
             std::size_t bytes = 0;
             const int result =
                 mpg123_read(decoder, chunk.data(), chunk.size() * sizeof(float), &bytes);
-            bool atEnd = result != MPG123_OK && result != MPG123_NEW_FORMAT;
+            const bool atEnd = result != MPG123_OK && result != MPG123_NEW_FORMAT;
             lock.lock();
             // A rewind came in while decoding: this sound belongs to the old place.
             if (decodedFor != generation)
@@ -312,6 +314,7 @@ private:
                 ring[at + 1] = chunk[i * AUDIO_CHANNELS + 1];
             }
             buffered += frames;
+            passHadSound = passHadSound || frames > 0;
             // Looping or not, the end is marked; the next round wraps if the
             // loop flag is set by then, straight after the last sample.
             if (atEnd)
@@ -343,6 +346,8 @@ private:
     bool fresh = true;
     // The decoder is positioned at its start at creation, so no seek is due.
     bool seekPending = false;
+    // Sound came out since the last loop wrap (or a requested seek).
+    bool passHadSound = true;
     bool quit = false;
 };
 
