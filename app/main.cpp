@@ -1,12 +1,12 @@
 // Process entry: opens the log, configures the one application object and
 // runs it. The exit code is Run's result.
 #include "app/DebugSystem.h"
-#include "app/WindowsSystem.h"
+#include "app/Tarnel.h"
 
 namespace
 {
 
-MivexGL::cWindowsSystem application;
+Tarnel application;
 
 } // namespace
 

@@ -1,0 +1,72 @@
+// The application's hooks: the loading frame with its OpenGL 2.1 check, the
+// start, and the per-frame calls into the director.
+#include "app/Tarnel.h"
+
+#include "platform/GL.h"
+#include "platform/GLProc.h"
+#include "platform/MessageBox.h"
+#include "render/Quad.h"
+
+#include <cstdlib>
+
+Tarnel::Tarnel() = default;
+
+Tarnel::~Tarnel() = default;
+
+void Tarnel::Release() {}
+
+bool Tarnel::DrawLoading()
+{
+    if (platform::CurrentGLVersion() < 21)
+    {
+        platform::MessageBoxA(window, "OpenGL 2.1 not supported.. lol", "OpenGL 2.1 not supported",
+                              platform::MB_OK);
+        std::exit(1);
+    }
+    loadingMusic.SetFile("data/General/loading.mp3");
+    loadingMusic.Init(nullptr);
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    loadingPicture.LoadTexture("data/General/loading.jpg");
+    loadingPicture.Bind();
+    glLoadIdentity();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glTranslatef(0.0f, 0.0f, -4.0f);
+    glScalef(3.08f, 2.08f, 0.0f);
+    MivexGL::DrawQuad();
+    loadingPicture.Unbind();
+
+    loadingMusic.SetLoop(true);
+    loadingMusic.Play();
+    loadingPending = false;
+    return true;
+}
+
+bool Tarnel::Start()
+{
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    director.Init();
+    director.SetStartTime("0:00.0");
+    director.SetEndTime("5:00.0");
+    loadingMusic.Stop();
+    return true;
+}
+
+bool Tarnel::Update()
+{
+    director.UpdateIfActive();
+    return false;
+}
+
+bool Tarnel::Draw()
+{
+    director.DrawIfActive();
+    return !director.IsFinished();
+}
+
+bool Tarnel::IsFinished()
+{
+    return director.IsFinished();
+}

@@ -1,0 +1,73 @@
+// The manifest and the one fixed load order. Nothing is tested: each loader
+// leaves an empty object on failure and loading always runs to the end.
+#include "demo/Resources.h"
+
+#include <cstring>
+
+namespace MivexGL
+{
+
+const char* const cResources::kManifest[kTextureCount] = {
+    "data\\specular.jpg",        "data\\TitleFirst.jpg",
+    "data\\Title2nd.jpg",        "data\\Title3rd.jpg",
+    "data\\Title4th.jpg",        "data\\NoytralFirst.jpg",
+    "data\\HorseDrool.jpg",      "data\\HorseAddict1.jpg",
+    "data\\HorseAddict2.jpg",    "data\\HorseAddict3.jpg",
+    "data\\HorseAddict4.jpg",    "data\\RobberyPrepare0.jpg",
+    "data\\RobberyPrepare.jpg",  "data\\HorseRobbery.jpg",
+    "data\\Gramek.jpg",          "data\\HorseRobbery2.jpg",
+    "data\\Vostek1.jpg",         "data\\Vostek2.jpg",
+    "data\\Kavrin1.jpg",         "data\\Kavrin2.jpg",
+    "data\\pilvan1.jpg",         "data\\pilvan2.jpg",
+    "data\\laceHeaven.jpg",      "data\\dreamParad.jpg",
+    "data\\LaceHeavenFinal.jpg", "data\\byggeplass1.jpg",
+    "data\\byggeplass2.jpg",     "data\\death_zuntUp.jpg",
+    "data\\deathVostek.jpg",     "data\\deathKavrin.jpg",
+    "data\\deathPilvan.jpg",     "data\\26humanlace.jpg",
+    "data\\HorseMask.jpg",       "data\\og1.png"};
+
+int cResources::FindTexture(const char* file)
+{
+    if (file == nullptr)
+    {
+        return -1;
+    }
+    for (int i = 0; i < kTextureCount; ++i)
+    {
+        if (std::strcmp(kManifest[i], file) == 0)
+        {
+            return i;
+        }
+    }
+    return -1;
+}
+
+int cResources::Init()
+{
+    music.SetFile(kMusicFile);
+    return 0;
+}
+
+int cResources::Load()
+{
+    music.Init(nullptr);
+    bitmapFont.CreateBitmapFont(u"", u"Arial", -16);
+    outlineFont.CreateOutlineFont(u"Data/General/c_font.ttf", u"Action Force Normal", -26);
+    for (int i = 0; i < kTextureCount; ++i)
+    {
+        textures[i].LoadTexture(kManifest[i]);
+    }
+    gaussianMap.InitGLSL();
+    gaussianMap.LoadVertexShader();
+    gaussianMap.LoadBlurMapProgram(1024.0f, 768.0f);
+    radialBlur.InitGLSL();
+    radialBlur.LoadVertexShader();
+    radialBlur.LoadFragmentShader();
+    radialBlur.SetScale(-0.1f);
+    radialBlur.SetStart(1.0f);
+    radialBlur.SetIterations(100);
+    radialBlur.SetCenter(0.5f, 0.5f);
+    return 0;
+}
+
+} // namespace MivexGL

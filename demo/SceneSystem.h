@@ -1,0 +1,87 @@
+// The scene framework: a scene owns a millisecond window on the frame timer's
+// clock and is driven once per frame through UpdateIfActive and DrawIfActive,
+// which anchor its clock on its first frame and call its own Update and Draw
+// only while the window is open. Time texts ("2:10.0") become milliseconds
+// through ParseTime. Depends on app/TimerSystem.h and render/FontSystem.h.
+#pragma once
+
+#include "render/FontSystem.h"
+
+#include <cstdint>
+#include <string>
+
+namespace MivexGL
+{
+
+class cResources;
+
+// A scene's window and clock, all in milliseconds.
+struct cSceneTime
+{
+    // First millisecond of the window (inclusive).
+    std::int32_t start = 0;
+    // Last millisecond of the window (inclusive).
+    std::int32_t end = 0;
+    // Timer time minus base, as of the latest UpdateIfActive.
+    std::int32_t elapsed = 0;
+    // Timer time at the scene's first frame.
+    std::int32_t base = 0;
+};
+
+class cSceneSystem
+{
+public:
+    cSceneSystem();
+    virtual ~cSceneSystem();
+    cSceneSystem(const cSceneSystem&) = delete;
+    cSceneSystem& operator=(const cSceneSystem&) = delete;
+
+    virtual int Init();
+    // True once elapsed has reached the end of the window.
+    virtual bool IsFinished();
+    virtual void Update();
+    virtual void Draw();
+
+    // Once per frame, before the timer's tick: anchors, keeps elapsed current
+    // and, while active, adds the frame time to localTime and updates.
+    int UpdateIfActive();
+    // Once per frame, after the tick: anchors if nothing did yet and draws
+    // while active. Uses the elapsed of the latest UpdateIfActive.
+    int DrawIfActive();
+
+    void SetStartTime(std::string text);
+    void SetEndTime(std::string text);
+    void SetData(cResources* resources) { data = resources; }
+    cResources* GetData() const { return data; }
+    void SetDisabled(bool value) { disabled = value; }
+    void SetForceActive(bool value) { forceActive = value; }
+    bool IsDisabled() const { return disabled; }
+    bool IsForceActive() const { return forceActive; }
+
+    std::int32_t GetElapsed() const { return time.elapsed; }
+    std::int32_t GetStartTime() const { return time.start; }
+    std::int32_t GetEndTime() const { return time.end; }
+    std::int32_t GetBase() const { return time.base; }
+    std::int32_t GetLocalTime() const { return localTime; }
+    // Whether the window (or forceActive) admits the current elapsed.
+    bool IsActive() const;
+
+protected:
+    cFontSystem font;
+    bool forceActive;
+    bool disabled;
+    cSceneTime time;
+    std::int32_t localTime;
+    cResources* data;
+    bool firstFrame;
+
+private:
+    void Anchor();
+};
+
+// minutes:seconds.fraction to milliseconds; the fraction's digits count as
+// whole milliseconds ("0:01.5" is 1005). Never fails: a component that does
+// not start with a number counts as 0.
+std::int32_t ParseTime(const std::string& text);
+
+} // namespace MivexGL
