@@ -216,10 +216,11 @@ void cTextureSystem::LoadTexture(const char* path)
 
 bool cTextureSystem::LoadPicture(const char* path)
 {
-    if (path == nullptr)
+    if (path == nullptr || platform::CurrentGLVersion() == 0)
     {
         return false;
     }
+    Release();
     const std::string name(path);
     // Pictures are never fetched from the network.
     if (name.find("http://") != std::string::npos)
