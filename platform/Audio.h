@@ -3,11 +3,6 @@
 // per stream, looping, rewinding and a 512-point spectrum of what was last
 // played (kissfft). Handles are plain numbers; 0 is never a stream, and every
 // call with a handle that is not a live stream does nothing and fails.
-//
-// The output is shared: each AudioInit counts one user and each AudioFree
-// releases one (extra releases are ignored). The device stays open while a
-// user or a stream remains, so one owner letting go never silences another
-// owner's stream; when the last of both is gone the device closes.
 #pragma once
 
 #include "platform/Win32.h"
@@ -34,6 +29,9 @@ constexpr std::uint32_t DATA_FFT512 = 0x80000001;
 constexpr int AUDIO_RATE = 44100;
 constexpr int AUDIO_CHANNELS = 2;
 
+// The output is shared: each call counts one user and each AudioFree releases
+// one. The device stays open while a user or a stream remains, so one owner
+// letting go never silences another owner's stream.
 // Device 0 means no sound; any other number opens the default output. Without
 // a usable device the call still succeeds and streams play silently (they
 // never advance). The frequency and flags are accepted as the program passes
