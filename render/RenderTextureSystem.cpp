@@ -31,28 +31,6 @@ bool cRenderTextureSystem::RequireFramebufferObjects()
     std::exit(99);
 }
 
-void cRenderTextureSystem::Release()
-{
-    // A second Create replaces the first target instead of leaking it.
-    if (framebuffer != 0)
-    {
-        glDeleteFramebuffersEXT(1, &framebuffer);
-    }
-    if (depthBuffer != 0)
-    {
-        glDeleteRenderbuffersEXT(1, &depthBuffer);
-    }
-    if (colorTexture != 0)
-    {
-        glDeleteTextures(1, &colorTexture);
-    }
-    if (depthTexture != 0)
-    {
-        glDeleteTextures(1, &depthTexture);
-    }
-    colorTexture = depthTexture = depthBuffer = framebuffer = 0;
-}
-
 bool cRenderTextureSystem::Prepare(int newWidth, int newHeight)
 {
     // Without a context there is nothing to ask and nothing to create.
@@ -63,7 +41,8 @@ bool cRenderTextureSystem::Prepare(int newWidth, int newHeight)
     width = newWidth;
     height = newHeight;
     RequireFramebufferObjects();
-    Release();
+    // Earlier objects are not deleted: a second Create follows a display
+    // switch, and in the new context those names may belong to others.
     glGenFramebuffersEXT(1, &framebuffer);
     glGenRenderbuffersEXT(1, &depthBuffer);
     return true;

@@ -48,7 +48,6 @@ public:
     static bool RequireFramebufferObjects();
 
 private:
-    void Release();
     bool Prepare(int newWidth, int newHeight);
 
     GLuint colorTexture;

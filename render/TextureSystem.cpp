@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace MivexGL
 {
@@ -170,23 +171,8 @@ cTextureSystem::cTextureSystem(cTextureSystem&& other) noexcept : texture(other.
 
 cTextureSystem& cTextureSystem::operator=(cTextureSystem&& other) noexcept
 {
-    if (this != &other)
-    {
-        Release();
-        texture = other.texture;
-        other.texture = 0;
-    }
+    std::swap(texture, other.texture);
     return *this;
-}
-
-void cTextureSystem::Release()
-{
-    // Without a context the object is already gone with it.
-    if (texture != 0 && platform::CurrentGLVersion() != 0)
-    {
-        glDeleteTextures(1, &texture);
-    }
-    texture = 0;
 }
 
 void cTextureSystem::LoadTexture(const char* path)
@@ -197,8 +183,9 @@ void cTextureSystem::LoadTexture(const char* path)
         return;
     }
     glEnable(GL_TEXTURE_2D);
-    // A second load replaces the first instead of leaking it.
-    Release();
+    // An earlier texture is not deleted: after a display switch its name may
+    // belong to another object of the new context.
+    texture = 0;
     if (path == nullptr)
     {
         return;
@@ -220,7 +207,7 @@ bool cTextureSystem::LoadPicture(const char* path)
     {
         return false;
     }
-    Release();
+    texture = 0;
     const std::string name(path);
     // Pictures are never fetched from the network.
     if (name.find("http://") != std::string::npos)

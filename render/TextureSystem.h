@@ -39,8 +39,6 @@ public:
     GLuint GetName() const { return texture; }
 
 private:
-    void Release();
-
     GLuint texture;
 };
 

@@ -220,18 +220,26 @@ TEST_F(TextureLoad, BindStateAndTexturingFollowTheCalls)
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 }
 
-TEST_F(TextureLoad, ReloadReplacesTheTexture)
+TEST_F(TextureLoad, ReloadKeepsOtherTexturesAlive)
 {
     const std::string path = Jpeg("again.jpg", 16, 16);
-    cTextureSystem texture;
-    texture.LoadTexture(path.c_str());
-    const GLuint first = texture.GetName();
-    ASSERT_NE(first, 0u);
-    texture.LoadTexture(path.c_str());
-    EXPECT_NE(texture.GetName(), 0u);
-    EXPECT_FALSE(texture.GetName() != first && glIsTexture(first));
-    texture.LoadTexture("h2_fixtures/none.jpg");
-    EXPECT_EQ(texture.GetName(), 0u);
+    cTextureSystem first;
+    first.LoadTexture(path.c_str());
+    ASSERT_NE(first.GetName(), 0u);
+
+    // As after a display switch: the new context hands out the same names.
+    gl->Destroy();
+    ASSERT_TRUE(gl->Create(64, 64));
+    cTextureSystem other;
+    other.LoadTexture(path.c_str());
+    ASSERT_NE(other.GetName(), 0u);
+    first.LoadTexture(path.c_str());
+    EXPECT_NE(first.GetName(), 0u);
+    EXPECT_NE(first.GetName(), other.GetName());
+    EXPECT_TRUE(glIsTexture(other.GetName()));
+
+    first.LoadTexture("h2_fixtures/none.jpg");
+    EXPECT_EQ(first.GetName(), 0u);
 }
 
 TEST_F(TextureLoad, FailuresLeaveNameZeroQuietly)
