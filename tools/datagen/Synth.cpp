@@ -540,7 +540,7 @@ std::vector<float> RenderLoadingTune()
             Hat(drums, barStart + beat * kBeatFrames + kBeatFrames / 2, 0.12f, 0.04f, seed + beat);
         }
     }
-    return Master(drums, music, false, 0.9f);
+    return Master(drums, music, false, 1.5f);
 }
 
 } // namespace datagen
