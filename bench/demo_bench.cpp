@@ -1,0 +1,235 @@
+// Times the demo where it can be slow: start-up to the first frame, loading
+// the manifest against decoding its pictures alone, and the intro's frame
+// against a loop that draws one full-screen textured quad. Runs the real
+// application offscreen in a temporary folder beside the build's data.
+#include "app/DebugSystem.h"
+#include "app/Tarnel.h"
+#include "demo/Resources.h"
+#include "platform/GL.h"
+#include "platform/Win32.h"
+#include "render/Quad.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
+#include <png.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+// As close to the process start as a program can note it.
+const Clock::time_point kProcessStart = Clock::now();
+
+double Ms(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+    {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::string FilePath(const char* manifestName)
+{
+    std::string name = manifestName;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+// Full-size decodes with the libraries alone, no GL.
+bool DecodeJpeg(const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+    {
+        return false;
+    }
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    std::vector<unsigned char> row(static_cast<std::size_t>(info.output_width) * 3);
+    while (info.output_scanline < info.output_height)
+    {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_read_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+    return true;
+}
+
+bool DecodePng(const std::string& path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+    {
+        return false;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
+    const bool ok = png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
+    png_image_free(&image);
+    return ok;
+}
+
+class BenchTarnel : public Tarnel
+{
+public:
+    static constexpr int kFrames = 150;
+
+    bool Start() override
+    {
+        const Clock::time_point begin = Clock::now();
+        const bool result = Tarnel::Start();
+        startMs = Ms(begin, Clock::now());
+        return result;
+    }
+
+    bool Draw() override
+    {
+        if (frame == 0)
+        {
+            firstFrameMs = Ms(kProcessStart, Clock::now());
+        }
+        bool result = true;
+        if (frame < kFrames)
+        {
+            const Clock::time_point begin = Clock::now();
+            result = Tarnel::Draw();
+            glFinish();
+            introMs.push_back(Ms(begin, Clock::now()));
+        }
+        else if (frame < 2 * kFrames)
+        {
+            const Clock::time_point begin = Clock::now();
+            DrawOneQuad();
+            glFinish();
+            quadMs.push_back(Ms(begin, Clock::now()));
+        }
+        else
+        {
+            SetKey(platform::VK_ESCAPE, true);
+        }
+        ++frame;
+        return result;
+    }
+
+    // The least a frame can be: clear, one full-screen textured quad.
+    void DrawOneQuad()
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glTranslatef(0.0f, 0.0f, -3.65f);
+        glScalef(2.08f, 1.56f, 0.0f);
+        MivexGL::cTextureSystem& picture =
+            GetDirector().GetResources().GetTexture(MivexGL::cResources::kTitleFirst);
+        picture.Bind();
+        MivexGL::DrawQuad();
+        picture.Unbind();
+    }
+
+    int frame = 0;
+    double startMs = 0.0;
+    double firstFrameMs = 0.0;
+    std::vector<double> introMs;
+    std::vector<double> quadMs;
+};
+
+BenchTarnel application;
+
+} // namespace
+
+int main()
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    char pattern[] = "/tmp/mivex-bench-XXXXXX";
+    const char* folder = mkdtemp(pattern);
+    const std::string data = std::string(MIVEX_BINARY_DIR) + "/data";
+    if (folder == nullptr || symlink(data.c_str(), (std::string(folder) + "/data").c_str()) != 0 ||
+        chdir(folder) != 0)
+    {
+        std::fprintf(stderr, "demo_bench: no working folder\n");
+        return 1;
+    }
+
+    MivexGL::cDebugSystem::Instance().Open("debug.log");
+    application.SetAntiAliasing(false);
+    application.SetSetupDialog(false);
+    application.SetFullscreen(false);
+    application.SetTitle(u"Nerovia - Sollan 2010");
+    application.SetSize(1024, 768);
+    application.SetPlanes(0.1f, 10000.0f);
+    application.SetBits(32);
+    MivexGL::cWindowsSystem::SetMessageTarget(&application);
+    application.Run();
+
+    // Loading and decoding are timed after the run so the first-frame time
+    // is not helped by a warm file cache it would not have had.
+    const Clock::time_point decodeBegin = Clock::now();
+    int decoded = 0;
+    for (int i = 0; i < MivexGL::cResources::kTextureCount; ++i)
+    {
+        const std::string path = FilePath(MivexGL::cResources::kManifest[i]);
+        const bool png = path.find(".png") != std::string::npos;
+        decoded += (png ? DecodePng(path) : DecodeJpeg(path)) ? 1 : 0;
+    }
+    const double decodeMs = Ms(decodeBegin, Clock::now());
+
+    double texturesMs = 0.0;
+    {
+        // The manifest's pictures through the texture loader, on a context
+        // of the window system's own making.
+        MivexGL::cWindowsSystem display;
+        display.SetFullscreen(false);
+        display.SetAntiAliasing(false);
+        display.SetSize(1024, 768);
+        if (display.CreateDisplay())
+        {
+            std::vector<MivexGL::cTextureSystem> textures(MivexGL::cResources::kTextureCount);
+            const Clock::time_point begin = Clock::now();
+            for (int i = 0; i < MivexGL::cResources::kTextureCount; ++i)
+            {
+                textures[i].LoadTexture(MivexGL::cResources::kManifest[i]);
+            }
+            glFinish();
+            texturesMs = Ms(begin, Clock::now());
+            display.DestroyDisplay();
+        }
+    }
+
+    const double intro = Median(application.introMs);
+    const double quad = Median(application.quadMs);
+    std::printf("demo_bench (offscreen, %dx%d)\n", application.GetWidth(), application.GetHeight());
+    std::printf("  process start to first demo frame: %9.1f ms\n", application.firstFrameMs);
+    std::printf("  director Init (whole resource set): %8.1f ms\n", application.startMs);
+    std::printf("  manifest textures through the loader: %6.1f ms\n", texturesMs);
+    std::printf("  decoding the same %d files alone:     %6.1f ms\n", decoded, decodeMs);
+    std::printf("  loader / decode: %.2f x (target <= 1.3 x)\n",
+                decodeMs > 0.0 ? texturesMs / decodeMs : 0.0);
+    std::printf("  intro frame, median of %zu:     %7.2f ms\n", application.introMs.size(), intro);
+    std::printf("  one-quad frame, median of %zu:  %7.2f ms\n", application.quadMs.size(), quad);
+    std::printf("  intro / one quad: %.2f x (target <= 3.5 x)\n", quad > 0.0 ? intro / quad : 0.0);
+    return 0;
+}
