@@ -199,3 +199,46 @@ TEST(DisplaySwitch, TexturesSurviveF1)
 }
 
 } // namespace
+
+namespace
+{
+
+// Counts the hooks Run calls; draws one frame.
+class OneFrameApp : public cWindowsSystem
+{
+public:
+    std::vector<std::string> calls;
+    bool DrawLoading() override
+    {
+        calls.push_back("DrawLoading");
+        return cWindowsSystem::DrawLoading();
+    }
+    bool Start() override
+    {
+        calls.push_back("Start");
+        return true;
+    }
+    bool Draw() override
+    {
+        calls.push_back("Draw");
+        return false;
+    }
+    void Release() override { calls.push_back("Release"); }
+};
+
+TEST(Run, LoadingFrameOnceThenStartLoopAndTeardown)
+{
+    testsupport::BoxRecorder boxes;
+    OneFrameApp app;
+    app.SetFullscreen(false);
+    app.SetAntiAliasing(false);
+    app.SetSetupDialog(false);
+    cWindowsSystem::SetMessageTarget(&app);
+    EXPECT_EQ(app.Run(), 0);
+    cWindowsSystem::SetMessageTarget(nullptr);
+    EXPECT_EQ(app.calls, (std::vector<std::string>{"DrawLoading", "Start", "Draw", "Release"}));
+    EXPECT_EQ(app.GetWindowHandle(), nullptr);
+    EXPECT_TRUE(boxes.Calls().empty());
+}
+
+} // namespace
