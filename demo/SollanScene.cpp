@@ -177,7 +177,8 @@ void cSollanScene::Draw()
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     // The flash is mirrored top to bottom against the slide.
     glScalef(1.0f, -1.0f, 0.0f);
-    if (data != nullptr)
+    // A fully faded flash changes no pixel; most frames skip the blend.
+    if (data != nullptr && flashAlpha > 0.0f)
     {
         cTextureSystem& flash = data->GetTexture(cResources::kSpecular);
         flash.Bind();
