@@ -107,6 +107,9 @@ bool cWindowsSystem::Start()
 
 bool cWindowsSystem::DrawLoading()
 {
+    // Run presents loading frames until the flag clears; a window system
+    // without a loading frame of its own must not spin there forever.
+    loadingPending = false;
     return true;
 }
 
