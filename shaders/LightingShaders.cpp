@@ -89,8 +89,8 @@ namespace
     "{\n"                                                                                          \
     "    vec3 diffuse = max(dot(N, L), 0.0) * lightColor;\n"                                       \
     "    vec3 h = normalize(L + normalize(vView));\n"                                              \
-    "    float spec = pow(clamp(dot(N, h), 0.0, 1.0), SpecPower) * SpecOverdrive * mask;\n"        \
-    "    return min(diffuse + spec, 1.0);\n"                                                       \
+    "    float specTerm = pow(clamp(dot(N, h), 0.0, 1.0), SpecPower) * SpecOverdrive * mask;\n"        \
+    "    return min(diffuse + specTerm, 1.0);\n"                                                       \
     "}\n"                                                                                          \
     "vec4 Shade(vec4 S, vec3 lit)\n"                                                               \
     "{\n"                                                                                          \
@@ -472,8 +472,8 @@ void main()
     vec3 N = texture2D(normalMap, tc).rgb * 2.0 - 1.0;
     vec3 lit = SurfaceColor * max(dot(N, LightDir), 0.0);
     vec3 R = reflect(LightDir, N);
-    float spec = pow(max(dot(EyeDir, R), 0.0), 8.0) * SpecularFactor;
-    lit = min(lit + spec, 1.0);
+    float specTerm = pow(max(dot(EyeDir, R), 0.0), 8.0) * SpecularFactor;
+    lit = min(lit + specTerm, 1.0);
     vec4 C = texture2D(colorMap, tc);
     gl_FragColor = C * 0.2 + vec4(lit, 1.0) * C;
 }

@@ -79,10 +79,10 @@ protected:
     {
         float diffuse = std::max(Dot(N, lightDir), 0.0f);
         Vec3 h = Normalize(lightDir + Normalize(View(x, y)));
-        float spec = std::pow(std::clamp(Dot(N, h), 0.0f, 1.0f), specPower) * overdrive * mask;
-        return {std::min(diffuse * lightColour.x + spec, 1.0f),
-                std::min(diffuse * lightColour.y + spec, 1.0f),
-                std::min(diffuse * lightColour.z + spec, 1.0f)};
+        float specTerm = std::pow(std::clamp(Dot(N, h), 0.0f, 1.0f), specPower) * overdrive * mask;
+        return {std::min(diffuse * lightColour.x + specTerm, 1.0f),
+                std::min(diffuse * lightColour.y + specTerm, 1.0f),
+                std::min(diffuse * lightColour.z + specTerm, 1.0f)};
     }
 
     Rgba Shade(const Rgba& base, Vec3 lit) const
@@ -337,9 +337,9 @@ TEST(SimpleBumpFragment, FollowsTheBumpArithmetic)
             Vec3 eyeDir = Normalize({-PixelCentre(x, 8), -PixelCentre(y, 8), kEyeZ});
             float d = std::max(Dot(n, L), 0.0f);
             Vec3 R = L - n * (2.0f * Dot(n, L));
-            float spec = std::pow(std::max(Dot(eyeDir, R), 0.0f), 8.0f) * 2.0f;
-            Vec3 lit{std::min(0.9f * d + spec, 1.0f), std::min(0.8f * d + spec, 1.0f),
-                     std::min(0.7f * d + spec, 1.0f)};
+            float specTerm = std::pow(std::max(Dot(eyeDir, R), 0.0f), 8.0f) * 2.0f;
+            Vec3 lit{std::min(0.9f * d + specTerm, 1.0f), std::min(0.8f * d + specTerm, 1.0f),
+                     std::min(0.7f * d + specTerm, 1.0f)};
             return C * 0.2f + Rgba{lit.x * C.r, lit.y * C.g, lit.z * C.b, C.a};
         },
         kTolerance));
