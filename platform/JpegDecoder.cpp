@@ -72,6 +72,62 @@ int RoundedMulDiv(int a, int b, int c)
     return static_cast<int>(result);
 }
 
+// Decodes every row into first + y * stride. Holds the jump target, and so
+// keeps nothing of its own that a jump back could leave half updated.
+bool ReadAllRows(jpeg_decompress_struct& info, std::jmp_buf& jump, int pixelBytes,
+                 unsigned char* first, std::ptrdiff_t stride)
+{
+    if (setjmp(jump) != 0)
+    {
+        return false;
+    }
+    const bool cmyk = info.out_color_space == JCS_CMYK;
+    JSAMPARRAY ink = nullptr;
+    if (cmyk)
+    {
+        ink = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                        info.output_width * 4, 1);
+    }
+    // Adobe writes CMYK inverted (0 is full ink); without its marker the
+    // values are taken as plain ink amounts.
+    const bool inverted = info.saw_Adobe_marker != 0;
+    // Several rows a call: the library then hands out whole row groups.
+    constexpr int kBatch = 16;
+    JSAMPROW rows[kBatch];
+    while (info.output_scanline < info.output_height)
+    {
+        const JDIMENSION y = info.output_scanline;
+        if (!cmyk)
+        {
+            const JDIMENSION count = std::min<JDIMENSION>(kBatch, info.output_height - y);
+            for (JDIMENSION i = 0; i < count; ++i)
+            {
+                rows[i] = first + static_cast<std::ptrdiff_t>(y + i) * stride;
+            }
+            jpeg_read_scanlines(&info, rows, count);
+            continue;
+        }
+        jpeg_read_scanlines(&info, ink, 1);
+        const unsigned char* in = ink[0];
+        unsigned char* out = first + static_cast<std::ptrdiff_t>(y) * stride;
+        for (JDIMENSION x = 0; x < info.output_width; ++x, in += 4, out += pixelBytes)
+        {
+            const int k = inverted ? in[3] : 255 - in[3];
+            for (int c = 0; c < 3; ++c)
+            {
+                const int amount = inverted ? in[c] : 255 - in[c];
+                out[c] = static_cast<unsigned char>((amount * k + 127) / 255);
+            }
+            if (pixelBytes == 4)
+            {
+                out[3] = 255;
+            }
+        }
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
 } // namespace
 
 struct JpegDecoder::State
@@ -97,7 +153,9 @@ int DisplayPixels(int pixels, int densityUnit, int density)
     return RoundedMulDiv(himetric, 96, 2540);
 }
 
-JpegDecoder::JpegDecoder() : width(0), height(0), displayWidth(0), displayHeight(0) {}
+JpegDecoder::JpegDecoder() : width(0), height(0), displayWidth(0), displayHeight(0), outputBytes(0)
+{
+}
 
 JpegDecoder::~JpegDecoder()
 {
@@ -118,7 +176,7 @@ void JpegDecoder::Close()
         }
         state.reset();
     }
-    width = height = displayWidth = displayHeight = 0;
+    width = height = displayWidth = displayHeight = outputBytes = 0;
 }
 
 bool JpegDecoder::Open(const std::string& path)
@@ -172,7 +230,25 @@ bool JpegDecoder::Open(const std::string& path)
 bool JpegDecoder::Decode(int minWidth, int minHeight, std::vector<unsigned char>& rgb,
                          int& outWidth, int& outHeight)
 {
-    if (!state || !state->created)
+    rgb.clear();
+    if (!StartDecode(minWidth, minHeight, 3, outWidth, outHeight))
+    {
+        return false;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(outWidth) * 3;
+    rgb.resize(rowBytes * static_cast<std::size_t>(outHeight));
+    if (!ReadRows(rgb.data(), static_cast<std::ptrdiff_t>(rowBytes)))
+    {
+        rgb.clear();
+        return false;
+    }
+    return true;
+}
+
+bool JpegDecoder::StartDecode(int minWidth, int minHeight, int pixelBytes, int& outWidth,
+                              int& outHeight)
+{
+    if (!state || !state->created || (pixelBytes != 3 && pixelBytes != 4))
     {
         return false;
     }
@@ -180,7 +256,6 @@ bool JpegDecoder::Decode(int minWidth, int minHeight, std::vector<unsigned char>
     if (setjmp(state->err.jump) != 0)
     {
         Close();
-        rgb.clear();
         return false;
     }
 
@@ -200,46 +275,28 @@ bool JpegDecoder::Decode(int minWidth, int minHeight, std::vector<unsigned char>
     info.scale_denom = 8;
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    // The library fills the fourth byte itself, so no pass of ours touches
+    // the pixels before they are stretched.
+    info.out_color_space = cmyk ? JCS_CMYK : (pixelBytes == 4 ? JCS_EXT_RGBA : JCS_RGB);
     jpeg_start_decompress(&info);
 
     const int components = info.output_components;
-    if ((cmyk && components != 4) || (!cmyk && components != 3))
+    if (components != (cmyk ? 4 : pixelBytes))
     {
         ErrorExit(reinterpret_cast<j_common_ptr>(&info));
     }
-    const std::size_t rowBytes = static_cast<std::size_t>(info.output_width) * 3;
-    rgb.assign(rowBytes * info.output_height, 0);
-    JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                               info.output_width * components, 1);
-    // Adobe writes CMYK inverted (0 is full ink); without its marker the
-    // values are taken as plain ink amounts.
-    const bool inverted = info.saw_Adobe_marker != 0;
-    while (info.output_scanline < info.output_height)
-    {
-        unsigned char* out = rgb.data() + rowBytes * info.output_scanline;
-        jpeg_read_scanlines(&info, row, 1);
-        const unsigned char* in = row[0];
-        if (!cmyk)
-        {
-            std::copy(in, in + rowBytes, out);
-            continue;
-        }
-        for (JDIMENSION x = 0; x < info.output_width; ++x, in += 4, out += 3)
-        {
-            const int k = inverted ? in[3] : 255 - in[3];
-            for (int c = 0; c < 3; ++c)
-            {
-                const int ink = inverted ? in[c] : 255 - in[c];
-                out[c] = static_cast<unsigned char>((ink * k + 127) / 255);
-            }
-        }
-    }
-    jpeg_finish_decompress(&info);
+    outputBytes = pixelBytes;
     outWidth = static_cast<int>(info.output_width);
     outHeight = static_cast<int>(info.output_height);
-    Close();
     return true;
+}
+
+bool JpegDecoder::ReadRows(unsigned char* first, std::ptrdiff_t stride)
+{
+    const bool done = state && state->created && outputBytes != 0 && first != nullptr &&
+                      ReadAllRows(state->info, state->err.jump, outputBytes, first, stride);
+    Close();
+    return done;
 }
 
 } // namespace platform

@@ -6,6 +6,7 @@
 // never ends the process.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,14 @@ public:
     bool Decode(int minWidth, int minHeight, std::vector<unsigned char>& rgb, int& outWidth,
                 int& outHeight);
 
+    // The same decode in two steps, for callers that own the memory: picks
+    // the scale and starts, so the output size is known; then writes row y at
+    // first + y * stride (stride may be negative), pixelBytes 3 for R, G, B
+    // or 4 for R, G, B, 255. Either step may fail on damaged data; the
+    // decoder is closed after ReadRows whatever the result.
+    bool StartDecode(int minWidth, int minHeight, int pixelBytes, int& outWidth, int& outHeight);
+    bool ReadRows(unsigned char* first, std::ptrdiff_t stride);
+
 private:
     struct State;
     std::unique_ptr<State> state;
@@ -54,6 +63,7 @@ private:
     int height;
     int displayWidth;
     int displayHeight;
+    int outputBytes;
 };
 
 } // namespace platform

@@ -2,17 +2,19 @@
 // other name through the JPEG decoder, sized to a power of two from the
 // picture's size on a 96 pixels-per-inch display, with pure black keyed out.
 // Needs a current GL context for loading and binding; the platform layer
-// resolves paths and decodes.
+// resolves paths and decodes, render/PreparedPicture.h does the pixel work,
+// render/TexturePrefetch.h may have done it ahead on another thread.
 #pragma once
 
 #include "platform/GL.h"
+#include "render/PreparedPicture.h"
 
-#include <cstddef>
 #include <string>
-#include <vector>
 
 namespace MivexGL
 {
+
+class cTexturePrefetch;
 
 class cTextureSystem
 {
@@ -28,8 +30,18 @@ public:
     // Enables GL_TEXTURE_2D and loads the file; on failure the name is 0.
     void LoadTexture(const char* path);
     void LoadTexture(const std::string& path) { LoadTexture(path.c_str()); }
+    // The same, taking the picture from prefetch when it was queued there.
+    // The GL calls are the same ones in the same order either way.
+    void LoadTexture(const char* path, cTexturePrefetch* prefetch);
     // The JPEG path; true when the texture was created.
     bool LoadPicture(const char* path);
+    bool LoadPicture(const char* path, cTexturePrefetch* prefetch);
+
+    // Whether LoadTexture sends path to the JPEG path (no ".png" in it).
+    static bool TakesPictureLoader(const char* path);
+    // What the JPEG path opens for a path that is not a URL: the current
+    // folder, "/", the path; before case and separators are resolved.
+    static std::string PictureRequest(const char* path);
 
     virtual void BindClamp();
     virtual void BindRepeat();
@@ -41,17 +53,5 @@ public:
 private:
     GLuint texture;
 };
-
-// Texture side for a picture side: the nearest power of two on a log scale,
-// or maxSize when the picture is larger than that.
-int TextureSizeFor(int pixels, int maxSize);
-
-// Stretches a tightly packed RGB picture to another size: area averaging
-// along an axis that shrinks, bilinear along one that grows.
-void StretchPicture(const unsigned char* src, int srcWidth, int srcHeight, unsigned char* dst,
-                    int dstWidth, int dstHeight);
-
-// RGB to RGBA with pure black transparent and everything else opaque.
-void KeyBlack(const unsigned char* rgb, std::size_t pixelCount, unsigned char* rgba);
 
 } // namespace MivexGL

@@ -1,0 +1,381 @@
+// The picture pipeline in front of the upload. Stretching is separable and in
+// fixed point with the weights of each axis worked out once (14 bits, so the
+// eighths of the usual 3:4 enlargement are exact); an axis that keeps its size
+// is not touched, and the decoder writes straight into the memory the next
+// step reads, rows already in texture order when nothing is stretched.
+#include "render/PreparedPicture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace MivexGL
+{
+
+namespace
+{
+
+// A texture this large (256 MB as RGBA) is taken as a broken or hostile
+// file, not a picture to show.
+constexpr long long kMaxTexturePixels = 1LL << 26;
+
+constexpr int kWeightBits = 14;
+constexpr int kOne = 1 << kWeightBits;
+constexpr int kHalf = kOne / 2;
+
+// Source taps of every output sample along one axis.
+struct AxisTaps
+{
+    std::vector<int> first;
+    std::vector<int> count;
+    std::vector<int> offset;
+    std::vector<std::int16_t> weights;
+};
+
+std::int16_t Weight(double w)
+{
+    return static_cast<std::int16_t>(std::lround(w * kOne));
+}
+
+AxisTaps MakeTaps(int srcSize, int dstSize)
+{
+    AxisTaps taps;
+    taps.first.resize(static_cast<std::size_t>(dstSize));
+    taps.count.resize(static_cast<std::size_t>(dstSize));
+    taps.offset.resize(static_cast<std::size_t>(dstSize));
+    const double scale = static_cast<double>(srcSize) / dstSize;
+    for (int i = 0; i < dstSize; ++i)
+    {
+        const std::size_t at = static_cast<std::size_t>(i);
+        taps.offset[at] = static_cast<int>(taps.weights.size());
+        if (srcSize > dstSize)
+        {
+            // Each output pixel averages the source span it covers.
+            const double a = i * scale;
+            const double b = (i + 1) * scale;
+            const int first = static_cast<int>(std::floor(a));
+            const int last = std::min(srcSize - 1, static_cast<int>(std::ceil(b)) - 1);
+            taps.first[at] = first;
+            for (int j = first; j <= last; ++j)
+            {
+                const double overlap = std::min(b, j + 1.0) - std::max(a, static_cast<double>(j));
+                taps.weights.push_back(Weight(std::max(0.0, overlap) / scale));
+            }
+        }
+        else
+        {
+            // Pixel centres line up; the outer half-pixels repeat the edge.
+            double x = (i + 0.5) * scale - 0.5;
+            x = std::min(std::max(x, 0.0), srcSize - 1.0);
+            const int j = static_cast<int>(std::floor(x));
+            const double f = x - j;
+            taps.first[at] = j;
+            taps.weights.push_back(Weight(1.0 - f));
+            if (j + 1 < srcSize)
+            {
+                taps.weights.push_back(Weight(f));
+            }
+        }
+        taps.count[at] = static_cast<int>(taps.weights.size()) - taps.offset[at];
+    }
+    return taps;
+}
+
+inline unsigned char ToByte(std::int32_t sum)
+{
+    return static_cast<unsigned char>(std::min(255, sum >> kWeightBits));
+}
+
+void KeyRows(unsigned char* first, std::ptrdiff_t stride, int rows, std::size_t rowPixels)
+{
+    for (int y = 0; y < rows; ++y)
+    {
+        KeyBlackInPlace(first + y * stride, rowPixels);
+    }
+}
+
+// Across: every row of src to dstWidth pixels of C bytes; keyed when asked.
+template <int C>
+void StretchAcross(const unsigned char* src, std::ptrdiff_t srcStride, int rows,
+                   const AxisTaps& taps, unsigned char* dst, std::ptrdiff_t dstStride, int dstWidth,
+                   bool key)
+{
+    for (int y = 0; y < rows; ++y)
+    {
+        const unsigned char* in = src + y * srcStride;
+        unsigned char* out = dst + y * dstStride;
+        for (int x = 0; x < dstWidth; ++x)
+        {
+            const std::size_t at = static_cast<std::size_t>(x);
+            const unsigned char* p = in + static_cast<std::ptrdiff_t>(taps.first[at]) * C;
+            const std::int16_t* w = &taps.weights[static_cast<std::size_t>(taps.offset[at])];
+            const int n = taps.count[at];
+            std::int32_t sum[C];
+            for (int c = 0; c < C; ++c)
+            {
+                sum[c] = kHalf;
+            }
+            for (int k = 0; k < n; ++k, p += C)
+            {
+                for (int c = 0; c < C; ++c)
+                {
+                    sum[c] += w[k] * p[c];
+                }
+            }
+            for (int c = 0; c < C; ++c)
+            {
+                out[x * C + c] = ToByte(sum[c]);
+            }
+        }
+        if (key)
+        {
+            KeyBlackInPlace(out, static_cast<std::size_t>(dstWidth));
+        }
+    }
+}
+
+// Down: rows of rowBytes bytes from src to dstHeight rows; keyed when asked
+// (then the rows are RGBA).
+void StretchDown(const unsigned char* src, std::ptrdiff_t srcStride, const AxisTaps& taps,
+                 std::size_t rowBytes, unsigned char* dst, std::ptrdiff_t dstStride, int dstHeight,
+                 bool key)
+{
+    std::vector<std::int32_t> accum;
+    for (int y = 0; y < dstHeight; ++y)
+    {
+        const std::size_t at = static_cast<std::size_t>(y);
+        const unsigned char* a = src + taps.first[at] * srcStride;
+        const std::int16_t* w = &taps.weights[static_cast<std::size_t>(taps.offset[at])];
+        const int n = taps.count[at];
+        unsigned char* out = dst + y * dstStride;
+        // One or two rows is every enlargement; their loops vectorise.
+        if (n == 1)
+        {
+            const std::int32_t w0 = w[0];
+            for (std::size_t i = 0; i < rowBytes; ++i)
+            {
+                out[i] = ToByte(kHalf + w0 * a[i]);
+            }
+        }
+        else if (n == 2)
+        {
+            const unsigned char* b = a + srcStride;
+            const std::int32_t w0 = w[0];
+            const std::int32_t w1 = w[1];
+            for (std::size_t i = 0; i < rowBytes; ++i)
+            {
+                out[i] = ToByte(kHalf + w0 * a[i] + w1 * b[i]);
+            }
+        }
+        else
+        {
+            accum.assign(rowBytes, kHalf);
+            for (int k = 0; k < n; ++k)
+            {
+                const unsigned char* in = a + k * srcStride;
+                const std::int32_t wk = w[k];
+                for (std::size_t i = 0; i < rowBytes; ++i)
+                {
+                    accum[i] += wk * in[i];
+                }
+            }
+            for (std::size_t i = 0; i < rowBytes; ++i)
+            {
+                out[i] = ToByte(accum[i]);
+            }
+        }
+        if (key)
+        {
+            KeyBlackInPlace(out, rowBytes / 4);
+        }
+    }
+}
+
+// src (srcWidth x srcHeight, C bytes a pixel, rows srcStride apart) to dst
+// (rows dstStride apart); an axis that keeps its size is not resampled.
+template <int C>
+void Stretch(const unsigned char* src, std::ptrdiff_t srcStride, int srcWidth, int srcHeight,
+             unsigned char* dst, std::ptrdiff_t dstStride, int dstWidth, int dstHeight, bool key)
+{
+    const std::size_t dstRowBytes = static_cast<std::size_t>(dstWidth) * C;
+    if (srcWidth == dstWidth && srcHeight == dstHeight)
+    {
+        for (int y = 0; y < dstHeight; ++y)
+        {
+            std::memcpy(dst + y * dstStride, src + y * srcStride, dstRowBytes);
+        }
+        if (key)
+        {
+            KeyRows(dst, dstStride, dstHeight, static_cast<std::size_t>(dstWidth));
+        }
+        return;
+    }
+    if (srcHeight == dstHeight)
+    {
+        StretchAcross<C>(src, srcStride, srcHeight, MakeTaps(srcWidth, dstWidth), dst, dstStride,
+                         dstWidth, key);
+        return;
+    }
+    if (srcWidth == dstWidth)
+    {
+        StretchDown(src, srcStride, MakeTaps(srcHeight, dstHeight), dstRowBytes, dst, dstStride,
+                    dstHeight, key);
+        return;
+    }
+    // Across first, into a picture of the final width and the source height.
+    const std::ptrdiff_t midStride = static_cast<std::ptrdiff_t>(dstRowBytes);
+    std::unique_ptr<unsigned char[]> mid(
+        new unsigned char[dstRowBytes * static_cast<std::size_t>(srcHeight)]);
+    StretchAcross<C>(src, srcStride, srcHeight, MakeTaps(srcWidth, dstWidth), mid.get(), midStride,
+                     dstWidth, false);
+    StretchDown(mid.get(), midStride, MakeTaps(srcHeight, dstHeight), dstRowBytes, dst, dstStride,
+                dstHeight, key);
+}
+
+} // namespace
+
+int TextureSizeFor(int pixels, int maxSize)
+{
+    if (pixels <= 0)
+    {
+        return 1;
+    }
+    if (pixels > maxSize)
+    {
+        return maxSize;
+    }
+    // ln 2 in single precision and the quotient in double: 724 gives 512, 725 gives 1024.
+    const float ln2 = std::log(2.0f);
+    const double exponent = std::floor(std::log(static_cast<double>(pixels)) / ln2 + 0.5);
+    const int size = 1 << static_cast<int>(exponent);
+    return std::min(size, maxSize);
+}
+
+void StretchPicture(const unsigned char* src, int srcWidth, int srcHeight, unsigned char* dst,
+                    int dstWidth, int dstHeight)
+{
+    if (src == nullptr || dst == nullptr || srcWidth <= 0 || srcHeight <= 0 || dstWidth <= 0 ||
+        dstHeight <= 0)
+    {
+        return;
+    }
+    Stretch<3>(src, static_cast<std::ptrdiff_t>(srcWidth) * 3, srcWidth, srcHeight, dst,
+               static_cast<std::ptrdiff_t>(dstWidth) * 3, dstWidth, dstHeight, false);
+}
+
+void KeyBlack(const unsigned char* rgb, std::size_t pixelCount, unsigned char* rgba)
+{
+    for (std::size_t i = 0; i < pixelCount; ++i, rgb += 3, rgba += 4)
+    {
+        rgba[0] = rgb[0];
+        rgba[1] = rgb[1];
+        rgba[2] = rgb[2];
+        rgba[3] = (rgb[0] == 0 && rgb[1] == 0 && rgb[2] == 0) ? 0 : 255;
+    }
+}
+
+void KeyBlackInPlace(unsigned char* rgba, std::size_t pixelCount)
+{
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // A whole pixel at a time; this form vectorises.
+    for (std::size_t i = 0; i < pixelCount; ++i)
+    {
+        std::uint32_t p;
+        std::memcpy(&p, rgba + i * 4, 4);
+        const std::uint32_t colour = p & 0x00FFFFFFu;
+        p = colour | (colour != 0 ? 0xFF000000u : 0u);
+        std::memcpy(rgba + i * 4, &p, 4);
+    }
+#else
+    for (std::size_t i = 0; i < pixelCount; ++i, rgba += 4)
+    {
+        rgba[3] = (rgba[0] | rgba[1] | rgba[2]) != 0 ? 255 : 0;
+    }
+#endif
+}
+
+cPreparedPicture::cPreparedPicture() : status(kEmpty), maxSize(0), width(0), height(0) {}
+
+void cPreparedPicture::Clear()
+{
+    status = kEmpty;
+    path.clear();
+    maxSize = width = height = 0;
+    pixels.reset();
+}
+
+cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, int maxTextureSize)
+{
+    platform::JpegDecoder decoder;
+    if (!decoder.Open(fullPath))
+    {
+        Clear();
+        path = fullPath;
+        maxSize = maxTextureSize;
+        status = kUnreadable;
+        return status;
+    }
+    return Prepare(decoder, fullPath, maxTextureSize);
+}
+
+cPreparedPicture::Status cPreparedPicture::Prepare(platform::JpegDecoder& decoder,
+                                                   const std::string& fullPath, int maxTextureSize)
+{
+    Clear();
+    path = fullPath;
+    maxSize = maxTextureSize;
+    status = kFailed;
+    if (maxTextureSize <= 0)
+    {
+        return status;
+    }
+    const int w = TextureSizeFor(decoder.GetDisplayWidth(), maxTextureSize);
+    const int h = TextureSizeFor(decoder.GetDisplayHeight(), maxTextureSize);
+    if (static_cast<long long>(w) * h > kMaxTexturePixels)
+    {
+        return status;
+    }
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    if (!decoder.StartDecode(w, h, 4, pictureWidth, pictureHeight))
+    {
+        return status;
+    }
+
+    const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
+    std::unique_ptr<unsigned char[]> out(new unsigned char[rowBytes * static_cast<std::size_t>(h)]);
+    // Texture row 0 is the picture's bottom row: write upwards from the end.
+    unsigned char* const bottomUp = out.get() + rowBytes * static_cast<std::size_t>(h - 1);
+    const std::ptrdiff_t up = -static_cast<std::ptrdiff_t>(rowBytes);
+    if (pictureWidth == w && pictureHeight == h)
+    {
+        if (!decoder.ReadRows(bottomUp, up))
+        {
+            return status;
+        }
+        KeyRows(bottomUp, up, h, static_cast<std::size_t>(w));
+    }
+    else
+    {
+        const std::ptrdiff_t pictureStride = static_cast<std::ptrdiff_t>(pictureWidth) * 4;
+        std::unique_ptr<unsigned char[]> picture(
+            new unsigned char[static_cast<std::size_t>(pictureStride) *
+                              static_cast<std::size_t>(pictureHeight)]);
+        if (!decoder.ReadRows(picture.get(), pictureStride))
+        {
+            return status;
+        }
+        Stretch<4>(picture.get(), pictureStride, pictureWidth, pictureHeight, bottomUp, up, w, h,
+                   true);
+    }
+    width = w;
+    height = h;
+    pixels = std::move(out);
+    status = kReady;
+    return status;
+}
+
+} // namespace MivexGL

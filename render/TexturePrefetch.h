@@ -1,0 +1,88 @@
+// Prepares a list of JPEG pictures ahead, in list order, on one worker thread,
+// while the GL context's thread loads textures: the thread that asks for a
+// picture gets it prepared, waits for the one in the works (preparing a later
+// one meanwhile), or prepares it itself when the worker has not reached it.
+// At most kAhead pictures are prepared or in the works at a time. Never makes
+// a GL call off the calling thread. Depends on render/PreparedPicture.h,
+// render/TextureSystem.h (which names go to the JPEG path) and
+// platform/Paths.h.
+#pragma once
+
+#include "render/PreparedPicture.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace MivexGL
+{
+
+class cTexturePrefetch
+{
+public:
+    // Pictures prepared or in the works and not yet taken, at most.
+    static constexpr int kAhead = 3;
+
+    cTexturePrefetch();
+    // Stops and waits for the worker.
+    ~cTexturePrefetch();
+    cTexturePrefetch(const cTexturePrefetch&) = delete;
+    cTexturePrefetch& operator=(const cTexturePrefetch&) = delete;
+
+    // Queues the paths that go to the JPEG path (as cTextureSystem decides)
+    // and starts the worker. Reads GL_MAX_TEXTURE_SIZE, so the GL context
+    // must be current; false, with nothing queued, without one. A worker that
+    // cannot be started leaves every picture to Take.
+    bool Start(const char* const* paths, int count);
+    // Waits for the worker and drops every picture not taken.
+    void Stop();
+
+    // The picture for a request (cTextureSystem::PictureRequest) when it is
+    // queued, prepared for the limit read at Start; false when it is not
+    // queued. Pictures queued before it and not taken are dropped.
+    bool Take(const std::string& request, cPreparedPicture& picture);
+
+    // Pictures prepared by the worker and by the asking thread so far.
+    int GetWorkerCount() const;
+    int GetCallerCount() const;
+    // The most pictures that were prepared or in the works at one time.
+    int GetPeakAhead() const;
+
+private:
+    enum State
+    {
+        kPending,
+        kWorking,
+        kReady,
+        kDone
+    };
+    struct Slot
+    {
+        std::string request;
+        State state;
+        cPreparedPicture picture;
+    };
+
+    void Work();
+    // The first pending slot from index on, when the bound allows one more;
+    // -1 otherwise. Called with the lock held.
+    int ClaimFrom(std::size_t index);
+    // Prepares slot index outside the lock and files the result.
+    void PrepareSlot(std::unique_lock<std::mutex>& lock, int index, int& counter);
+
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Slot> slots;
+    std::thread worker;
+    int maxSize;
+    // Slots before this one are all done.
+    std::size_t taken;
+    bool stopping;
+    int workerCount;
+    int callerCount;
+    int peakAhead;
+};
+
+} // namespace MivexGL
