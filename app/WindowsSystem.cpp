@@ -132,7 +132,8 @@ bool cWindowsSystem::IsFinished()
 
 int cWindowsSystem::SetupDialog()
 {
-    return 0;
+    const SetupChoices choices = setupDialog.Show(instance);
+    return ApplySetupChoices(choices, width, height, fullscreen, antiAliasing);
 }
 
 void cWindowsSystem::SetMessageTarget(cWindowsSystem* target)
