@@ -3,9 +3,7 @@
 
 #include "app/DebugSystem.h"
 #include "demo/Resources.h"
-#include "platform/GL.h"
 #include "platform/JpegDecoder.h"
-#include "platform/Win32.h"
 
 #include <algorithm>
 #include <cmath>
@@ -190,12 +188,8 @@ Grid ScriptedTarnel::ReadBack() const
 {
     const int w = GetWidth();
     const int h = GetHeight();
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(w) * h * 3);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    glPopClientAttrib();
+    std::vector<std::uint8_t> pixels;
+    MivexGL::cFrameScript::ReadBack(w, h, false, pixels);
     Grid grid;
     std::vector<float> counts(kGridX * kGridY, 0.0f);
     for (int y = 0; y < h; ++y)
@@ -235,8 +229,7 @@ bool ScriptedTarnel::Start()
     ++startCalls;
     loadingCallsAtStart = loadingCalls;
     const bool result = Tarnel::Start();
-    // The director reset the timer at this count; the script counts from it.
-    resetTicks = clock.Ticks();
+    script.Started();
     return result;
 }
 
@@ -248,16 +241,7 @@ bool ScriptedTarnel::Update()
     record.introLocal = GetDirector().GetIntro().GetLocalTime();
     record.flash = GetDirector().GetIntro().GetFlashAlpha();
     frames.push_back(record);
-    const std::size_t next = frames.size();
-    if (next < times.size())
-    {
-        clock.Set(resetTicks + static_cast<std::int64_t>(times[next]) *
-                                   (testsupport::ScriptedClock::kFrequency / 1000));
-    }
-    else
-    {
-        SetKey(platform::VK_ESCAPE, true);
-    }
+    script.Advance(*this, times, frames.size());
     return result;
 }
 
@@ -279,17 +263,8 @@ bool ScriptedTarnel::Draw()
 int RunLikeTheEntry(ScriptedTarnel& app)
 {
     MivexGL::cDebugSystem::Instance().Open("debug.log");
-    app.SetAntiAliasing(false);
-    app.SetSetupDialog(false);
-    app.SetFullscreen(true);
-    app.SetTitle(u"Nerovia - Sollan 2010");
-    app.SetSize(1024, 768);
-    app.SetPlanes(0.1f, 10000.0f);
-    app.SetBits(32);
-    MivexGL::cWindowsSystem::SetMessageTarget(&app);
-    const int result = app.Run();
-    MivexGL::cWindowsSystem::SetMessageTarget(nullptr);
-    return result;
+    MivexGL::cFrameScript::Configure(app, 1024, 768, true);
+    return MivexGL::cFrameScript::Run(app);
 }
 
 WorkingFolder::WorkingFolder(bool withData)

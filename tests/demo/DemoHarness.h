@@ -5,6 +5,7 @@
 // screen. Also a working-folder switch for runs against other data folders.
 #pragma once
 
+#include "app/FrameScript.h"
 #include "app/Tarnel.h"
 #include "support/Recorders.h"
 
@@ -86,7 +87,12 @@ struct FrameRecord
 class ScriptedTarnel : public Tarnel
 {
 public:
-    explicit ScriptedTarnel(testsupport::ScriptedClock& clockToDrive) : clock(clockToDrive) {}
+    explicit ScriptedTarnel(testsupport::ScriptedClock& clockToDrive)
+        : script({[&clockToDrive]() { return clockToDrive.Ticks(); },
+                  [&clockToDrive](std::int64_t t) { clockToDrive.Set(t); },
+                  testsupport::ScriptedClock::kFrequency})
+    {
+    }
 
     bool DrawLoading() override;
     bool Start() override;
@@ -108,8 +114,7 @@ public:
 private:
     Grid ReadBack() const;
 
-    testsupport::ScriptedClock& clock;
-    std::int64_t resetTicks = 0;
+    MivexGL::cFrameScript script;
 };
 
 // Configures an application as the entry does and runs it.

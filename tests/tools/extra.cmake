@@ -5,3 +5,12 @@ if(TARGET datagen_test AND TARGET datagen)
   target_compile_definitions(datagen_test PRIVATE DATAGEN_EXE="$<TARGET_FILE:datagen>")
   target_link_libraries(datagen_test PRIVATE PkgConfig::MPG123 PkgConfig::PNG JPEG::JPEG)
 endif()
+
+# capture_test runs sollan-capture and compares its frames with the demo
+# harness driving the application in-process at the same times.
+if(TARGET capture_test AND TARGET sollan-capture)
+  add_dependencies(capture_test sollan-capture)
+  target_sources(capture_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/demo/DemoHarness.cpp)
+  target_link_libraries(capture_test PRIVATE sollan_capture_core PkgConfig::PNG)
+  target_compile_definitions(capture_test PRIVATE CAPTURE_EXE="$<TARGET_FILE:sollan-capture>")
+endif()

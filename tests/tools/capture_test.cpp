@@ -1,0 +1,538 @@
+// The capture tool: exact frame times for whole and fractional rates, its
+// argument and output checks, and runs of the real program whose frames are
+// compared with the in-process harness driving the same application at the
+// same times; where ffmpeg is installed, the video's frames, length and sound.
+#include "demo/DemoHarness.h"
+
+#include "FrameFiles.h"
+#include "Options.h"
+#include "Progress.h"
+#include "Schedule.h"
+#include "VideoPipe.h"
+#include "demo/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <png.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using capture::Options;
+
+namespace
+{
+
+// --- Frame times -----------------------------------------------------------
+
+Options Rate(std::int64_t num, std::int64_t den, std::int32_t from, std::int32_t to)
+{
+    Options o;
+    o.rateNum = num;
+    o.rateDen = den;
+    o.from = from;
+    o.to = to;
+    return o;
+}
+
+TEST(CaptureRate, NumbersDecimalsAndFractionsBecomeExactFractions)
+{
+    struct Case
+    {
+        const char* text;
+        std::int64_t num;
+        std::int64_t den;
+    };
+    for (const Case& c :
+         {Case{"60", 60, 1}, Case{"60000/1001", 60000, 1001}, Case{"29.97", 2997, 100},
+          Case{"120/2", 60, 1}, Case{".5", 1, 2}, Case{"23.976", 2997, 125}, Case{"1000", 1000, 1}})
+    {
+        std::int64_t num = 0;
+        std::int64_t den = 0;
+        EXPECT_TRUE(capture::ParseRate(c.text, num, den)) << c.text;
+        EXPECT_EQ(num, c.num) << c.text;
+        EXPECT_EQ(den, c.den) << c.text;
+    }
+    for (const char* bad : {"", "0", "0/5", "60/0", "-60", "+60", "6e1", "60/", "/60", "1/2/3",
+                            "60.0000001", "abc", "60 ", ".", "1.5/2", "2000000"})
+    {
+        std::int64_t num = 0;
+        std::int64_t den = 0;
+        EXPECT_FALSE(capture::ParseRate(bad, num, den)) << '"' << bad << '"';
+    }
+}
+
+TEST(CaptureRate, FrameTimesRoundHalfUpInExactArithmetic)
+{
+    // 1000 * 1001 / 60000 = 16.6833... ms per frame.
+    EXPECT_EQ(capture::FrameOffset(0, 60000, 1001), 0);
+    EXPECT_EQ(capture::FrameOffset(1, 60000, 1001), 17);
+    EXPECT_EQ(capture::FrameOffset(3, 60000, 1001), 50);
+    // 500.5 exactly: halves go up.
+    EXPECT_EQ(capture::FrameOffset(30, 60000, 1001), 501);
+    EXPECT_EQ(capture::FrameOffset(59, 60000, 1001), 984);
+    EXPECT_EQ(capture::FrameOffset(60, 60000, 1001), 1001);
+    // 299999.7 at the end of the demo: no drift over a long run.
+    EXPECT_EQ(capture::FrameOffset(17982, 60000, 1001), 300000);
+    EXPECT_EQ(capture::FrameOffset(1, 2000, 2001), 1001);
+    // The largest terms the parser lets through do not overflow.
+    EXPECT_EQ(capture::FrameOffset(300000, 1000000, 1000), 300000);
+    EXPECT_EQ(capture::FrameOffset(1, 1, 1000000), 1000000000);
+}
+
+TEST(CaptureRate, EveryFrameOfAFractionalRunIsWithinHalfAMillisecondOfItsIdealTime)
+{
+    const capture::Schedule s = capture::BuildSchedule(Rate(24000, 1001, 0, 300000));
+    ASSERT_EQ(s.firstWritten, 0u);
+    // floor(300000 * 24000 / 1001000) + 1 frames.
+    EXPECT_EQ(s.WrittenCount(), 7193u);
+    for (std::size_t k = 0; k < s.times.size(); ++k)
+    {
+        const double ideal = static_cast<double>(k) * 1001000.0 / 24000.0;
+        ASSERT_LE(std::fabs(s.times[k] - ideal), 0.5) << "frame " << k;
+        if (k > 0)
+        {
+            const int step = s.times[k] - s.times[k - 1];
+            ASSERT_TRUE(step == 41 || step == 42) << "frame " << k << " step " << step;
+        }
+    }
+    EXPECT_LE(s.times.back(), 300000);
+}
+
+TEST(CaptureRate, FramesBeforeTheRangeAreSteppedAtTheSameRate)
+{
+    capture::Schedule s = capture::BuildSchedule(Rate(10, 1, 500, 700));
+    EXPECT_EQ(s.times, (std::vector<std::int32_t>{0, 100, 200, 300, 400, 500, 600, 700}));
+    EXPECT_EQ(s.firstWritten, 5u);
+
+    // A start between two grid frames: the range keeps its own grid from FROM.
+    s = capture::BuildSchedule(Rate(60, 1, 20500, 20500));
+    ASSERT_EQ(s.WrittenCount(), 1u);
+    EXPECT_EQ(s.firstWritten, 1230u);
+    EXPECT_EQ(s.times[s.firstWritten - 1], 20483);
+    EXPECT_EQ(s.times.back(), 20500);
+
+    // Both ends are inclusive: one second at 60 has 61 frames, at 60000/1001 60.
+    EXPECT_EQ(capture::BuildSchedule(Rate(60, 1, 0, 1000)).WrittenCount(), 61u);
+    EXPECT_EQ(capture::BuildSchedule(Rate(60000, 1001, 0, 1000)).WrittenCount(), 60u);
+    EXPECT_EQ(capture::BuildSchedule(Rate(60, 1, 0, 0)).times, (std::vector<std::int32_t>{0}));
+}
+
+// --- Arguments ---------------------------------------------------------------
+
+bool Parse(std::vector<const char*> args, Options& options, std::string& error)
+{
+    args.insert(args.begin(), "sollan-capture");
+    return capture::ParseOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+TEST(CaptureOptions, DefaultsAreTheWholeDemoAtSixtyAtTheDemosSize)
+{
+    Options o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--frames", "out"}, o, error)) << error;
+    EXPECT_EQ(o.from, 0);
+    EXPECT_EQ(o.to, 300000);
+    EXPECT_EQ(o.rateNum, 60);
+    EXPECT_EQ(o.rateDen, 1);
+    EXPECT_EQ(o.width, 1024);
+    EXPECT_EQ(o.height, 768);
+    EXPECT_EQ(o.framesDir, "out");
+    EXPECT_TRUE(o.videoFile.empty());
+
+    Options p;
+    ASSERT_TRUE(Parse({"--from", "20500", "--to", "20500", "--fps", "30000/1001", "--size",
+                       "640x480", "--video", "v.mp4"},
+                      p, error))
+        << error;
+    EXPECT_EQ(p.from, 20500);
+    EXPECT_EQ(p.rateNum, 30000);
+    EXPECT_EQ(p.rateDen, 1001);
+    EXPECT_EQ(p.width, 640);
+    EXPECT_EQ(p.height, 480);
+}
+
+TEST(CaptureOptions, EachBadArgumentIsNamedInItsMessage)
+{
+    struct Case
+    {
+        std::vector<const char*> args;
+        const char* named;
+    };
+    const std::vector<Case> cases = {
+        {{"--frames", "o", "--bogus"}, "--bogus"},
+        {{"--frames", "o", "extra"}, "extra"},
+        {{"--frames"}, "--frames"},
+        {{"--frames", "o", "--from", "-5"}, "--from"},
+        {{"--frames", "o", "--from", "1e3"}, "--from"},
+        {{"--frames", "o", "--to", "300001"}, "--to"},
+        {{"--frames", "o", "--from", "2000", "--to", "1000"}, "--from"},
+        {{"--frames", "o", "--fps", "0"}, "--fps"},
+        {{"--frames", "o", "--fps", "1001"}, "--fps"},
+        {{"--frames", "o", "--size", "1024"}, "--size"},
+        {{"--frames", "o", "--size", "0x768"}, "--size"},
+        {{"--frames", "o", "--size", "1024x768x2"}, "--size"},
+        {{"--frames", "o", "--size", "99999x100"}, "--size"},
+        {{"--video", "v.mp4", "--size", "641x480"}, "--size"},
+        {{"--frames", ""}, "--frames"},
+        {{"--from", "0"}, "--frames"},
+    };
+    for (const Case& c : cases)
+    {
+        Options o;
+        std::string error;
+        EXPECT_FALSE(Parse(c.args, o, error)) << c.named;
+        EXPECT_NE(error.find(c.named), std::string::npos) << "\"" << error << "\"";
+    }
+}
+
+// --- Video arguments and progress ------------------------------------------------
+
+TEST(CaptureVideo, TheFormatFollowsTheFilesExtension)
+{
+    EXPECT_EQ(capture::cVideoPipe::FormatFor("/a/demo.mp4"), "mp4");
+    EXPECT_EQ(capture::cVideoPipe::FormatFor("DEMO.MKV"), "matroska");
+    EXPECT_EQ(capture::cVideoPipe::FormatFor("x.webm"), "webm");
+    EXPECT_EQ(capture::cVideoPipe::FormatFor("x.mov"), "mov");
+    EXPECT_EQ(capture::cVideoPipe::FormatFor("clip"), "");
+    EXPECT_EQ(capture::cVideoPipe::FormatFor("dir.mp4/clip"), "");
+    EXPECT_EQ(capture::cVideoPipe::FormatFor("x.avi"), "");
+}
+
+TEST(CaptureVideo, MusicIsCutFromTheFirstFramesTimeForThePicturesLength)
+{
+    Options o = Rate(30, 1, 20500, 21500);
+    o.width = 320;
+    o.height = 240;
+    o.videoFile = "/t/clip.mp4";
+    const auto args = capture::cVideoPipe::Arguments(o, 31, "/d/music.mp3", "/t/clip.mp4.partial");
+    std::string line;
+    for (const auto& a : args)
+    {
+        line += a + " ";
+    }
+    EXPECT_NE(line.find("-video_size 320x240 -framerate 30/1 -i pipe:0 -i /d/music.mp3"),
+              std::string::npos)
+        << line;
+    // 31 frames of 1/30 s.
+    EXPECT_NE(line.find("atrim=start=20.500000:duration=1.033333,asetpts=PTS-STARTPTS"),
+              std::string::npos)
+        << line;
+    // The partial name says nothing about the format, so it is given.
+    EXPECT_NE(line.find("-f mp4 /t/clip.mp4.partial "), std::string::npos) << line;
+
+    const auto silent = capture::cVideoPipe::Arguments(o, 31, "", "/t/clip.mp4.partial");
+    for (const auto& a : silent)
+    {
+        EXPECT_EQ(a.find("atrim"), std::string::npos);
+        EXPECT_NE(a, "1:a:0");
+    }
+}
+
+TEST(CaptureProgress, ReportsFramesRateAndTimeLeft)
+{
+    EXPECT_EQ(capture::cProgress::Format(120, 7801, 58.34, 131.4, 0),
+              "120/7801 frames  58.3 fps  2:11 left");
+    EXPECT_EQ(capture::cProgress::Format(5, 10, 1.0, 0.0, 10),
+              "[#####-----] 5/10 frames  1.0 fps  0:00 left");
+    EXPECT_EQ(capture::cProgress::Format(0, 0, 0.0, -3.0, 4),
+              "[####] 0/0 frames  0.0 fps  0:00 left");
+}
+
+// --- Runs of the real program ---------------------------------------------------
+
+struct ToolRun
+{
+    int code = -1;
+    std::string errors;
+};
+
+// Runs the tool from the build folder, where data/ is; prefix goes before the
+// command (environment assignments).
+ToolRun RunTool(const std::string& arguments, const std::string& prefix = "")
+{
+    const std::string log = testsupport::MakeTempFolder("mivex-capture-log") + "/stderr.txt";
+    const std::string command = "cd '" MIVEX_BINARY_DIR "' && " + prefix + " '" CAPTURE_EXE "' " +
+                                arguments + " 2>'" + log + "' >/dev/null";
+    ToolRun run;
+    const int status = std::system(command.c_str());
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.errors = testsupport::ReadFile(log);
+    return run;
+}
+
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& e : fs::directory_iterator(folder, error))
+    {
+        names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Image
+{
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+};
+
+Image ReadPng(const std::string& path)
+{
+    Image image;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&png, path.c_str()) == 0)
+    {
+        return image;
+    }
+    png.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(png));
+    if (png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr) == 0)
+    {
+        return image;
+    }
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    image.rgb = std::move(pixels);
+    return image;
+}
+
+// The harness's coarse grid (row 0 at the bottom) of a top-first picture.
+demotest::Grid GridOf(const Image& image)
+{
+    demotest::Grid grid;
+    std::vector<float> counts(demotest::kGridX * demotest::kGridY, 0.0f);
+    for (int y = 0; y < image.height; ++y)
+    {
+        const int gy = (image.height - 1 - y) * demotest::kGridY / image.height;
+        for (int x = 0; x < image.width; ++x)
+        {
+            const int gx = x * demotest::kGridX / image.width;
+            const std::uint8_t* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
+            float* cell = &grid.cells[(gy * demotest::kGridX + gx) * 3];
+            for (int c = 0; c < 3; ++c)
+            {
+                cell[c] += p[c];
+            }
+            counts[gy * demotest::kGridX + gx] += 1.0f;
+        }
+    }
+    for (int i = 0; i < demotest::kGridX * demotest::kGridY; ++i)
+    {
+        for (int c = 0; c < 3; ++c)
+        {
+            grid.cells[i * 3 + c] /= std::max(1.0f, counts[i]);
+        }
+    }
+    return grid;
+}
+
+// The harness drives the application in this process through the same
+// schedule and keeps the written frames, read back as the tool reads them.
+std::vector<std::vector<std::uint8_t>> HarnessFrames(const capture::Schedule& schedule)
+{
+    std::vector<std::vector<std::uint8_t>> kept;
+    demotest::WorkingFolder folder(true);
+    if (folder.Path().empty())
+    {
+        return kept;
+    }
+    testsupport::ScriptedClock clock;
+    demotest::ScriptedTarnel app(clock);
+    app.times = schedule.times;
+    app.afterDraw = [&](demotest::ScriptedTarnel& a, int index)
+    {
+        if (static_cast<std::size_t>(index) >= schedule.firstWritten)
+        {
+            std::vector<std::uint8_t> rgb;
+            MivexGL::cFrameScript::ReadBack(a.GetWidth(), a.GetHeight(), true, rgb);
+            kept.push_back(std::move(rgb));
+        }
+    };
+    demotest::RunLikeTheEntry(app);
+    return kept;
+}
+
+class CaptureRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        folder = testsupport::MakeTempFolder("mivex-capture");
+        ASSERT_FALSE(folder.empty());
+    }
+    void TearDown() override
+    {
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+    std::string folder;
+};
+
+TEST_F(CaptureRun, OneFrameAtTwentyAndAHalfSecondsShowsHorseAddict2)
+{
+    const ToolRun run = RunTool("--from 20500 --to 20500 --frames '" + folder + "/f'");
+    ASSERT_EQ(run.code, 0) << run.errors;
+    EXPECT_EQ(Names(folder + "/f"), (std::vector<std::string>{"frame_000000.png"}));
+    const Image frame = ReadPng(folder + "/f/frame_000000.png");
+    ASSERT_EQ(frame.width, 1024);
+    ASSERT_EQ(frame.height, 768);
+    const demotest::Match match = demotest::NearestSlide(GridOf(frame));
+    EXPECT_EQ(match.index, MivexGL::cResources::kHorseAddict2)
+        << "distance " << match.distance << ", runner-up " << match.runnerUp;
+}
+
+TEST_F(CaptureRun, FramesEqualTheInProcessHarnessAtTheSameTimes)
+{
+    // 500, 600 and 700 ms under a flash that faded from 1 at 200 ms, which
+    // only frames stepped before the range can have brought about; then a
+    // rate whose second frame is 1000.5 ms and so lands on the second slide.
+    struct Case
+    {
+        std::string arguments;
+        Options options;
+    };
+    const std::vector<Case> cases = {{"--from 500 --to 700 --fps 10", Rate(10, 1, 500, 700)},
+                                     {"--to 1001 --fps 2000/2001", Rate(2000, 2001, 0, 1001)}};
+    for (const Case& c : cases)
+    {
+        const std::string out = folder + "/" + std::to_string(c.options.rateNum);
+        const ToolRun run = RunTool(c.arguments + " --frames '" + out + "'");
+        ASSERT_EQ(run.code, 0) << run.errors;
+        const capture::Schedule schedule = capture::BuildSchedule(c.options);
+        const auto expected = HarnessFrames(schedule);
+        ASSERT_EQ(expected.size(), schedule.WrittenCount());
+        ASSERT_EQ(Names(out).size(), expected.size()) << c.arguments;
+        for (std::size_t k = 0; k < expected.size(); ++k)
+        {
+            const Image frame = ReadPng(out + "/" + capture::FrameFileName(k));
+            ASSERT_EQ(frame.rgb.size(), expected[k].size()) << c.arguments << " frame " << k;
+            EXPECT_TRUE(frame.rgb == expected[k]) << c.arguments << " frame " << k;
+        }
+    }
+    const Image second = ReadPng(folder + "/2000/" + capture::FrameFileName(1));
+    EXPECT_EQ(demotest::NearestSlide(GridOf(second)).index, MivexGL::cResources::kTitle2nd);
+    const Image flashed = ReadPng(folder + "/10/" + capture::FrameFileName(0));
+    const Image later = ReadPng(folder + "/10/" + capture::FrameFileName(2));
+    EXPECT_GT(demotest::Distance(GridOf(flashed), GridOf(later)), 1.0f)
+        << "the flash fades between 500 and 700 ms";
+}
+
+TEST_F(CaptureRun, AnotherSizeStretchesTheSamePicture)
+{
+    ASSERT_EQ(RunTool("--from 2000 --to 2000 --frames '" + folder + "/big'").code, 0);
+    const ToolRun run =
+        RunTool("--from 2000 --to 2000 --size 640x360 --frames '" + folder + "/small'");
+    ASSERT_EQ(run.code, 0) << run.errors;
+    const Image big = ReadPng(folder + "/big/frame_000000.png");
+    const Image small = ReadPng(folder + "/small/frame_000000.png");
+    ASSERT_EQ(small.width, 640);
+    ASSERT_EQ(small.height, 360);
+    EXPECT_LT(demotest::Distance(GridOf(big), GridOf(small)), 4.0f);
+}
+
+TEST_F(CaptureRun, BadArgumentsAndUnwritableOutputsExitWithTwoAndLeaveNothing)
+{
+    for (const std::string& args : {std::string("--fps 0 --frames '") + folder + "/a'",
+                                    std::string("--from 5 --to 1 --frames '") + folder + "/a'",
+                                    std::string("--bogus --frames '") + folder + "/a'",
+                                    std::string("--video '") + folder + "/a.avi'"})
+    {
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.code, 2) << args;
+        EXPECT_NE(run.errors.find("sollan-capture: "), std::string::npos) << run.errors;
+    }
+    EXPECT_TRUE(Names(folder).empty());
+
+    // A file stands where the frames folder would go.
+    std::ofstream(folder + "/file") << "x";
+    ToolRun run = RunTool("--frames '" + folder + "/file/frames'");
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.errors.find("frames folder"), std::string::npos) << run.errors;
+    run = RunTool("--video '" + folder + "/missing/demo.mp4'");
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.errors.find("demo.mp4.partial"), std::string::npos) << run.errors;
+    EXPECT_EQ(Names(folder), (std::vector<std::string>{"file"}));
+}
+
+TEST_F(CaptureRun, WithoutFfmpegAVideoIsRefusedWithAClearMessage)
+{
+    const ToolRun run =
+        RunTool("--to 100 --video '" + folder + "/demo.mp4'", "PATH='" + folder + "'");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.errors.find("ffmpeg was not found"), std::string::npos) << run.errors;
+    EXPECT_TRUE(Names(folder).empty());
+}
+
+// ffprobe's answer for one stream entry, or empty.
+std::string Probe(const std::string& file, const std::string& stream, const std::string& entry,
+                  bool count = false)
+{
+    const std::string out = file + ".probe.txt";
+    const std::string command = std::string("ffprobe -v error") + (count ? " -count_frames" : "") +
+                                " -select_streams " + stream + " -show_entries stream=" + entry +
+                                " -of csv=p=0 '" + file + "' >'" + out + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+    {
+        return {};
+    }
+    std::string text = testsupport::ReadFile(out);
+    fs::remove(out);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ','))
+    {
+        text.pop_back();
+    }
+    return text;
+}
+
+TEST_F(CaptureRun, TheVideoHasEveryFrameTheRightLengthAndTheMusic)
+{
+    if (std::system("command -v ffmpeg >/dev/null 2>&1 && command -v ffprobe >/dev/null 2>&1") != 0)
+    {
+        GTEST_SKIP() << "ffmpeg is not installed here";
+    }
+    struct Case
+    {
+        std::string arguments;
+        std::string file;
+        int frames;
+        std::string rate;
+        double seconds;
+    };
+    const std::vector<Case> cases = {
+        {"--from 20000 --to 21000 --fps 30 --size 320x240", "clip.mp4", 31, "30/1", 31.0 / 30.0},
+        {"--to 1000 --fps 30000/1001 --size 160x120", "clip.mkv", 30, "30000/1001",
+         30.0 * 1001.0 / 30000.0}};
+    for (const Case& c : cases)
+    {
+        const std::string file = folder + "/" + c.file;
+        const ToolRun run = RunTool(c.arguments + " --video '" + file + "'");
+        ASSERT_EQ(run.code, 0) << run.errors;
+        EXPECT_FALSE(fs::exists(file + ".partial"));
+        EXPECT_EQ(Probe(file, "v:0", "nb_read_frames", true), std::to_string(c.frames)) << c.file;
+        EXPECT_EQ(Probe(file, "v:0", "r_frame_rate"), c.rate) << c.file;
+        EXPECT_EQ(Probe(file, "a:0", "codec_type"), "audio") << c.file;
+        const std::string length = Probe(file, "a:0", "duration");
+        if (!length.empty() && length != "N/A")
+        {
+            EXPECT_NEAR(std::atof(length.c_str()), c.seconds, 0.05) << c.file;
+        }
+        const std::string picture = Probe(file, "v:0", "duration");
+        if (!picture.empty() && picture != "N/A")
+        {
+            EXPECT_NEAR(std::atof(picture.c_str()), c.seconds, 0.01) << c.file;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,220 @@
+// Command-line parsing for the capture tool.
+#include "Options.h"
+
+#include <cctype>
+#include <numeric>
+
+namespace capture
+{
+
+namespace
+{
+
+constexpr std::int64_t kMaxTerm = 1000000;
+
+// Plain decimal digits only: no sign, no blanks, no exponent.
+bool ParseDigits(const std::string& text, std::int64_t limit, std::int64_t& value)
+{
+    if (text.empty())
+    {
+        return false;
+    }
+    value = 0;
+    for (char c : text)
+    {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+        {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+        if (value > limit)
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ParseMs(const std::string& text, std::int32_t& ms)
+{
+    std::int64_t value = 0;
+    if (!ParseDigits(text, kDemoEnd, value))
+    {
+        return false;
+    }
+    ms = static_cast<std::int32_t>(value);
+    return true;
+}
+
+} // namespace
+
+bool ParseRate(const std::string& text, std::int64_t& num, std::int64_t& den)
+{
+    std::int64_t n = 0;
+    std::int64_t d = 1;
+    const std::size_t slash = text.find('/');
+    const std::size_t point = text.find('.');
+    if (slash != std::string::npos)
+    {
+        if (!ParseDigits(text.substr(0, slash), kMaxTerm, n) ||
+            !ParseDigits(text.substr(slash + 1), kMaxTerm, d))
+        {
+            return false;
+        }
+    }
+    else if (point != std::string::npos)
+    {
+        const std::string whole = text.substr(0, point);
+        const std::string fraction = text.substr(point + 1);
+        // Six places keep both terms within a million for any rate up to 1000.
+        std::int64_t w = 0;
+        std::int64_t f = 0;
+        if (fraction.size() > 6 || (whole.empty() && fraction.empty()) ||
+            (!whole.empty() && !ParseDigits(whole, kMaxTerm, w)) ||
+            (!fraction.empty() && !ParseDigits(fraction, kMaxTerm, f)))
+        {
+            return false;
+        }
+        for (std::size_t i = 0; i < fraction.size(); ++i)
+        {
+            d *= 10;
+        }
+        n = w * d + f;
+    }
+    else if (!ParseDigits(text, kMaxTerm, n))
+    {
+        return false;
+    }
+    if (n == 0 || d == 0)
+    {
+        return false;
+    }
+    const std::int64_t g = std::gcd(n, d);
+    n /= g;
+    d /= g;
+    if (n > kMaxTerm || d > kMaxTerm)
+    {
+        return false;
+    }
+    num = n;
+    den = d;
+    return true;
+}
+
+bool ParseSize(const std::string& text, std::int32_t& width, std::int32_t& height)
+{
+    const std::size_t x = text.find_first_of("xX");
+    std::int64_t w = 0;
+    std::int64_t h = 0;
+    if (x == std::string::npos || !ParseDigits(text.substr(0, x), kMaxSide, w) ||
+        !ParseDigits(text.substr(x + 1), kMaxSide, h) || w < kMinSide || h < kMinSide)
+    {
+        return false;
+    }
+    width = static_cast<std::int32_t>(w);
+    height = static_cast<std::int32_t>(h);
+    return true;
+}
+
+bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error)
+{
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string name = argv[i];
+        if (name == "--help" || name == "-h")
+        {
+            options.help = true;
+            return true;
+        }
+        const bool known = name == "--from" || name == "--to" || name == "--fps" ||
+                           name == "--size" || name == "--frames" || name == "--video";
+        if (!known)
+        {
+            error = "unknown argument \"" + name + "\"";
+            return false;
+        }
+        if (i + 1 >= argc)
+        {
+            error = name + " needs a value";
+            return false;
+        }
+        const std::string value = argv[++i];
+        if (name == "--from" || name == "--to")
+        {
+            std::int32_t& ms = name == "--from" ? options.from : options.to;
+            if (!ParseMs(value, ms))
+            {
+                error = name + " takes whole milliseconds from 0 to " + std::to_string(kDemoEnd) +
+                        " (the demo ends there), not \"" + value + "\"";
+                return false;
+            }
+        }
+        else if (name == "--fps")
+        {
+            std::int64_t num = 0;
+            std::int64_t den = 0;
+            if (!ParseRate(value, num, den) || num > kMaxRate * den)
+            {
+                error = "--fps takes a rate above 0 and at most " + std::to_string(kMaxRate) +
+                        ", as a number or a fraction such as 60000/1001, not \"" + value + "\"";
+                return false;
+            }
+            options.rateNum = num;
+            options.rateDen = den;
+        }
+        else if (name == "--size")
+        {
+            if (!ParseSize(value, options.width, options.height))
+            {
+                error = "--size takes WIDTHxHEIGHT, each from " + std::to_string(kMinSide) +
+                        " to " + std::to_string(kMaxSide) + ", not \"" + value + "\"";
+                return false;
+            }
+        }
+        else if (value.empty())
+        {
+            error = name + " needs a non-empty path";
+            return false;
+        }
+        else if (name == "--frames")
+        {
+            options.framesDir = value;
+        }
+        else
+        {
+            options.videoFile = value;
+        }
+    }
+    if (options.from > options.to)
+    {
+        error = "--from (" + std::to_string(options.from) + ") is after --to (" +
+                std::to_string(options.to) + ")";
+        return false;
+    }
+    if (options.framesDir.empty() && options.videoFile.empty())
+    {
+        error = "nothing to write: give --frames DIR, --video FILE or both";
+        return false;
+    }
+    // H.264 in 4:2:0 halves both sides of the colour planes.
+    if (!options.videoFile.empty() && (options.width % 2 != 0 || options.height % 2 != 0))
+    {
+        error = "--size must be even on both sides for a video, not " +
+                std::to_string(options.width) + "x" + std::to_string(options.height);
+        return false;
+    }
+    return true;
+}
+
+std::string Usage()
+{
+    return "usage: sollan-capture [--from MS] [--to MS] [--fps RATE] [--size WxH]\n"
+           "                      [--frames DIR] [--video FILE]\n"
+           "Renders \"Nerovia - Sollan 2010\" on a virtual clock, frame k at director time\n"
+           "FROM + round(k * 1000 / RATE) ms, and writes DIR/frame_000000.png, ... and/or a\n"
+           "video with the music through ffmpeg. Defaults: --from 0 --to 300000 --fps 60\n"
+           "--size 1024x768. RATE is a number or a fraction (60000/1001). Run it from the\n"
+           "folder that holds data/, or keep data/ beside the tool.\n";
+}
+
+} // namespace capture

@@ -1,0 +1,47 @@
+// The capture tool's command line: the time range, the frame rate (a whole
+// or decimal number, or a fraction such as 60000/1001, kept as an exact
+// fraction), the picture size and the outputs. Parsing never exits; a bad
+// argument comes back as a message. Depends on the standard library only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace capture
+{
+
+// The director's window ends here; no frame exists beyond it.
+constexpr std::int32_t kDemoEnd = 300000;
+// The clock counts whole milliseconds, so faster rates would repeat times.
+constexpr std::int64_t kMaxRate = 1000;
+constexpr std::int32_t kMinSide = 16;
+constexpr std::int32_t kMaxSide = 8192;
+
+struct Options
+{
+    std::int32_t from = 0;
+    std::int32_t to = kDemoEnd;
+    // Frames per second as rateNum / rateDen, in lowest terms.
+    std::int64_t rateNum = 60;
+    std::int64_t rateDen = 1;
+    std::int32_t width = 1024;
+    std::int32_t height = 768;
+    std::string framesDir;
+    std::string videoFile;
+    bool help = false;
+};
+
+// A rate as an exact fraction: "60", "29.97", "60000/1001". False for
+// anything else, for zero, and for terms above a million.
+bool ParseRate(const std::string& text, std::int64_t& num, std::int64_t& den);
+
+// "1024x768" within kMinSide..kMaxSide on both sides.
+bool ParseSize(const std::string& text, std::int32_t& width, std::int32_t& height);
+
+// Fills options from argv[1..]; on false, error says what is wrong.
+bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+
+// The usage text, ending with a line feed.
+std::string Usage();
+
+} // namespace capture

@@ -1,0 +1,54 @@
+// Feeds captured frames to an ffmpeg child process over a pipe as raw RGB
+// and muxes the music in from the same start, trimmed to the picture's
+// length, so picture and sound are in step. The video goes to FILE.partial
+// (the format named explicitly after FILE's extension) and is renamed to FILE
+// only when ffmpeg succeeds. Depends on Options.h and PartialFiles.h.
+#pragma once
+
+#include "Options.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace capture
+{
+
+class cVideoPipe
+{
+public:
+    cVideoPipe() = default;
+    ~cVideoPipe();
+    cVideoPipe(const cVideoPipe&) = delete;
+    cVideoPipe& operator=(const cVideoPipe&) = delete;
+
+    // Whether a program of that name is an executable file on PATH.
+    static bool FindProgram(const std::string& name);
+    // The ffmpeg format for a file's extension ("mp4", "matroska", ...), or
+    // empty when the extension names no format the tool writes.
+    static std::string FormatFor(const std::string& file);
+    // ffmpeg's arguments, program name first: frameCount frames at the
+    // options' rate and size, music (when not empty) cut from options.from.
+    static std::vector<std::string> Arguments(const Options& options, std::size_t frameCount,
+                                              const std::string& music, const std::string& output);
+
+    // Starts ffmpeg writing options.videoFile + ".partial".
+    bool Start(const Options& options, std::size_t frameCount, const std::string& music,
+               std::string& error);
+    // One frame, width x height x 3 bytes, top row first.
+    bool Write(const std::vector<std::uint8_t>& rgb, std::string& error);
+    // Ends the stream, waits for ffmpeg and gives the file its real name.
+    bool Finish(std::string& error);
+    // Stops ffmpeg and removes the partial file.
+    void Abort();
+
+private:
+    int input = -1;
+    pid_t child = -1;
+    std::string partial;
+    std::string final;
+};
+
+} // namespace capture

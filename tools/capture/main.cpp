@@ -1,0 +1,231 @@
+// sollan-capture: renders the demo offscreen on a virtual clock, frame k at
+// director time FROM + round(k * 1000 / RATE) ms, through the same
+// application, director and scenes as the live program, and writes the
+// frames as PNG files and/or a video with the music. Exit codes: 0 done,
+// 1 the capture failed, 2 bad arguments or an output that cannot be written,
+// 130 interrupted.
+#include "CaptureTarnel.h"
+#include "FrameFiles.h"
+#include "Options.h"
+#include "PartialFiles.h"
+#include "Progress.h"
+#include "Schedule.h"
+#include "VideoPipe.h"
+#include "platform/Counter.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int)
+{
+    interrupted = 1;
+}
+
+// The virtual counter: it moves only when the frame script sets it. Starts
+// on a whole millisecond so the timer's reset lands on one.
+std::int64_t virtualTicks = 5000000000;
+constexpr std::int64_t kFrequency = 1000000000;
+
+void Say(const std::string& text)
+{
+    std::fprintf(stderr, "sollan-capture: %s\n", text.c_str());
+}
+
+int BadArguments(const std::string& text)
+{
+    Say(text);
+    std::fprintf(stderr, "Run sollan-capture --help for the usage.\n");
+    return 2;
+}
+
+// The folder that holds data/: the working folder, else the tool's own
+// folder; when neither does, the working folder as it is.
+fs::path DataRoot()
+{
+    std::error_code error;
+    const fs::path here = fs::current_path(error);
+    if (fs::is_directory(here / "data", error))
+    {
+        return here;
+    }
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error && fs::is_directory(self.parent_path() / "data", error))
+    {
+        return self.parent_path();
+    }
+    return here;
+}
+
+// Checks and prepares the outputs before anything is rendered.
+int PrepareOutputs(capture::Options& options)
+{
+    std::error_code error;
+    if (!options.framesDir.empty())
+    {
+        options.framesDir = fs::absolute(options.framesDir, error).lexically_normal().string();
+        fs::create_directories(options.framesDir, error);
+        if (error || !fs::is_directory(options.framesDir))
+        {
+            Say("cannot make the frames folder " + options.framesDir + ": " +
+                (error ? error.message() : "a file of that name is in the way"));
+            return 2;
+        }
+        if (access(options.framesDir.c_str(), W_OK) != 0)
+        {
+            Say("cannot write into the frames folder " + options.framesDir + ": " +
+                std::strerror(errno));
+            return 2;
+        }
+    }
+    if (!options.videoFile.empty())
+    {
+        options.videoFile = fs::absolute(options.videoFile, error).lexically_normal().string();
+        if (capture::cVideoPipe::FormatFor(options.videoFile).empty())
+        {
+            return BadArguments("cannot tell the video format from " + options.videoFile +
+                                "; end it in .mp4, .m4v, .mov, .mkv or .webm");
+        }
+        const std::string partial = options.videoFile + capture::kPartialSuffix;
+        const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0)
+        {
+            Say("cannot write the video " + partial + ": " + std::strerror(errno));
+            return 2;
+        }
+        close(fd);
+        capture::TrackPartial(partial);
+        if (!capture::cVideoPipe::FindProgram("ffmpeg"))
+        {
+            capture::DropAllPartials();
+            Say("ffmpeg was not found on PATH, so no video can be made; install it "
+                "(tools/setup.sh does) or capture only --frames");
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Before anything touches SDL: no window on any screen, no sound.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    capture::Options options;
+    std::string error;
+    if (!capture::ParseOptions(argc, argv, options, error))
+    {
+        return BadArguments(error);
+    }
+    if (options.help)
+    {
+        std::fputs(capture::Usage().c_str(), stdout);
+        return 0;
+    }
+    if (const int code = PrepareOutputs(options); code != 0)
+    {
+        return code;
+    }
+
+    const fs::path root = DataRoot();
+    std::error_code fsError;
+    fs::current_path(root, fsError);
+    if (!fs::is_directory("data", fsError))
+    {
+        Say("no data/ folder in " + root.string() +
+            " or beside the tool: pictures and music will be missing");
+    }
+    std::string music = (root / "data/General/music.mp3").string();
+    if (!options.videoFile.empty() && !fs::is_regular_file(music, fsError))
+    {
+        Say("no " + music + ": the video will have no sound");
+        music.clear();
+    }
+
+    const capture::Schedule schedule = capture::BuildSchedule(options);
+    capture::cVideoPipe video;
+    if (!options.videoFile.empty() && !video.Start(options, schedule.WrittenCount(), music, error))
+    {
+        Say(error);
+        return 1;
+    }
+
+    std::signal(SIGINT, &OnInterrupt);
+    std::signal(SIGTERM, &OnInterrupt);
+    platform::SetScriptedCounter({[]() { return virtualTicks; }, kFrequency});
+    MivexGL::cFrameScript::Clock clock{[]() { return virtualTicks; },
+                                       [](std::int64_t t) { virtualTicks = t; }, kFrequency};
+
+    capture::cProgress progress(schedule.times.size(), schedule.WrittenCount(), stderr);
+    auto sink = [&](std::size_t k, const std::vector<std::uint8_t>& rgb)
+    {
+        if (!options.framesDir.empty() &&
+            !capture::WriteFramePng(options.framesDir, k, rgb, options.width, options.height,
+                                    error))
+        {
+            return false;
+        }
+        return options.videoFile.empty() || video.Write(rgb, error);
+    };
+    auto app = std::make_unique<capture::cCaptureTarnel>(
+        schedule, clock, sink,
+        [&progress](std::size_t stepped, std::size_t written) { progress.Step(stepped, written); },
+        &interrupted);
+    // Windowed: a hidden window of exactly the asked size, with no mode change.
+    MivexGL::cFrameScript::Configure(*app, options.width, options.height, false);
+    MivexGL::cFrameScript::Run(*app);
+    progress.Finish();
+
+    const std::size_t written = app->Written();
+    const bool stopped = app->Stopped();
+    const bool failed = app->Failed();
+    app.reset();
+    platform::SetScriptedCounter({nullptr, 0});
+
+    if (stopped || failed || written != schedule.WrittenCount())
+    {
+        video.Abort();
+        capture::DropAllPartials();
+        if (stopped)
+        {
+            Say("interrupted after " + std::to_string(written) + " frames; no video was kept");
+            return 130;
+        }
+        Say(failed ? error
+                   : "the demo ended after " + std::to_string(written) + " of " +
+                         std::to_string(schedule.WrittenCount()) + " frames");
+        return 1;
+    }
+    if (!options.videoFile.empty() && !video.Finish(error))
+    {
+        Say(error);
+        return 1;
+    }
+    Say("wrote " + std::to_string(written) + " frames from " + std::to_string(options.from) +
+        " to " + std::to_string(options.to) + " ms at " + std::to_string(options.rateNum) +
+        (options.rateDen != 1 ? "/" + std::to_string(options.rateDen) : std::string()) + " fps" +
+        (options.framesDir.empty() ? "" : " to " + options.framesDir) +
+        (options.videoFile.empty()
+             ? ""
+             : (options.framesDir.empty() ? " to " : " and ") + options.videoFile));
+    return 0;
+}
