@@ -3,10 +3,12 @@
 // they were: prints one hash per texture, and with a folder argument writes
 // the texels there (or, with --compare, reports the largest difference per
 // channel against an earlier dump). --repeat N loads the set N times, for a
-// profiler. Runs from the build folder that holds data/.
+// profiler, --prefetch loads them as the resource set does. Runs from the build folder that holds
+// data/.
 #include "demo/Resources.h"
 #include "platform/GL.h"
 #include "platform/OffscreenGL.h"
+#include "render/TexturePrefetch.h"
 #include "render/TextureSystem.h"
 
 #include <algorithm>
@@ -50,12 +52,17 @@ int main(int argc, char** argv)
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     std::string folder;
     bool compare = false;
+    bool prefetch = false;
     int repeat = 1;
     for (int i = 1; i < argc; ++i)
     {
         if (std::strcmp(argv[i], "--compare") == 0)
         {
             compare = true;
+        }
+        else if (std::strcmp(argv[i], "--prefetch") == 0)
+        {
+            prefetch = true;
         }
         else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc)
         {
@@ -75,17 +82,36 @@ int main(int argc, char** argv)
     using Clock = std::chrono::steady_clock;
     const int count = MivexGL::cResources::kTextureCount;
     std::vector<MivexGL::cTextureSystem> textures(static_cast<std::size_t>(count));
-    const Clock::time_point begin = Clock::now();
+    std::vector<double> runs;
     for (int r = 0; r < repeat; ++r)
     {
+        if (r > 0)
+        {
+            for (MivexGL::cTextureSystem& texture : textures)
+            {
+                const GLuint name = texture.GetName();
+                glDeleteTextures(1, &name);
+            }
+        }
+        const Clock::time_point begin = Clock::now();
+        MivexGL::cTexturePrefetch queue;
+        if (prefetch)
+        {
+            queue.Start(MivexGL::cResources::kManifest, count);
+        }
         for (int i = 0; i < count; ++i)
         {
-            textures[static_cast<std::size_t>(i)].LoadTexture(MivexGL::cResources::kManifest[i]);
+            textures[static_cast<std::size_t>(i)].LoadTexture(MivexGL::cResources::kManifest[i],
+                                                              prefetch ? &queue : nullptr);
         }
         glFinish();
+        runs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+        std::printf("loaded %d textures in %.1f ms (worker %d, loader %d, most ahead %d)\n", count,
+                    runs.back(), queue.GetWorkerCount(), queue.GetCallerCount(),
+                    queue.GetPeakAhead());
     }
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-    std::printf("loaded %d x %d textures in %.1f ms\n", repeat, count, ms);
+    std::sort(runs.begin(), runs.end());
+    std::printf("median %.1f ms\n", runs[runs.size() / 2]);
 
     int worst = 0;
     for (int i = 0; i < count; ++i)

@@ -2,6 +2,8 @@
 // leaves an empty object on failure and loading always runs to the end.
 #include "demo/Resources.h"
 
+#include "render/TexturePrefetch.h"
+
 #include <cstring>
 
 namespace MivexGL
@@ -50,13 +52,18 @@ int cResources::Init()
 
 int cResources::Load()
 {
+    // The pictures are decoded and stretched ahead on a worker, in manifest
+    // order, while the music and fonts load; every GL call stays here.
+    cTexturePrefetch prefetch;
+    prefetch.Start(kManifest, kTextureCount);
     music.Init(nullptr);
     bitmapFont.CreateBitmapFont(u"", u"Arial", -16);
     outlineFont.CreateOutlineFont(u"Data/General/c_font.ttf", u"Action Force Normal", -26);
     for (int i = 0; i < kTextureCount; ++i)
     {
-        textures[i].LoadTexture(kManifest[i]);
+        textures[i].LoadTexture(kManifest[i], &prefetch);
     }
+    prefetch.Stop();
     gaussianMap.InitGLSL();
     gaussianMap.LoadVertexShader();
     gaussianMap.LoadBlurMapProgram(1024.0f, 768.0f);

@@ -72,44 +72,40 @@ int RoundedMulDiv(int a, int b, int c)
     return static_cast<int>(result);
 }
 
-// Decodes every row into first + y * stride. Holds the jump target, and so
-// keeps nothing of its own that a jump back could leave half updated.
-bool ReadAllRows(jpeg_decompress_struct& info, std::jmp_buf& jump, int pixelBytes,
-                 unsigned char* first, std::ptrdiff_t stride)
+// Decodes up to maxRows further rows to first + k * stride, counting them in
+// got; finishes the decompression after the last row. Holds the jump target,
+// and so keeps nothing of its own that a jump back could leave half updated.
+bool ReadSome(jpeg_decompress_struct& info, std::jmp_buf& jump, JSAMPARRAY ink, int pixelBytes,
+              unsigned char* first, std::ptrdiff_t stride, int maxRows, int& got)
 {
+    got = 0;
     if (setjmp(jump) != 0)
     {
         return false;
     }
-    const bool cmyk = info.out_color_space == JCS_CMYK;
-    JSAMPARRAY ink = nullptr;
-    if (cmyk)
-    {
-        ink = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                        info.output_width * 4, 1);
-    }
-    // Adobe writes CMYK inverted (0 is full ink); without its marker the
-    // values are taken as plain ink amounts.
-    const bool inverted = info.saw_Adobe_marker != 0;
     // Several rows a call: the library then hands out whole row groups.
     constexpr int kBatch = 16;
     JSAMPROW rows[kBatch];
-    while (info.output_scanline < info.output_height)
+    while (got < maxRows && info.output_scanline < info.output_height)
     {
-        const JDIMENSION y = info.output_scanline;
-        if (!cmyk)
+        if (ink == nullptr)
         {
-            const JDIMENSION count = std::min<JDIMENSION>(kBatch, info.output_height - y);
-            for (JDIMENSION i = 0; i < count; ++i)
+            const int count = std::min(std::min(kBatch, maxRows - got),
+                                       static_cast<int>(info.output_height - info.output_scanline));
+            for (int i = 0; i < count; ++i)
             {
-                rows[i] = first + static_cast<std::ptrdiff_t>(y + i) * stride;
+                rows[i] = first + static_cast<std::ptrdiff_t>(got + i) * stride;
             }
-            jpeg_read_scanlines(&info, rows, count);
+            got +=
+                static_cast<int>(jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(count)));
             continue;
         }
         jpeg_read_scanlines(&info, ink, 1);
         const unsigned char* in = ink[0];
-        unsigned char* out = first + static_cast<std::ptrdiff_t>(y) * stride;
+        unsigned char* out = first + static_cast<std::ptrdiff_t>(got) * stride;
+        // Adobe writes CMYK inverted (0 is full ink); without its marker the
+        // values are taken as plain ink amounts.
+        const bool inverted = info.saw_Adobe_marker != 0;
         for (JDIMENSION x = 0; x < info.output_width; ++x, in += 4, out += pixelBytes)
         {
             const int k = inverted ? in[3] : 255 - in[3];
@@ -123,8 +119,12 @@ bool ReadAllRows(jpeg_decompress_struct& info, std::jmp_buf& jump, int pixelByte
                 out[3] = 255;
             }
         }
+        ++got;
     }
-    jpeg_finish_decompress(&info);
+    if (info.output_scanline >= info.output_height)
+    {
+        jpeg_finish_decompress(&info);
+    }
     return true;
 }
 
@@ -136,6 +136,8 @@ struct JpegDecoder::State
     ErrorManager err;
     std::FILE* file = nullptr;
     bool created = false;
+    // One CMYK row, when the picture is CMYK.
+    JSAMPARRAY ink = nullptr;
 };
 
 int DisplayPixels(int pixels, int densityUnit, int density)
@@ -285,6 +287,11 @@ bool JpegDecoder::StartDecode(int minWidth, int minHeight, int pixelBytes, int& 
     {
         ErrorExit(reinterpret_cast<j_common_ptr>(&info));
     }
+    if (cmyk)
+    {
+        state->ink = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                               info.output_width * 4, 1);
+    }
     outputBytes = pixelBytes;
     outWidth = static_cast<int>(info.output_width);
     outHeight = static_cast<int>(info.output_height);
@@ -293,10 +300,42 @@ bool JpegDecoder::StartDecode(int minWidth, int minHeight, int pixelBytes, int& 
 
 bool JpegDecoder::ReadRows(unsigned char* first, std::ptrdiff_t stride)
 {
-    const bool done = state && state->created && outputBytes != 0 && first != nullptr &&
-                      ReadAllRows(state->info, state->err.jump, outputBytes, first, stride);
-    Close();
-    return done;
+    if (first == nullptr)
+    {
+        Close();
+        return false;
+    }
+    for (std::ptrdiff_t y = 0;;)
+    {
+        const int got = ReadSomeRows(first + y * stride, stride, 1 << 30);
+        if (got <= 0)
+        {
+            return got == 0;
+        }
+        y += got;
+    }
+}
+
+int JpegDecoder::ReadSomeRows(unsigned char* first, std::ptrdiff_t stride, int maxRows)
+{
+    if (!state || !state->created || outputBytes == 0 || first == nullptr || maxRows <= 0)
+    {
+        Close();
+        return -1;
+    }
+    jpeg_decompress_struct& info = state->info;
+    if (info.output_scanline >= info.output_height)
+    {
+        Close();
+        return 0;
+    }
+    int got = 0;
+    if (!ReadSome(info, state->err.jump, state->ink, outputBytes, first, stride, maxRows, got))
+    {
+        Close();
+        return -1;
+    }
+    return got;
 }
 
 } // namespace platform

@@ -55,6 +55,11 @@ public:
     // decoder is closed after ReadRows whatever the result.
     bool StartDecode(int minWidth, int minHeight, int pixelBytes, int& outWidth, int& outHeight);
     bool ReadRows(unsigned char* first, std::ptrdiff_t stride);
+    // Or a few rows at a time, for callers that consume them as they come:
+    // up to maxRows further rows to first + k * stride. Returns how many
+    // (at least 1), 0 once every row has been read, -1 on damaged data; the
+    // decoder is closed after 0 or -1.
+    int ReadSomeRows(unsigned char* first, std::ptrdiff_t stride, int maxRows);
 
 private:
     struct State;

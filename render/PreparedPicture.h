@@ -35,8 +35,10 @@ public:
 
     // Opens fullPath and prepares it for a GL_MAX_TEXTURE_SIZE of maxSize.
     Status Prepare(const std::string& fullPath, int maxSize);
-    // The same for a decoder that has already opened fullPath.
+    // The same for a decoder that has already opened fullPath. Both keep the
+    // pixel memory of an earlier picture when it is large enough.
     Status Prepare(platform::JpegDecoder& decoder, const std::string& fullPath, int maxSize);
+    // Back to empty, the pixel memory released.
     void Clear();
 
     Status GetStatus() const { return status; }
@@ -48,12 +50,16 @@ public:
     const unsigned char* GetPixels() const { return pixels.get(); }
 
 private:
+    // Back to empty, the pixel memory kept.
+    void Reset();
+
     Status status;
     std::string path;
     int maxSize;
     int width;
     int height;
     std::unique_ptr<unsigned char[]> pixels;
+    std::size_t capacity;
 };
 
 // Texture side for a picture side: the nearest power of two on a log scale,

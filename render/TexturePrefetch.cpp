@@ -83,7 +83,28 @@ void cTexturePrefetch::Stop()
     }
     std::lock_guard<std::mutex> guard(mutex);
     slots.clear();
+    spares.clear();
     taken = 0;
+}
+
+cPreparedPicture cTexturePrefetch::TakeSpare()
+{
+    cPreparedPicture picture;
+    if (!spares.empty())
+    {
+        picture = std::move(spares.back());
+        spares.pop_back();
+    }
+    return picture;
+}
+
+void cTexturePrefetch::Recycle(cPreparedPicture&& picture)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (!slots.empty() && static_cast<int>(spares.size()) <= kAhead)
+    {
+        spares.push_back(std::move(picture));
+    }
 }
 
 int cTexturePrefetch::ClaimFrom(std::size_t index)
@@ -117,8 +138,8 @@ void cTexturePrefetch::PrepareSlot(std::unique_lock<std::mutex>& guard, int inde
     const std::size_t at = static_cast<std::size_t>(index);
     const std::string request = slots[at].request;
     const int limit = maxSize;
+    cPreparedPicture picture = TakeSpare();
     guard.unlock();
-    cPreparedPicture picture;
     picture.Prepare(platform::ResolvePath(request), limit);
     guard.lock();
     ++counter;
@@ -194,6 +215,7 @@ bool cTexturePrefetch::Take(const std::string& request, cPreparedPicture& pictur
             taken = index + 1;
             ++callerCount;
             const int limit = maxSize;
+            picture = TakeSpare();
             changed.notify_all();
             guard.unlock();
             picture.Prepare(platform::ResolvePath(request), limit);

@@ -43,6 +43,9 @@ public:
     // queued, prepared for the limit read at Start; false when it is not
     // queued. Pictures queued before it and not taken are dropped.
     bool Take(const std::string& request, cPreparedPicture& picture);
+    // Hands back a picture that has been uploaded: its memory serves a later
+    // picture instead of fresh pages. Kept up to the bound, until Stop.
+    void Recycle(cPreparedPicture&& picture);
 
     // Pictures prepared by the worker and by the asking thread so far.
     int GetWorkerCount() const;
@@ -69,12 +72,15 @@ private:
     // The first pending slot from index on, when the bound allows one more;
     // -1 otherwise. Called with the lock held.
     int ClaimFrom(std::size_t index);
+    // A spare picture's memory, or an empty picture. Called with the lock held.
+    cPreparedPicture TakeSpare();
     // Prepares slot index outside the lock and files the result.
     void PrepareSlot(std::unique_lock<std::mutex>& lock, int index, int& counter);
 
     mutable std::mutex mutex;
     std::condition_variable changed;
     std::vector<Slot> slots;
+    std::vector<cPreparedPicture> spares;
     std::thread worker;
     int maxSize;
     // Slots before this one are all done.

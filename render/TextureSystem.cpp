@@ -138,6 +138,10 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch)
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.GetWidth(), picture.GetHeight(), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, picture.GetPixels());
     glPopClientAttrib();
+    if (prefetch != nullptr)
+    {
+        prefetch->Recycle(std::move(picture));
+    }
     return true;
 }
 
