@@ -450,7 +450,7 @@ cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, 
 cPreparedPicture::Status cPreparedPicture::Prepare(platform::JpegDecoder& decoder,
                                                    const std::string& fullPath, int maxTextureSize)
 {
-    Clear();
+    Reset();
     path = fullPath;
     maxSize = maxTextureSize;
     status = kFailed;
