@@ -19,9 +19,14 @@
 #include <filesystem>
 #include <fstream>
 #include <png.h>
+#include <signal.h>
+#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 using capture::Options;
@@ -472,6 +477,49 @@ TEST_F(CaptureRun, WithoutFfmpegAVideoIsRefusedWithAClearMessage)
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.errors.find("ffmpeg was not found"), std::string::npos) << run.errors;
     EXPECT_TRUE(Names(folder).empty());
+}
+
+// Starts the tool and, once `appears` exists, asks it to stop; its exit code.
+int InterruptWhen(const std::vector<std::string>& arguments, const std::string& appears)
+{
+    std::vector<char*> argv{const_cast<char*>(CAPTURE_EXE)};
+    for (const std::string& a : arguments)
+    {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, CAPTURE_EXE, nullptr, nullptr, argv.data(), environ) != 0)
+    {
+        return -1;
+    }
+    // Polls for the file, bounded only so a broken tool cannot hang the test.
+    for (int i = 0; i < 6000 && !fs::exists(appears); ++i)
+    {
+        usleep(50000);
+    }
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(CaptureRun, AnInterruptedRunLeavesNoPartialFileAndNoVideo)
+{
+    const std::string frames = folder + "/f";
+    EXPECT_EQ(InterruptWhen({"--fps", "1000", "--frames", frames}, frames + "/frame_000000.png"),
+              130);
+    for (const std::string& name : Names(frames))
+    {
+        EXPECT_EQ(name.find(".partial"), std::string::npos) << name;
+    }
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") == 0)
+    {
+        const std::string video = folder + "/demo.mp4";
+        EXPECT_EQ(InterruptWhen({"--fps", "1000", "--video", video}, video + ".partial"), 130);
+        EXPECT_FALSE(fs::exists(video));
+        EXPECT_FALSE(fs::exists(video + ".partial"));
+    }
 }
 
 // ffprobe's answer for one stream entry, or empty.

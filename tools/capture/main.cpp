@@ -129,6 +129,9 @@ int main(int argc, char** argv)
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     std::signal(SIGPIPE, SIG_IGN);
+    // From here on an interrupt ends the run at the next frame and cleans up.
+    std::signal(SIGINT, &OnInterrupt);
+    std::signal(SIGTERM, &OnInterrupt);
 
     capture::Options options;
     std::string error;
@@ -169,8 +172,6 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::signal(SIGINT, &OnInterrupt);
-    std::signal(SIGTERM, &OnInterrupt);
     platform::SetScriptedCounter({[]() { return virtualTicks; }, kFrequency});
     MivexGL::cFrameScript::Clock clock{[]() { return virtualTicks; },
                                        [](std::int64_t t) { virtualTicks = t; }, kFrequency};
@@ -196,7 +197,7 @@ int main(int argc, char** argv)
     progress.Finish();
 
     const std::size_t written = app->Written();
-    const bool stopped = app->Stopped();
+    const bool stopped = app->Stopped() || interrupted != 0;
     const bool failed = app->Failed();
     app.reset();
     platform::SetScriptedCounter({nullptr, 0});
@@ -207,7 +208,8 @@ int main(int argc, char** argv)
         capture::DropAllPartials();
         if (stopped)
         {
-            Say("interrupted after " + std::to_string(written) + " frames; no video was kept");
+            Say("interrupted after " + std::to_string(written) + " frames" +
+                (options.videoFile.empty() ? "" : "; the video was not kept"));
             return 130;
         }
         Say(failed ? error
