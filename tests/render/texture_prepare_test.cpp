@@ -199,9 +199,19 @@ TEST(FixedPointStretch, MatchesTheFloatStretchWithinOneLevelAtAnyRatio)
         int sw, sh, dw, dh;
     };
     const Case cases[] = {
-        {37, 23, 64, 32},  {64, 48, 16, 16}, {100, 60, 128, 64}, {5, 7, 3, 11},
-        {13, 1, 4, 1},     {1, 9, 1, 32},    {300, 17, 64, 64},  {64, 64, 64, 64},
-        {64, 40, 64, 128}, {99, 64, 32, 64},
+        {37, 23, 64, 32},
+        {64, 48, 16, 16},
+        {100, 60, 128, 64},
+        {5, 7, 3, 11},
+        {13, 1, 4, 1},
+        {1, 9, 1, 32},
+        {300, 17, 64, 64},
+        {64, 64, 64, 64},
+        {64, 40, 64, 128},
+        {99, 64, 32, 64},
+        // Averages over a hundred and more pixels a sample.
+        {2000, 3, 16, 3},
+        {5, 1500, 5, 2},
     };
     unsigned seed = 1;
     for (const Case& c : cases)
