@@ -6,7 +6,6 @@
 
 #include "FrameFiles.h"
 #include "Options.h"
-#include "Progress.h"
 #include "Schedule.h"
 #include "VideoPipe.h"
 #include "demo/Resources.h"
@@ -198,7 +197,7 @@ TEST(CaptureOptions, EachBadArgumentIsNamedInItsMessage)
     }
 }
 
-// --- Video arguments and progress ------------------------------------------------
+// --- Video arguments ------------------------------------------------
 
 TEST(CaptureVideo, TheFormatFollowsTheFilesExtension)
 {
@@ -241,16 +240,6 @@ TEST(CaptureVideo, MusicIsCutFromTheFirstFramesTimeForThePicturesLength)
     }
 }
 
-TEST(CaptureProgress, ReportsFramesRateAndTimeLeft)
-{
-    EXPECT_EQ(capture::cProgress::Format(120, 7801, 58.34, 131.4, 0),
-              "120/7801 frames  58.3 fps  2:11 left");
-    EXPECT_EQ(capture::cProgress::Format(5, 10, 1.0, 0.0, 10),
-              "[#####-----] 5/10 frames  1.0 fps  0:00 left");
-    EXPECT_EQ(capture::cProgress::Format(0, 0, 0.0, -3.0, 4),
-              "[####] 0/0 frames  0.0 fps  0:00 left");
-}
-
 // --- Runs of the real program ---------------------------------------------------
 
 struct ToolRun
@@ -263,13 +252,16 @@ struct ToolRun
 // command (environment assignments).
 ToolRun RunTool(const std::string& arguments, const std::string& prefix = "")
 {
-    const std::string log = testsupport::MakeTempFolder("mivex-capture-log") + "/stderr.txt";
+    const std::string logFolder = testsupport::MakeTempFolder("mivex-capture-log");
+    const std::string log = logFolder + "/stderr.txt";
     const std::string command = "cd '" MIVEX_BINARY_DIR "' && " + prefix + " '" CAPTURE_EXE "' " +
                                 arguments + " 2>'" + log + "' >/dev/null";
     ToolRun run;
     const int status = std::system(command.c_str());
     run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.errors = testsupport::ReadFile(log);
+    std::error_code error;
+    fs::remove_all(logFolder, error);
     return run;
 }
 
