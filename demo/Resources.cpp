@@ -1,5 +1,6 @@
 // The manifest and the one fixed load order. Nothing is tested: each loader
-// leaves an empty object on failure and loading always runs to the end.
+// leaves an empty object on failure and loading always runs to the end. The
+// pictures are prepared ahead by render/TexturePrefetch.h.
 #include "demo/Resources.h"
 
 #include "render/TexturePrefetch.h"

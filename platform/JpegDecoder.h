@@ -1,9 +1,10 @@
 // JPEG pictures for the texture loader, standing for the window system's
 // picture object: reads the header and the recorded density (so the picture's
 // size on a 96 pixels-per-inch display is known before decoding), then decodes
-// upright RGB, scaled down in the DCT when the caller needs far fewer pixels.
-// Built on libjpeg-turbo with our own error handling: it never prints and
-// never ends the process.
+// upright RGB (or RGB and a spare byte), scaled down in the DCT when the
+// caller needs far fewer pixels, whole or a few rows at a time into memory the
+// caller owns. Built on libjpeg-turbo with our own error handling: it never
+// prints and never ends the process. One decoder per thread.
 #pragma once
 
 #include <cstddef>

@@ -450,8 +450,9 @@ cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, 
     platform::JpegDecoder decoder;
     if (!decoder.Open(fullPath))
     {
+        std::string name = fullPath;
         Reset();
-        path = fullPath;
+        path = std::move(name);
         maxSize = maxTextureSize;
         status = kUnreadable;
         return status;
@@ -462,8 +463,10 @@ cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, 
 cPreparedPicture::Status cPreparedPicture::Prepare(platform::JpegDecoder& decoder,
                                                    const std::string& fullPath, int maxTextureSize)
 {
+    // fullPath may be our own path: made again for another limit.
+    std::string name = fullPath;
     Reset();
-    path = fullPath;
+    path = std::move(name);
     maxSize = maxTextureSize;
     status = kFailed;
     if (maxTextureSize <= 0)

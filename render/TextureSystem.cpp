@@ -102,7 +102,8 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch)
         // Made for another limit (another context): make it again here.
         if (picture.GetMaxSize() != maxSize)
         {
-            picture.Prepare(picture.GetPath(), maxSize);
+            const std::string full = picture.GetPath();
+            picture.Prepare(full, maxSize);
         }
     }
     else

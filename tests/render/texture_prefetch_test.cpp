@@ -52,6 +52,8 @@ struct CallLog
 };
 
 CallLog* gLog = nullptr;
+// When above 0, the texture size limit the context reports.
+GLint gLimit = 0;
 
 struct Originals
 {
@@ -75,6 +77,10 @@ void RecordGetIntegerv(GLenum name, GLint* value)
 {
     gLog->Add("GetIntegerv " + std::to_string(name));
     gOriginal.getIntegerv(name, value);
+    if (name == GL_MAX_TEXTURE_SIZE && gLimit > 0)
+    {
+        *value = gLimit;
+    }
 }
 void RecordGenTextures(GLsizei n, GLuint* names)
 {
@@ -381,6 +387,30 @@ TEST_F(Prefetch, StoppingEarlyWaitsForTheWorkerAndForgetsTheQueue)
     }
     cTexturePrefetch idle;
     EXPECT_FALSE(idle.Take(cTextureSystem::PictureRequest(pointers[0]), picture));
+}
+
+TEST_F(Prefetch, APictureMadeForAnotherLimitIsMadeAgain)
+{
+    // As after a display switch between Start and the load.
+    const std::string path = Picture("limit.jpg", 100, 60, 40);
+    const char* paths[] = {path.c_str()};
+    cTexturePrefetch prefetch;
+    ASSERT_TRUE(prefetch.Start(paths, 1));
+    CallLog log;
+    cTextureSystem limited, plain;
+    {
+        Recording recording(log);
+        gLimit = 32;
+        limited.LoadTexture(paths[0], &prefetch);
+        plain.LoadTexture(paths[0]);
+        gLimit = 0;
+    }
+    ASSERT_NE(limited.GetName(), 0u);
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, limited.GetName());
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(Texels(limited.GetName()), Texels(plain.GetName()));
 }
 
 TEST(PrefetchWithoutContext, StartsNothing)

@@ -333,6 +333,10 @@ TEST_F(Prepare, TheLimitCapsTheTextureAndMemoryIsKeptForTheNextPicture)
     EXPECT_EQ(picture.GetWidth(), 32);
     EXPECT_EQ(picture.GetPixels(), memory);
     EXPECT_LE(LargestDifference(Pixels(picture), PlainPipeline(small, 32, 32)), 1);
+    // Made again from its own path for a lower limit.
+    ASSERT_EQ(picture.Prepare(picture.GetPath(), 16), cPreparedPicture::kReady);
+    EXPECT_EQ(picture.GetPath(), small);
+    EXPECT_EQ(picture.GetWidth(), 16);
     picture.Clear();
     EXPECT_EQ(picture.GetStatus(), cPreparedPicture::kEmpty);
     EXPECT_EQ(picture.GetPixels(), nullptr);
