@@ -10,7 +10,7 @@ packages=(
   libfreetype-dev libfontconfig-dev libimgui-dev libstb-dev
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
-  xvfb xauth xdotool ffmpeg
+  xvfb xauth xdotool x11-utils ffmpeg
 )
 
 missing=()

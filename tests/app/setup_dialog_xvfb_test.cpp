@@ -1,6 +1,8 @@
 // The setup dialog on a real X display: the probe program shows it, xdotool
 // finds it by its caption and presses Enter or Escape. Uses the display in
 // MIVEX_TEST_DISPLAY, or starts its own Xvfb.
+#include "support/XServer.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -77,9 +79,34 @@ protected:
         }
     }
 
+    // Waits for a message box with this caption and answers it with Return.
+    // The boxes carry no name xdotool searches by, so the window tree is read.
+    void AnswerBox(const std::string& caption)
+    {
+        const std::string quoted = "\"" + caption + "\"";
+        for (int i = 0; i < 300; ++i)
+        {
+            const std::string tree =
+                testsupport::Capture("DISPLAY=" + display + " xwininfo -root -tree 2>/dev/null");
+            const std::string::size_type at = tree.find(quoted);
+            if (at != std::string::npos)
+            {
+                const std::string::size_type start = tree.rfind('\n', at) + 1;
+                const std::string id =
+                    tree.substr(start, tree.find(' ', tree.find_first_not_of(' ', start)) - start);
+                const std::string press = "DISPLAY=" + display + " xdotool windowfocus --sync " +
+                                          id + " key Return >/dev/null 2>&1";
+                std::system(press.c_str());
+                return;
+            }
+            usleep(100000);
+        }
+    }
+
     // Runs the probe in the given mode, answers its dialog with the key (or
     // not at all when key is empty), and returns what it printed.
-    std::string RunProbe(const std::string& mode, const std::string& key, bool* found)
+    std::string RunProbe(const std::string& mode, const std::string& key, bool* found,
+                         const std::string& followUp = std::string())
     {
         const std::string out = std::string(MIVEX_BINARY_DIR) + "/setup_probe_" + mode + "_" +
                                 std::to_string(getpid()) + ".out";
@@ -115,6 +142,10 @@ protected:
             const std::string press = "DISPLAY=" + display + " xdotool windowfocus --sync " +
                                       window + " key " + key + " >/dev/null 2>&1";
             std::system(press.c_str());
+            if (!followUp.empty())
+            {
+                AnswerBox(followUp);
+            }
         }
         else
         {
@@ -156,20 +187,24 @@ TEST_F(XDisplay, EscapeOnTheDialogQuits)
 TEST_F(XDisplay, WindowSystemWithTheDialogOnAppliesEnterAndEndsOnEscape)
 {
     bool found = false;
-    const std::string entered = RunProbe("run", "Return", &found);
+    // The virtual screen has only its own 1024x768 mode, so the fullscreen
+    // 800x600 that Enter chooses is refused when the display is made again:
+    // the window system asks, and Return accepts windowed mode.
+    const std::string entered = RunProbe("run", "Return", &found, "Pelorin GL");
     if (!found && entered.find("dialog not shown") != std::string::npos)
     {
         GTEST_SKIP() << "the window system does not show the setup dialog yet";
     }
     ASSERT_TRUE(found) << entered;
     EXPECT_NE(entered.find("loading"), std::string::npos) << entered;
-    EXPECT_NE(entered.find("width=800 height=600 fullscreen=1 antiAliasing=1"), std::string::npos)
+    EXPECT_NE(entered.find("width=800 height=600 fullscreen=0 antiAliasing=1"), std::string::npos)
         << entered;
 
     const std::string escaped = RunProbe("run", "Escape", &found);
     ASSERT_TRUE(found) << escaped;
-    // The process ends before any loading frame.
-    EXPECT_EQ(escaped.find("loading"), std::string::npos) << escaped;
+    // The process ends before any loading frame: Run returns without one.
+    EXPECT_EQ(escaped.find("width="), std::string::npos) << escaped;
+    EXPECT_NE(escaped.find("ended before loading"), std::string::npos) << escaped;
     EXPECT_NE(escaped.find("exit=0"), std::string::npos) << escaped;
 }
 
