@@ -66,18 +66,6 @@ void cFrameScript::ReadBack(int width, int height, bool topRowFirst, std::vector
     }
 }
 
-void cFrameScript::Configure(cWindowsSystem& app, std::int32_t width, std::int32_t height,
-                             bool fullscreen)
-{
-    app.SetAntiAliasing(false);
-    app.SetSetupDialog(false);
-    app.SetFullscreen(fullscreen);
-    app.SetTitle(u"Nerovia - Sollan 2010");
-    app.SetSize(width, height);
-    app.SetPlanes(0.1f, 10000.0f);
-    app.SetBits(32);
-}
-
 int cFrameScript::Run(cWindowsSystem& app)
 {
     cWindowsSystem::SetMessageTarget(&app);

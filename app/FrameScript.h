@@ -47,11 +47,6 @@ public:
     // Draw and before the frame is presented.
     static void ReadBack(int width, int height, bool topRowFirst, std::vector<std::uint8_t>& rgb);
 
-    // The entry's configuration (no setup dialog, no anti-aliasing, 32 bits,
-    // near 0.1, far 10000, the demo's title) with the given size and mode.
-    static void Configure(cWindowsSystem& app, std::int32_t width, std::int32_t height,
-                          bool fullscreen);
-
     // Run with the application as the target of window messages.
     static int Run(cWindowsSystem& app);
 

@@ -70,3 +70,14 @@ bool Tarnel::IsFinished()
 {
     return director.IsFinished();
 }
+
+void Tarnel::Configure(std::int32_t windowWidth, std::int32_t windowHeight, bool inFullscreen)
+{
+    SetAntiAliasing(false);
+    SetSetupDialog(false);
+    SetFullscreen(inFullscreen);
+    SetTitle(u"Nerovia - Sollan 2010");
+    SetSize(windowWidth, windowHeight);
+    SetPlanes(0.1f, 10000.0f);
+    SetBits(32);
+}

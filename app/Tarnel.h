@@ -6,10 +6,13 @@
 #pragma once
 
 #include "app/WindowsSystem.h"
+
 #include "demo/DemoScene.h"
 #include "demo/MusicSystem.h"
 #include "render/FontSystem.h"
 #include "render/TextureSystem.h"
+
+#include <cstdint>
 
 class Tarnel : public MivexGL::cWindowsSystem
 {
@@ -23,6 +26,10 @@ public:
     bool Update() override;
     bool Draw() override;
     bool IsFinished() override;
+
+    // The demo's configuration, as the entry sets it: no setup dialog, no
+    // anti-aliasing, the title, near 0.1, far 10000, 32 bits, at this size.
+    void Configure(std::int32_t windowWidth, std::int32_t windowHeight, bool inFullscreen);
 
     MivexGL::cDemoScene& GetDirector() { return director; }
     MivexGL::cMusicSystem& GetLoadingMusic() { return loadingMusic; }

@@ -13,13 +13,7 @@ Tarnel application;
 int main(int, char**)
 {
     MivexGL::cDebugSystem::Instance().Open("debug.log");
-    application.SetAntiAliasing(false);
-    application.SetSetupDialog(false);
-    application.SetFullscreen(true);
-    application.SetTitle(u"Nerovia - Sollan 2010");
-    application.SetSize(1024, 768);
-    application.SetPlanes(0.1f, 10000.0f);
-    application.SetBits(32);
+    application.Configure(1024, 768, true);
     MivexGL::cWindowsSystem::SetMessageTarget(&application);
     return application.Run();
 }

@@ -199,13 +199,7 @@ int main()
     }
 
     MivexGL::cDebugSystem::Instance().Open("debug.log");
-    application.SetAntiAliasing(false);
-    application.SetSetupDialog(false);
-    application.SetFullscreen(false);
-    application.SetTitle(u"Nerovia - Sollan 2010");
-    application.SetSize(1024, 768);
-    application.SetPlanes(0.1f, 10000.0f);
-    application.SetBits(32);
+    application.Configure(1024, 768, false);
     MivexGL::cWindowsSystem::SetMessageTarget(&application);
     application.Run();
 

@@ -263,7 +263,7 @@ bool ScriptedTarnel::Draw()
 int RunLikeTheEntry(ScriptedTarnel& app)
 {
     MivexGL::cDebugSystem::Instance().Open("debug.log");
-    MivexGL::cFrameScript::Configure(app, 1024, 768, true);
+    app.Configure(1024, 768, true);
     return MivexGL::cFrameScript::Run(app);
 }
 

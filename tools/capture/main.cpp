@@ -192,7 +192,7 @@ int main(int argc, char** argv)
         [&progress](std::size_t stepped, std::size_t written) { progress.Step(stepped, written); },
         &interrupted);
     // Windowed: a hidden window of exactly the asked size, with no mode change.
-    MivexGL::cFrameScript::Configure(*app, options.width, options.height, false);
+    app->Configure(options.width, options.height, false);
     MivexGL::cFrameScript::Run(*app);
     progress.Finish();
 
