@@ -3,6 +3,7 @@
 
 #include "Canvas.h"
 #include "ImageWriter.h"
+#include "KeyedJpeg.h"
 #include "Noise.h"
 #include "TextRenderer.h"
 
@@ -438,6 +439,71 @@ void PaintLace(cCanvas& c, const Palette& p, std::uint32_t seed)
                  });
 }
 
+// The flash overlay. The texture key makes every pixel that is not exact
+// black fully opaque, and the overlay is drawn at one opacity, so a dim
+// glow would darken the slide: the flare is a solid star burst, bright out
+// to its hard outline, on exact black.
+struct FlareRay
+{
+    float angle;
+    float length;
+    float width;
+};
+
+void PaintFlare(cCanvas& c, std::uint32_t seed)
+{
+    cRandom random(seed);
+    std::vector<FlareRay> rays;
+    const int rayCount = 24;
+    for (int k = 0; k < rayCount; ++k)
+    {
+        const bool major = k % 2 == 0;
+        const float angle = (k + random.Range(-0.25f, 0.25f)) * 2.0f * kPi / rayCount;
+        const float length = major ? random.Range(0.5f, 0.72f) : random.Range(0.3f, 0.42f);
+        const float width = major ? random.Range(0.011f, 0.015f) : random.Range(0.007f, 0.01f);
+        rays.push_back({angle, length, width});
+    }
+    // Inside where the field reaches the threshold; the body alone reaches it
+    // at about bodyRadius.
+    const float threshold = 0.2f;
+    const float bodyRadius = 0.24f;
+    ForEachPixel(c,
+                 [&](int, int, float px, float py)
+                 {
+                     const float r = std::sqrt(px * px + py * py);
+                     const float a = std::atan2(py, px);
+                     float field = 3.0f * std::exp(-r / 0.05f) +
+                                   0.95f * std::exp(-(r * r) / (0.185f * 0.185f));
+                     for (const FlareRay& ray : rays)
+                     {
+                         const float off = std::remainder(a - ray.angle, 2.0f * kPi);
+                         if (std::fabs(off) > 0.5f * kPi)
+                         {
+                             continue;
+                         }
+                         const float across = std::sin(std::fabs(off)) * r / ray.width;
+                         field += 0.9f * std::exp(-across * across) *
+                                  std::max(0.0f, 1.0f - r / ray.length);
+                     }
+                     // The horizontal streak of a lens.
+                     const float streakY = py / 0.007f;
+                     field += 0.8f * std::exp(-streakY * streakY) *
+                              std::max(0.0f, 1.0f - std::fabs(px) / 0.7f);
+                     if (field < threshold)
+                     {
+                         return Rgb{};
+                     }
+                     // Near white everywhere, whiter inwards; the warm tint
+                     // stays clear of the outline, where the writer keeps
+                     // only the brightness.
+                     const float heat = std::sqrt(Clamp01((field - threshold) / 1.2f));
+                     const float shade = 0.9f + 0.1f * heat;
+                     const float tint = 0.7f * Smoothstep(0.03f, 0.08f, r) *
+                                        (1.0f - Smoothstep(0.1f, bodyRadius - 0.05f, r));
+                     return Scale(Mix(Hex(255, 255, 255), Hex(255, 200, 128), tint), shade);
+                 });
+}
+
 void Vignette(cCanvas& c)
 {
     ForEachPixel(c,
@@ -540,61 +606,12 @@ bool WriteSlide(int index, const std::string& folder, const std::string& fontFil
 
 bool WriteFlash(const std::string& folder)
 {
-    const int w = kPictureWidth;
-    const int h = kPictureHeight;
-    cCanvas canvas(w, h);
-    ForEachPixel(canvas,
-                 [&](int, int, float px, float py)
-                 {
-                     const float dy = py + 0.04f;
-                     const float r = std::sqrt(px * px + dy * dy);
-                     const float a = std::atan2(dy, px);
-                     const float core = std::exp(-r * 9.0f) * 1.4f;
-                     const float streak =
-                         std::exp(-std::fabs(dy) * 90.0f) * std::exp(-std::fabs(px) * 2.2f);
-                     const float rays =
-                         std::pow(std::fabs(std::cos(a * 4.0f)), 60.0f) * std::exp(-r * 4.0f);
-                     const float ring = 0.25f * std::exp(-(r - 0.3f) * (r - 0.3f) / 0.0004f);
-                     // The bias ends the glow where it is still visible, so the
-                     // keyed-out edge below stays close to the flare.
-                     const float i = std::max(0.0f, core + streak + rays * 0.8f + ring - 0.05f);
-                     // White-hot centre fading to a warm rim.
-                     const Rgb warm = Hex(255, 190, 120);
-                     const Rgb hot = Hex(255, 255, 255);
-                     return Scale(Mix(warm, hot, Clamp01(core)), i);
-                 });
-    // Colour key: every 8x8 block (the JPEG block) is either exactly black,
-    // which the codec reproduces exactly, or lifted to a floor of 16 in all
-    // of its pixels, well above what compression noise can pull to zero.
-    std::vector<std::uint8_t> rgb = canvas.ToBytes(0);
-    const int floor = 16;
-    for (int by = 0; by < h; by += 8)
-    {
-        for (int bx = 0; bx < w; bx += 8)
-        {
-            bool lit = false;
-            for (int y = by; y < by + 8 && !lit; ++y)
-            {
-                for (int x = bx; x < bx + 8 && !lit; ++x)
-                {
-                    const std::uint8_t* q = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-                    lit = std::max({q[0], q[1], q[2]}) >= floor;
-                }
-            }
-            for (int y = by; y < by + 8; ++y)
-            {
-                for (int x = bx; x < bx + 8; ++x)
-                {
-                    std::uint8_t* q = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-                    for (int k = 0; k < 3; ++k)
-                    {
-                        q[k] = lit ? std::max<std::uint8_t>(q[k], floor) : 0;
-                    }
-                }
-            }
-        }
-    }
-    return WriteJpeg(folder + "/specular.jpg", rgb, w, h, 98, kPictureDpi);
+    cCanvas canvas(kPictureWidth, kPictureHeight);
+    PaintFlare(canvas, 51);
+    // The writer keeps the black exact around the flare's edges, where plain
+    // compression would leave near-black specks that the key shows opaque.
+    return WriteKeyedJpeg(folder + "/specular.jpg", canvas.ToBytes(0), kPictureWidth,
+                          kPictureHeight, kPictureDpi);
 }
 
 bool WriteLoadingPicture(const std::string& folder, const std::string& fontFile)

@@ -1,7 +1,8 @@
 // The demo's pictures: 32 captioned slides, each its own procedural scene
-// and palette, the flash overlay (a flare on exact black so the colour key
-// removes the background), the loading picture and the soft RGBA sprite.
-// Depends on Canvas, Noise, TextRenderer and ImageWriter.
+// and palette, the flash overlay (a solid bright star burst on exact black
+// so the colour key removes the background), the loading picture and the
+// soft RGBA sprite. Depends on Canvas, Noise, TextRenderer, ImageWriter and
+// KeyedJpeg.
 #pragma once
 
 #include <string>
