@@ -3,6 +3,9 @@
 // loader needs them (size, density, colour key), the music has its beat on
 // the half-second grid, the loading tune loops without a seam, and the
 // generator gives the same bytes on every run.
+#include "render/PreparedPicture.h"
+#include "tools/datagen/KeyedJpeg.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -332,27 +335,205 @@ TEST(DatagenPictures, EveryCutShowsAClearlyDifferentPicture)
     }
 }
 
-TEST(DatagenPictures, FlashIsABrightFlareOnExactBlack)
+// The flash is keyed on exact black and blended at one opacity: whatever is
+// not exact black covers the slide at full strength, so a dim pixel shows as
+// a dark patch over it.
+int MaxChannel(const std::uint8_t* c)
+{
+    return std::max({c[0], c[1], c[2]});
+}
+
+TEST(DatagenFlash, IsA1024x768PictureWithExactBlackCornersAndABrightCore)
 {
     const Picture p = DecodeJpeg(kData / "specular.jpg");
     ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.width, 1024);
-    EXPECT_EQ(p.height, 768);
+    ASSERT_EQ(p.width, 1024);
+    ASSERT_EQ(p.height, 768);
+    EXPECT_EQ(p.xDensity, 72);
     for (const auto& [x, y] : {std::pair{0, 0}, {1023, 0}, {0, 767}, {1023, 767}})
     {
+        EXPECT_EQ(MaxChannel(p.At(x, y)), 0) << x << "," << y;
+    }
+    for (const auto& [x, y] : {std::pair{512, 384}, {500, 380}, {524, 390}})
+    {
         const std::uint8_t* c = p.At(x, y);
-        EXPECT_EQ(c[0] + c[1] + c[2], 0) << x << "," << y;
+        EXPECT_GE(MaxChannel(c), 245) << x << "," << y;
+        EXPECT_GE(std::min({c[0], c[1], c[2]}), 200) << x << "," << y;
     }
     long black = 0;
-    int brightest = 0;
     for (size_t i = 0; i < p.rgb.size(); i += 3)
     {
-        black += p.rgb[i] == 0 && p.rgb[i + 1] == 0 && p.rgb[i + 2] == 0;
-        brightest = std::max(brightest, p.rgb[i] + p.rgb[i + 1] + p.rgb[i + 2]);
+        black += MaxChannel(&p.rgb[i]) == 0;
     }
-    // Most of the overlay is keyed out; its core is near white.
-    EXPECT_GT(black, 1024L * 768 / 3);
-    EXPECT_GT(brightest, 3 * 240);
+    // A burst over the slide, not a speck and not a curtain.
+    const long pixels = 1024L * 768;
+    EXPECT_GT(black, pixels / 2);
+    EXPECT_GT(pixels - black, pixels / 20);
+}
+
+TEST(DatagenFlash, EveryPixelTheKeyKeepsIsBright)
+{
+    const Picture p = DecodeJpeg(kData / "specular.jpg");
+    ASSERT_TRUE(p.ok);
+    long nearBlack = 0;
+    long dim = 0;
+    for (size_t i = 0; i < p.rgb.size(); i += 3)
+    {
+        const int m = MaxChannel(&p.rgb[i]);
+        nearBlack += m > 0 && m <= 40;
+        dim += m > 40 && m < 100;
+    }
+    // Compression noise beside the outline is the usual source of both.
+    EXPECT_EQ(nearBlack, 0);
+    EXPECT_EQ(dim, 0);
+}
+
+TEST(DatagenFlash, OutlineCutsThroughCompressionBlocksInsteadOfFollowingThem)
+{
+    const Picture p = DecodeJpeg(kData / "specular.jpg");
+    ASSERT_TRUE(p.ok);
+    // An outline snapped to the 8x8 grid shows as stair steps on screen.
+    long split = 0;
+    for (int by = 0; by < p.height; by += 8)
+    {
+        for (int bx = 0; bx < p.width; bx += 8)
+        {
+            int black = 0;
+            for (int y = by; y < by + 8; ++y)
+            {
+                for (int x = bx; x < bx + 8; ++x)
+                {
+                    black += MaxChannel(p.At(x, y)) == 0;
+                }
+            }
+            split += black > 0 && black < 64;
+        }
+    }
+    EXPECT_GT(split, 300);
+}
+
+TEST(DatagenFlash, TheLoaderKeepsOnlyBrightTexelsBesideTheOutlineFringe)
+{
+    MivexGL::cPreparedPicture picture;
+    ASSERT_EQ(picture.Prepare((kData / "specular.jpg").string(), 4096),
+              MivexGL::cPreparedPicture::kReady);
+    const int width = picture.GetWidth();
+    const int height = picture.GetHeight();
+    const std::uint8_t* texels = picture.GetPixels();
+    auto texel = [&](int x, int y) { return texels + (static_cast<size_t>(y) * width + x) * 4; };
+    long opaque = 0;
+    long fringe = 0;
+    long inner = 0;
+    for (int y = 0; y < height; ++y)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            if (texel(x, y)[3] == 0)
+            {
+                continue;
+            }
+            ++opaque;
+            if (MaxChannel(texel(x, y)) > 40)
+            {
+                continue;
+            }
+            bool besideClear = false;
+            for (int dy = -1; dy <= 1; ++dy)
+            {
+                for (int dx = -1; dx <= 1; ++dx)
+                {
+                    const int nx = std::clamp(x + dx, 0, width - 1);
+                    const int ny = std::clamp(y + dy, 0, height - 1);
+                    besideClear = besideClear || texel(nx, ny)[3] == 0;
+                }
+            }
+            ++(besideClear ? fringe : inner);
+        }
+    }
+    // Stretching to the texture size blends the outline with the black
+    // beside it; that one-texel fringe is all that may come out dark.
+    EXPECT_GT(opaque, static_cast<long>(width) * height / 20);
+    EXPECT_EQ(inner, 0);
+    EXPECT_LT(fringe, opaque / 100) << fringe << " of " << opaque;
+}
+
+// Worst cases for the keyed writer: hard warm edges, single pixels of pure
+// colour, one-pixel lines and a checkerboard, all on black.
+std::vector<std::uint8_t> HardEdgedPicture(int width, int height)
+{
+    std::vector<std::uint8_t> rgb(static_cast<size_t>(width) * height * 3, 0);
+    auto set = [&](int x, int y, int r, int g, int b)
+    {
+        std::uint8_t* q = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        q[0] = static_cast<std::uint8_t>(r);
+        q[1] = static_cast<std::uint8_t>(g);
+        q[2] = static_cast<std::uint8_t>(b);
+    };
+    for (int y = 0; y < height; ++y)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            const int dx = x - width / 3;
+            const int dy = y - height / 3;
+            if (dx * dx + dy * dy < 29 * 29)
+            {
+                set(x, y, 255, 200, 128);
+            }
+            else if (x > width / 2 && y > height / 2 && (x + y) % 2 == 0)
+            {
+                set(x, y, 255, 255, 255);
+            }
+            else if (x == width / 8 || y == height - 3)
+            {
+                set(x, y, 90, 255, 40);
+            }
+            else if ((x * 7 + y * 13) % 97 == 0)
+            {
+                set(x, y, (x % 3) * 120, (y % 3) * 120, 255);
+            }
+        }
+    }
+    return rgb;
+}
+
+TEST(DatagenKeyedJpeg, EveryBlackPixelDecodesExactAndEveryOtherStaysOpaque)
+{
+    const int w = 160;
+    const int h = 120;
+    const std::vector<std::uint8_t> rgb = HardEdgedPicture(w, h);
+    const fs::path path =
+        fs::temp_directory_path() / ("keyed_" + std::to_string(::getpid()) + ".jpg");
+    datagen::KeyedJpegReport report;
+    ASSERT_TRUE(datagen::WriteKeyedJpeg(path.string(), rgb, w, h, 72, &report));
+    const Picture p = DecodeJpeg(path);
+    fs::remove(path);
+    ASSERT_TRUE(p.ok);
+    ASSERT_EQ(p.width, w);
+    ASSERT_EQ(p.height, h);
+    EXPECT_EQ(p.xDensity, 72);
+    EXPECT_GT(report.edgeBlocks, 100);
+    EXPECT_EQ(report.blanked, 0);
+    long specks = 0;
+    long holes = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3)
+    {
+        const bool black = MaxChannel(&rgb[i]) == 0;
+        specks += black && MaxChannel(&p.rgb[i]) != 0;
+        holes += !black && MaxChannel(&p.rgb[i]) == 0;
+    }
+    EXPECT_EQ(specks, 0);
+    EXPECT_EQ(holes, 0);
+}
+
+TEST(DatagenKeyedJpeg, RefusesSizesOffTheBlockGridAndShortBuffers)
+{
+    const fs::path path =
+        fs::temp_directory_path() / ("keyed_bad_" + std::to_string(::getpid()) + ".jpg");
+    EXPECT_FALSE(
+        datagen::WriteKeyedJpeg(path.string(), std::vector<std::uint8_t>(12 * 8 * 3), 12, 8, 72));
+    EXPECT_FALSE(
+        datagen::WriteKeyedJpeg(path.string(), std::vector<std::uint8_t>(8 * 8 * 3 - 1), 8, 8, 72));
+    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST(DatagenPictures, LoadingPictureIsFourByThree)

@@ -4,6 +4,8 @@ if(TARGET datagen_test AND TARGET datagen)
   add_dependencies(datagen_test datagen)
   target_compile_definitions(datagen_test PRIVATE DATAGEN_EXE="$<TARGET_FILE:datagen>")
   target_link_libraries(datagen_test PRIVATE PkgConfig::MPG123 PkgConfig::PNG JPEG::JPEG)
+  # The keyed writer is tested on worst-case pictures of its own as well.
+  target_sources(datagen_test PRIVATE ${CMAKE_SOURCE_DIR}/tools/datagen/KeyedJpeg.cpp)
 endif()
 
 # capture_test runs sollan-capture and compares its frames with the demo

@@ -23,8 +23,10 @@ struct KeyedJpegReport
 };
 
 // Quality 100, full-resolution chroma, dotsPerInch in the JFIF header.
-// Every pixel that is exactly black in rgb decodes to exact black; width and
-// height must be multiples of 8.
+// Every pixel that is exactly black in rgb decodes to exact black. In an 8x8
+// block that holds black, the other pixels keep only their brightness (grey
+// of their luma), so colour belongs away from the outline. Width and height
+// must be multiples of 8.
 bool WriteKeyedJpeg(const std::string& path, const std::vector<std::uint8_t>& rgb, int width,
                     int height, int dotsPerInch, KeyedJpegReport* report = nullptr);
 
