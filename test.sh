@@ -13,8 +13,10 @@ export MIVEX_TEST_DISPLAY=":${n}"
 
 if [ "${1:-}" = "--bench" ]; then
   shift
-  for b in build/bench/*; do
-    [ -x "$b" ] && "$b" "$@"
+  for b in build/bench/*_bench; do
+    if [ -f "$b" ] && [ -x "$b" ]; then
+      SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$b" "$@"
+    fi
   done
   exit 0
 fi
