@@ -84,14 +84,18 @@ constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-constexpr inline std::uint16_t LOWORD(std::uintptr_t v) { return static_cast<std::uint16_t>(v & 0xFFFF); }
+constexpr inline std::uint16_t LOWORD(std::uintptr_t v)
+{
+    return static_cast<std::uint16_t>(v & 0xFFFF);
+}
 constexpr inline std::uint16_t HIWORD(std::uintptr_t v)
 {
     return static_cast<std::uint16_t>((v >> 16) & 0xFFFF);
 }
 constexpr inline LPARAM MAKELPARAM(std::uint16_t lo, std::uint16_t hi)
 {
-    return static_cast<LPARAM>(static_cast<std::uint32_t>(lo) | (static_cast<std::uint32_t>(hi) << 16));
+    return static_cast<LPARAM>(static_cast<std::uint32_t>(lo) |
+                               (static_cast<std::uint32_t>(hi) << 16));
 }
 
 } // namespace platform

@@ -89,8 +89,8 @@ namespace
     "{\n"                                                                                          \
     "    vec3 diffuse = max(dot(N, L), 0.0) * lightColor;\n"                                       \
     "    vec3 h = normalize(L + normalize(vView));\n"                                              \
-    "    float specTerm = pow(clamp(dot(N, h), 0.0, 1.0), SpecPower) * SpecOverdrive * mask;\n"        \
-    "    return min(diffuse + specTerm, 1.0);\n"                                                       \
+    "    float specTerm = pow(clamp(dot(N, h), 0.0, 1.0), SpecPower) * SpecOverdrive * mask;\n"    \
+    "    return min(diffuse + specTerm, 1.0);\n"                                                   \
     "}\n"                                                                                          \
     "vec4 Shade(vec4 S, vec3 lit)\n"                                                               \
     "{\n"                                                                                          \
