@@ -18,64 +18,19 @@
 namespace
 {
 
-bool OnPath(const char* program)
-{
-    const std::string command = std::string("command -v ") + program + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
-
 class XDisplay : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        if (!OnPath("xdotool"))
+        if (!testsupport::OnPath("xdotool") || !testsupport::OnPath("xwininfo"))
         {
-            GTEST_SKIP() << "xdotool is not installed";
+            GTEST_SKIP() << "xdotool and xwininfo are not installed";
         }
-        if (const char* given = std::getenv("MIVEX_TEST_DISPLAY"))
+        display = testsupport::TestDisplay();
+        if (display.empty())
         {
-            display = given;
-            return;
-        }
-        if (!OnPath("Xvfb"))
-        {
-            GTEST_SKIP() << "Xvfb is not installed; set MIVEX_TEST_DISPLAY to use another display";
-        }
-        for (int n = 40 + static_cast<int>(getpid() % 200); n < 400 && display.empty(); n += 7)
-        {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-            struct stat info;
-            if (stat(socket.c_str(), &info) == 0 || stat(lock.c_str(), &info) == 0)
-            {
-                continue;
-            }
-            const std::string name = ":" + std::to_string(n);
-            server = fork();
-            if (server == 0)
-            {
-                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-                       "tcp", static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            // Wait for the server's socket; give up after a generous while.
-            for (int i = 0; i < 200 && stat(socket.c_str(), &info) != 0; ++i)
-            {
-                usleep(50000);
-            }
-            ASSERT_EQ(stat(socket.c_str(), &info), 0) << "Xvfb did not come up on " << name;
-            display = name;
-        }
-        ASSERT_FALSE(display.empty());
-    }
-
-    void TearDown() override
-    {
-        if (server > 0)
-        {
-            kill(server, SIGTERM);
-            waitpid(server, nullptr, 0);
+            GTEST_SKIP() << "no X display: install Xvfb or set MIVEX_TEST_DISPLAY";
         }
     }
 
@@ -160,7 +115,6 @@ protected:
     }
 
     std::string display;
-    pid_t server = -1;
 };
 
 TEST_F(XDisplay, EnterOnTheDialogGivesEightHundredBySixHundredFullscreenWithAA)
