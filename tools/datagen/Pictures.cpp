@@ -527,40 +527,40 @@ void Caption(cCanvas& c, cTextRenderer& text, const Palette& p, const std::strin
     text.Draw(c, tag, c.Width() - 56 - width, bandBottom - 19, 16, p.accent, 0.9f);
 }
 
-void Paint(cCanvas& canvas, const SlideSpec& spec)
+void Paint(cCanvas& canvas, const SlideSpec& slide)
 {
-    const Palette& p = kPalettes[spec.palette];
-    switch (spec.style)
+    const Palette& p = kPalettes[slide.palette];
+    switch (slide.style)
     {
     case Style::Grid:
-        PaintGrid(canvas, p, spec.seed);
+        PaintGrid(canvas, p, slide.seed);
         break;
     case Style::Nebula:
-        PaintNebula(canvas, p, spec.seed);
+        PaintNebula(canvas, p, slide.seed);
         break;
     case Style::Tunnel:
-        PaintTunnel(canvas, p, spec.seed);
+        PaintTunnel(canvas, p, slide.seed);
         break;
     case Style::Beams:
-        PaintBeams(canvas, p, spec.seed);
+        PaintBeams(canvas, p, slide.seed);
         break;
     case Style::Mountains:
-        PaintMountains(canvas, p, spec.seed);
+        PaintMountains(canvas, p, slide.seed);
         break;
     case Style::Plasma:
-        PaintPlasma(canvas, p, spec.seed);
+        PaintPlasma(canvas, p, slide.seed);
         break;
     case Style::Marble:
-        PaintMarble(canvas, p, spec.seed);
+        PaintMarble(canvas, p, slide.seed);
         break;
     case Style::Rings:
-        PaintRings(canvas, p, spec.seed);
+        PaintRings(canvas, p, slide.seed);
         break;
     case Style::Clouds:
-        PaintClouds(canvas, p, spec.seed);
+        PaintClouds(canvas, p, slide.seed);
         break;
     case Style::Lace:
-        PaintLace(canvas, p, spec.seed);
+        PaintLace(canvas, p, slide.seed);
         break;
     }
 }
@@ -588,19 +588,19 @@ bool WriteSlide(int index, const std::string& folder, const std::string& fontFil
     {
         return false;
     }
-    const SlideSpec& spec = kSlides[index];
+    const SlideSpec& slide = kSlides[index];
     cTextRenderer text;
     if (!text.Open(fontFile))
     {
         return false;
     }
     cCanvas canvas(kPictureWidth, kPictureHeight);
-    Paint(canvas, spec);
+    Paint(canvas, slide);
     Vignette(canvas);
-    Caption(canvas, text, kPalettes[spec.palette], Stem(spec.name));
+    Caption(canvas, text, kPalettes[slide.palette], Stem(slide.name));
     // A floor well above zero: JPEG noise must never turn a dark slide
     // pixel into the transparent colour key.
-    return WriteJpeg(folder + "/" + spec.name, canvas.ToBytes(8), kPictureWidth, kPictureHeight, 92,
+    return WriteJpeg(folder + "/" + slide.name, canvas.ToBytes(8), kPictureWidth, kPictureHeight, 92,
                      kPictureDpi);
 }
 
