@@ -101,6 +101,18 @@ Image Image::Generate(int width, int height, const std::function<Rgba(int, int)>
     return image;
 }
 
+Image Image::Varied(int size)
+{
+    const float last = static_cast<float>(size - 1);
+    return Generate(size, size,
+                    [last](int x, int y)
+                    {
+                        return Rgba{static_cast<float>(x) / last, static_cast<float>(y) / last,
+                                    static_cast<float>((x * 7 + y * 3) % 11) / 10.0f,
+                                    0.25f + 0.5f * static_cast<float>(x % 2)};
+                    });
+}
+
 Rgba Image::At(int x, int y) const
 {
     const float* p = &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + x) * 4];

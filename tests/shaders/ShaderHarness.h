@@ -45,6 +45,9 @@ struct Image
     static Image Filled(int width, int height, const Rgba& colour);
     // fn(x, y) gives the texel at column x, row y.
     static Image Generate(int width, int height, const std::function<Rgba(int, int)>& fn);
+    // Distinct texels in [0, 1] on every channel, alpha varying too: a
+    // source on which any wrong tap or weight shows.
+    static Image Varied(int size);
 
     Rgba At(int x, int y) const;
     void Set(int x, int y, const Rgba& colour);

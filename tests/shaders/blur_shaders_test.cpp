@@ -15,16 +15,9 @@ namespace
 
 constexpr int kSize = 16;
 
-// Distinct texels in [0, 1], with alpha varying too.
 Image Source()
 {
-    return Image::Generate(kSize, kSize,
-                           [](int x, int y)
-                           {
-                               return Rgba{x / 15.0f, y / 15.0f,
-                                           static_cast<float>((x * 7 + y * 3) % 11) / 10.0f,
-                                           0.25f + 0.5f * static_cast<float>(x % 2)};
-                           });
+    return Image::Varied(kSize);
 }
 
 class BlurTest : public ::testing::Test

@@ -19,13 +19,7 @@ constexpr int kSize = 16;
 
 Image Source()
 {
-    return Image::Generate(kSize, kSize,
-                           [](int x, int y)
-                           {
-                               return Rgba{x / 15.0f, y / 15.0f,
-                                           static_cast<float>((x * 7 + y * 3) % 11) / 10.0f,
-                                           0.25f + 0.5f * static_cast<float>(x % 2)};
-                           });
+    return Image::Varied(kSize);
 }
 
 // Linear in u and v, so bilinear sampling reproduces it exactly.
