@@ -164,11 +164,6 @@ bool cRefractionShader::Bind() const
     return true;
 }
 
-void cRefractionShader::Unbind() const
-{
-    UseFixedFunction();
-}
-
 cCrystalShader::cCrystalShader()
     : cRefractionShader(kPlainVertex, kCrystalFragment, kColorList, Count(kColorList))
 {

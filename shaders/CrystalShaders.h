@@ -29,7 +29,6 @@ public:
     // for; false when the program never linked. Unbind returns to fixed
     // function.
     bool Bind() const;
-    void Unbind() const;
 
 protected:
     cRefractionShader(const char* vertexText, const char* fragmentText, const char* const* names,

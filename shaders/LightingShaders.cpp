@@ -572,11 +572,6 @@ bool cLightingShader::Bind() const
     return true;
 }
 
-void cLightingShader::Unbind() const
-{
-    UseFixedFunction();
-}
-
 cWaterNoFogShader::cWaterNoFogShader()
     : cLightingShader(kWaterVertex, kWaterNoFogFragment, kOneLightList, Count(kOneLightList))
 {

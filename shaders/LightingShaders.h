@@ -56,7 +56,6 @@ public:
     // for; false when the program never linked. Unbind returns to fixed
     // function.
     bool Bind() const;
-    void Unbind() const;
 
 protected:
     cLightingShader(const char* vertexText, const char* fragmentText, const char* const* names,

@@ -29,6 +29,8 @@ public:
     // Index the attribute is bound to before linking, or -1 without one.
     GLint GetAttributeIndex() const;
     bool IsLinked() const { return linked; }
+    // Back to fixed-function drawing after Bind.
+    void Unbind() const { UseFixedFunction(); }
 
 protected:
     // The texts and the list must outlive the object (string constants).
