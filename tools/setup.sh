@@ -11,6 +11,12 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
   xvfb xauth xdotool x11-utils ffmpeg
+  # SDL's X11 message box draws with the X core fonts.
+  xfonts-base
+  # The reference decoder the picture tests compare against.
+  imagemagick
+  # Fuzz targets (libFuzzer) and their symbolised reports.
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()
