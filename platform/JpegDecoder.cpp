@@ -134,7 +134,10 @@ struct JpegDecoder::State
 {
     jpeg_decompress_struct info;
     ErrorManager err;
+    // The source: a file we opened, or the caller's buffer.
     std::FILE* file = nullptr;
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
     bool created = false;
     // One CMYK row, when the picture is CMYK.
     JSAMPARRAY ink = nullptr;
@@ -191,6 +194,25 @@ bool JpegDecoder::Open(const std::string& path)
     }
     state.reset(new State);
     state->file = file;
+    return ReadHeader();
+}
+
+bool JpegDecoder::OpenMemory(const unsigned char* data, std::size_t size)
+{
+    Close();
+    // The memory source takes an unsigned long length.
+    if (data == nullptr || size == 0 || size > std::numeric_limits<unsigned long>::max())
+    {
+        return false;
+    }
+    state.reset(new State);
+    state->data = data;
+    state->size = size;
+    return ReadHeader();
+}
+
+bool JpegDecoder::ReadHeader()
+{
     jpeg_decompress_struct& info = state->info;
     info.err = jpeg_std_error(&state->err.base);
     state->err.base.error_exit = ErrorExit;
@@ -203,7 +225,14 @@ bool JpegDecoder::Open(const std::string& path)
     }
     jpeg_create_decompress(&info);
     state->created = true;
-    jpeg_stdio_src(&info, file);
+    if (state->file != nullptr)
+    {
+        jpeg_stdio_src(&info, state->file);
+    }
+    else
+    {
+        jpeg_mem_src(&info, state->data, static_cast<unsigned long>(state->size));
+    }
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK)
     {
         Close();

@@ -35,6 +35,9 @@ public:
     // Reads the header; false for a missing, non-JPEG, damaged or absurdly
     // large file.
     bool Open(const std::string& path);
+    // The same from a buffer, which the caller keeps alive and unchanged
+    // until the decode ends or Close.
+    bool OpenMemory(const unsigned char* data, std::size_t size);
     void Close();
 
     int GetWidth() const { return width; }
@@ -64,6 +67,9 @@ public:
 
 private:
     struct State;
+    // Reads the header once the source is set up in state.
+    bool ReadHeader();
+
     std::unique_ptr<State> state;
     int width;
     int height;

@@ -1,11 +1,14 @@
-// PNG to texture over png_image: 8-bit RGB or RGBA whatever the file's own
-// format, so palette, grey and 16-bit files all arrive the same way.
+// PNG decode over libpng's progressive-free reading API, with every transform
+// that brings a file to 8-bit RGB or RGBA done by libpng itself, and pngBind
+// on top: the file read into memory, decoded, uploaded.
 #include "platform/PngBind.h"
 
 #include <png.h>
 
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace platform
 {
@@ -13,9 +16,191 @@ namespace platform
 namespace
 {
 
-constexpr long long kMaxPixels = 1LL << 26;
+// The bytes come from the caller's buffer or, for a file, straight from the
+// stream, so a file is never held whole in memory.
+struct Reader
+{
+    const unsigned char* data;
+    std::size_t size;
+    std::size_t offset;
+    std::FILE* file;
+    // What libpng complained about first; becomes the failure reason.
+    const char* message;
+};
+
+std::size_t Pull(Reader& reader, unsigned char* out, std::size_t count)
+{
+    if (reader.file != nullptr)
+    {
+        return std::fread(out, 1, count, reader.file);
+    }
+    const std::size_t got = std::min(count, reader.size - reader.offset);
+    std::memcpy(out, reader.data + reader.offset, got);
+    reader.offset += got;
+    return got;
+}
+
+void ReadBytes(png_structp png, png_bytep out, png_size_t count)
+{
+    Reader* reader = static_cast<Reader*>(png_get_io_ptr(png));
+    if (Pull(*reader, out, count) != count)
+    {
+        reader->message = "file cut short";
+        png_longjmp(png, 1);
+    }
+}
+
+void OnError(png_structp png, png_const_charp message)
+{
+    Reader* reader = static_cast<Reader*>(png_get_io_ptr(png));
+    if (reader != nullptr && reader->message == nullptr)
+    {
+        reader->message = message;
+    }
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+// Everything between setjmp and the end of reading lives here, so that a jump
+// back leaves nothing half made in the caller's frame but out itself.
+bool DecodeInto(png_structp png, png_infop info, PngPixels& out, bool keepAlpha,
+                long long maxPixels, unsigned int maxSide, const char*& reason)
+{
+    if (setjmp(png_jmpbuf(png)) != 0)
+    {
+        return false;
+    }
+    png_read_info(png, info);
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int depth = 0;
+    int colour = 0;
+    int interlace = 0;
+    png_get_IHDR(png, info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
+    const long long pixels = static_cast<long long>(width) * height;
+    if (width == 0 || height == 0 || pixels > maxPixels ||
+        (maxSide != 0 && (width > maxSide || height > maxSide)))
+    {
+        reason = "picture too large";
+        return false;
+    }
+    // Palette to RGB, grey below 8 bits to 8, a transparent colour to alpha.
+    png_set_expand(png);
+    if (depth == 16)
+    {
+        png_set_scale_16(png);
+    }
+    if (colour == PNG_COLOR_TYPE_GRAY || colour == PNG_COLOR_TYPE_GRAY_ALPHA)
+    {
+        png_set_gray_to_rgb(png);
+    }
+    const bool fileAlpha =
+        (colour & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    const bool alpha = keepAlpha && fileAlpha;
+    if (fileAlpha && !alpha)
+    {
+        png_set_strip_alpha(png);
+    }
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const std::size_t rowBytes = png_get_rowbytes(png, info);
+    const std::size_t channels = alpha ? 4 : 3;
+    if (png_get_bit_depth(png, info) != 8 || png_get_channels(png, info) != channels ||
+        rowBytes != static_cast<std::size_t>(width) * channels)
+    {
+        reason = "unsupported format";
+        return false;
+    }
+    out.width = width;
+    out.height = height;
+    out.alpha = alpha;
+    out.pixels.assign(rowBytes * height, 0);
+    // Interlaced files fill the rows over several passes, so every pass
+    // reads into the same rows.
+    for (int pass = 0; pass < passes; ++pass)
+    {
+        for (png_uint_32 y = 0; y < height; ++y)
+        {
+            png_read_row(png, out.pixels.data() + rowBytes * y, nullptr);
+        }
+    }
+    return true;
+}
+
+bool Decode(Reader& reader, PngPixels& out, std::string* why, bool keepAlpha, long long maxPixels,
+            unsigned int maxSide)
+{
+    out = PngPixels();
+    const char* reason = nullptr;
+    unsigned char signature[8];
+    if (Pull(reader, signature, 8) != 8 || png_sig_cmp(signature, 0, 8) != 0)
+    {
+        reason = "not a PNG file";
+    }
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    if (reason == nullptr)
+    {
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, OnError, OnWarning);
+        info = png != nullptr ? png_create_info_struct(png) : nullptr;
+        if (info == nullptr)
+        {
+            reason = "out of memory";
+        }
+    }
+    if (reason == nullptr)
+    {
+        png_set_read_fn(png, &reader, ReadBytes);
+        png_set_sig_bytes(png, 8);
+        if (!DecodeInto(png, info, out, keepAlpha, maxPixels, maxSide, reason) && reason == nullptr)
+        {
+            reason = reader.message != nullptr ? reader.message : "damaged file";
+        }
+    }
+    if (png != nullptr)
+    {
+        png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+    }
+    if (reason != nullptr)
+    {
+        out = PngPixels();
+        if (why != nullptr)
+        {
+            *why = reason;
+        }
+        return false;
+    }
+    return true;
+}
 
 } // namespace
+
+bool DecodePng(const unsigned char* data, std::size_t size, PngPixels& out, std::string* why,
+               bool keepAlpha, long long maxPixels, unsigned int maxSide)
+{
+    Reader reader{data, data != nullptr ? size : 0, 0, nullptr, nullptr};
+    return Decode(reader, out, why, keepAlpha, maxPixels, maxSide);
+}
+
+bool DecodePngFile(const char* path, PngPixels& out, std::string* why, bool keepAlpha,
+                   long long maxPixels, unsigned int maxSide)
+{
+    std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr)
+    {
+        out = PngPixels();
+        if (why != nullptr)
+        {
+            *why = "cannot open file";
+        }
+        return false;
+    }
+    Reader reader{nullptr, 0, 0, file, nullptr};
+    const bool ok = Decode(reader, out, why, keepAlpha, maxPixels, maxSide);
+    std::fclose(file);
+    return ok;
+}
 
 GLuint pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
                int minfilter, int magfilter)
@@ -25,33 +210,19 @@ GLuint pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int w
     {
         return 0;
     }
-    png_image image;
-    std::memset(&image, 0, sizeof(image));
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, filename))
-    {
-        return 0;
-    }
-    const bool alpha = trans == PNG_ALPHA && (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
-    image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    const long long pixels = static_cast<long long>(image.width) * image.height;
-    if (image.width == 0 || image.height == 0 || pixels > kMaxPixels ||
-        image.width > static_cast<png_uint_32>(maxSize) ||
-        image.height > static_cast<png_uint_32>(maxSize))
+    if (maxSize <= 0)
     {
-        png_image_free(&image);
         return 0;
     }
-    std::vector<unsigned char> pixelsBuffer(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixelsBuffer.data(), 0, nullptr))
+    PngPixels image;
+    if (!DecodePngFile(filename, image, nullptr, trans == PNG_ALPHA, kMaxPngPixels,
+                       static_cast<unsigned int>(maxSize)))
     {
-        png_image_free(&image);
         return 0;
     }
-
+    const bool alpha = image.alpha;
     const GLenum format = alpha ? GL_RGBA : GL_RGB;
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -76,12 +247,12 @@ GLuint pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int w
     if (mipmap == PNG_BUILDMIPMAPS)
     {
         gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(format), w, h, format, GL_UNSIGNED_BYTE,
-                          pixelsBuffer.data());
+                          image.pixels.data());
     }
     else
     {
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), w, h, 0, format,
-                     GL_UNSIGNED_BYTE, pixelsBuffer.data());
+                     GL_UNSIGNED_BYTE, image.pixels.data());
     }
     glPopClientAttrib();
 

@@ -1,9 +1,14 @@
-// PNG files straight into GL textures: reads the file with libpng's simplified
-// API and creates, fills and binds one texture object in a single call. Rows
-// are uploaded as stored, top row first. Needs a current GL context.
+// PNG files straight into GL textures: reads the file with libpng and
+// creates, fills and binds one texture object in a single call. Rows are
+// uploaded as stored, top row first. The decode itself (DecodePng) needs no
+// GL and reads from memory; pngBind needs a current GL context.
 #pragma once
 
 #include "platform/GL.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
 
 namespace platform
 {
@@ -24,6 +29,32 @@ struct pngInfo
     unsigned int Depth;
     unsigned int Alpha;
 };
+
+// Pictures with more pixels than this are refused before decoding.
+constexpr long long kMaxPngPixels = 1LL << 26;
+
+// A decoded PNG: 8 bits a channel, R, G, B (and A when alpha), top row first,
+// rows tightly packed.
+struct PngPixels
+{
+    unsigned int width = 0;
+    unsigned int height = 0;
+    bool alpha = false;
+    std::vector<unsigned char> pixels;
+};
+
+// Decodes a whole PNG file held in memory, whatever its colour type, bit
+// depth or interlacing. keepAlpha false drops any alpha (composited on
+// nothing: the colour is kept as stored). Refuses more than maxPixels pixels
+// or a side above maxSide (0: no side limit) before decoding. On failure out
+// is empty and why, when given, says what was wrong in a few words.
+bool DecodePng(const unsigned char* data, std::size_t size, PngPixels& out, std::string* why,
+               bool keepAlpha = true, long long maxPixels = kMaxPngPixels,
+               unsigned int maxSide = 0);
+
+// The same from a file, read as a stream.
+bool DecodePngFile(const char* path, PngPixels& out, std::string* why, bool keepAlpha = true,
+                   long long maxPixels = kMaxPngPixels, unsigned int maxSide = 0);
 
 // Creates a texture from the file and leaves it bound to GL_TEXTURE_2D.
 // Returns its name, or 0 on any failure (missing, damaged or oversized file,
