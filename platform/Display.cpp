@@ -662,17 +662,20 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context)
 
 BOOL wglDeleteContext(HGLRC context)
 {
-    if (context == nullptr || Faulty(DisplayStep::DeleteContext))
+    if (context == nullptr)
     {
         return FALSE;
     }
+    // A reported failure still frees the context: every caller drops its
+    // handle after the call, so nothing could free it later.
+    const bool fail = Faulty(DisplayStep::DeleteContext);
     if (SDL_GL_GetCurrentContext() == context->context)
     {
         SDL_GL_MakeCurrent(SDL_GL_GetCurrentWindow(), nullptr);
     }
     SDL_GL_DeleteContext(context->context);
     delete context;
-    return TRUE;
+    return fail ? FALSE : TRUE;
 }
 
 HDC wglGetCurrentDC()

@@ -1,6 +1,7 @@
 // Message boxes in the system's style: a text, a caption, OK or Yes/No with an
-// icon. The text always goes to standard error as well; where no display can
-// show the box, the default answer (OK, or No) is taken. Tests install an
+// icon. The text always goes to standard error as well. SDL draws the box;
+// where it cannot but a display exists, the dialog host draws it; only where
+// no display can show a box is the default answer (OK, or No) taken. Tests install an
 // answerer to see every box and choose the answer.
 #pragma once
 
@@ -29,5 +30,8 @@ using MessageBoxAnswerer = std::function<int(const MessageBoxCall&)>;
 
 // Replaces the real boxes until reset with an empty answerer.
 void SetMessageBoxAnswerer(MessageBoxAnswerer answerer);
+// Test seam: makes SDL's own box fail as it does without the X core fonts,
+// so the dialog host's box is shown instead.
+void SetNativeMessageBoxFault(bool fail);
 
 } // namespace platform

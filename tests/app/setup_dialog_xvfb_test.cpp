@@ -162,4 +162,21 @@ TEST_F(XDisplay, WindowSystemWithTheDialogOnAppliesEnterAndEndsOnEscape)
     EXPECT_NE(escaped.find("exit=0"), std::string::npos) << escaped;
 }
 
+// A desktop without the X core fonts: SDL cannot draw the question, so the
+// dialog host asks it, and the user's Return still chooses windowed mode.
+TEST_F(XDisplay, WithoutCoreFontsTheFullscreenQuestionIsStillAsked)
+{
+    display = testsupport::DisplayWithoutCoreFonts();
+    if (display.empty())
+    {
+        GTEST_SKIP() << "no Xvfb to start";
+    }
+    bool found = false;
+    const std::string entered = RunProbe("run", "Return", &found, "Pelorin GL");
+    ASSERT_TRUE(found) << entered;
+    EXPECT_NE(entered.find("width=800 height=600 fullscreen=0 antiAliasing=1"), std::string::npos)
+        << entered;
+    EXPECT_NE(entered.find("exit=0"), std::string::npos) << entered;
+}
+
 } // namespace

@@ -17,15 +17,18 @@ namespace testsupport
 namespace
 {
 
-pid_t server = -1;
+pid_t servers[2] = {-1, -1};
 
-void StopServer()
+void StopServers()
 {
-    if (server > 0)
+    for (pid_t& server : servers)
     {
-        kill(server, SIGTERM);
-        waitpid(server, nullptr, 0);
-        server = -1;
+        if (server > 0)
+        {
+            kill(server, SIGTERM);
+            waitpid(server, nullptr, 0);
+            server = -1;
+        }
     }
 }
 
@@ -35,9 +38,11 @@ bool Exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
-std::string StartServer()
+// Starts an Xvfb of this process's own in the given slot; fontPath, when
+// given, replaces the server's font path.
+std::string StartServer(int slot, const char* fontPath)
 {
-    for (int n = 40 + static_cast<int>(getpid() % 200); n < 600; n += 7)
+    for (int n = 40 + slot + static_cast<int>(getpid() % 200); n < 600; n += 7)
     {
         const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
         if (Exists(socket) || Exists("/tmp/.X" + std::to_string(n) + "-lock"))
@@ -45,14 +50,19 @@ std::string StartServer()
             continue;
         }
         const std::string name = ":" + std::to_string(n);
-        server = fork();
+        const pid_t server = fork();
         if (server == 0)
         {
+            // The font path replaces the default list; a null ends the list early.
             execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
+                   fontPath != nullptr ? "-fp" : nullptr, fontPath, static_cast<char*>(nullptr));
             _exit(127);
         }
-        std::atexit(&StopServer);
+        if (servers[0] < 0 && servers[1] < 0)
+        {
+            std::atexit(&StopServers);
+        }
+        servers[slot] = server;
         for (int i = 0; i < 200 && !Exists(socket); ++i)
         {
             usleep(50000);
@@ -83,7 +93,17 @@ std::string TestDisplay()
     }
     else if (OnPath("Xvfb"))
     {
-        display = StartServer();
+        display = StartServer(0, nullptr);
+    }
+    return display;
+}
+
+std::string DisplayWithoutCoreFonts()
+{
+    static std::string display;
+    if (display.empty() && OnPath("Xvfb"))
+    {
+        display = StartServer(1, "built-ins");
     }
     return display;
 }

@@ -10,6 +10,9 @@ namespace testsupport
 
 // ":N", or empty when no X server can be had (the caller skips).
 std::string TestDisplay();
+// An Xvfb of this process's own whose only fonts are the server's built-in
+// two, as on a machine without the X core fonts; empty when none can start.
+std::string DisplayWithoutCoreFonts();
 // Whether a program is on PATH.
 bool OnPath(const char* program);
 // Sends WM_DELETE_WINDOW to a window (id in decimal), as a window manager's
