@@ -4,8 +4,11 @@
 #include "platform/JpegDecoder.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include <jpeglib.h>
@@ -17,17 +20,41 @@ namespace platform
 namespace
 {
 
+// The most the library may hold for one picture; a progressive or
+// multi-scan picture keeps all its coefficients, 128 bytes per 8 x 8 block
+// of each component, so a header that lies about the size would otherwise
+// reserve hundreds of megabytes before its missing data is noticed.
+constexpr long long kMaxCoefficientBytes = 128LL << 20;
+// Room for the row buffers besides.
+constexpr long long kMaxLibraryBytes = kMaxCoefficientBytes + (32LL << 20);
+
 struct ErrorManager
 {
     // Must come first: libjpeg hands us a pointer to it.
     jpeg_error_mgr base;
     std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr info)
 {
     ErrorManager* err = reinterpret_cast<ErrorManager*>(info->err);
+    err->message[0] = '\0';
+    (*info->err->format_message)(info, err->message);
     std::longjmp(err->jump, 1);
+}
+
+// The library's sentences as our reasons: "Not a JPEG file: ..." becomes
+// "not a JPEG file: ...", leaving "JPEG" at the start alone.
+std::string Reason(const char* message)
+{
+    std::string reason = message != nullptr && message[0] != '\0' ? message : "damaged file";
+    if (reason.size() > 1 && std::isupper(static_cast<unsigned char>(reason[0])) &&
+        std::islower(static_cast<unsigned char>(reason[1])))
+    {
+        reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+    }
+    return reason;
 }
 
 // Damaged entropy data and a file cut short would otherwise come out as grey
@@ -128,6 +155,46 @@ bool ReadSome(jpeg_decompress_struct& info, std::jmp_buf& jump, JSAMPARRAY ink, 
     return true;
 }
 
+// The library calls that may jump back on an error, each kept apart from
+// any code of ours that a jump could leave half done. 1 with the header
+// read, 0 when the data holds no picture, -1 on an error.
+int GuardedReadHeader(jpeg_decompress_struct& info, std::jmp_buf& jump, std::FILE* file,
+                      const unsigned char* data, std::size_t size, bool& created)
+{
+    if (setjmp(jump) != 0)
+    {
+        return -1;
+    }
+    jpeg_create_decompress(&info);
+    created = true;
+    info.mem->max_memory_to_use = kMaxLibraryBytes;
+    if (file != nullptr)
+    {
+        jpeg_stdio_src(&info, file);
+    }
+    else
+    {
+        jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    }
+    return jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK ? 1 : 0;
+}
+
+// Starts the decode, and for CMYK makes the one row of ink we convert from.
+bool GuardedStart(jpeg_decompress_struct& info, std::jmp_buf& jump, bool cmyk, JSAMPARRAY& ink)
+{
+    if (setjmp(jump) != 0)
+    {
+        return false;
+    }
+    jpeg_start_decompress(&info);
+    if (cmyk && info.output_components == 4)
+    {
+        ink = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                        info.output_width * 4, 1);
+    }
+    return true;
+}
+
 } // namespace
 
 struct JpegDecoder::State
@@ -184,13 +251,26 @@ void JpegDecoder::Close()
     width = height = displayWidth = displayHeight = outputBytes = 0;
 }
 
+bool JpegDecoder::Fail(const std::string& reason)
+{
+    Close();
+    error = reason;
+    return false;
+}
+
+bool JpegDecoder::FailFromLibrary()
+{
+    return Fail(Reason(state ? state->err.message : nullptr));
+}
+
 bool JpegDecoder::Open(const std::string& path)
 {
     Close();
+    error.clear();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
     {
-        return false;
+        return Fail(Reason(std::strerror(errno)));
     }
     state.reset(new State);
     state->file = file;
@@ -200,10 +280,11 @@ bool JpegDecoder::Open(const std::string& path)
 bool JpegDecoder::OpenMemory(const unsigned char* data, std::size_t size)
 {
     Close();
+    error.clear();
     // The memory source takes an unsigned long length.
     if (data == nullptr || size == 0 || size > std::numeric_limits<unsigned long>::max())
     {
-        return false;
+        return Fail("empty file");
     }
     state.reset(new State);
     state->data = data;
@@ -218,32 +299,38 @@ bool JpegDecoder::ReadHeader()
     state->err.base.error_exit = ErrorExit;
     state->err.base.emit_message = EmitMessage;
     state->err.base.output_message = OutputMessage;
-    if (setjmp(state->err.jump) != 0)
+    state->err.message[0] = '\0';
+    const int header = GuardedReadHeader(info, state->err.jump, state->file, state->data,
+                                         state->size, state->created);
+    if (header < 0)
     {
-        Close();
-        return false;
+        return FailFromLibrary();
     }
-    jpeg_create_decompress(&info);
-    state->created = true;
-    if (state->file != nullptr)
+    if (header == 0)
     {
-        jpeg_stdio_src(&info, state->file);
-    }
-    else
-    {
-        jpeg_mem_src(&info, state->data, static_cast<unsigned long>(state->size));
-    }
-    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK)
-    {
-        Close();
-        return false;
+        return Fail("no picture in the file");
     }
     // Refuse absurd sizes before anything the size of the picture exists.
     const long long pixels = static_cast<long long>(info.image_width) * info.image_height;
     if (info.image_width == 0 || info.image_height == 0 || pixels > kMaxPixels)
     {
-        Close();
-        return false;
+        return Fail("picture too large");
+    }
+    // Pictures not sent in one interleaved scan are decoded from a buffer of
+    // all their coefficients; the header has told how large it would be.
+    if (info.progressive_mode || info.comps_in_scan < info.num_components)
+    {
+        long long coefficientBytes = 0;
+        for (int c = 0; c < info.num_components; ++c)
+        {
+            const jpeg_component_info& component = info.comp_info[c];
+            coefficientBytes += static_cast<long long>(component.width_in_blocks) *
+                                component.height_in_blocks * DCTSIZE2 * sizeof(JCOEF);
+        }
+        if (coefficientBytes > kMaxCoefficientBytes)
+        {
+            return Fail("picture too large to decode");
+        }
     }
     width = static_cast<int>(info.image_width);
     height = static_cast<int>(info.image_height);
@@ -252,8 +339,7 @@ bool JpegDecoder::ReadHeader()
     displayHeight = DisplayPixels(height, unit, info.Y_density);
     if (displayWidth <= 0 || displayHeight <= 0)
     {
-        Close();
-        return false;
+        return Fail("picture too large");
     }
     return true;
 }
@@ -281,14 +367,9 @@ bool JpegDecoder::StartDecode(int minWidth, int minHeight, int pixelBytes, int& 
 {
     if (!state || !state->created || (pixelBytes != 3 && pixelBytes != 4))
     {
-        return false;
+        return Fail("no picture open");
     }
     jpeg_decompress_struct& info = state->info;
-    if (setjmp(state->err.jump) != 0)
-    {
-        Close();
-        return false;
-    }
 
     // The smallest n/8 that still gives at least the wanted size.
     unsigned int scale = 8;
@@ -309,17 +390,13 @@ bool JpegDecoder::StartDecode(int minWidth, int minHeight, int pixelBytes, int& 
     // The library fills the fourth byte itself, so no pass of ours touches
     // the pixels before they are stretched.
     info.out_color_space = cmyk ? JCS_CMYK : (pixelBytes == 4 ? JCS_EXT_RGBA : JCS_RGB);
-    jpeg_start_decompress(&info);
-
-    const int components = info.output_components;
-    if (components != (cmyk ? 4 : pixelBytes))
+    if (!GuardedStart(info, state->err.jump, cmyk, state->ink))
     {
-        ErrorExit(reinterpret_cast<j_common_ptr>(&info));
+        return FailFromLibrary();
     }
-    if (cmyk)
+    if (info.output_components != (cmyk ? 4 : pixelBytes))
     {
-        state->ink = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                               info.output_width * 4, 1);
+        return Fail("unsupported colour format");
     }
     outputBytes = pixelBytes;
     outWidth = static_cast<int>(info.output_width);
@@ -331,8 +408,7 @@ bool JpegDecoder::ReadRows(unsigned char* first, std::ptrdiff_t stride)
 {
     if (first == nullptr)
     {
-        Close();
-        return false;
+        return Fail("no memory for the picture");
     }
     for (std::ptrdiff_t y = 0;;)
     {
@@ -349,7 +425,7 @@ int JpegDecoder::ReadSomeRows(unsigned char* first, std::ptrdiff_t stride, int m
 {
     if (!state || !state->created || outputBytes == 0 || first == nullptr || maxRows <= 0)
     {
-        Close();
+        Fail("no decode started");
         return -1;
     }
     jpeg_decompress_struct& info = state->info;
@@ -361,7 +437,7 @@ int JpegDecoder::ReadSomeRows(unsigned char* first, std::ptrdiff_t stride, int m
     int got = 0;
     if (!ReadSome(info, state->err.jump, state->ink, outputBytes, first, stride, maxRows, got))
     {
-        Close();
+        FailFromLibrary();
         return -1;
     }
     return got;

@@ -33,12 +33,17 @@ public:
     JpegDecoder& operator=(const JpegDecoder&) = delete;
 
     // Reads the header; false for a missing, non-JPEG, damaged or absurdly
-    // large file.
+    // large file, or one whose decode would need more memory than we allow
+    // the library (a progressive picture keeps all of its coefficients).
     bool Open(const std::string& path);
     // The same from a buffer, which the caller keeps alive and unchanged
     // until the decode ends or Close.
     bool OpenMemory(const unsigned char* data, std::size_t size);
     void Close();
+
+    // Why the last Open or decode failed, in a few lower-case words; empty
+    // while nothing has failed.
+    const std::string& GetError() const { return error; }
 
     int GetWidth() const { return width; }
     int GetHeight() const { return height; }
@@ -69,6 +74,9 @@ private:
     struct State;
     // Reads the header once the source is set up in state.
     bool ReadHeader();
+    // Closes and keeps the reason; false, for returning.
+    bool Fail(const std::string& reason);
+    bool FailFromLibrary();
 
     std::unique_ptr<State> state;
     int width;
@@ -76,6 +84,7 @@ private:
     int displayWidth;
     int displayHeight;
     int outputBytes;
+    std::string error;
 };
 
 } // namespace platform

@@ -13,8 +13,9 @@ packages=(
   xvfb xauth xdotool x11-utils ffmpeg
   # SDL's X11 message box draws with the X core fonts.
   xfonts-base
-  # The reference decoder the picture tests compare against.
-  imagemagick
+  # The reference decoder the picture tests compare against, and jpegtran
+  # for the JPEG codings ImageMagick does not write.
+  imagemagick libjpeg-turbo-progs
   # Fuzz targets (libFuzzer) and their symbolised reports.
   clang libclang-rt-14-dev llvm
 )
