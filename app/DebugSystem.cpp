@@ -2,6 +2,10 @@
 // CR LF line ends are written on every platform exactly as the log expects.
 #include "app/DebugSystem.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace MivexGL
 {
 
@@ -31,7 +35,15 @@ bool cDebugSystem::Open(const std::string& path)
         file.close();
     }
     file.clear();
+    errno = 0;
     file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!file.is_open())
+    {
+        // The log stays silent from here on, so say once why it is missing.
+        const int reason = errno;
+        std::fprintf(stderr, "%s: cannot open for writing: %s\n", path.c_str(),
+                     reason != 0 ? std::strerror(reason) : "unknown reason");
+    }
     WriteLine("cDebugSystem", std::string("Opening ") + path + "\n");
     return file.is_open();
 }

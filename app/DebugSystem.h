@@ -17,7 +17,8 @@ public:
     ~cDebugSystem();
 
     // Truncates or creates the file and writes the opening line; false when
-    // it could not be opened (later lines are then dropped silently).
+    // it could not be opened: one line on stderr says why, and later lines
+    // are dropped silently.
     bool Open(const std::string& path);
     void Write(const std::string& name, const char* message);
     void Write(const std::string& name, std::int32_t value);
