@@ -60,6 +60,15 @@ public:
     // The picture files, as the manifest writes them.
     static const char* const kManifest[kTextureCount];
     static constexpr const char* kMusicFile = "data/General/music.mp3";
+    // Texture memory the whole set may take. Pictures are counted in
+    // manifest order; one that would pass what is left is halved on both
+    // sides until it fits.
+    static constexpr long long kTextureBudget = 1LL << 30;
+
+    // Each picture's texture memory allowance under budget, in manifest
+    // order, from the files' headers: the size it will have. GL context
+    // current (for the texture size limit).
+    static void PlanTextures(long long budget, long long (&allowance)[kTextureCount]);
 
     cResources() = default;
     ~cResources() override = default;

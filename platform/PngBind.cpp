@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace platform
@@ -62,10 +65,82 @@ void OnError(png_structp png, png_const_charp message)
 
 void OnWarning(png_structp, png_const_charp) {}
 
+// Memory the decode works in, owned outside the jump target so that a jump
+// back from libpng cannot leak it.
+struct Scratch
+{
+    std::vector<unsigned char> row;
+    std::vector<unsigned char> whole;
+    std::vector<std::uint64_t> sums;
+};
+
+// Box averages of factor x factor source pixels, fed one source row at a
+// time, so a halved picture never exists at full size (unless interlaced).
+class BoxShrink
+{
+public:
+    BoxShrink(Scratch& scratch, PngPixels& target, std::size_t pixelBytes, png_uint_32 fileWidth,
+              png_uint_32 fileHeight, int halvings)
+        : sums(scratch.sums), out(target), channels(pixelBytes), width(fileWidth),
+          height(fileHeight), shift(halvings), band(0), y(0)
+    {
+        sums.assign(static_cast<std::size_t>(out.width) * channels, 0);
+    }
+
+    void Add(const unsigned char* row)
+    {
+        for (png_uint_32 x = 0; x < width; ++x)
+        {
+            std::uint64_t* sum = &sums[static_cast<std::size_t>(x >> shift) * channels];
+            for (std::size_t c = 0; c < channels; ++c)
+            {
+                sum[c] += row[x * channels + c];
+            }
+        }
+        ++band;
+        ++y;
+        if (band == (1u << shift) || y == height)
+        {
+            Emit();
+        }
+    }
+
+private:
+    void Emit()
+    {
+        const std::size_t outY = (y - 1) >> shift;
+        unsigned char* target = out.pixels.data() + outY * out.width * channels;
+        for (png_uint_32 ox = 0; ox < out.width; ++ox)
+        {
+            // The last column and row of boxes may be cut short.
+            const std::uint64_t columns =
+                std::min<std::uint64_t>(1u << shift, width - (ox << shift));
+            const std::uint64_t count = columns * band;
+            for (std::size_t c = 0; c < channels; ++c)
+            {
+                std::uint64_t& sum = sums[ox * channels + c];
+                target[ox * channels + c] = static_cast<unsigned char>((sum + count / 2) / count);
+                sum = 0;
+            }
+        }
+        band = 0;
+    }
+
+    std::vector<std::uint64_t>& sums;
+    PngPixels& out;
+    std::size_t channels;
+    png_uint_32 width;
+    png_uint_32 height;
+    int shift;
+    std::uint32_t band;
+    png_uint_32 y;
+};
+
 // Everything between setjmp and the end of reading lives here, so that a jump
-// back leaves nothing half made in the caller's frame but out itself.
-bool DecodeInto(png_structp png, png_infop info, PngPixels& out, bool keepAlpha,
-                long long maxPixels, unsigned int maxSide, const char*& reason)
+// back leaves nothing half made in the caller's frame but out and scratch.
+bool DecodeInto(png_structp png, png_infop info, PngPixels& out, Scratch& scratch, bool keepAlpha,
+                long long maxPixels, unsigned int maxSide, int halvings, bool headerOnly,
+                const char*& reason)
 {
     if (setjmp(png_jmpbuf(png)) != 0)
     {
@@ -78,9 +153,19 @@ bool DecodeInto(png_structp png, png_infop info, PngPixels& out, bool keepAlpha,
     int colour = 0;
     int interlace = 0;
     png_get_IHDR(png, info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
+    out.fileWidth = width;
+    out.fileHeight = height;
+    if (headerOnly)
+    {
+        return true;
+    }
+    const int shift = std::min(std::max(halvings, 0), 31);
+    const std::uint64_t step = (1ull << shift) - 1;
+    out.width = static_cast<png_uint_32>((width + step) >> shift);
+    out.height = static_cast<png_uint_32>((height + step) >> shift);
     const long long pixels = static_cast<long long>(width) * height;
     if (width == 0 || height == 0 || pixels > maxPixels ||
-        (maxSide != 0 && (width > maxSide || height > maxSide)))
+        (maxSide != 0 && (out.width > maxSide || out.height > maxSide)))
     {
         reason = "picture too large";
         return false;
@@ -112,24 +197,50 @@ bool DecodeInto(png_structp png, png_infop info, PngPixels& out, bool keepAlpha,
         reason = "unsupported format";
         return false;
     }
-    out.width = width;
-    out.height = height;
     out.alpha = alpha;
-    out.pixels.assign(rowBytes * height, 0);
-    // Interlaced files fill the rows over several passes, so every pass
-    // reads into the same rows.
+    if (shift == 0)
+    {
+        out.pixels.assign(rowBytes * height, 0);
+        // Interlaced files fill the rows over several passes, so every pass
+        // reads into the same rows.
+        for (int pass = 0; pass < passes; ++pass)
+        {
+            for (png_uint_32 y = 0; y < height; ++y)
+            {
+                png_read_row(png, out.pixels.data() + rowBytes * y, nullptr);
+            }
+        }
+        return true;
+    }
+    out.pixels.assign(static_cast<std::size_t>(out.width) * out.height * channels, 0);
+    BoxShrink shrink(scratch, out, channels, width, height, shift);
+    if (passes == 1)
+    {
+        scratch.row.assign(rowBytes, 0);
+        for (png_uint_32 y = 0; y < height; ++y)
+        {
+            png_read_row(png, scratch.row.data(), nullptr);
+            shrink.Add(scratch.row.data());
+        }
+        return true;
+    }
+    scratch.whole.assign(rowBytes * height, 0);
     for (int pass = 0; pass < passes; ++pass)
     {
         for (png_uint_32 y = 0; y < height; ++y)
         {
-            png_read_row(png, out.pixels.data() + rowBytes * y, nullptr);
+            png_read_row(png, scratch.whole.data() + rowBytes * y, nullptr);
         }
+    }
+    for (png_uint_32 y = 0; y < height; ++y)
+    {
+        shrink.Add(scratch.whole.data() + rowBytes * y);
     }
     return true;
 }
 
 bool Decode(Reader& reader, PngPixels& out, std::string* why, bool keepAlpha, long long maxPixels,
-            unsigned int maxSide)
+            unsigned int maxSide, int halvings, bool headerOnly = false)
 {
     out = PngPixels();
     const char* reason = nullptr;
@@ -153,7 +264,10 @@ bool Decode(Reader& reader, PngPixels& out, std::string* why, bool keepAlpha, lo
     {
         png_set_read_fn(png, &reader, ReadBytes);
         png_set_sig_bytes(png, 8);
-        if (!DecodeInto(png, info, out, keepAlpha, maxPixels, maxSide, reason) && reason == nullptr)
+        Scratch scratch;
+        if (!DecodeInto(png, info, out, scratch, keepAlpha, maxPixels, maxSide, halvings,
+                        headerOnly, reason) &&
+            reason == nullptr)
         {
             reason = reader.message != nullptr ? reader.message : "damaged file";
         }
@@ -177,48 +291,95 @@ bool Decode(Reader& reader, PngPixels& out, std::string* why, bool keepAlpha, lo
 } // namespace
 
 bool DecodePng(const unsigned char* data, std::size_t size, PngPixels& out, std::string* why,
-               bool keepAlpha, long long maxPixels, unsigned int maxSide)
+               bool keepAlpha, long long maxPixels, unsigned int maxSide, int halvings)
 {
     Reader reader{data, data != nullptr ? size : 0, 0, nullptr, nullptr};
-    return Decode(reader, out, why, keepAlpha, maxPixels, maxSide);
+    return Decode(reader, out, why, keepAlpha, maxPixels, maxSide, halvings);
 }
 
-bool DecodePngFile(const char* path, PngPixels& out, std::string* why, bool keepAlpha,
-                   long long maxPixels, unsigned int maxSide)
+namespace
+{
+
+std::FILE* OpenFile(const char* path, std::string* why)
 {
     std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr && why != nullptr)
+    {
+        *why = path != nullptr ? std::strerror(errno) : "no file name";
+        // "No such file or directory" reads as our other reasons do.
+        if (!why->empty())
+        {
+            (*why)[0] = static_cast<char>(std::tolower(static_cast<unsigned char>((*why)[0])));
+        }
+    }
+    return file;
+}
+
+} // namespace
+
+bool DecodePngFile(const char* path, PngPixels& out, std::string* why, bool keepAlpha,
+                   long long maxPixels, unsigned int maxSide, int halvings)
+{
+    out = PngPixels();
+    std::FILE* file = OpenFile(path, why);
     if (file == nullptr)
     {
-        out = PngPixels();
-        if (why != nullptr)
-        {
-            *why = "cannot open file";
-        }
         return false;
     }
     Reader reader{nullptr, 0, 0, file, nullptr};
-    const bool ok = Decode(reader, out, why, keepAlpha, maxPixels, maxSide);
+    const bool ok = Decode(reader, out, why, keepAlpha, maxPixels, maxSide, halvings);
     std::fclose(file);
+    return ok;
+}
+
+bool ReadPngSize(const char* path, unsigned int& width, unsigned int& height, std::string* why)
+{
+    width = height = 0;
+    std::FILE* file = OpenFile(path, why);
+    if (file == nullptr)
+    {
+        return false;
+    }
+    Reader reader{nullptr, 0, 0, file, nullptr};
+    PngPixels header;
+    const bool ok = Decode(reader, header, why, true, kMaxPngPixels, 0, 0, true);
+    std::fclose(file);
+    width = header.fileWidth;
+    height = header.fileHeight;
     return ok;
 }
 
 GLuint pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
                int minfilter, int magfilter)
 {
+    return pngBindHalved(filename, mipmap, trans, info, wrapst, minfilter, magfilter, 0, nullptr);
+}
+
+GLuint pngBindHalved(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
+                     int minfilter, int magfilter, int halvings, std::string* why)
+{
     if (filename == nullptr || (mipmap != PNG_NOMIPMAP && mipmap != PNG_BUILDMIPMAPS) ||
         (trans != PNG_SOLID && trans != PNG_ALPHA))
     {
+        if (why != nullptr)
+        {
+            *why = "no file name or unknown mode";
+        }
         return 0;
     }
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (maxSize <= 0)
     {
+        if (why != nullptr)
+        {
+            *why = "no GL context";
+        }
         return 0;
     }
     PngPixels image;
-    if (!DecodePngFile(filename, image, nullptr, trans == PNG_ALPHA, kMaxPngPixels,
-                       static_cast<unsigned int>(maxSize)))
+    if (!DecodePngFile(filename, image, why, trans == PNG_ALPHA, kMaxPngPixels,
+                       static_cast<unsigned int>(maxSize), halvings))
     {
         return 0;
     }
@@ -228,6 +389,10 @@ GLuint pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int w
     glGenTextures(1, &name);
     if (name == 0)
     {
+        if (why != nullptr)
+        {
+            *why = "no texture name";
+        }
         return 0;
     }
     glBindTexture(GL_TEXTURE_2D, name);

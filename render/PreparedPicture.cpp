@@ -18,10 +18,6 @@ namespace MivexGL
 namespace
 {
 
-// A texture this large (256 MB as RGBA) is taken as a broken or hostile
-// file, not a picture to show.
-constexpr long long kMaxTexturePixels = 1LL << 26;
-
 // 16 bits: the eighths of the usual 3:4 enlargement are exact, and a
 // hundred-tap average still lands within a level of the exact sum.
 constexpr int kWeightBits = 16;
@@ -384,6 +380,24 @@ int TextureSizeFor(int pixels, int maxSize)
     return std::min(size, maxSize);
 }
 
+int HalvingsToFit(long long width, long long height, long long maxBytes)
+{
+    int halvings = 0;
+    while ((width > 1 || height > 1) && width * height * kTexelBytes > maxBytes)
+    {
+        width = (width + 1) / 2;
+        height = (height + 1) / 2;
+        ++halvings;
+    }
+    return halvings;
+}
+
+int HalvedSide(int side, int halvings)
+{
+    const long long step = (1LL << std::min(halvings, 31)) - 1;
+    return static_cast<int>((side + step) >> std::min(halvings, 31));
+}
+
 void StretchPicture(const unsigned char* src, int srcWidth, int srcHeight, unsigned char* dst,
                     int dstWidth, int dstHeight)
 {
@@ -427,7 +441,9 @@ void KeyBlackInPlace(unsigned char* rgba, std::size_t pixelCount)
 #endif
 }
 
-cPreparedPicture::cPreparedPicture() : status(kEmpty), maxSize(0), width(0), height(0), capacity(0)
+cPreparedPicture::cPreparedPicture()
+    : status(kEmpty), maxSize(0), maxBytes(0), width(0), height(0), naturalWidth(0),
+      naturalHeight(0), capacity(0)
 {
 }
 
@@ -442,10 +458,13 @@ void cPreparedPicture::Reset()
 {
     status = kEmpty;
     path.clear();
-    maxSize = width = height = 0;
+    reason.clear();
+    maxSize = width = height = naturalWidth = naturalHeight = 0;
+    maxBytes = 0;
 }
 
-cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, int maxTextureSize)
+cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, int maxTextureSize,
+                                                   long long maxTextureBytes)
 {
     platform::JpegDecoder decoder;
     if (!decoder.Open(fullPath))
@@ -454,35 +473,40 @@ cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, 
         Reset();
         path = std::move(name);
         maxSize = maxTextureSize;
+        maxBytes = maxTextureBytes;
+        reason = decoder.GetError();
         status = kUnreadable;
         return status;
     }
-    return Prepare(decoder, fullPath, maxTextureSize);
+    return Prepare(decoder, fullPath, maxTextureSize, maxTextureBytes);
 }
 
 cPreparedPicture::Status cPreparedPicture::Prepare(platform::JpegDecoder& decoder,
-                                                   const std::string& fullPath, int maxTextureSize)
+                                                   const std::string& fullPath, int maxTextureSize,
+                                                   long long maxTextureBytes)
 {
     // fullPath may be our own path: made again for another limit.
     std::string name = fullPath;
     Reset();
     path = std::move(name);
     maxSize = maxTextureSize;
+    maxBytes = maxTextureBytes;
     status = kFailed;
     if (maxTextureSize <= 0)
     {
+        reason = "no texture size limit";
         return status;
     }
-    const int w = TextureSizeFor(decoder.GetDisplayWidth(), maxTextureSize);
-    const int h = TextureSizeFor(decoder.GetDisplayHeight(), maxTextureSize);
-    if (static_cast<long long>(w) * h > kMaxTexturePixels)
-    {
-        return status;
-    }
+    naturalWidth = TextureSizeFor(decoder.GetDisplayWidth(), maxTextureSize);
+    naturalHeight = TextureSizeFor(decoder.GetDisplayHeight(), maxTextureSize);
+    const int halvings = HalvingsToFit(naturalWidth, naturalHeight, maxTextureBytes);
+    const int w = HalvedSide(naturalWidth, halvings);
+    const int h = HalvedSide(naturalHeight, halvings);
     int pictureWidth = 0;
     int pictureHeight = 0;
     if (!decoder.StartDecode(w, h, 4, pictureWidth, pictureHeight))
     {
+        reason = decoder.GetError();
         return status;
     }
 
@@ -500,6 +524,7 @@ cPreparedPicture::Status cPreparedPicture::Prepare(platform::JpegDecoder& decode
     if (!DecodeStretched(decoder, pictureWidth, pictureHeight, bottomUp,
                          -static_cast<std::ptrdiff_t>(rowBytes), w, h))
     {
+        reason = decoder.GetError();
         return status;
     }
     width = w;

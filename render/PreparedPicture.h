@@ -13,6 +13,12 @@
 namespace MivexGL
 {
 
+// Texture memory one picture may take at most, 8192 x 8192 texels; a set
+// of pictures may allow each less (see cResources).
+constexpr long long kMaxPictureBytes = 1LL << 28;
+// Every texture is counted at 4 bytes a texel, as the GL keeps RGB too.
+constexpr int kTexelBytes = 4;
+
 class cPreparedPicture
 {
 public:
@@ -33,19 +39,28 @@ public:
     cPreparedPicture(const cPreparedPicture&) = delete;
     cPreparedPicture& operator=(const cPreparedPicture&) = delete;
 
-    // Opens fullPath and prepares it for a GL_MAX_TEXTURE_SIZE of maxSize.
-    Status Prepare(const std::string& fullPath, int maxSize);
+    // Opens fullPath and prepares it for a GL_MAX_TEXTURE_SIZE of maxSize;
+    // a texture of more than maxBytes is halved on both sides until it fits.
+    Status Prepare(const std::string& fullPath, int maxSize, long long maxBytes = kMaxPictureBytes);
     // The same for a decoder that has already opened fullPath. Both keep the
     // pixel memory of an earlier picture when it is large enough.
-    Status Prepare(platform::JpegDecoder& decoder, const std::string& fullPath, int maxSize);
+    Status Prepare(platform::JpegDecoder& decoder, const std::string& fullPath, int maxSize,
+                   long long maxBytes = kMaxPictureBytes);
     // Back to empty, the pixel memory released.
     void Clear();
 
     Status GetStatus() const { return status; }
     const std::string& GetPath() const { return path; }
     int GetMaxSize() const { return maxSize; }
+    long long GetMaxBytes() const { return maxBytes; }
     int GetWidth() const { return width; }
     int GetHeight() const { return height; }
+    // The texture size before any halving to fit maxBytes; 0 when the header
+    // did not read.
+    int GetNaturalWidth() const { return naturalWidth; }
+    int GetNaturalHeight() const { return naturalHeight; }
+    // Why the picture is not ready, in a few lower-case words.
+    const std::string& GetReason() const { return reason; }
     // width x height RGBA pixels, texture row 0 (the picture's bottom) first.
     const unsigned char* GetPixels() const { return pixels.get(); }
 
@@ -56,8 +71,12 @@ private:
     Status status;
     std::string path;
     int maxSize;
+    long long maxBytes;
     int width;
     int height;
+    int naturalWidth;
+    int naturalHeight;
+    std::string reason;
     std::unique_ptr<unsigned char[]> pixels;
     std::size_t capacity;
 };
@@ -65,6 +84,14 @@ private:
 // Texture side for a picture side: the nearest power of two on a log scale,
 // or maxSize when the picture is larger than that.
 int TextureSizeFor(int pixels, int maxSize);
+
+// How many times both sides of a width x height texture must be halved
+// (rounding up) before it takes at most maxBytes; a 1 x 1 texture is
+// never halved further.
+int HalvingsToFit(long long width, long long height, long long maxBytes);
+
+// A side halved that many times, rounding up.
+int HalvedSide(int side, int halvings);
 
 // Stretches a tightly packed RGB picture to another size: area averaging
 // along an axis that shrinks, bilinear along one that grows, an axis that

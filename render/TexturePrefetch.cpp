@@ -26,7 +26,7 @@ cTexturePrefetch::~cTexturePrefetch()
     Stop();
 }
 
-bool cTexturePrefetch::Start(const char* const* paths, int count)
+bool cTexturePrefetch::Start(const char* const* paths, int count, const long long* maxBytes)
 {
     Stop();
     if (paths == nullptr || platform::CurrentGLVersion() == 0)
@@ -53,7 +53,9 @@ bool cTexturePrefetch::Start(const char* const* paths, int count)
         {
             continue;
         }
-        slots.push_back(Slot{cTextureSystem::PictureRequest(path), kPending, cPreparedPicture()});
+        const long long allowance = maxBytes != nullptr ? maxBytes[i] : kMaxPictureBytes;
+        slots.push_back(Slot{cTextureSystem::PictureRequest(path), allowance,
+                             maxBytes != nullptr ? allowance : 0, kPending, cPreparedPicture()});
     }
     if (slots.empty())
     {
@@ -101,7 +103,11 @@ cPreparedPicture cTexturePrefetch::TakeSpare()
 void cTexturePrefetch::Recycle(cPreparedPicture&& picture)
 {
     std::lock_guard<std::mutex> guard(mutex);
-    if (!slots.empty() && static_cast<int>(spares.size()) <= kAhead)
+    // A large picture's memory would be held for nothing: later pictures are
+    // small, or held one at a time.
+    if (!slots.empty() && static_cast<int>(spares.size()) <= kAhead &&
+        picture.GetWidth() * static_cast<long long>(picture.GetHeight()) * kTexelBytes <=
+            kSpareBytes)
     {
         spares.push_back(std::move(picture));
     }
@@ -110,11 +116,19 @@ void cTexturePrefetch::Recycle(cPreparedPicture&& picture)
 int cTexturePrefetch::ClaimFrom(std::size_t index)
 {
     int ahead = 0;
+    long long aheadBytes = 0;
     for (std::size_t i = taken; i < slots.size(); ++i)
     {
-        if (slots[i].state == kWorking || slots[i].state == kReady)
+        if (slots[i].state == kWorking)
         {
             ++ahead;
+            aheadBytes += slots[i].expectedBytes;
+        }
+        else if (slots[i].state == kReady)
+        {
+            ++ahead;
+            aheadBytes += static_cast<long long>(slots[i].picture.GetWidth()) *
+                          slots[i].picture.GetHeight() * kTexelBytes;
         }
     }
     if (ahead >= kAhead)
@@ -125,6 +139,10 @@ int cTexturePrefetch::ClaimFrom(std::size_t index)
     {
         if (slots[i].state == kPending)
         {
+            if (ahead > 0 && aheadBytes + slots[i].expectedBytes > kAheadBytes)
+            {
+                return -1;
+            }
             slots[i].state = kWorking;
             peakAhead = std::max(peakAhead, ahead + 1);
             return static_cast<int>(i);
@@ -138,9 +156,10 @@ void cTexturePrefetch::PrepareSlot(std::unique_lock<std::mutex>& guard, int inde
     const std::size_t at = static_cast<std::size_t>(index);
     const std::string request = slots[at].request;
     const int limit = maxSize;
+    const long long allowance = slots[at].maxBytes;
     cPreparedPicture picture = TakeSpare();
     guard.unlock();
-    picture.Prepare(platform::ResolvePath(request), limit);
+    picture.Prepare(platform::ResolvePath(request), limit, allowance);
     guard.lock();
     ++counter;
     // A slot given up while it was being made is simply dropped.
@@ -215,10 +234,11 @@ bool cTexturePrefetch::Take(const std::string& request, cPreparedPicture& pictur
             taken = index + 1;
             ++callerCount;
             const int limit = maxSize;
+            const long long allowance = slot.maxBytes;
             picture = TakeSpare();
             changed.notify_all();
             guard.unlock();
-            picture.Prepare(platform::ResolvePath(request), limit);
+            picture.Prepare(platform::ResolvePath(request), limit, allowance);
             return true;
         }
         // In the works on the worker: do a later one meanwhile.

@@ -24,6 +24,10 @@ class cTexturePrefetch
 public:
     // Pictures prepared or in the works and not yet taken, at most.
     static constexpr int kAhead = 3;
+    // Their texture memory together (see Slot), at most, unless there is
+    // only one; and the largest spare kept for later pictures.
+    static constexpr long long kAheadBytes = 64LL << 20;
+    static constexpr long long kSpareBytes = kAheadBytes / (kAhead + 1);
 
     cTexturePrefetch();
     // Stops and waits for the worker.
@@ -32,16 +36,19 @@ public:
     cTexturePrefetch& operator=(const cTexturePrefetch&) = delete;
 
     // Queues the paths that go to the JPEG path (as cTextureSystem decides)
-    // and starts the worker. Reads GL_MAX_TEXTURE_SIZE, so the GL context
-    // must be current; false, with nothing queued, without one. A worker that
-    // cannot be started leaves every picture to Take.
-    bool Start(const char* const* paths, int count);
+    // and starts the worker. maxBytes, when given, holds each path's texture
+    // memory allowance (as cTextureSystem::LoadTexture takes it); otherwise
+    // each may take kMaxPictureBytes. Reads GL_MAX_TEXTURE_SIZE, so the GL
+    // context must be current; false, with nothing queued, without one. A
+    // worker that cannot be started leaves every picture to Take.
+    bool Start(const char* const* paths, int count, const long long* maxBytes = nullptr);
     // Waits for the worker and drops every picture not taken.
     void Stop();
 
     // The picture for a request (cTextureSystem::PictureRequest) when it is
-    // queued, prepared for the limit read at Start; false when it is not
-    // queued. Pictures queued before it and not taken are dropped.
+    // queued, prepared for the limit read at Start and its allowance; false
+    // when it is not queued. Pictures queued before it and not taken are
+    // dropped.
     bool Take(const std::string& request, cPreparedPicture& picture);
     // Hands back a picture that has been uploaded: its memory serves a later
     // picture instead of fresh pages. Kept up to the bound, until Stop.
@@ -64,6 +71,11 @@ private:
     struct Slot
     {
         std::string request;
+        long long maxBytes;
+        // What the picture counts against kAheadBytes while in the works:
+        // its allowance when the caller gave one, since a set's allowances
+        // are the sizes its pictures will have; 0 when unknown.
+        long long expectedBytes;
         State state;
         cPreparedPicture picture;
     };

@@ -10,6 +10,7 @@
 #include "platform/PngBind.h"
 #include "render/TexturePrefetch.h"
 
+#include <cstdio>
 #include <utility>
 
 namespace MivexGL
@@ -40,12 +41,70 @@ std::string cTextureSystem::PictureRequest(const char* path)
     return platform::GetCurrentDirectory() + "/" + path;
 }
 
+namespace
+{
+
+// One tagged line per picture that did not load as asked; the file is named
+// as the caller wrote it.
+void Tell(const char* path, const std::string& what)
+{
+    std::fprintf(stderr, "texture: %s: %s\n", path, what.c_str());
+}
+
+void TellHalved(const char* path, int naturalWidth, int naturalHeight, int width, int height)
+{
+    std::fprintf(stderr,
+                 "texture: %s: %d x %d would pass the texture memory budget, loaded at %d x %d\n",
+                 path, naturalWidth, naturalHeight, width, height);
+}
+
+bool IsUrl(const char* path)
+{
+    return std::string(path).find("http://") != std::string::npos;
+}
+
+} // namespace
+
+bool cTextureSystem::MeasureTexture(const char* path, int maxSize, int& width, int& height)
+{
+    width = height = 0;
+    if (path == nullptr || maxSize <= 0)
+    {
+        return false;
+    }
+    if (!TakesPictureLoader(path))
+    {
+        unsigned int w = 0;
+        unsigned int h = 0;
+        if (!platform::ReadPngSize(platform::ResolvePath(path).c_str(), w, h, nullptr) ||
+            w > static_cast<unsigned int>(maxSize) || h > static_cast<unsigned int>(maxSize))
+        {
+            return false;
+        }
+        width = static_cast<int>(w);
+        height = static_cast<int>(h);
+        return true;
+    }
+    if (IsUrl(path))
+    {
+        return false;
+    }
+    platform::JpegDecoder decoder;
+    if (!decoder.Open(platform::ResolvePath(PictureRequest(path))))
+    {
+        return false;
+    }
+    width = TextureSizeFor(decoder.GetDisplayWidth(), maxSize);
+    height = TextureSizeFor(decoder.GetDisplayHeight(), maxSize);
+    return true;
+}
+
 void cTextureSystem::LoadTexture(const char* path)
 {
     LoadTexture(path, nullptr);
 }
 
-void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch)
+void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, long long maxBytes)
 {
     if (platform::CurrentGLVersion() == 0)
     {
@@ -63,12 +122,32 @@ void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch)
     if (!TakesPictureLoader(path))
     {
         const std::string resolved = platform::ResolvePath(path);
+        std::string why;
+        unsigned int fileWidth = 0;
+        unsigned int fileHeight = 0;
+        if (!platform::ReadPngSize(resolved.c_str(), fileWidth, fileHeight, &why))
+        {
+            Tell(path, why);
+            return;
+        }
+        // pngBind uploads at the file's own size, so that is what counts.
+        const int halvings = HalvingsToFit(fileWidth, fileHeight, maxBytes);
         platform::pngInfo info;
-        texture = platform::pngBind(resolved.c_str(), platform::PNG_NOMIPMAP, platform::PNG_ALPHA,
-                                    &info, GL_CLAMP, GL_LINEAR, GL_LINEAR);
+        texture =
+            platform::pngBindHalved(resolved.c_str(), platform::PNG_NOMIPMAP, platform::PNG_ALPHA,
+                                    &info, GL_CLAMP, GL_LINEAR, GL_LINEAR, halvings, &why);
+        if (texture == 0)
+        {
+            Tell(path, why);
+        }
+        else if (halvings > 0)
+        {
+            TellHalved(path, static_cast<int>(fileWidth), static_cast<int>(fileHeight),
+                       static_cast<int>(info.Width), static_cast<int>(info.Height));
+        }
         return;
     }
-    LoadPicture(path, prefetch);
+    LoadPicture(path, prefetch, maxBytes);
 }
 
 bool cTextureSystem::LoadPicture(const char* path)
@@ -76,16 +155,16 @@ bool cTextureSystem::LoadPicture(const char* path)
     return LoadPicture(path, nullptr);
 }
 
-bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch)
+bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, long long maxBytes)
 {
     if (path == nullptr || platform::CurrentGLVersion() == 0)
     {
         return false;
     }
     texture = 0;
-    // Pictures are never fetched from the network.
-    if (std::string(path).find("http://") != std::string::npos)
+    if (IsUrl(path))
     {
+        Tell(path, "pictures are not fetched from the network");
         return false;
     }
     const std::string request = PictureRequest(path);
@@ -94,16 +173,18 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch)
     GLint maxSize = 0;
     if (prefetch != nullptr && prefetch->Take(request, picture))
     {
+        // As on the spot: a file that does not open costs no GL call.
         if (picture.GetStatus() == cPreparedPicture::kUnreadable)
         {
+            Tell(path, picture.GetReason());
             return false;
         }
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-        // Made for another limit (another context): make it again here.
-        if (picture.GetMaxSize() != maxSize)
+        // Made for another limit (another context or allowance): made again.
+        if (picture.GetMaxSize() != maxSize || picture.GetMaxBytes() != maxBytes)
         {
             const std::string full = picture.GetPath();
-            picture.Prepare(full, maxSize);
+            picture.Prepare(full, maxSize, maxBytes);
         }
     }
     else
@@ -112,19 +193,22 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch)
         platform::JpegDecoder decoder;
         if (!decoder.Open(full))
         {
+            Tell(path, decoder.GetError());
             return false;
         }
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-        picture.Prepare(decoder, full, maxSize);
+        picture.Prepare(decoder, full, maxSize, maxBytes);
     }
     if (picture.GetStatus() != cPreparedPicture::kReady)
     {
+        Tell(path, picture.GetReason());
         return false;
     }
 
     glGenTextures(1, &texture);
     if (texture == 0)
     {
+        Tell(path, "no texture name");
         return false;
     }
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -139,6 +223,12 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch)
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.GetWidth(), picture.GetHeight(), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, picture.GetPixels());
     glPopClientAttrib();
+    if (picture.GetWidth() != picture.GetNaturalWidth() ||
+        picture.GetHeight() != picture.GetNaturalHeight())
+    {
+        TellHalved(path, picture.GetNaturalWidth(), picture.GetNaturalHeight(), picture.GetWidth(),
+                   picture.GetHeight());
+    }
     if (prefetch != nullptr)
     {
         prefetch->Recycle(std::move(picture));

@@ -1,6 +1,8 @@
 // One 2D texture made from a picture file: PNG files through pngBind, every
 // other name through the JPEG decoder, sized to a power of two from the
 // picture's size on a 96 pixels-per-inch display, with pure black keyed out.
+// A texture larger than its memory allowance is halved until it fits, and a
+// picture that does not load says why in one line on standard error.
 // Needs a current GL context for loading and binding; the platform layer
 // resolves paths and decodes, render/PreparedPicture.h does the pixel work,
 // render/TexturePrefetch.h may have done it ahead on another thread.
@@ -30,12 +32,20 @@ public:
     // Enables GL_TEXTURE_2D and loads the file; on failure the name is 0.
     void LoadTexture(const char* path);
     void LoadTexture(const std::string& path) { LoadTexture(path.c_str()); }
-    // The same, taking the picture from prefetch when it was queued there.
-    // The GL calls are the same ones in the same order either way.
-    void LoadTexture(const char* path, cTexturePrefetch* prefetch);
+    // The same, taking the picture from prefetch when it was queued there,
+    // and with at most maxBytes of texture memory (both sides halved until
+    // it fits, and a line on standard error saying so). The GL calls are the
+    // same ones in the same order with or without prefetch.
+    void LoadTexture(const char* path, cTexturePrefetch* prefetch,
+                     long long maxBytes = kMaxPictureBytes);
     // The JPEG path; true when the texture was created.
     bool LoadPicture(const char* path);
-    bool LoadPicture(const char* path, cTexturePrefetch* prefetch);
+    bool LoadPicture(const char* path, cTexturePrefetch* prefetch,
+                     long long maxBytes = kMaxPictureBytes);
+
+    // The texture size LoadTexture would give path before any halving,
+    // from the file's header alone; false when the header does not read.
+    static bool MeasureTexture(const char* path, int maxSize, int& width, int& height);
 
     // Whether LoadTexture sends path to the JPEG path (no ".png" in it).
     static bool TakesPictureLoader(const char* path);

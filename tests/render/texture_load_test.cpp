@@ -242,7 +242,9 @@ TEST_F(TextureLoad, ReloadKeepsOtherTexturesAlive)
     EXPECT_EQ(first.GetName(), 0u);
 }
 
-TEST_F(TextureLoad, FailuresLeaveNameZeroQuietly)
+// A failed picture stays an empty texture, and says which file and why in
+// one tagged line on standard error per load, nothing on standard output.
+TEST_F(TextureLoad, FailuresLeaveNameZeroAndSayWhyOnce)
 {
     const std::string good = Jpeg("whole.jpg", 64, 64);
     const std::vector<char> bytes = fixtures::ReadFile(good);
@@ -262,6 +264,13 @@ TEST_F(TextureLoad, FailuresLeaveNameZeroQuietly)
                                  kDir + "/bad.png", "h2_fixtures/missing.png", kDir,
                                  // Never fetched: the network plays no part.
                                  "http://127.0.0.1:9/" + good};
+    auto expectOneLine = [](const std::string& err, const std::string& path)
+    {
+        const std::string tag = "texture: " + path + ": ";
+        EXPECT_EQ(err.compare(0, tag.size(), tag), 0) << err;
+        EXPECT_GT(err.size(), tag.size() + 1) << "no reason: " << err;
+        EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    };
     for (const std::string& path : paths)
     {
         testing::internal::CaptureStdout();
@@ -272,9 +281,27 @@ TEST_F(TextureLoad, FailuresLeaveNameZeroQuietly)
         const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(texture.GetName(), 0u) << path;
         EXPECT_EQ(out, "") << path;
-        EXPECT_EQ(err, "") << path;
+        expectOneLine(err, path);
+        testing::internal::CaptureStderr();
         EXPECT_FALSE(texture.LoadPicture(path.c_str())) << path;
+        expectOneLine(testing::internal::GetCapturedStderr(), path);
     }
+    // The reasons tell the common cases apart.
+    testing::internal::CaptureStderr();
+    cTextureSystem texture;
+    texture.LoadTexture((kDir + "/text.jpg").c_str());
+    texture.LoadTexture("h2_fixtures/missing.jpg");
+    texture.LoadTexture((kDir + "/huge.jpg").c_str());
+    texture.LoadTexture((kDir + "/bad.png").c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "texture: " + kDir +
+                  "/text.jpg: not a JPEG file: starts with 0x70 0x6c\n"
+                  "texture: h2_fixtures/missing.jpg: no such file or directory\n"
+                  "texture: " +
+                  kDir +
+                  "/huge.jpg: picture too large\n"
+                  "texture: " +
+                  kDir + "/bad.png: not a PNG file\n");
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
