@@ -13,9 +13,11 @@
 namespace MivexGL
 {
 
-// Texture memory one picture may take at most, 8192 x 8192 texels; a set
-// of pictures may allow each less (see cResources).
-constexpr long long kMaxPictureBytes = 1LL << 28;
+// Texture memory one picture may take at most: 8192 x 4096 texels, what a
+// large photograph at a low recorded density asks for, and little enough
+// that a picture being uploaded beside a full texture budget (see
+// cResources) stays affordable. A set of pictures may allow each less.
+constexpr long long kMaxPictureBytes = 1LL << 27;
 // Every texture is counted at 4 bytes a texel, as the GL keeps RGB too.
 constexpr int kTexelBytes = 4;
 

@@ -53,9 +53,10 @@ void Tell(const char* path, const std::string& what)
 
 void TellHalved(const char* path, int naturalWidth, int naturalHeight, int width, int height)
 {
-    std::fprintf(stderr,
-                 "texture: %s: %d x %d would pass the texture memory budget, loaded at %d x %d\n",
-                 path, naturalWidth, naturalHeight, width, height);
+    std::fprintf(
+        stderr,
+        "texture: %s: %d x %d is too large for the texture memory budget, loaded at %d x %d\n",
+        path, naturalWidth, naturalHeight, width, height);
 }
 
 bool IsUrl(const char* path)

@@ -5,6 +5,8 @@
 
 #include "TextureFixtures.h"
 
+#include <sys/resource.h>
+
 #include <string>
 #include <vector>
 
@@ -175,6 +177,83 @@ TEST_F(JpegDecode, DamagedFilesFailWithoutAWord)
 
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// A progressive picture is decoded from all its coefficients at once, so a
+// header alone that claims 20000 x 3000 would have the library reserve
+// 360 MB before it finds no data: refused from the header instead, while a
+// real progressive picture of a sane size still decodes.
+TEST_F(JpegDecode, ALyingProgressiveHeaderReservesNothing)
+{
+    const std::string path = kDir + "/progressive.jpg";
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        jpeg_compress_struct info;
+        jpeg_error_mgr err;
+        info.err = jpeg_std_error(&err);
+        jpeg_create_compress(&info);
+        jpeg_stdio_dest(&info, file);
+        info.image_width = 64;
+        info.image_height = 48;
+        info.input_components = 3;
+        info.in_color_space = JCS_RGB;
+        jpeg_set_defaults(&info);
+        for (int c = 0; c < info.num_components; ++c)
+        {
+            info.comp_info[c].h_samp_factor = 1;
+            info.comp_info[c].v_samp_factor = 1;
+        }
+        jpeg_simple_progression(&info);
+        jpeg_start_compress(&info, TRUE);
+        std::vector<unsigned char> row(64 * 3, 120);
+        while (info.next_scanline < info.image_height)
+        {
+            JSAMPROW rows[1] = {row.data()};
+            jpeg_write_scanlines(&info, rows, 1);
+        }
+        jpeg_finish_compress(&info);
+        jpeg_destroy_compress(&info);
+        std::fclose(file);
+    }
+    JpegDecoder sane;
+    ASSERT_TRUE(sane.Open(path));
+    std::vector<unsigned char> rgb;
+    int w = 0, h = 0;
+    ASSERT_TRUE(sane.Decode(64, 48, rgb, w, h));
+    EXPECT_NEAR(rgb[0], 120, 2);
+
+    // Up to the end of the first scan's header, then nothing.
+    std::vector<char> bytes = fixtures::ReadFile(path);
+    std::size_t end = 0;
+    for (std::size_t i = 2; i + 3 < bytes.size() && end == 0; ++i)
+    {
+        if (static_cast<unsigned char>(bytes[i]) == 0xFF &&
+            static_cast<unsigned char>(bytes[i + 1]) == 0xDA)
+        {
+            end = i + 2 + (static_cast<unsigned char>(bytes[i + 2]) << 8) +
+                  static_cast<unsigned char>(bytes[i + 3]);
+        }
+    }
+    ASSERT_NE(end, 0u);
+    bytes.resize(end);
+    fixtures::PatchJpegSize(bytes, 20000, 3000);
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    JpegDecoder liar;
+    EXPECT_FALSE(
+        liar.OpenMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
+    EXPECT_EQ(liar.GetError(), "picture too large to decode");
+    // Under the bound the header opens; the missing data fails the decode.
+    fixtures::PatchJpegSize(bytes, 2000, 1500);
+    ASSERT_TRUE(
+        liar.OpenMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
+    EXPECT_FALSE(liar.Decode(2000, 1500, rgb, w, h));
+    EXPECT_FALSE(liar.GetError().empty());
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    // 2000 x 1500 keeps 18 MB of coefficients and 9 MB of pixels.
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "KB";
 }
 
 } // namespace
