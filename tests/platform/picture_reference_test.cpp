@@ -10,6 +10,7 @@
 #include <png.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -99,6 +100,8 @@ struct PngCase
     int depth;
     bool interlaced;
     bool transparency;
+    int width = kWidth;
+    int height = kHeight;
 
     std::string Name() const
     {
@@ -127,8 +130,8 @@ bool WritePngCase(const std::string& path, const PngCase& c)
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, kWidth, kHeight, c.depth, c.colour,
-                 c.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(c.width), static_cast<png_uint_32>(c.height),
+                 c.depth, c.colour, c.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     const int entries = 1 << std::min(c.depth, 8);
     std::vector<png_color> palette;
@@ -162,12 +165,13 @@ bool WritePngCase(const std::string& path, const PngCase& c)
     }
     png_write_info(png, info);
     const std::size_t rowBytes = png_get_rowbytes(png, info);
-    std::vector<std::vector<png_byte>> rows(kHeight, std::vector<png_byte>(rowBytes, 0));
+    std::vector<std::vector<png_byte>> rows(static_cast<std::size_t>(c.height),
+                                            std::vector<png_byte>(rowBytes, 0));
     std::vector<png_bytep> pointers;
-    for (int y = 0; y < kHeight; ++y)
+    for (int y = 0; y < c.height; ++y)
     {
         std::size_t bit = 0;
-        for (int x = 0; x < kWidth; ++x)
+        for (int x = 0; x < c.width; ++x)
         {
             for (int ch = 0; ch < channels; ++ch, bit += c.depth)
             {
@@ -292,11 +296,26 @@ TEST_F(PictureReference, DamagedPngsFailWithAReason)
     std::vector<unsigned char> flipped = bytes;
     flipped[bytes.size() / 2] ^= 0x55;
     std::vector<unsigned char> huge = bytes;
-    // IHDR width at offset 16: 100000 x 29 is within libpng's limits but past ours.
+    // IHDR width at offset 16: 100000 x 29 is within libpng's limits but past
+    // the limit given below; its CRC made right, so only the size is wrong.
     huge[16] = 0;
     huge[17] = 0x01;
     huge[18] = 0x86;
     huge[19] = 0xA0;
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 12; i < 12 + 4 + 13; ++i)
+    {
+        crc ^= huge[i];
+        for (int k = 0; k < 8; ++k)
+        {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    crc ^= 0xFFFFFFFFu;
+    for (int k = 0; k < 4; ++k)
+    {
+        huge[29 + k] = static_cast<unsigned char>(crc >> (24 - 8 * k));
+    }
     const Damage damages[] = {{"cut", cut},
                               {"flipped", flipped},
                               {"text", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'}},
@@ -309,14 +328,59 @@ TEST_F(PictureReference, DamagedPngsFailWithAReason)
         EXPECT_FALSE(why.empty()) << d.name;
         EXPECT_TRUE(out.pixels.empty()) << d.name;
     }
-    // A lying size is refused before any row is made, even with a CRC that
-    // no longer matches (libpng checks the size first).
+    // A lying size is refused before any row is made.
     platform::PngPixels out;
     std::string why;
     EXPECT_FALSE(platform::DecodePng(huge.data(), huge.size(), out, &why, true, kWidth * 1000LL));
+    EXPECT_EQ(why, "picture too large");
     EXPECT_FALSE(platform::DecodePng(bytes.data(), bytes.size(), out, &why, true,
                                      platform::kMaxPngPixels, kWidth - 1));
     EXPECT_EQ(why, "picture too large");
+}
+
+// Halved while read, a picture is the box average of the file's pixels, as
+// the reference scales by a whole factor; interlaced or not, the same.
+TEST_F(PictureReference, HalvedPngsAreBoxAverages)
+{
+    for (int depth : {8, 16})
+    {
+        std::vector<unsigned char> first;
+        for (bool interlaced : {false, true})
+        {
+            const PngCase c{PNG_COLOR_TYPE_RGB, depth, interlaced, false, 64, 48};
+            const std::string path = kDir + "/halve_" + c.Name();
+            ASSERT_TRUE(WritePngCase(path, c)) << path;
+            platform::PngPixels out;
+            std::string why;
+            ASSERT_TRUE(platform::DecodePngFile(path.c_str(), out, &why, true,
+                                                platform::kMaxPngPixels, 0, 2))
+                << why;
+            ASSERT_EQ(out.width, 16u);
+            ASSERT_EQ(out.height, 12u);
+            EXPECT_EQ(out.fileWidth, 64u);
+            const std::vector<unsigned char> reference =
+                Output("convert '" + path + "' -scale 16x12 -depth 8 rgba:-");
+            EXPECT_LE(LargestDifference(out.pixels, 3, reference, 16 * 12), 1) << path;
+            if (first.empty())
+            {
+                first = out.pixels;
+            }
+            EXPECT_EQ(out.pixels, first) << path;
+        }
+    }
+    // Odd sides round up; halving past one pixel stops at one.
+    const std::string odd = kDir + "/halve_odd.png";
+    ASSERT_TRUE(WritePngCase(odd, {PNG_COLOR_TYPE_GRAY_ALPHA, 8, true, false}));
+    platform::PngPixels out;
+    ASSERT_TRUE(
+        platform::DecodePngFile(odd.c_str(), out, nullptr, true, platform::kMaxPngPixels, 0, 1));
+    EXPECT_EQ(out.width, 19u);
+    EXPECT_EQ(out.height, 15u);
+    EXPECT_EQ(out.pixels.size(), 19u * 15u * 4u);
+    ASSERT_TRUE(
+        platform::DecodePngFile(odd.c_str(), out, nullptr, true, platform::kMaxPngPixels, 0, 40));
+    EXPECT_EQ(out.width, 1u);
+    EXPECT_EQ(out.height, 1u);
 }
 
 struct JpegCase
