@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <system_error>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -270,7 +271,7 @@ bool JpegDecoder::Open(const std::string& path)
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
     {
-        return Fail(Reason(std::strerror(errno)));
+        return Fail(Reason(std::generic_category().message(errno).c_str()));
     }
     state.reset(new State);
     state->file = file;

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <system_error>
 
 namespace platform
 {
@@ -305,7 +306,7 @@ std::FILE* OpenFile(const char* path, std::string* why)
     std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
     if (file == nullptr && why != nullptr)
     {
-        *why = path != nullptr ? std::strerror(errno) : "no file name";
+        *why = path != nullptr ? std::generic_category().message(errno) : "no file name";
         // "No such file or directory" reads as our other reasons do.
         if (!why->empty())
         {
