@@ -16,3 +16,11 @@ if(TARGET capture_test AND TARGET sollan-capture)
   target_link_libraries(capture_test PRIVATE sollan_capture_core PkgConfig::PNG)
   target_compile_definitions(capture_test PRIVATE CAPTURE_EXE="$<TARGET_FILE:sollan-capture>")
 endif()
+
+# bad_data_test runs sollan-capture on data folders with one file broken,
+# and the demo itself in a folder where its log cannot be written.
+if(TARGET bad_data_test AND TARGET sollan-capture)
+  add_dependencies(bad_data_test sollan-capture)
+  target_link_libraries(bad_data_test PRIVATE sollan_capture_core)
+  target_compile_definitions(bad_data_test PRIVATE CAPTURE_EXE="$<TARGET_FILE:sollan-capture>")
+endif()
