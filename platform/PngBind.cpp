@@ -137,6 +137,56 @@ private:
     png_uint_32 y;
 };
 
+// Adam7 rows as libpng gives them without its own interlace handling: each
+// pass's pixels, added into the box of the result they fall in.
+void SumPasses(png_structp png, Scratch& scratch, PngPixels& out, std::size_t channels,
+               png_uint_32 width, png_uint_32 height, std::size_t rowBytes, int shift)
+{
+    std::vector<std::uint64_t>& sums = scratch.sums;
+    const std::size_t outRow = static_cast<std::size_t>(out.width) * channels;
+    sums.assign(outRow * out.height, 0);
+    scratch.row.assign(rowBytes, 0);
+    for (int pass = 0; pass < 7; ++pass)
+    {
+        const png_uint_32 columns = PNG_PASS_COLS(width, pass);
+        const png_uint_32 rows = PNG_PASS_ROWS(height, pass);
+        // libpng skips empty passes.
+        if (columns == 0 || rows == 0)
+        {
+            continue;
+        }
+        for (png_uint_32 r = 0; r < rows; ++r)
+        {
+            png_read_row(png, scratch.row.data(), nullptr);
+            std::uint64_t* band = &sums[(PNG_ROW_FROM_PASS_ROW(r, pass) >> shift) * outRow];
+            const unsigned char* in = scratch.row.data();
+            for (png_uint_32 c = 0; c < columns; ++c, in += channels)
+            {
+                std::uint64_t* sum = band + (PNG_COL_FROM_PASS_COL(c, pass) >> shift) * channels;
+                for (std::size_t k = 0; k < channels; ++k)
+                {
+                    sum[k] += in[k];
+                }
+            }
+        }
+    }
+    const std::uint64_t side = 1ull << shift;
+    for (png_uint_32 oy = 0; oy < out.height; ++oy)
+    {
+        const std::uint64_t boxRows = std::min<std::uint64_t>(side, height - (oy << shift));
+        for (png_uint_32 ox = 0; ox < out.width; ++ox)
+        {
+            const std::uint64_t count =
+                boxRows * std::min<std::uint64_t>(side, width - (ox << shift));
+            const std::size_t at = oy * outRow + ox * channels;
+            for (std::size_t k = 0; k < channels; ++k)
+            {
+                out.pixels[at + k] = static_cast<unsigned char>((sums[at + k] + count / 2) / count);
+            }
+        }
+    }
+}
+
 // Everything between setjmp and the end of reading lives here, so that a jump
 // back leaves nothing half made in the caller's frame but out and scratch.
 bool DecodeInto(png_structp png, png_infop info, PngPixels& out, Scratch& scratch, bool keepAlpha,
@@ -188,7 +238,10 @@ bool DecodeInto(png_structp png, png_infop info, PngPixels& out, Scratch& scratc
     {
         png_set_strip_alpha(png);
     }
-    const int passes = png_set_interlace_handling(png);
+    // Halved twice or more, an interlaced file is summed pass by pass into
+    // the (sixteen times smaller) result instead of being put together whole.
+    const bool byPass = interlace != PNG_INTERLACE_NONE && shift >= 2;
+    const int passes = byPass ? 1 : png_set_interlace_handling(png);
     png_read_update_info(png, info);
     const std::size_t rowBytes = png_get_rowbytes(png, info);
     const std::size_t channels = alpha ? 4 : 3;
@@ -214,6 +267,11 @@ bool DecodeInto(png_structp png, png_infop info, PngPixels& out, Scratch& scratc
         return true;
     }
     out.pixels.assign(static_cast<std::size_t>(out.width) * out.height * channels, 0);
+    if (byPass)
+    {
+        SumPasses(png, scratch, out, channels, width, height, rowBytes, shift);
+        return true;
+    }
     BoxShrink shrink(scratch, out, channels, width, height, shift);
     if (passes == 1)
     {

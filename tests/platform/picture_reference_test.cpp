@@ -381,6 +381,19 @@ TEST_F(PictureReference, HalvedPngsAreBoxAverages)
         platform::DecodePngFile(odd.c_str(), out, nullptr, true, platform::kMaxPngPixels, 0, 40));
     EXPECT_EQ(out.width, 1u);
     EXPECT_EQ(out.height, 1u);
+    // Partial boxes sum alike pass by pass and row by row.
+    const std::string plain = kDir + "/halve_odd_plain.png";
+    ASSERT_TRUE(WritePngCase(plain, {PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false}));
+    platform::PngPixels byRow;
+    for (int halvings : {2, 3})
+    {
+        ASSERT_TRUE(platform::DecodePngFile(odd.c_str(), out, nullptr, true,
+                                            platform::kMaxPngPixels, 0, halvings));
+        ASSERT_TRUE(platform::DecodePngFile(plain.c_str(), byRow, nullptr, true,
+                                            platform::kMaxPngPixels, 0, halvings));
+        EXPECT_EQ(out.width, byRow.width);
+        EXPECT_EQ(out.pixels, byRow.pixels) << halvings;
+    }
 }
 
 struct JpegCase
