@@ -1,6 +1,7 @@
 // The manifest and the one fixed load order. Nothing is tested: each loader
 // leaves an empty object on failure and loading always runs to the end. The
-// pictures are prepared ahead by render/TexturePrefetch.h.
+// pictures are prepared ahead by render/TexturePrefetch.h, each at the size
+// the budget leaves it, worked out from the headers before any is decoded.
 #include "demo/Resources.h"
 
 #include "render/TexturePrefetch.h"

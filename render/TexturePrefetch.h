@@ -2,7 +2,8 @@
 // while the GL context's thread loads textures: the thread that asks for a
 // picture gets it prepared, waits for the one in the works (preparing a later
 // one meanwhile), or prepares it itself when the worker has not reached it.
-// At most kAhead pictures are prepared or in the works at a time. Never makes
+// At most kAhead pictures, and about kAheadBytes of them, are prepared or in
+// the works at a time. Never makes
 // a GL call off the calling thread. Depends on render/PreparedPicture.h,
 // render/TextureSystem.h (which names go to the JPEG path) and
 // platform/Paths.h.
