@@ -1,9 +1,8 @@
 // The demo's resource set: the main music, two fonts, the 34 pictures of the
 // manifest (in manifest order, within one texture memory budget) and two
 // GLSL programs, all loaded at once while the loading picture is on screen.
-// Depends on demo/MusicSystem.h,
-// render/FontSystem.h, render/TextureSystem.h and the blur and screen-effect
-// programs of shaders/.
+// Depends on demo/MusicSystem.h, render/FontSystem.h, render/TextureSystem.h
+// and the blur and screen-effect programs of shaders/.
 #pragma once
 
 #include "demo/DataSystem.h"
