@@ -3,9 +3,9 @@
 // picture gets it prepared, waits for the one in the works (preparing a later
 // one meanwhile), or prepares it itself when the worker has not reached it.
 // At most kAhead pictures, and about kAheadBytes of them, are prepared or in
-// the works at a time. Never makes
-// a GL call off the calling thread. Depends on render/PreparedPicture.h,
-// render/TextureSystem.h (which names go to the JPEG path) and
+// the works at a time. Never makes a GL call off the calling thread. Depends
+// on render/PreparedPicture.h, render/TextureSystem.h (which names go to the
+// JPEG path) and
 // platform/Paths.h.
 #pragma once
 
