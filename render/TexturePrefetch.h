@@ -5,8 +5,7 @@
 // At most kAhead pictures, and about kAheadBytes of them, are prepared or in
 // the works at a time. Never makes a GL call off the calling thread. Depends
 // on render/PreparedPicture.h, render/TextureSystem.h (which names go to the
-// JPEG path) and
-// platform/Paths.h.
+// JPEG path) and platform/Paths.h.
 #pragma once
 
 #include "render/PreparedPicture.h"
