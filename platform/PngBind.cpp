@@ -1,16 +1,17 @@
-// PNG decode over libpng's progressive-free reading API, with every transform
-// that brings a file to 8-bit RGB or RGBA done by libpng itself, and pngBind
-// on top: the file read into memory, decoded, uploaded.
+// PNG decoding over libpng's row reader, with every transform that brings a
+// file to 8-bit RGB or RGBA done by libpng itself, and halving done on the
+// rows as they come; pngBind on top: the file decoded as it is read, then
+// uploaded.
 #include "platform/PngBind.h"
 
 #include <png.h>
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 #include <cctype>
 #include <cerrno>
+#include <csetjmp>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <system_error>
 
