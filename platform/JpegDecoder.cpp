@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <system_error>
 

@@ -1,10 +1,12 @@
 // JPEG pictures for the texture loader, standing for the window system's
-// picture object: reads the header and the recorded density (so the picture's
-// size on a 96 pixels-per-inch display is known before decoding), then decodes
-// upright RGB (or RGB and a spare byte), scaled down in the DCT when the
-// caller needs far fewer pixels, whole or a few rows at a time into memory the
-// caller owns. Built on libjpeg-turbo with our own error handling: it never
-// prints and never ends the process. One decoder per thread.
+// picture object: reads, from a file or from memory, the header and the
+// recorded density (so the picture's size on a 96 pixels-per-inch display is
+// known before decoding), then decodes upright RGB (or RGB and a spare byte),
+// scaled down in the DCT when the caller needs far fewer pixels, whole or a
+// few rows at a time into memory the caller owns. Built on libjpeg-turbo with
+// our own error handling: it never prints and never ends the process, keeps a
+// short reason for a failure, and caps what the library may allocate. One
+// decoder per thread.
 #pragma once
 
 #include <cstddef>
