@@ -1,7 +1,8 @@
 // A JPEG picture made ready for upload without any GL call, so that it can be
-// made on any thread: decoded, sized to its power-of-two texture, stretched,
-// black keyed out, bottom row first, 4 bytes a pixel. Also the pieces of that
-// pipeline (sizing, stretching, keying). Depends on platform/JpegDecoder.h.
+// made on any thread: decoded, sized to its power-of-two texture (halved to
+// fit a memory allowance), stretched, black keyed out, bottom row first,
+// 4 bytes a pixel. Also the pieces of that pipeline (sizing, halving,
+// stretching, keying). Depends on platform/JpegDecoder.h.
 #pragma once
 
 #include "platform/JpegDecoder.h"

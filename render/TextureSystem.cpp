@@ -1,7 +1,8 @@
 // Picture files to GL textures. The JPEG path reproduces the sizing of the
 // window system's picture object (physical size at 96 pixels per inch, then a
 // power of two) and keys out pure black; PNG files go through pngBind as
-// they are.
+// they are. Either is halved when past its memory allowance, and every
+// picture that fails or is halved says so in a "texture: " line on stderr.
 #include "render/TextureSystem.h"
 
 #include "platform/GLProc.h"
