@@ -1,17 +1,41 @@
 #!/usr/bin/env bash
 # Sets up, builds everything and runs every test. With --bench it runs the
-# benchmarks instead.
+# benchmarks instead; with --sanitize it builds and runs the whole suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize/; with
+# --fuzz SECONDS it runs each fuzz target that long (clang, build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/setup.sh
-./tools/build.sh
+
+mode="${1:-}"
+if [ "$mode" = "--fuzz" ]; then
+  shift
+  exec ./tests/fuzz/run.sh "$@"
+fi
+
+build=build
+if [ "$mode" = "--sanitize" ]; then
+  shift
+  build=build-sanitize
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVEX_SANITIZE=ON
+  fi
+  cmake --build "$build" -j"$(nproc)"
+  # Every fault stops the program that has it, children included; the leak
+  # check skips only what Mesa and the system libraries keep until exit.
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:print_summary=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  export LSAN_OPTIONS="suppressions=$PWD/tests/support/sanitize/lsan.supp:print_suppressions=0"
+else
+  ./tools/build.sh
+fi
 
 # Tests that need real windows, keys and message boxes use this X server.
 n=$(./tools/xvfb.sh)
 trap 'kill $(cat /tmp/.X${n}-lock 2>/dev/null) 2>/dev/null || true' EXIT
 export MIVEX_TEST_DISPLAY=":${n}"
 
-if [ "${1:-}" = "--bench" ]; then
+if [ "$mode" = "--bench" ]; then
   shift
   for b in build/bench/*_bench; do
     if [ -f "$b" ] && [ -x "$b" ]; then
@@ -23,5 +47,5 @@ fi
 
 # Silent audio unless a test asks for the disk driver itself.
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
-cd build
+cd "$build"
 ctest --output-on-failure -j"$(nproc)" "$@"

@@ -1,0 +1,61 @@
+// Fuzz target for the time-text parser: any bytes must give a value without
+// undefined behaviour, and a text of the form minutes:seconds.fraction with
+// short components must give (minutes * 60 + seconds) * 1000 + fraction.
+// Depends on demo/SceneSystem.h.
+#include "demo/SceneSystem.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace
+{
+
+// Reads up to four digits from text at pos; false when there are none or more.
+bool ReadShortNumber(const std::string& text, std::size_t& pos, std::int64_t& value)
+{
+    const std::size_t first = pos;
+    value = 0;
+    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])))
+    {
+        if (pos - first < 4)
+        {
+            value = value * 10 + (text[pos] - '0');
+        }
+        ++pos;
+    }
+    return pos > first && pos - first <= 4;
+}
+
+// The expected milliseconds of a well-formed short text, or -1.
+std::int64_t Expected(const std::string& text)
+{
+    std::size_t pos = 0;
+    std::int64_t minutes = 0;
+    std::int64_t seconds = 0;
+    std::int64_t fraction = 0;
+    if (!ReadShortNumber(text, pos, minutes) || pos >= text.size() || text[pos++] != ':' ||
+        !ReadShortNumber(text, pos, seconds) || pos >= text.size() || text[pos++] != '.' ||
+        !ReadShortNumber(text, pos, fraction) || pos != text.size())
+    {
+        return -1;
+    }
+    return (minutes * 60 + seconds) * 1000 + fraction;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::int32_t value = MivexGL::ParseTime(text);
+    FUZZ_CHECK(MivexGL::ParseTime(text) == value);
+    const std::int64_t expected = Expected(text);
+    if (expected >= 0)
+    {
+        FUZZ_CHECK(value == expected);
+    }
+    return 0;
+}
