@@ -1,5 +1,6 @@
 // Millisecond timer: counter / ticksPerMs, truncated toward zero, cut to 32
-// bits; all differences taken in 32-bit arithmetic so a wrap stays harmless.
+// bits (through the frequency for a counter slower than 1000 Hz); all
+// differences taken in 32-bit arithmetic so a wrap stays harmless.
 #include "app/TimerSystem.h"
 
 #include "platform/Counter.h"
@@ -34,18 +35,38 @@ cTimerSystem::cTimerSystem()
 {
     platform::QueryPerformanceFrequency(&frequency);
     platform::QueryPerformanceCounter(&counter);
-    // A counter slower than 1000 Hz would make ticksPerMs 0; count at least
-    // one tick per millisecond rather than divide by zero.
+    // A counter slower than 1000 Hz has no whole ticks per millisecond:
+    // ticksPerMs stays 0 and Sample converts through the frequency instead.
     const std::int64_t perMs = frequency / unitsPerSecond;
-    ticksPerMs = perMs > 0 ? Wrap32(perMs) : 1;
-    now = Wrap32(counter / ticksPerMs);
+    ticksPerMs = perMs > 0 ? Wrap32(perMs) : 0;
+    now = Milliseconds();
     Reset();
+}
+
+std::int32_t cTimerSystem::Milliseconds() const
+{
+    if (ticksPerMs > 0)
+    {
+        return Wrap32(counter / ticksPerMs);
+    }
+    if (frequency <= 0)
+    {
+        // No counter rate at all: one tick a millisecond.
+        return Wrap32(counter);
+    }
+    // counter * 1000 / frequency, split so the product cannot overflow; the
+    // whole seconds wrap in unsigned arithmetic, which keeps the low 32 bits.
+    const std::int64_t whole = counter / frequency;
+    const std::int64_t part = counter % frequency;
+    const std::uint64_t ms = static_cast<std::uint64_t>(whole) * unitsPerSecond +
+                             static_cast<std::uint64_t>(part * unitsPerSecond / frequency);
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms));
 }
 
 std::int32_t cTimerSystem::Sample()
 {
     platform::QueryPerformanceCounter(&counter);
-    return Wrap32(counter / ticksPerMs);
+    return Milliseconds();
 }
 
 void cTimerSystem::Reset()

@@ -22,6 +22,8 @@ public:
 private:
     cTimerSystem();
     std::int32_t Sample();
+    // The last counter value in milliseconds, cut to 32 bits.
+    std::int32_t Milliseconds() const;
 
     std::int64_t counter;
     std::int64_t frequency;
