@@ -215,7 +215,10 @@ bool cWindowsSystem::CreateDisplay()
         return FailDisplay(u"Can't Create A GL Device Context.");
     }
     PIXELFORMATDESCRIPTOR& pfd = Descriptor(bits);
-    int format = multisampleFound ? multisampleFormat : ChoosePixelFormat(deviceContext, &pfd);
+    // A format found earlier is kept for when anti-aliasing is wanted again;
+    // "No AA" chosen since then takes the plain format.
+    const bool multisample = multisampleFound && antiAliasing;
+    int format = multisample ? multisampleFormat : ChoosePixelFormat(deviceContext, &pfd);
     if (format == 0)
     {
         return FailDisplay(u"Can't Find A Suitable PixelFormat.");

@@ -255,6 +255,17 @@ TEST_F(WindowSystem, MultisampleProbeRecreatesTheDisplayOnce)
     const int again = app.releases;
     ASSERT_TRUE(app.CreateDisplay());
     EXPECT_EQ(app.releases, again);
+
+    // "No AA" chosen afterwards means a plain display, made once; the found
+    // format is kept for when anti-aliasing is wanted again.
+    app.DestroyDisplay();
+    app.SetAntiAliasing(false);
+    const int plain = app.releases;
+    ASSERT_TRUE(app.CreateDisplay());
+    EXPECT_EQ(app.releases, plain);
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &buffers);
+    EXPECT_EQ(buffers, 0);
+    EXPECT_TRUE(app.IsMultisampleFound());
 }
 
 TEST_F(WindowSystem, AntiAliasingOffSkipsTheProbe)
