@@ -39,6 +39,7 @@ struct WindowRecord
     int pixelFormat = 0;
     PIXELFORMATDESCRIPTOR descriptor{};
     DeviceRecord dc{nullptr};
+    int presented = 0;
 };
 
 struct ContextRecord
@@ -509,6 +510,11 @@ BOOL IsWindow(HWND window)
     return Live(window) ? TRUE : FALSE;
 }
 
+int PresentedFrames(HWND window)
+{
+    return Live(window) ? window->presented : 0;
+}
+
 BOOL GetClientSize(HWND window, int* width, int* height)
 {
     if (!Live(window) || width == nullptr || height == nullptr)
@@ -611,6 +617,7 @@ BOOL SwapBuffers(HDC dc)
         return FALSE;
     }
     SDL_GL_SwapWindow(dc->window->sdl);
+    ++dc->window->presented;
     return TRUE;
 }
 

@@ -177,5 +177,7 @@ void SetDisplayFault(DisplayStep step, bool fail);
 void ClearDisplayFaults();
 // Replaces the window-system extension string ("" = none, null = real).
 void SetWindowExtensionsOverride(const char* extensions);
+// How many frames SwapBuffers has presented in the window.
+int PresentedFrames(HWND window);
 
 } // namespace platform

@@ -111,6 +111,48 @@ TEST_F(FrameLoop, ClosingTheWindowQuitsWithCodeZero)
     EXPECT_EQ(app.Frames(), 0);
 }
 
+TEST_F(FrameLoop, TheFrameWhoseDrawEndsTheLoopIsStillPresented)
+{
+    app.framesToDraw = 3;
+    app.MainLoop();
+    EXPECT_EQ(app.Frames(), 3);
+    EXPECT_EQ(PresentedFrames(app.GetWindowHandle()), 3);
+}
+
+// F1 whose new display cannot be made: the loop ends with 0, the half-made
+// display is gone, and Run tears down once more after it.
+class FailingSwitchApp : public cWindowsSystem
+{
+public:
+    bool Start() override { return true; }
+    bool Draw() override
+    {
+        SetDisplayFault(DisplayStep::CreateContext, true);
+        SetKey(VK_F1, true);
+        return true;
+    }
+};
+
+TEST(DisplaySwitch, AFailedRecreationEndsTheLoopAndRunTearsDown)
+{
+    testsupport::BoxRecorder boxes(IDOK);
+    FailingSwitchApp app;
+    app.SetFullscreen(false);
+    app.SetAntiAliasing(false);
+    app.SetSetupDialog(false);
+    cWindowsSystem::SetMessageTarget(&app);
+    EXPECT_EQ(app.Run(), 0);
+    ClearDisplayFaults();
+    cWindowsSystem::SetMessageTarget(nullptr);
+    EXPECT_EQ(app.GetWindowHandle(), nullptr);
+    // Run's teardown unregisters the class once more, and says it could not.
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Can't Create A GL Rendering Context.",
+                                                       "Could Not Unregister Class."}));
+    // The class went with the display, so the next one can be made.
+    ASSERT_TRUE(app.CreateDisplay());
+    app.DestroyDisplay();
+}
+
 TEST_F(FrameLoop, QuitCodeComesFromTheQuitMessage)
 {
     PostQuitMessage(7);
