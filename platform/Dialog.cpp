@@ -60,6 +60,9 @@ struct DialogRecord
     bool ended = false;
     INT_PTR result = 0;
     SDL_Window* window = nullptr;
+    // Pixels per 4 horizontal and 8 vertical dialog units.
+    int baseX = 6;
+    int baseY = 13;
     // Commands from the frame just drawn, sent once it is finished.
     std::vector<WPARAM> pendingCommands;
 };
@@ -157,7 +160,8 @@ void BuildControls(DialogRecord& record)
         control.id = source.id;
         control.style = source.style;
         control.text = source.text != nullptr ? Utf16ToUtf8(source.text) : std::string();
-        control.rect = DialogUnitsToPixels(source.x, source.y, source.cx, source.cy);
+        control.rect = DialogUnitsToPixels(source.x, source.y, source.cx, source.cy, record.baseX,
+                                           record.baseY);
         control.bitmapId = source.bitmapId;
         if (SameClass(source.className, "button"))
         {
@@ -319,11 +323,15 @@ void DrawControls(DialogRecord& record)
         {
             // The default button carries the heavier frame.
             const bool isDefault = control.id == record.defaultId;
+            // The heavier frame straddles its edge; inset it a pixel so it
+            // stays inside the control.
+            const float inset = isDefault ? 1.0f : 0.0f;
             if (isDefault)
             {
                 ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
+                ImGui::SetCursorPos(ImVec2(x + inset, y + inset));
             }
-            if (ImGui::Button(control.text.c_str(), ImVec2(w, h)))
+            if (ImGui::Button(control.text.c_str(), ImVec2(w - 2.0f * inset, h - 2.0f * inset)))
             {
                 record.pendingCommands.push_back(
                     MAKEWPARAM(static_cast<std::uint16_t>(control.id), BN_CLICKED));
@@ -336,6 +344,12 @@ void DrawControls(DialogRecord& record)
         }
         case Kind::CheckBox:
         {
+            // The box is as tall as the control, not as a framed field.
+            const ImVec2 padding = ImGui::GetStyle().FramePadding;
+            ImGui::PushStyleVar(
+                ImGuiStyleVar_FramePadding,
+                ImVec2(padding.x,
+                       std::max(0.0f, std::min(padding.y, (h - ImGui::GetFontSize()) * 0.5f))));
             bool checked = control.check != BST_UNCHECKED;
             if (ImGui::Checkbox(control.text.c_str(), &checked))
             {
@@ -343,6 +357,7 @@ void DrawControls(DialogRecord& record)
                 record.pendingCommands.push_back(
                     MAKEWPARAM(static_cast<std::uint16_t>(control.id), BN_CLICKED));
             }
+            ImGui::PopStyleVar();
             break;
         }
         case Kind::ComboBox:
@@ -396,8 +411,15 @@ void DrawControls(DialogRecord& record)
             }
             break;
         case Kind::Text:
+        {
+            // A static control shows nothing outside its rectangle.
+            const ImVec2 origin = ImGui::GetWindowPos();
+            ImGui::PushClipRect(ImVec2(origin.x + x, origin.y + y),
+                                ImVec2(origin.x + x + w, origin.y + y + h), true);
             ImGui::TextUnformatted(control.text.c_str());
+            ImGui::PopClipRect();
             break;
+        }
         }
         ImGui::PopID();
     }
@@ -649,11 +671,16 @@ int MulDiv(int number, int numerator, int denominator)
 
 RECT DialogUnitsToPixels(short x, short y, short cx, short cy)
 {
+    return DialogUnitsToPixels(x, y, cx, cy, 6, 13);
+}
+
+RECT DialogUnitsToPixels(short x, short y, short cx, short cy, int baseX, int baseY)
+{
     RECT r;
-    r.left = MulDiv(x, 6, 4);
-    r.top = MulDiv(y, 13, 8);
-    r.right = MulDiv(x + cx, 6, 4);
-    r.bottom = MulDiv(y + cy, 13, 8);
+    r.left = MulDiv(x, baseX, 4);
+    r.top = MulDiv(y, baseY, 8);
+    r.right = MulDiv(x + cx, baseX, 4);
+    r.bottom = MulDiv(y + cy, baseY, 8);
     return r;
 }
 
@@ -684,6 +711,19 @@ void DestroyDialogModel(HWND dialog)
     auto& live = LiveDialogs();
     live.erase(std::remove(live.begin(), live.end(), record), live.end());
     delete record;
+}
+
+std::vector<RECT> GetDialogControlRects(HWND dialog)
+{
+    std::vector<RECT> rects;
+    if (DialogRecord* record = Lookup(dialog))
+    {
+        for (const Control& control : record->controls)
+        {
+            rects.push_back(control.rect);
+        }
+    }
+    return rects;
 }
 
 bool IsDialogEnded(HWND dialog, INT_PTR* result)
@@ -884,8 +924,34 @@ INT_PTR DialogBoxParamW(HINSTANCE, int templateId, HWND, DLGPROC procedure, LPAR
     DialogRecord record;
     record.dialogTemplate = t;
     record.procedure = procedure;
+    session.ui = ImGui::CreateContext();
+    ImGui::SetCurrentContext(session.ui);
+    ImGuiIO& io = ImGui::GetIO();
+    // Nothing of the dialog is written to disk.
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+    const std::string fontFile = FindFontFile(t->fontFace);
+    // The dialog font's cell is 13 pixels high at 96 dpi.
+    if (fontFile.empty() || io.Fonts->AddFontFromFileTTF(fontFile.c_str(), 13.0f) == nullptr)
+    {
+        io.Fonts->AddFontDefault();
+    }
+    // Base units come from the font actually used, as the dialog manager
+    // takes them from the template's font: the average width of the 52
+    // letters and the cell height. Every label then fits its rectangle
+    // whatever font stands in for the template's.
+    if (!io.Fonts->Build() || io.Fonts->Fonts.empty())
+    {
+        return -1;
+    }
+    const ImFont* font = io.Fonts->Fonts[0];
+    const char* letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const float lettersWidth = font->CalcTextSizeA(font->FontSize, FLT_MAX, 0.0f, letters).x;
+    record.baseX = std::max(1, (static_cast<int>(lettersWidth + 0.5f) / 26 + 1) / 2);
+    record.baseY = std::max(1, static_cast<int>(font->FontSize + 0.5f));
     BuildControls(record);
-    const RECT client = DialogUnitsToPixels(0, 0, t->cx, t->cy);
+    const RECT client = DialogUnitsToPixels(0, 0, t->cx, t->cy, record.baseX, record.baseY);
     const int width = static_cast<int>(client.right);
     const int height = static_cast<int>(client.bottom);
 
@@ -911,19 +977,6 @@ INT_PTR DialogBoxParamW(HINSTANCE, int templateId, HWND, DLGPROC procedure, LPAR
     }
     record.window = session.window;
 
-    session.ui = ImGui::CreateContext();
-    ImGui::SetCurrentContext(session.ui);
-    ImGuiIO& io = ImGui::GetIO();
-    // Nothing of the dialog is written to disk.
-    io.IniFilename = nullptr;
-    io.LogFilename = nullptr;
-    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
-    const std::string fontFile = FindFontFile(t->fontFace);
-    // The dialog font's cell is 13 pixels high at 96 dpi.
-    if (fontFile.empty() || io.Fonts->AddFontFromFileTTF(fontFile.c_str(), 13.0f) == nullptr)
-    {
-        io.Fonts->AddFontDefault();
-    }
     ImGui::StyleColorsLight();
     ImGuiStyle& style = ImGui::GetStyle();
     style.WindowRounding = 0.0f;

@@ -1,6 +1,6 @@
 // Modal dialogs from templates, standing for DialogBoxParamW and the dialog
-// manager: a template (dialog units, controls, font) is laid out in pixels as
-// the template's 8-point font would, drawn with Dear ImGui in a window and GL
+// manager: a template (dialog units, controls, font) is laid out in pixels by
+// the base units of the font that draws it, drawn with Dear ImGui in a window and GL
 // context of its own, and driven through its dialog procedure with window
 // messages. The controls (buttons, check boxes, drop-down lists, static text
 // and bitmaps) live in a model that the procedure reads and writes with
@@ -115,8 +115,10 @@ BitmapResource LoadBitmapResource(int id);
 // Rounds number * numerator / denominator to the nearest integer (halves
 // away from zero); -1 when the denominator is 0.
 int MulDiv(int number, int numerator, int denominator);
-// Dialog units to pixels for the 8-point dialog font (base units 6 x 13).
+// Dialog units to pixels for the 8-point dialog font (base units 6 x 13),
+// or for the given base units (pixels per 4 units across, per 8 down).
 RECT DialogUnitsToPixels(short x, short y, short cx, short cy);
+RECT DialogUnitsToPixels(short x, short y, short cx, short cy, int baseX, int baseY);
 
 // Runs the dialog modally and returns what its procedure gave EndDialog,
 // or -1 when the dialog could not be shown (no template, no display).
@@ -134,6 +136,8 @@ BOOL GetDlgItemRect(HWND dialog, int id, RECT* rect);
 // the given procedure); null for an unknown template.
 HWND CreateDialogModel(int templateId, DLGPROC procedure);
 void DestroyDialogModel(HWND dialog);
+// Every control's rectangle in pixels, in template order.
+std::vector<RECT> GetDialogControlRects(HWND dialog);
 // Whether EndDialog has been called, and with what.
 bool IsDialogEnded(HWND dialog, INT_PTR* result);
 // Makes DialogBoxParamW fail (-1) until cleared.

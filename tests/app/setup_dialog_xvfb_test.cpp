@@ -1,6 +1,8 @@
 // The setup dialog on a real X display: the probe program shows it, xdotool
 // finds it by its caption and presses Enter or Escape. Uses the display in
 // MIVEX_TEST_DISPLAY, or starts its own Xvfb.
+#include "platform/Display.h"
+#include "platform/PngBind.h"
 #include "support/XServer.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,8 +64,11 @@ protected:
 
     // Runs the probe in the given mode, answers its dialog with the key (or
     // not at all when key is empty), and returns what it printed.
+    // Before the key, look (when given) is called with the window's id once
+    // the probe has printed its layout.
     std::string RunProbe(const std::string& mode, const std::string& key, bool* found,
-                         const std::string& followUp = std::string())
+                         const std::string& followUp = std::string(),
+                         std::function<void(const std::string&, const std::string&)> look = {})
     {
         const std::string out = std::string(MIVEX_BINARY_DIR) + "/setup_probe_" + mode + "_" +
                                 std::to_string(getpid()) + ".out";
@@ -91,6 +98,21 @@ protected:
             pclose(pipe);
         }
         *found = !window.empty();
+        if (*found && look)
+        {
+            std::string printed;
+            for (int i = 0; i < 100 && printed.find("control") == std::string::npos; ++i)
+            {
+                usleep(50000);
+                std::ifstream file(out);
+                std::stringstream text;
+                text << file.rdbuf();
+                printed = text.str();
+            }
+            // The frames after the first settle the layout.
+            usleep(300000);
+            look(window, printed);
+        }
         if (*found)
         {
             // The key goes to the focused window, as a user's would.
@@ -125,6 +147,90 @@ TEST_F(XDisplay, EnterOnTheDialogGivesEightHundredBySixHundredFullscreenWithAA)
     EXPECT_NE(output.find("width=800 height=600 fullscreen=1 antiAliasing=1"), std::string::npos)
         << output;
     EXPECT_NE(output.find("exit=0"), std::string::npos) << output;
+}
+
+// Every label fits its rectangle whatever font draws the dialog: a shot of
+// the window has no ink outside the controls, and no static text is cut at
+// its right edge.
+TEST_F(XDisplay, EveryLabelFitsItsControl)
+{
+    if (!testsupport::OnPath("import"))
+    {
+        GTEST_SKIP() << "ImageMagick's import is not installed";
+    }
+    const std::string shot =
+        std::string(MIVEX_BINARY_DIR) + "/setup_shot_" + std::to_string(getpid()) + ".png";
+    std::vector<platform::RECT> rects;
+    bool found = false;
+    const std::string output =
+        RunProbe("show", "Escape", &found, std::string(),
+                 [&](const std::string& window, const std::string& printed)
+                 {
+                     std::istringstream lines(printed);
+                     std::string word;
+                     platform::RECT r{};
+                     while (lines >> word)
+                     {
+                         if (word == "control" && lines >> r.left >> r.top >> r.right >> r.bottom)
+                         {
+                             rects.push_back(r);
+                         }
+                     }
+                     std::system(("DISPLAY=" + display + " import -window " + window + " " + shot +
+                                  " >/dev/null 2>&1")
+                                     .c_str());
+                 });
+    ASSERT_TRUE(found) << output;
+    ASSERT_EQ(rects.size(), 8u) << output;
+    platform::PngPixels picture;
+    std::string why;
+    ASSERT_TRUE(platform::DecodePngFile(shot.c_str(), picture, &why, false)) << why;
+    std::remove(shot.c_str());
+
+    const auto ink = [&](int x, int y)
+    {
+        const unsigned char* p =
+            &picture.pixels[(static_cast<std::size_t>(y) * picture.width + x) * 3];
+        // The dialog's face is 240 grey; anything else was drawn.
+        return std::abs(p[0] - 240) > 24 || std::abs(p[1] - 240) > 24 || std::abs(p[2] - 240) > 24;
+    };
+    const auto inside = [&](int x, int y)
+    {
+        for (const platform::RECT& r : rects)
+        {
+            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+            {
+                return true;
+            }
+        }
+        return false;
+    };
+    int stray = 0;
+    std::string where;
+    for (int y = 0; y < static_cast<int>(picture.height); ++y)
+    {
+        for (int x = 0; x < static_cast<int>(picture.width); ++x)
+        {
+            if (ink(x, y) && !inside(x, y) && ++stray <= 8)
+            {
+                where += " (" + std::to_string(x) + "," + std::to_string(y) + ")";
+            }
+        }
+    }
+    EXPECT_EQ(stray, 0) << "pixels drawn outside every control, first at" << where;
+
+    // The two labels: "Resolution:" and "Anti-Aliasing:" end before their
+    // rectangle does.
+    for (const std::size_t label : {std::size_t(4), std::size_t(7)})
+    {
+        const platform::RECT& r = rects[label];
+        int cut = 0;
+        for (long y = r.top; y < r.bottom; ++y)
+        {
+            cut += ink(static_cast<int>(r.right) - 1, static_cast<int>(y)) ? 1 : 0;
+        }
+        EXPECT_EQ(cut, 0) << "the label in control " << label << " is cut at its right edge";
+    }
 }
 
 TEST_F(XDisplay, EscapeOnTheDialogQuits)

@@ -41,7 +41,22 @@ public:
 
 int main(int argc, char** argv)
 {
-    platform::SetDialogFrameHook([](platform::HWND) { dialogShown = true; });
+    platform::SetDialogFrameHook(
+        [](platform::HWND dialog)
+        {
+            // The layout once, for the test that looks at the dialog.
+            if (!dialogShown)
+            {
+                for (const platform::RECT& r : platform::GetDialogControlRects(dialog))
+                {
+                    std::printf("control %ld %ld %ld %ld\n", static_cast<long>(r.left),
+                                static_cast<long>(r.top), static_cast<long>(r.right),
+                                static_cast<long>(r.bottom));
+                }
+                std::fflush(stdout);
+            }
+            dialogShown = true;
+        });
     if (argc > 1 && std::strcmp(argv[1], "run") == 0)
     {
         static cProbe probe;
