@@ -10,6 +10,8 @@ packages=(
   libfreetype-dev libfontconfig-dev libimgui-dev libstb-dev
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
+  # A PostScript-outline (CFF) face for the outline font tests.
+  fonts-urw-base35
   xvfb xauth xdotool x11-utils ffmpeg
   # SDL's X11 message box draws with the X core fonts.
   xfonts-base
