@@ -3,8 +3,10 @@
 // colour program that derived classes inherit for stages they do not supply.
 #include "render/ShaderSystem.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace MivexGL
@@ -46,7 +48,9 @@ void cShaderSystem::SetProcLookupOverride(ProcLookup lookup)
     gLookupOverride = lookup;
 }
 
-cShaderSystem::cShaderSystem()
+cShaderSystem::cShaderSystem() : cShaderSystem("cShaderSystem") {}
+
+cShaderSystem::cShaderSystem(const char* className)
     : glCreateProgramObjectARB(nullptr), glCreateShaderObjectARB(nullptr),
       glLinkProgramARB(nullptr), glCompileShaderARB(nullptr), glGetInfoLogARB(nullptr),
       glDeleteObjectARB(nullptr), glUseProgramObjectARB(nullptr), glShaderSourceARB(nullptr),
@@ -54,7 +58,9 @@ cShaderSystem::cShaderSystem()
       glGetUniformLocationARB(nullptr), glUniform4fARB(nullptr), glUniform3fARB(nullptr),
       glUniform2fARB(nullptr), glUniform1fARB(nullptr), glUniform1iARB(nullptr),
       glUniform2fvARB(nullptr), glActiveTextureARB(nullptr), program(0), vertexShader(0),
-      fragmentShader(0), extraShader(0), initialised(false), linked(false)
+      fragmentShader(0), extraShader(0),
+      programClass(className != nullptr ? className : "cShaderSystem"), initialised(false),
+      linked(false)
 {
 }
 
@@ -162,16 +168,32 @@ void cShaderSystem::UseFixedFunction() const
     }
 }
 
-void cShaderSystem::PrintInfoLog(const char* what, GLhandleARB handle) const
+void cShaderSystem::ReportFailure(const char* what, GLhandleARB handle) const
 {
     GLint length = 0;
     glGetObjectParameterivARB(handle, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
-    std::vector<GLcharARB> log(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    std::string log;
     if (length > 0)
     {
-        glGetInfoLogARB(handle, length, nullptr, log.data());
+        std::vector<GLcharARB> text(static_cast<size_t>(length) + 1, '\0');
+        glGetInfoLogARB(handle, length, nullptr, text.data());
+        log = text.data();
     }
-    std::fprintf(stderr, "[cShaderSystem] %s\n%s\n", what, log.data());
+    // Trimmed, so the log's first line sits on the tagged line and the line
+    // ends exactly once.
+    size_t first = 0;
+    while (first < log.size() && std::isspace(static_cast<unsigned char>(log[first])) != 0)
+    {
+        ++first;
+    }
+    size_t last = log.size();
+    while (last > first && std::isspace(static_cast<unsigned char>(log[last - 1])) != 0)
+    {
+        --last;
+    }
+    log = log.substr(first, last - first);
+    std::fprintf(stderr, "shader: %s: %s: %s\n", programClass, what,
+                 log.empty() ? "no info log" : log.c_str());
 }
 
 bool cShaderSystem::BuildStage(GLenum type, const char* source, GLhandleARB& handle)
@@ -181,9 +203,11 @@ bool cShaderSystem::BuildStage(GLenum type, const char* source, GLhandleARB& han
     {
         return false;
     }
+    const char* stage = type == GL_VERTEX_SHADER_ARB ? "vertex" : "fragment";
     handle = glCreateShaderObjectARB(type);
     if (handle == 0)
     {
+        std::fprintf(stderr, "shader: %s: %s shader could not be created\n", programClass, stage);
         return false;
     }
     glShaderSourceARB(handle, 1, &source, nullptr);
@@ -192,9 +216,8 @@ bool cShaderSystem::BuildStage(GLenum type, const char* source, GLhandleARB& han
     glGetObjectParameterivARB(handle, GL_OBJECT_COMPILE_STATUS_ARB, &status);
     if (status == 0)
     {
-        PrintInfoLog(type == GL_VERTEX_SHADER_ARB ? "vertex stage failed to compile"
-                                                  : "fragment stage failed to compile",
-                     handle);
+        std::string what = std::string(stage) + " shader did not compile";
+        ReportFailure(what.c_str(), handle);
         return false;
     }
     glAttachObjectARB(program, handle);
@@ -212,7 +235,7 @@ bool cShaderSystem::LinkProgram()
     glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &status);
     if (status == 0)
     {
-        PrintInfoLog("program failed to link", program);
+        ReportFailure("program did not link", program);
         linked = false;
         return false;
     }

@@ -1,7 +1,9 @@
 // Base of every GLSL program object: loads its own table of ARB entry points
 // by name, owns one program and its shader objects, and fixes the build
 // protocol (InitGLSL, vertex stage, fragment stage with link, uniform
-// locations). Needs a current GL context; the platform layer looks names up.
+// locations). A stage that does not compile or a program that does not link
+// is named in one "shader: " line on standard error with the driver's info
+// log. Needs a current GL context; the platform layer looks names up.
 #pragma once
 
 #include "platform/GL.h"
@@ -27,6 +29,8 @@ public:
     virtual bool LoadExtraShader();
 
     GLhandleARB GetProgram() const { return program; }
+    // The program class, as failure lines name it.
+    const char* GetName() const { return programClass; }
     bool IsInitialised() const { return initialised; }
     bool IsLinked() const { return linked; }
 
@@ -42,11 +46,14 @@ public:
     static void SetProcLookupOverride(ProcLookup lookup);
 
 protected:
+    // className must outlive the object (a string constant).
+    explicit cShaderSystem(const char* className);
+
     // One stage: create, source, compile, check, attach. On failure the
-    // shader object stays in its handle unattached and the info log goes to
-    // standard error.
+    // shader object stays in its handle unattached and the failure line goes
+    // to standard error.
     bool BuildStage(GLenum type, const char* source, GLhandleARB& handle);
-    // Links the program; false (with the info log on standard error) on failure.
+    // Links the program; false (with the failure line) on failure.
     bool LinkProgram();
     // -1 before a successful InitGLSL or for a name the program lacks.
     GLint Location(const char* name) const;
@@ -78,8 +85,11 @@ protected:
     GLhandleARB extraShader;
 
 private:
-    void PrintInfoLog(const char* what, GLhandleARB handle) const;
+    // "shader: <class>: <what>: <info log>", the log's first line on the
+    // tagged line and any further lines after it.
+    void ReportFailure(const char* what, GLhandleARB handle) const;
 
+    const char* programClass;
     bool initialised;
     bool linked;
 };
