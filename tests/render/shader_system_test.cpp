@@ -209,7 +209,7 @@ TEST_F(ShaderSystemTest, BrokenVertexStageStaysUnattachedAndIsReported)
         ::testing::internal::CaptureStderr();
         EXPECT_FALSE(shader.LoadVertexShader());
         std::string err = ::testing::internal::GetCapturedStderr();
-        EXPECT_NE(err.find("[cShaderSystem] vertex stage failed to compile"), std::string::npos)
+        EXPECT_EQ(err.rfind("shader: cShaderSystem: vertex shader did not compile: ", 0), 0u)
             << err;
 
         // The shader object is kept for release but was never attached.
