@@ -141,46 +141,43 @@ template <size_t Size> constexpr int Count(const char* const (&)[Size])
 
 } // namespace
 
-cRefractionShader::cRefractionShader(const char* vertexText, const char* fragmentText,
-                                     const char* const* names, int count)
-    : cListedShader(vertexText, fragmentText, names, count, nullptr, 0), crystalColor{0.0f, 0.0f,
-                                                                                      0.0f},
+cRefractionShader::cRefractionShader(const char* className, const char* vertexText,
+                                     const char* fragmentText, const char* const* names, int count)
+    : cListedShader(className, vertexText, fragmentText, names, count), crystalColor{0.0f, 0.0f,
+                                                                                     0.0f},
       refractionIndex(1.5f), time(0.0f), cubeUnit(0), colorUnit(1)
 {
 }
 
-bool cRefractionShader::Bind() const
+void cRefractionShader::SendValues() const
 {
-    if (!IsLinked())
-    {
-        return false;
-    }
-    Use();
     Send1i("CubeMap", cubeUnit);
     Send1i("ColorMap", colorUnit);
     Send1f("refraction_index", refractionIndex);
     Send3f("CrystalColor", crystalColor);
     Send1f("time", time);
-    return true;
 }
 
 cCrystalShader::cCrystalShader()
-    : cRefractionShader(kPlainVertex, kCrystalFragment, kColorList, Count(kColorList))
+    : cRefractionShader("cCrystalShader", kPlainVertex, kCrystalFragment, kColorList,
+                        Count(kColorList))
 {
 }
 
 cCrystalSumShader::cCrystalSumShader()
-    : cRefractionShader(kPlainVertex, kCrystalSumFragment, kColorList, Count(kColorList))
+    : cRefractionShader("cCrystalSumShader", kPlainVertex, kCrystalSumFragment, kColorList,
+                        Count(kColorList))
 {
 }
 
 cCrystalBlobShader::cCrystalBlobShader()
-    : cRefractionShader(kBlobVertex, kGlassFragment, kBlobList, Count(kBlobList))
+    : cRefractionShader("cCrystalBlobShader", kBlobVertex, kGlassFragment, kBlobList,
+                        Count(kBlobList))
 {
 }
 
 cGlassShader::cGlassShader()
-    : cRefractionShader(kPlainVertex, kGlassFragment, kGlassList, Count(kGlassList))
+    : cRefractionShader("cGlassShader", kPlainVertex, kGlassFragment, kGlassList, Count(kGlassList))
 {
 }
 

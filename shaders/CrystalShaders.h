@@ -2,7 +2,8 @@
 // reflected and refracted rays with slightly different indices (dispersion),
 // Fresnel weights, and a colour texture that perturbs the normal. Each class
 // carries its GLSL texts and ordered uniform list; values live in members and
-// are sent by Bind. Builds on the listed-uniform base (shaders/ListedShader.h).
+// are sent by the base's Bind. Builds on the listed-uniform base
+// (shaders/ListedShader.h).
 #pragma once
 
 #include "shaders/ListedShader.h"
@@ -25,15 +26,11 @@ public:
     int GetCubeMapUnit() const { return cubeUnit; }
     int GetColorMapUnit() const { return colorUnit; }
 
-    // Makes the program current and sends every value it has a location
-    // for; false when the program never linked. Unbind returns to fixed
-    // function.
-    bool Bind() const;
-
 protected:
-    cRefractionShader(const char* vertexText, const char* fragmentText, const char* const* names,
-                      int count);
+    cRefractionShader(const char* className, const char* vertexText, const char* fragmentText,
+                      const char* const* names, int count);
     ~cRefractionShader() = default;
+    void SendValues() const override;
 
     cVector3f crystalColor;
     float refractionIndex;

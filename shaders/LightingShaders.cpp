@@ -528,9 +528,10 @@ template <size_t N> constexpr int Count(const char* const (&)[N])
 
 } // namespace
 
-cLightingShader::cLightingShader(const char* vertexText, const char* fragmentText,
-                                 const char* const* names, int count)
-    : cListedShader(vertexText, fragmentText, names, count, "Tangent", kTangentAttribute),
+cLightingShader::cLightingShader(const char* className, const char* vertexText,
+                                 const char* fragmentText, const char* const* names, int count)
+    : cListedShader(className, vertexText, fragmentText, names, count, "Tangent",
+                    kTangentAttribute),
       lightPosition{0.0f, 0.0f, 1.0f}, lightPosition2{0.0f, 0.0f, 1.0f}, eye{0.0f, 0.0f, 0.0f},
       lightColor{1.0f, 1.0f, 1.0f},
       light2Color{1.0f, 1.0f, 1.0f}, fogColor{0.5f, 0.5f, 0.5f}, tint{0.0f, 0.0f, 0.0f},
@@ -540,13 +541,8 @@ cLightingShader::cLightingShader(const char* vertexText, const char* fragmentTex
 {
 }
 
-bool cLightingShader::Bind() const
+void cLightingShader::SendValues() const
 {
-    if (!IsLinked())
-    {
-        return false;
-    }
-    Use();
     Send3f("LightPosition", lightPosition);
     Send3f("LightPosition2", lightPosition2);
     Send3f("vEye", eye);
@@ -568,80 +564,89 @@ bool cLightingShader::Bind() const
     Send1i("HeightMap", heightUnit);
     Send1i("SpecularMap", specularUnit);
     Send1i("CubeMap", cubeUnit);
-    SendOwnValues();
-    return true;
 }
 
 cWaterNoFogShader::cWaterNoFogShader()
-    : cLightingShader(kWaterVertex, kWaterNoFogFragment, kOneLightList, Count(kOneLightList))
+    : cLightingShader("cWaterNoFogShader", kWaterVertex, kWaterNoFogFragment, kOneLightList,
+                      Count(kOneLightList))
 {
 }
 
 cWaterShader::cWaterShader()
-    : cLightingShader(kWaterVertex, kWaterFragment, kOneLightList, Count(kOneLightList))
+    : cLightingShader("cWaterShader", kWaterVertex, kWaterFragment, kOneLightList,
+                      Count(kOneLightList))
 {
 }
 
 cUnderwaterShader::cUnderwaterShader()
-    : cLightingShader(kUnderwaterVertex, kUnderwaterFragment, kUnderwaterList,
+    : cLightingShader("cUnderwaterShader", kUnderwaterVertex, kUnderwaterFragment, kUnderwaterList,
                       Count(kUnderwaterList))
 {
 }
 
 cReflectBumpShader::cReflectBumpShader()
-    : cLightingShader(kOneLightVertex, kReflectBumpFragment, kReflectBumpList,
+    : cLightingShader("cReflectBumpShader", kOneLightVertex, kReflectBumpFragment, kReflectBumpList,
                       Count(kReflectBumpList))
 {
 }
 
 cTwoLightShader::cTwoLightShader()
-    : cLightingShader(kTwoLightVertex, kTwoLightFragment, kTwoLightList, Count(kTwoLightList))
+    : cLightingShader("cTwoLightShader", kTwoLightVertex, kTwoLightFragment, kTwoLightList,
+                      Count(kTwoLightList))
 {
 }
 
 cTwoLightRepeatShader::cTwoLightRepeatShader()
-    : cLightingShader(kTwoLightVertex, kTwoLightFragment, kTwoLightList, Count(kTwoLightList))
+    : cLightingShader("cTwoLightRepeatShader", kTwoLightVertex, kTwoLightFragment, kTwoLightList,
+                      Count(kTwoLightList))
 {
 }
 
 cTwoLightBlobShader::cTwoLightBlobShader()
-    : cLightingShader(kBlobVertex, kTwoLightFragment, kBlobList, Count(kBlobList))
+    : cLightingShader("cTwoLightBlobShader", kBlobVertex, kTwoLightFragment, kBlobList,
+                      Count(kBlobList))
 {
 }
 
 cTwoLightUnderwaterShader::cTwoLightUnderwaterShader()
-    : cLightingShader(kTwoLightUnderwaterVertex, kTwoLightUnderwaterFragment,
-                      kTwoLightUnderwaterList, Count(kTwoLightUnderwaterList))
+    : cLightingShader("cTwoLightUnderwaterShader", kTwoLightUnderwaterVertex,
+                      kTwoLightUnderwaterFragment, kTwoLightUnderwaterList,
+                      Count(kTwoLightUnderwaterList))
 {
 }
 
 cTwoLightDriftShader::cTwoLightDriftShader()
-    : cLightingShader(kDriftVertex, kDriftFragment, kDriftList, Count(kDriftList))
+    : cLightingShader("cTwoLightDriftShader", kDriftVertex, kDriftFragment, kDriftList,
+                      Count(kDriftList))
 {
 }
 
 cTwoLightScrollShader::cTwoLightScrollShader()
-    : cLightingShader(kTwoLightVertex, kScrollFragment, kScrollList, Count(kScrollList))
+    : cLightingShader("cTwoLightScrollShader", kTwoLightVertex, kScrollFragment, kScrollList,
+                      Count(kScrollList))
 {
 }
 
 cTwoLightTintShader::cTwoLightTintShader()
-    : cLightingShader(kTwoLightVertex, kTintFragment, kTintList, Count(kTintList))
+    : cLightingShader("cTwoLightTintShader", kTwoLightVertex, kTintFragment, kTintList,
+                      Count(kTintList))
 {
 }
 
 cTwoLightFadeShader::cTwoLightFadeShader()
-    : cLightingShader(kTwoLightVertex, kFadeFragment, kAlphaList, Count(kAlphaList))
+    : cLightingShader("cTwoLightFadeShader", kTwoLightVertex, kFadeFragment, kAlphaList,
+                      Count(kAlphaList))
 {
 }
 
 cTwoLightAlphaShader::cTwoLightAlphaShader()
-    : cLightingShader(kTwoLightVertex, kAlphaFragment, kAlphaList, Count(kAlphaList))
+    : cLightingShader("cTwoLightAlphaShader", kTwoLightVertex, kAlphaFragment, kAlphaList,
+                      Count(kAlphaList))
 {
 }
 
 cSimpleBumpShader::cSimpleBumpShader()
-    : cLightingShader(kSimpleBumpVertex, kSimpleBumpFragment, kSimpleBumpList,
+    : cLightingShader("cSimpleBumpShader", kSimpleBumpVertex, kSimpleBumpFragment, kSimpleBumpList,
                       Count(kSimpleBumpList)),
       surfaceColor{1.0f, 1.0f, 1.0f}, eyePosition{0.0f, 0.0f, 0.0f}, bumpDensity(16.0f),
       bumpSize(0.15f), specularFactor(0.5f), eyePosLocation(-1)
@@ -659,8 +664,9 @@ bool cSimpleBumpShader::LoadFragmentShader()
     return true;
 }
 
-void cSimpleBumpShader::SendOwnValues() const
+void cSimpleBumpShader::SendValues() const
 {
+    cLightingShader::SendValues();
     Send1i("colorMap", colorUnit);
     Send1i("normalMap", normalUnit);
     Send3f("SurfaceColor", surfaceColor);

@@ -2,8 +2,9 @@
 // with specular mask, ambient factor and exponential-squared fog, in one- and
 // two-light members with parallax, cube reflection, water level and animated
 // variants, plus a plain bump-map program. Each class carries its GLSL texts
-// and its ordered uniform list; values live in members and are sent by Bind.
-// Builds on the listed-uniform program base (shaders/ListedShader.h).
+// and its ordered uniform list; values live in members and are sent by the
+// base's Bind. Builds on the listed-uniform program base
+// (shaders/ListedShader.h).
 #pragma once
 
 #include "shaders/ListedShader.h"
@@ -52,17 +53,11 @@ public:
     int GetSpecularMapUnit() const { return specularUnit; }
     int GetCubeMapUnit() const { return cubeUnit; }
 
-    // Makes the program current and sends every value it has a location
-    // for; false when the program never linked. Unbind returns to fixed
-    // function.
-    bool Bind() const;
-
 protected:
-    cLightingShader(const char* vertexText, const char* fragmentText, const char* const* names,
-                    int count);
+    cLightingShader(const char* className, const char* vertexText, const char* fragmentText,
+                    const char* const* names, int count);
     ~cLightingShader() = default;
-    // Values of a member's own uniforms, sent after the shared ones.
-    virtual void SendOwnValues() const {}
+    void SendValues() const override;
 
     cVector3f lightPosition;
     cVector3f lightPosition2;
@@ -221,7 +216,7 @@ public:
     GLint GetEyePosLocation() const { return eyePosLocation; }
 
 protected:
-    void SendOwnValues() const override;
+    void SendValues() const override;
 
 private:
     cVector3f surfaceColor;

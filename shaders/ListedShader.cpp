@@ -1,5 +1,6 @@
 // Listed-uniform program classes: stage builds from the carried texts, the
-// attribute binding before the link, and the ordered location recording.
+// attribute binding before the link, the ordered location recording and the
+// value senders.
 #include "shaders/ListedShader.h"
 
 #include "platform/GLProc.h"
@@ -9,12 +10,12 @@
 namespace MivexGL
 {
 
-cListedShader::cListedShader(const char* vertexText, const char* fragmentText,
-                             const char* const* names, int count, const char* attributeName,
-                             GLuint attributeIndexValue)
-    : vertexSource(vertexText), fragmentSource(fragmentText), lookup(names), lookupCount(count),
-      attribute(attributeName), attributeIndex(attributeIndexValue), slotNames{}, slots{},
-      slotCount(0), linked(false)
+cListedShader::cListedShader(const char* className, const char* vertexText,
+                             const char* fragmentText, const char* const* names, int count,
+                             const char* attributeName, GLuint attributeIndexValue)
+    : cShaderSystem(className), vertexSource(vertexText), fragmentSource(fragmentText),
+      lookup(names), lookupCount(count), attribute(attributeName),
+      attributeIndex(attributeIndexValue), slotNames{}, slots{}, slotCount(0)
 {
     // Distinct names get their slots up front, so a lookup before the link
     // still answers -1 and a repeated name never takes a second slot.
@@ -98,14 +99,24 @@ bool cListedShader::BuildFragment()
             *slot = Location(lookup[i]);
         }
     }
-    linked = true;
+    return true;
+}
+
+bool cListedShader::Bind() const
+{
+    if (!IsLinked())
+    {
+        return false;
+    }
+    Use();
+    SendValues();
     return true;
 }
 
 void cListedShader::Send1f(const char* name, float value) const
 {
     GLint location = GetLocation(name);
-    if (linked && location != -1)
+    if (IsLinked() && location != -1)
     {
         glUniform1fARB(location, value);
     }
@@ -114,9 +125,18 @@ void cListedShader::Send1f(const char* name, float value) const
 void cListedShader::Send1i(const char* name, int value) const
 {
     GLint location = GetLocation(name);
-    if (linked && location != -1)
+    if (IsLinked() && location != -1)
     {
         glUniform1iARB(location, value);
+    }
+}
+
+void cListedShader::Send2f(const char* name, float x, float y) const
+{
+    GLint location = GetLocation(name);
+    if (IsLinked() && location != -1)
+    {
+        glUniform2fARB(location, x, y);
     }
 }
 
@@ -124,9 +144,18 @@ void cListedShader::Send3f(const char* name, const cVector3f& value) const
 {
     GLint location = GetLocation(name);
     // The three-component sender is optional in the base's entry-point table.
-    if (linked && location != -1 && glUniform3fARB != nullptr)
+    if (IsLinked() && location != -1 && glUniform3fARB != nullptr)
     {
         glUniform3fARB(location, value.x, value.y, value.z);
+    }
+}
+
+void cListedShader::Send4f(const char* name, const float (&value)[4]) const
+{
+    GLint location = GetLocation(name);
+    if (IsLinked() && location != -1)
+    {
+        glUniform4fARB(location, value[0], value[1], value[2], value[3]);
     }
 }
 

@@ -1,8 +1,9 @@
-// Common ground of the program classes that carry their two GLSL texts and a
-// fixed, ordered list of uniform names: one location slot per distinct name
-// (a name listed twice shares its slot), an optional vertex attribute bound
-// to a fixed index before linking, and small senders that skip absent names.
-// Builds on the program base (render/ShaderSystem.h).
+// Common base of the library's program classes: each carries its two GLSL
+// texts and a fixed, ordered list of uniform names, with one location slot per
+// distinct name (a name listed twice shares its slot), an optional vertex
+// attribute bound to a fixed index before linking, and Bind, which makes the
+// program current and sends the class's values through small senders that
+// skip absent names. Builds on the program base (render/ShaderSystem.h).
 #pragma once
 
 #include "render/ShaderSystem.h"
@@ -17,36 +18,47 @@ public:
     static constexpr int kMaxNames = 24;
 
     const char* GetVertexSource() const { return vertexSource; }
+    // Null for a class that keeps the base's colour stage.
     const char* GetFragmentSource() const { return fragmentSource; }
 
     // The lookup list in recording order, duplicates included.
     int GetLookupCount() const { return lookupCount; }
     const char* GetLookupName(int index) const;
-    // The recorded location of a listed name; -1 when unlisted, not active,
-    // or before a successful link.
+    // The recorded location of a listed name, or of the list's entry at
+    // index; -1 when unlisted, not active, or before a successful link.
     GLint GetLocation(const char* name) const;
+    GLint GetLocation(int index) const { return GetLocation(GetLookupName(index)); }
 
     // Index the attribute is bound to before linking, or -1 without one.
     GLint GetAttributeIndex() const;
-    bool IsLinked() const { return linked; }
-    // Back to fixed-function drawing after Bind.
+
+    // Makes the program current and sends every value it has a location
+    // for; false, with fixed function left in place, when the program never
+    // linked. Unbind returns to fixed function.
+    bool Bind() const;
     void Unbind() const { UseFixedFunction(); }
 
 protected:
-    // The texts and the list must outlive the object (string constants).
-    // attributeName may be null.
-    cListedShader(const char* vertexText, const char* fragmentText, const char* const* names,
-                  int count, const char* attributeName, GLuint attributeIndex);
+    // The name, texts and list must outlive the object (string constants).
+    // fragmentText and attributeName may be null.
+    cListedShader(const char* className, const char* vertexText, const char* fragmentText,
+                  const char* const* names, int count, const char* attributeName = nullptr,
+                  GLuint attributeIndex = 0);
     ~cListedShader() = default;
 
     bool BuildVertex();
     // Fragment stage, attribute binding, link, then every listed location.
     bool BuildFragment();
 
+    // The class's values, sent by Bind with the program current.
+    virtual void SendValues() const {}
+
     // Senders for the current program; a name without a location is skipped.
     void Send1f(const char* name, float value) const;
     void Send1i(const char* name, int value) const;
+    void Send2f(const char* name, float x, float y) const;
     void Send3f(const char* name, const cVector3f& value) const;
+    void Send4f(const char* name, const float (&value)[4]) const;
 
 private:
     GLint* Slot(const char* name);
@@ -60,7 +72,6 @@ private:
     const char* slotNames[kMaxNames];
     GLint slots[kMaxNames];
     int slotCount;
-    bool linked;
 };
 
 } // namespace MivexGL
