@@ -1,9 +1,11 @@
 // Blur and bloom programs: a 3 x 3 weighted blur blended in per pixel by a blur
-// map with a bloom level, and a 12-tap disc blur. Built on cShaderSystem; the
-// caller binds the images to the sampler units before drawing.
+// map with a bloom level, and a 12-tap disc blur. Each class carries its GLSL
+// texts and ordered uniform list; values live in members and are sent by the
+// base's Bind, and the caller binds the images to the sampler units before
+// drawing. Builds on the listed-uniform base (shaders/ListedShader.h).
 #pragma once
 
-#include "render/ShaderSystem.h"
+#include "shaders/ListedShader.h"
 
 namespace MivexGL
 {
@@ -12,7 +14,7 @@ namespace MivexGL
 // coordinate set 0 handed on as "texCoords".
 extern const char* const kImageVertexSource;
 
-class cGaussianMapShader : public cShaderSystem
+class cGaussianMapShader : public cListedShader
 {
 public:
     enum Slot
@@ -30,9 +32,10 @@ public:
 
     cGaussianMapShader();
 
-    bool LoadVertexShader() override;
-    // Stands in for LoadFragmentShader: the blur map program for an image of
-    // w x h pixels, then link and locations.
+    bool LoadVertexShader() override { return BuildVertex(); }
+    // Stands in for LoadFragmentShader, which keeps the base's colour stage:
+    // the blur map program for an image of w x h pixels, then link and
+    // locations.
     bool LoadBlurMapProgram(float w, float h);
 
     void SetBlurFactor(float value) { blurFactor = value; }
@@ -49,17 +52,13 @@ public:
     float GetAlpha() const { return alpha; }
     float GetWidth() const { return width; }
     float GetHeight() const { return height; }
-    GLint GetLocation(int slot) const;
 
-    // Makes the program current and sends the held values; nothing happens
-    // before a successful link.
-    void Bind() const;
-    void Unbind() const { UseFixedFunction(); }
+protected:
+    void SendValues() const override;
 
 private:
     float blurFactor;
     float bloom;
-    GLint locations[kSlotCount];
     float width;
     float height;
     float alpha;
@@ -67,7 +66,7 @@ private:
     int mapUnit;
 };
 
-class cDiscBlurShader : public cShaderSystem
+class cDiscBlurShader : public cListedShader
 {
 public:
     enum Slot
@@ -80,20 +79,18 @@ public:
 
     cDiscBlurShader();
 
-    bool LoadVertexShader() override;
-    bool LoadFragmentShader() override;
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
 
     // Disc radius in texture-coordinate units; 0.01 as in the program text.
     void SetBlurFactor(float value) { blurFactor = value; }
     void SetSamplerUnit(int unit) { sourceUnit = unit; }
     float GetBlurFactor() const { return blurFactor; }
-    GLint GetLocation(int slot) const;
 
-    void Bind() const;
-    void Unbind() const { UseFixedFunction(); }
+protected:
+    void SendValues() const override;
 
 private:
-    GLint locations[kSlotCount];
     float blurFactor;
     int sourceUnit;
 };
