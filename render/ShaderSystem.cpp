@@ -252,12 +252,4 @@ GLint cShaderSystem::Location(const char* name) const
     return glGetUniformLocationARB(program, name);
 }
 
-void cShaderSystem::RecordLocations(const char* const* names, GLint* slots, int count) const
-{
-    for (int i = 0; i < count; ++i)
-    {
-        slots[i] = Location(names[i]);
-    }
-}
-
 } // namespace MivexGL

@@ -57,8 +57,6 @@ protected:
     bool LinkProgram();
     // -1 before a successful InitGLSL or for a name the program lacks.
     GLint Location(const char* name) const;
-    // Looks up every name in order into the matching slot.
-    void RecordLocations(const char* const* names, GLint* slots, int count) const;
 
     PFNGLCREATEPROGRAMOBJECTARBPROC glCreateProgramObjectARB;
     PFNGLCREATESHADEROBJECTARBPROC glCreateShaderObjectARB;

@@ -1,4 +1,5 @@
-// Screen-space effect programs with their GLSL texts (GLSL 1.10).
+// Screen-space effect programs: GLSL texts (GLSL 1.10), lookup lists and value
+// binding.
 #include "shaders/ScreenShaders.h"
 
 #include "shaders/BlurShaders.h"
@@ -11,156 +12,152 @@ namespace
 
 // Texture coordinates relative to the centre, so the fragment stage only
 // scales them.
-const char* const kRadialVertexSource =
-    "uniform vec2 center;\n"
-    "varying vec2 texCoords;\n"
-    "void main()\n"
-    "{\n"
-    "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
-    "    texCoords = gl_MultiTexCoord0.st - center;\n"
-    "}\n";
+const char* const kRadialVertexSource = R"(
+uniform vec2 center;
+varying vec2 texCoords;
+void main()
+{
+    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
+    texCoords = gl_MultiTexCoord0.st - center;
+}
+)";
 
 // The divisors are kept at least 1 so iteration counts below 2 give a plain
 // average instead of NaN.
-const char* const kRadialFragmentSource =
-    "uniform sampler2D sampler0;\n"
-    "uniform vec2 center;\n"
-    "uniform int iterations;\n"
-    "uniform float start;\n"
-    "uniform float scale;\n"
-    "uniform float alpha;\n"
-    "varying vec2 texCoords;\n"
-    "void main()\n"
-    "{\n"
-    "    vec4 s = vec4(0.0);\n"
-    "    float last = max(float(iterations - 1), 1.0);\n"
-    "    for (int i = 0; i < iterations; i++)\n"
-    "    {\n"
-    "        float k = start + scale * (float(i) / last);\n"
-    "        s += texture2D(sampler0, texCoords * k + center);\n"
-    "    }\n"
-    "    s = s / max(float(iterations), 1.0);\n"
-    "    s.a = alpha * s.a;\n"
-    "    gl_FragColor = s;\n"
-    "}\n";
+const char* const kRadialFragmentSource = R"(
+uniform sampler2D sampler0;
+uniform vec2 center;
+uniform int iterations;
+uniform float start;
+uniform float scale;
+uniform float alpha;
+varying vec2 texCoords;
+void main()
+{
+    vec4 s = vec4(0.0);
+    float last = max(float(iterations - 1), 1.0);
+    for (int i = 0; i < iterations; i++)
+    {
+        float k = start + scale * (float(i) / last);
+        s += texture2D(sampler0, texCoords * k + center);
+    }
+    s = s / max(float(iterations), 1.0);
+    s.a = alpha * s.a;
+    gl_FragColor = s;
+}
+)";
 
-const char* const kDepthVertexSource = "varying vec2 texCoords;\n"
-                                       "void main()\n"
-                                       "{\n"
-                                       "    gl_Position = ftransform();\n"
-                                       "    texCoords = gl_MultiTexCoord0.st;\n"
-                                       "}\n";
+const char* const kDepthVertexSource = R"(
+varying vec2 texCoords;
+void main()
+{
+    gl_Position = ftransform();
+    texCoords = gl_MultiTexCoord0.st;
+}
+)";
 
-const char* const kDepthFragmentSource =
-    "uniform sampler2D sampler0;\n"
-    "uniform sampler2D blur;\n"
-    "uniform sampler2D depth;\n"
-    "uniform vec4 vSParams;\n"
-    "uniform float fDoFAmnt;\n"
-    "varying vec2 texCoords;\n"
-    "void main()\n"
-    "{\n"
-    "    vec4 a = texture2D(sampler0, texCoords);\n"
-    "    vec4 b = texture2D(blur, texCoords);\n"
-    "    float d = texture2D(depth, texCoords).r;\n"
-    "    float z = (-vSParams.z * vSParams.w) / (d - vSParams.w);\n"
-    "    float w = clamp(abs(z - vSParams.x) / vSParams.y, 0.0, 1.0) - fDoFAmnt;\n"
-    "    w = max(w, 0.0);\n"
-    "    vec4 o = mix(a, b, w);\n"
-    "    o.a = 1.0;\n"
-    "    gl_FragColor = o;\n"
-    "}\n";
+const char* const kDepthFragmentSource = R"(
+uniform sampler2D sampler0;
+uniform sampler2D blur;
+uniform sampler2D depth;
+uniform vec4 vSParams;
+uniform float fDoFAmnt;
+varying vec2 texCoords;
+void main()
+{
+    vec4 a = texture2D(sampler0, texCoords);
+    vec4 b = texture2D(blur, texCoords);
+    float d = texture2D(depth, texCoords).r;
+    float z = (-vSParams.z * vSParams.w) / (d - vSParams.w);
+    float w = clamp(abs(z - vSParams.x) / vSParams.y, 0.0, 1.0) - fDoFAmnt;
+    w = max(w, 0.0);
+    vec4 o = mix(a, b, w);
+    o.a = 1.0;
+    gl_FragColor = o;
+}
+)";
 
-const char* const kDistortFragmentSource =
-    "uniform sampler2D sampler;\n"
-    "uniform float distortProgram;\n"
-    "uniform vec4 PSParameters;\n"
-    "uniform float alpha;\n"
-    "varying vec2 texCoords;\n"
-    "void main()\n"
-    "{\n"
-    "    vec4 p = PSParameters;\n"
-    "    float n = distortProgram;\n"
-    "    vec2 c = 2.0 * texCoords - 1.0;\n"
-    "    float r = length(c);\n"
-    "    float phi = atan(c.y, c.x);\n"
-    "    if (n == 0.0) r = pow(r, p.x / p.y) * p.z;\n"
-    "    if (n == 1.0) phi = phi + (p.x - smoothstep(p.y, p.z, r)) * p.z;\n"
-    "    if (n == 2.0 && r > p.x) r = p.x;\n"
-    "    if (n == 3.0) r = r * smoothstep(p.x, p.y, r);\n"
-    "    if (n == 4.0) r = p.x * r - r * smoothstep(p.y, p.z, r);\n"
-    "    if (n == 5.0) r = r * r / sqrt(p.x);\n"
-    "    if (n == 6.0)\n"
-    "    {\n"
-    "        vec2 s = sign(c);\n"
-    "        vec2 a = abs(c);\n"
-    "        c = s * (p.x * a + p.y * smoothstep(p.z, p.w, a) * a);\n"
-    "    }\n"
-    "    if (n < 6.0) c = vec2(r * cos(phi), r * sin(phi));\n"
-    "    if (n == 10.0) c.x = c.x + (sin(c.y * p.x) / p.y) * p.z;\n"
-    "    if (n == 8.0) c.x = abs(c.x);\n"
-    "    vec4 k = texture2D(sampler, c / 2.0 + 0.5);\n"
-    "    if (n == 9.0)\n"
-    "    {\n"
-    "        float g = (k.r + k.g + k.b) / 3.0;\n"
-    "        float band = (g >= p.x && g <= p.y) ? 1.0 : 0.0;\n"
-    "        k = mix(k, vec4(band, band, band, 1.0), p.z);\n"
-    "    }\n"
-    "    k.a = alpha;\n"
-    "    gl_FragColor = k;\n"
-    "}\n";
+const char* const kDistortFragmentSource = R"(
+uniform sampler2D sampler;
+uniform float distortProgram;
+uniform vec4 PSParameters;
+uniform float alpha;
+varying vec2 texCoords;
+void main()
+{
+    vec4 p = PSParameters;
+    float n = distortProgram;
+    vec2 c = 2.0 * texCoords - 1.0;
+    float r = length(c);
+    float phi = atan(c.y, c.x);
+    if (n == 0.0) r = pow(r, p.x / p.y) * p.z;
+    if (n == 1.0) phi = phi + (p.x - smoothstep(p.y, p.z, r)) * p.z;
+    if (n == 2.0 && r > p.x) r = p.x;
+    if (n == 3.0) r = r * smoothstep(p.x, p.y, r);
+    if (n == 4.0) r = p.x * r - r * smoothstep(p.y, p.z, r);
+    if (n == 5.0) r = r * r / sqrt(p.x);
+    if (n == 6.0)
+    {
+        vec2 s = sign(c);
+        vec2 a = abs(c);
+        c = s * (p.x * a + p.y * smoothstep(p.z, p.w, a) * a);
+    }
+    if (n < 6.0) c = vec2(r * cos(phi), r * sin(phi));
+    if (n == 10.0) c.x = c.x + (sin(c.y * p.x) / p.y) * p.z;
+    if (n == 8.0) c.x = abs(c.x);
+    vec4 k = texture2D(sampler, c / 2.0 + 0.5);
+    if (n == 9.0)
+    {
+        float g = (k.r + k.g + k.b) / 3.0;
+        float band = (g >= p.x && g <= p.y) ? 1.0 : 0.0;
+        k = mix(k, vec4(band, band, band, 1.0), p.z);
+    }
+    k.a = alpha;
+    gl_FragColor = k;
+}
+)";
 
 // sampler0 is declared for callers that bind it, but never read.
-const char* const kWipeFragmentSource = "uniform sampler2D sampler0;\n"
-                                        "uniform float BlurFactor;\n"
-                                        "varying vec2 texCoords;\n"
-                                        "void main()\n"
-                                        "{\n"
-                                        "    float lo = BlurFactor - 0.01;\n"
-                                        "    float hi = BlurFactor + 0.01;\n"
-                                        "    float y = texCoords.y;\n"
-                                        "    float a = 0.0;\n"
-                                        "    if (y <= lo)\n"
-                                        "        a = 1.0;\n"
-                                        "    else if (y <= hi)\n"
-                                        "    {\n"
-                                        "        float u = (hi - y) / (hi - lo);\n"
-                                        "        a = u * u * (3.0 - 2.0 * u);\n"
-                                        "    }\n"
-                                        "    gl_FragColor = vec4(0.0, 0.0, 0.0, a);\n"
-                                        "}\n";
-
-const char* const kWobbleVertexSource =
-    "uniform float time;\n"
-    "varying vec2 texCoords;\n"
-    "varying vec4 color;\n"
-    "void main()\n"
-    "{\n"
-    "    float freqx = 5.0+sin(time*time)*10.0;\n"
-    "    float freqy = 5.0+sin(1.8*time*time)*10.0;\n"
-    "    float freqz = 5.0+sin(1.1*time*time)*10.0;\n"
-    "    float amp = 0.001+0.3*sin(1.4*time*time);\n"
-    "    float f = sin(gl_Normal.x*freqx + time) * sin(gl_Normal.y*freqy + time) *\n"
-    "              sin(gl_Normal.z*freqz + time);\n"
-    "    vec4 v = gl_Vertex;\n"
-    "    v.xyz += gl_Normal * amp * f;\n"
-    "    gl_Position = gl_ModelViewProjectionMatrix * v;\n"
-    "    texCoords = gl_MultiTexCoord0.st;\n"
-    "    color = gl_Color;\n"
-    "}\n";
-
-void ClearSlots(GLint* slots, int count)
+const char* const kWipeFragmentSource = R"(
+uniform sampler2D sampler0;
+uniform float BlurFactor;
+varying vec2 texCoords;
+void main()
 {
-    for (int i = 0; i < count; ++i)
+    float lo = BlurFactor - 0.01;
+    float hi = BlurFactor + 0.01;
+    float y = texCoords.y;
+    float a = 0.0;
+    if (y <= lo)
+        a = 1.0;
+    else if (y <= hi)
     {
-        slots[i] = -1;
+        float u = (hi - y) / (hi - lo);
+        a = u * u * (3.0 - 2.0 * u);
     }
+    gl_FragColor = vec4(0.0, 0.0, 0.0, a);
 }
+)";
 
-GLint SlotAt(const GLint* slots, int count, int slot)
+const char* const kWobbleVertexSource = R"(
+uniform float time;
+varying vec2 texCoords;
+varying vec4 color;
+void main()
 {
-    return slot >= 0 && slot < count ? slots[slot] : -1;
+    float freqx = 5.0+sin(time*time)*10.0;
+    float freqy = 5.0+sin(1.8*time*time)*10.0;
+    float freqz = 5.0+sin(1.1*time*time)*10.0;
+    float amp = 0.001+0.3*sin(1.4*time*time);
+    float f = sin(gl_Normal.x*freqx + time) * sin(gl_Normal.y*freqy + time) *
+              sin(gl_Normal.z*freqz + time);
+    vec4 v = gl_Vertex;
+    v.xyz += gl_Normal * amp * f;
+    gl_Position = gl_ModelViewProjectionMatrix * v;
+    texCoords = gl_MultiTexCoord0.st;
+    color = gl_Color;
 }
+)";
 
 } // namespace
 
@@ -170,45 +167,20 @@ const char* const cRadialBlurShader::kUniformNames[kSlotCount] = {
     "sampler0", "center", "iterations", "start", "scale", "alpha"};
 
 cRadialBlurShader::cRadialBlurShader()
-    : start(1.0f), scale(-0.2f), alpha(1.0f), iterations(16), center{0.5f, 0.5f}, sourceUnit(0)
+    : cListedShader("cRadialBlurShader", kRadialVertexSource, kRadialFragmentSource, kUniformNames,
+                    kSlotCount),
+      start(1.0f), scale(-0.2f), alpha(1.0f), iterations(16), center{0.5f, 0.5f}, sourceUnit(0)
 {
-    ClearSlots(locations, kSlotCount);
 }
 
-bool cRadialBlurShader::LoadVertexShader()
+void cRadialBlurShader::SendValues() const
 {
-    return BuildStage(GL_VERTEX_SHADER_ARB, kRadialVertexSource, vertexShader);
-}
-
-bool cRadialBlurShader::LoadFragmentShader()
-{
-    if (!BuildStage(GL_FRAGMENT_SHADER_ARB, kRadialFragmentSource, fragmentShader) ||
-        !LinkProgram())
-    {
-        return false;
-    }
-    RecordLocations(kUniformNames, locations, kSlotCount);
-    return true;
-}
-
-GLint cRadialBlurShader::GetLocation(int slot) const
-{
-    return SlotAt(locations, kSlotCount, slot);
-}
-
-void cRadialBlurShader::Bind() const
-{
-    if (!IsLinked())
-    {
-        return;
-    }
-    Use();
-    glUniform1iARB(locations[kSampler0], sourceUnit);
-    glUniform2fARB(locations[kCenter], center.x, center.y);
-    glUniform1iARB(locations[kIterations], iterations);
-    glUniform1fARB(locations[kStart], start);
-    glUniform1fARB(locations[kScale], scale);
-    glUniform1fARB(locations[kAlpha], alpha);
+    Send1i("sampler0", sourceUnit);
+    Send2f("center", center.x, center.y);
+    Send1i("iterations", iterations);
+    Send1f("start", start);
+    Send1f("scale", scale);
+    Send1f("alpha", alpha);
 }
 
 // Depth of field.
@@ -216,12 +188,13 @@ void cRadialBlurShader::Bind() const
 const char* const cDepthOfFieldShader::kUniformNames[kSlotCount] = {"sampler0", "blur", "depth",
                                                                     "vSParams", "fDoFAmnt"};
 
-cDepthOfFieldShader::cDepthOfFieldShader() : params{0.0f, 1.0f, 0.0f, 0.0f}, amount(0.0f)
+cDepthOfFieldShader::cDepthOfFieldShader()
+    : cListedShader("cDepthOfFieldShader", kDepthVertexSource, kDepthFragmentSource, kUniformNames,
+                    kSlotCount),
+      params{0.0f, 1.0f, 0.0f, 0.0f}, amount(0.0f), units{0, 1, 2}
 {
-    ClearSlots(locations, kSlotCount);
     SetFocus(10.0f, 10.0f);
     SetDepthRange(0.1f, 10000.0f);
-    SetSamplerUnits(0, 1, 2);
 }
 
 void cDepthOfFieldShader::SetFocus(float distance, float range)
@@ -244,38 +217,13 @@ void cDepthOfFieldShader::SetSamplerUnits(int sharp, int blurred, int depthImage
     units[2] = depthImage;
 }
 
-bool cDepthOfFieldShader::LoadVertexShader()
+void cDepthOfFieldShader::SendValues() const
 {
-    return BuildStage(GL_VERTEX_SHADER_ARB, kDepthVertexSource, vertexShader);
-}
-
-bool cDepthOfFieldShader::LoadFragmentShader()
-{
-    if (!BuildStage(GL_FRAGMENT_SHADER_ARB, kDepthFragmentSource, fragmentShader) || !LinkProgram())
-    {
-        return false;
-    }
-    RecordLocations(kUniformNames, locations, kSlotCount);
-    return true;
-}
-
-GLint cDepthOfFieldShader::GetLocation(int slot) const
-{
-    return SlotAt(locations, kSlotCount, slot);
-}
-
-void cDepthOfFieldShader::Bind() const
-{
-    if (!IsLinked())
-    {
-        return;
-    }
-    Use();
-    glUniform1iARB(locations[kSampler0], units[0]);
-    glUniform1iARB(locations[kBlur], units[1]);
-    glUniform1iARB(locations[kDepth], units[2]);
-    glUniform4fARB(locations[kParams], params[0], params[1], params[2], params[3]);
-    glUniform1fARB(locations[kAmount], amount);
+    Send1i("sampler0", units[0]);
+    Send1i("blur", units[1]);
+    Send1i("depth", units[2]);
+    Send4f("vSParams", params);
+    Send1f("fDoFAmnt", amount);
 }
 
 // Distortion.
@@ -285,9 +233,10 @@ const char* const cDistortShader::kUniformNames[kSlotCount] = {"sampler", "disto
 
 // Program 0 with exponent 1 and factor 1 leaves the image in place.
 cDistortShader::cDistortShader()
-    : distortProgram(0), parameters{1.0f, 1.0f, 1.0f, 0.0f}, alpha(1.0f), sourceUnit(0)
+    : cListedShader("cDistortShader", kImageVertexSource, kDistortFragmentSource, kUniformNames,
+                    kSlotCount),
+      distortProgram(0), parameters{1.0f, 1.0f, 1.0f, 0.0f}, alpha(1.0f), sourceUnit(0)
 {
-    ClearSlots(locations, kSlotCount);
 }
 
 void cDistortShader::SetParameters(float x, float y, float z, float w)
@@ -298,116 +247,68 @@ void cDistortShader::SetParameters(float x, float y, float z, float w)
     parameters[3] = w;
 }
 
-bool cDistortShader::LoadVertexShader()
+void cDistortShader::SendValues() const
 {
-    return BuildStage(GL_VERTEX_SHADER_ARB, kImageVertexSource, vertexShader);
-}
-
-bool cDistortShader::LoadFragmentShader()
-{
-    if (!BuildStage(GL_FRAGMENT_SHADER_ARB, kDistortFragmentSource, fragmentShader) ||
-        !LinkProgram())
-    {
-        return false;
-    }
-    RecordLocations(kUniformNames, locations, kSlotCount);
-    return true;
-}
-
-GLint cDistortShader::GetLocation(int slot) const
-{
-    return SlotAt(locations, kSlotCount, slot);
-}
-
-void cDistortShader::Bind() const
-{
-    if (!IsLinked())
-    {
-        return;
-    }
-    Use();
-    glUniform1iARB(locations[kSampler], sourceUnit);
-    glUniform1fARB(locations[kProgram], static_cast<float>(distortProgram));
-    glUniform4fARB(locations[kParameters], parameters[0], parameters[1], parameters[2],
-                   parameters[3]);
-    glUniform1fARB(locations[kAlpha], alpha);
+    Send1i("sampler", sourceUnit);
+    Send1f("distortProgram", static_cast<float>(distortProgram));
+    Send4f("PSParameters", parameters);
+    Send1f("alpha", alpha);
 }
 
 // Wipe mask.
 
 const char* const cWipeMaskShader::kUniformNames[kSlotCount] = {"sampler0", "BlurFactor"};
 
-cWipeMaskShader::cWipeMaskShader() : locations{-1, -1}, blurFactor(0.5f) {}
-
-bool cWipeMaskShader::LoadVertexShader()
+cWipeMaskShader::cWipeMaskShader()
+    : cListedShader("cWipeMaskShader", kImageVertexSource, kWipeFragmentSource, kUniformNames,
+                    kSlotCount),
+      blurFactor(0.5f)
 {
-    return BuildStage(GL_VERTEX_SHADER_ARB, kImageVertexSource, vertexShader);
 }
 
-bool cWipeMaskShader::LoadFragmentShader()
+void cWipeMaskShader::SendValues() const
 {
-    if (!BuildStage(GL_FRAGMENT_SHADER_ARB, kWipeFragmentSource, fragmentShader) || !LinkProgram())
-    {
-        return false;
-    }
-    RecordLocations(kUniformNames, locations, kSlotCount);
-    return true;
-}
-
-GLint cWipeMaskShader::GetLocation(int slot) const
-{
-    return SlotAt(locations, kSlotCount, slot);
-}
-
-void cWipeMaskShader::Bind() const
-{
-    if (!IsLinked())
-    {
-        return;
-    }
-    Use();
-    glUniform1fARB(locations[kBlurFactor], blurFactor);
+    Send1f("BlurFactor", blurFactor);
 }
 
 // Wobble.
 
-cWobbleShader::cWobbleShader() : time(0.0f) {}
-
-bool cWobbleShader::LoadVertexShader()
+cWobbleShader::cWobbleShader()
+    : cListedShader("cWobbleShader", kWobbleVertexSource, nullptr, nullptr, 0), time(0.0f)
 {
-    return BuildStage(GL_VERTEX_SHADER_ARB, kWobbleVertexSource, vertexShader);
 }
 
-void cWobbleShader::Bind() const
+void cWobbleShader::SendValues() const
 {
-    if (!IsLinked())
+    // "time" is outside any list: the inherited fragment loader records
+    // nothing, so it is looked up here.
+    GLint location = Location("time");
+    if (location != -1)
     {
-        return;
+        glUniform1fARB(location, time);
     }
-    Use();
-    glUniform1fARB(Location("time"), time);
 }
 
 // Pass-through-only image programs.
 
-bool cImageShader::LoadVertexShader()
+cImageShader::cImageShader()
+    : cListedShader("cImageShader", kImageVertexSource, nullptr, nullptr, 0)
 {
-    return BuildStage(GL_VERTEX_SHADER_ARB, kImageVertexSource, vertexShader);
 }
 
-bool cScreenShader::LoadVertexShader()
+cScreenShader::cScreenShader()
+    : cListedShader("cScreenShader", kImageVertexSource, nullptr, nullptr, 0)
 {
-    return BuildStage(GL_VERTEX_SHADER_ARB, kImageVertexSource, vertexShader);
 }
 
-bool cOverlayShader::LoadVertexShader()
+cOverlayShader::cOverlayShader()
+    : cListedShader("cOverlayShader", kImageVertexSource, nullptr, nullptr, 0)
 {
-    return BuildStage(GL_VERTEX_SHADER_ARB, kImageVertexSource, vertexShader);
 }
 
-bool cBackdropShader::LoadVertexShader()
+cBackdropShader::cBackdropShader()
+    : cListedShader("cBackdropShader", kImageVertexSource, nullptr, nullptr, 0)
 {
-    return BuildStage(GL_VERTEX_SHADER_ARB, kImageVertexSource, vertexShader);
 }
 
 } // namespace MivexGL

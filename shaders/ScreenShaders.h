@@ -1,17 +1,19 @@
 // Screen-space effect programs: zoom blur about a centre, depth of field from
 // a depth image, numbered distortions, a soft-edged wipe mask, a wobbling
 // vertex stage, and four image programs that supply only the pass-through
-// vertex stage. Built on cShaderSystem; callers bind the images to the
-// sampler units before drawing.
+// vertex stage. Each class carries its GLSL texts and ordered uniform list;
+// values live in members and are sent by the base's Bind, and callers bind
+// the images to the sampler units before drawing. Builds on the
+// listed-uniform base (shaders/ListedShader.h).
 #pragma once
 
-#include "render/ShaderSystem.h"
 #include "render/Vector2f.h"
+#include "shaders/ListedShader.h"
 
 namespace MivexGL
 {
 
-class cRadialBlurShader : public cShaderSystem
+class cRadialBlurShader : public cListedShader
 {
 public:
     enum Slot
@@ -28,8 +30,8 @@ public:
 
     cRadialBlurShader();
 
-    bool LoadVertexShader() override;
-    bool LoadFragmentShader() override;
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
 
     void SetStart(float value) { start = value; }
     void SetScale(float value) { scale = value; }
@@ -41,12 +43,9 @@ public:
     float GetAlpha() const { return alpha; }
     int GetIterations() const { return iterations; }
     const cVector2f& GetCenter() const { return center; }
-    GLint GetLocation(int slot) const;
 
-    // Makes the program current and sends the held values; nothing happens
-    // before a successful link.
-    void Bind() const;
-    void Unbind() const { UseFixedFunction(); }
+protected:
+    void SendValues() const override;
 
 private:
     float start;
@@ -54,11 +53,10 @@ private:
     float alpha;
     int iterations;
     cVector2f center;
-    GLint locations[kSlotCount];
     int sourceUnit;
 };
 
-class cDepthOfFieldShader : public cShaderSystem
+class cDepthOfFieldShader : public cListedShader
 {
 public:
     enum Slot
@@ -74,8 +72,8 @@ public:
 
     cDepthOfFieldShader();
 
-    bool LoadVertexShader() override;
-    bool LoadFragmentShader() override;
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
 
     // Sharp distance and the distance from it at which the blur is full.
     void SetFocus(float distance, float range);
@@ -86,19 +84,17 @@ public:
     void SetSamplerUnits(int sharp, int blurred, int depthImage);
     const float* GetParams() const { return params; }
     float GetAmount() const { return amount; }
-    GLint GetLocation(int slot) const;
 
-    void Bind() const;
-    void Unbind() const { UseFixedFunction(); }
+protected:
+    void SendValues() const override;
 
 private:
-    GLint locations[kSlotCount];
     float params[4];
     float amount;
     int units[3];
 };
 
-class cDistortShader : public cShaderSystem
+class cDistortShader : public cListedShader
 {
 public:
     enum Slot
@@ -113,8 +109,8 @@ public:
 
     cDistortShader();
 
-    bool LoadVertexShader() override;
-    bool LoadFragmentShader() override;
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
 
     // Distortion number 0 to 10; others leave the image in place.
     void SetProgram(int number) { distortProgram = number; }
@@ -122,20 +118,18 @@ public:
     void SetAlpha(float value) { alpha = value; }
     void SetSamplerUnit(int unit) { sourceUnit = unit; }
     int GetProgramNumber() const { return distortProgram; }
-    GLint GetLocation(int slot) const;
 
-    void Bind() const;
-    void Unbind() const { UseFixedFunction(); }
+protected:
+    void SendValues() const override;
 
 private:
-    GLint locations[kSlotCount];
     int distortProgram;
     float parameters[4];
     float alpha;
     int sourceUnit;
 };
 
-class cWipeMaskShader : public cShaderSystem
+class cWipeMaskShader : public cListedShader
 {
 public:
     enum Slot
@@ -148,63 +142,66 @@ public:
 
     cWipeMaskShader();
 
-    bool LoadVertexShader() override;
-    bool LoadFragmentShader() override;
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
 
     // Edge position in texture t.
     void SetBlurFactor(float value) { blurFactor = value; }
     float GetBlurFactor() const { return blurFactor; }
-    GLint GetLocation(int slot) const;
 
-    void Bind() const;
-    void Unbind() const { UseFixedFunction(); }
+protected:
+    void SendValues() const override;
 
 private:
-    GLint locations[kSlotCount];
     float blurFactor;
 };
 
-// Vertex stage only; the fragment stage is the base's colour program.
-class cWobbleShader : public cShaderSystem
+// Vertex stage only, with no listed names; the fragment stage is the base's
+// colour program.
+class cWobbleShader : public cListedShader
 {
 public:
     cWobbleShader();
 
-    bool LoadVertexShader() override;
+    bool LoadVertexShader() override { return BuildVertex(); }
 
     void SetTime(float value) { time = value; }
     float GetTime() const { return time; }
 
-    void Bind() const;
-    void Unbind() const { UseFixedFunction(); }
+protected:
+    void SendValues() const override;
 
 private:
     float time;
 };
 
 // Image programs that bring only the pass-through vertex stage.
-class cImageShader : public cShaderSystem
+class cImageShader : public cListedShader
 {
 public:
-    bool LoadVertexShader() override;
+    cImageShader();
+    bool LoadVertexShader() override { return BuildVertex(); }
 };
 
-class cScreenShader : public cShaderSystem
+class cScreenShader : public cListedShader
 {
 public:
-    bool LoadVertexShader() override;
+    cScreenShader();
+    bool LoadVertexShader() override { return BuildVertex(); }
 };
 
-class cOverlayShader : public cShaderSystem
+class cOverlayShader : public cListedShader
 {
 public:
-    bool LoadVertexShader() override;
+    cOverlayShader();
+    bool LoadVertexShader() override { return BuildVertex(); }
 };
 
-class cBackdropShader : public cShaderSystem
+class cBackdropShader : public cListedShader
 {
 public:
-    bool LoadVertexShader() override;
+    cBackdropShader();
+    bool LoadVertexShader() override { return BuildVertex(); }
 };
 
 } // namespace MivexGL
