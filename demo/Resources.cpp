@@ -15,24 +15,16 @@
 namespace MivexGL
 {
 
+// Every file in the data folder, written with the backslash the manifest uses.
 const char* const cResources::kManifest[kTextureCount] = {
-    "data\\specular.jpg",        "data\\TitleFirst.jpg",
-    "data\\Title2nd.jpg",        "data\\Title3rd.jpg",
-    "data\\Title4th.jpg",        "data\\NoytralFirst.jpg",
-    "data\\HorseDrool.jpg",      "data\\HorseAddict1.jpg",
-    "data\\HorseAddict2.jpg",    "data\\HorseAddict3.jpg",
-    "data\\HorseAddict4.jpg",    "data\\RobberyPrepare0.jpg",
-    "data\\RobberyPrepare.jpg",  "data\\HorseRobbery.jpg",
-    "data\\Gramek.jpg",          "data\\HorseRobbery2.jpg",
-    "data\\Vostek1.jpg",         "data\\Vostek2.jpg",
-    "data\\Kavrin1.jpg",         "data\\Kavrin2.jpg",
-    "data\\pilvan1.jpg",         "data\\pilvan2.jpg",
-    "data\\laceHeaven.jpg",      "data\\dreamParad.jpg",
-    "data\\LaceHeavenFinal.jpg", "data\\byggeplass1.jpg",
-    "data\\byggeplass2.jpg",     "data\\death_zuntUp.jpg",
-    "data\\deathVostek.jpg",     "data\\deathKavrin.jpg",
-    "data\\deathPilvan.jpg",     "data\\26humanlace.jpg",
-    "data\\HorseMask.jpg",       "data\\og1.png"};
+#define MIVEX_FLASH(id, file) "data\\" file,
+#define MIVEX_SLIDE(id, file, style, palette, seed) "data\\" file,
+#define MIVEX_SPRITE(id, file) "data\\" file,
+#include "demo/Resources.def"
+#undef MIVEX_FLASH
+#undef MIVEX_SLIDE
+#undef MIVEX_SPRITE
+};
 
 int cResources::FindTexture(const char* file)
 {

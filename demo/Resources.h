@@ -1,8 +1,9 @@
 // The demo's resource set: the main music, two fonts, the 34 pictures of the
 // manifest (in manifest order, within one texture memory budget) and two
 // GLSL programs, all loaded at once while the loading picture is on screen.
-// Depends on demo/MusicSystem.h, render/FontSystem.h, render/TextureSystem.h
-// and the blur and screen-effect programs of shaders/.
+// The pictures come from the one list in demo/Resources.def. Depends on
+// demo/MusicSystem.h, render/FontSystem.h, render/TextureSystem.h and the
+// blur and screen-effect programs of shaders/.
 #pragma once
 
 #include "demo/DataSystem.h"
@@ -18,43 +19,30 @@ namespace MivexGL
 class cResources : public cDataSystem
 {
 public:
+    cResources() = default;
+    ~cResources() override = default;
+
+    int Init() override;
+    int Load() override;
+
+    cMusicSystem& GetMusic() { return music; }
+    cTextureSystem& GetTexture(int index) { return textures[index]; }
+    const cTextureSystem& GetTexture(int index) const { return textures[index]; }
+    const cFontSystem& GetBitmapFont() const { return bitmapFont; }
+    const cFontSystem& GetOutlineFont() const { return outlineFont; }
+    const cGaussianMapShader& GetGaussianMap() const { return gaussianMap; }
+    const cRadialBlurShader& GetRadialBlur() const { return radialBlur; }
+
     // Manifest indices, in load order.
     enum Texture
     {
-        kSpecular,
-        kTitleFirst,
-        kTitle2nd,
-        kTitle3rd,
-        kTitle4th,
-        kNoytralFirst,
-        kHorseDrool,
-        kHorseAddict1,
-        kHorseAddict2,
-        kHorseAddict3,
-        kHorseAddict4,
-        kRobberyPrepare0,
-        kRobberyPrepare,
-        kHorseRobbery,
-        kGramek,
-        kHorseRobbery2,
-        kVostek1,
-        kVostek2,
-        kKavrin1,
-        kKavrin2,
-        kPilvan1,
-        kPilvan2,
-        kLaceHeaven,
-        kDreamParad,
-        kLaceHeavenFinal,
-        kByggeplass1,
-        kByggeplass2,
-        kDeathZuntUp,
-        kDeathVostek,
-        kDeathKavrin,
-        kDeathPilvan,
-        kHumanLace,
-        kHorseMask,
-        kOg1,
+#define MIVEX_FLASH(id, file) id,
+#define MIVEX_SLIDE(id, file, style, palette, seed) id,
+#define MIVEX_SPRITE(id, file) id,
+#include "demo/Resources.def"
+#undef MIVEX_FLASH
+#undef MIVEX_SLIDE
+#undef MIVEX_SPRITE
         kTextureCount
     };
     // The picture files, as the manifest writes them.
@@ -65,26 +53,12 @@ public:
     // sides until it fits.
     static constexpr long long kTextureBudget = 1LL << 30;
 
+    // The manifest index of a file name as written, or -1.
+    static int FindTexture(const char* file);
     // Each picture's texture memory allowance under budget, in manifest
     // order, from the files' headers: the size it will have. GL context
     // current (for the texture size limit).
     static void PlanTextures(long long budget, long long (&allowance)[kTextureCount]);
-
-    cResources() = default;
-    ~cResources() override = default;
-
-    int Init() override;
-    int Load() override;
-
-    cMusicSystem& GetMusic() { return music; }
-    cTextureSystem& GetTexture(int index) { return textures[index]; }
-    const cTextureSystem& GetTexture(int index) const { return textures[index]; }
-    // The manifest index of a file name as written, or -1.
-    static int FindTexture(const char* file);
-    const cFontSystem& GetBitmapFont() const { return bitmapFont; }
-    const cFontSystem& GetOutlineFont() const { return outlineFont; }
-    const cGaussianMapShader& GetGaussianMap() const { return gaussianMap; }
-    const cRadialBlurShader& GetRadialBlur() const { return radialBlur; }
 
 private:
     cMusicSystem music;

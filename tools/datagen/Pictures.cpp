@@ -60,34 +60,33 @@ enum class Style
     Lace
 };
 
-struct SlideSpec
+// How one slide is painted: its file, scene style, palette and noise seed.
+struct SlideLook
 {
-    const char* name;
+    const char* file;
     Style style;
     int palette;
     std::uint32_t seed;
 };
 
-// Manifest order. Neighbours in the schedule get different styles and
-// palettes; the pairs that alternate every second get opposite colours.
-const SlideSpec kSlides[] = {
-    {"TitleFirst.jpg", Style::Grid, 0, 11},        {"Title2nd.jpg", Style::Nebula, 1, 12},
-    {"Title3rd.jpg", Style::Tunnel, 2, 13},        {"Title4th.jpg", Style::Mountains, 9, 14},
-    {"NoytralFirst.jpg", Style::Clouds, 10, 15},   {"HorseDrool.jpg", Style::Marble, 3, 16},
-    {"HorseAddict1.jpg", Style::Beams, 5, 17},     {"HorseAddict2.jpg", Style::Tunnel, 13, 18},
-    {"HorseAddict3.jpg", Style::Plasma, 4, 19},    {"HorseAddict4.jpg", Style::Mountains, 11, 20},
-    {"RobberyPrepare0.jpg", Style::Grid, 15, 21},  {"RobberyPrepare.jpg", Style::Rings, 6, 22},
-    {"HorseRobbery.jpg", Style::Mountains, 7, 23}, {"Gramek.jpg", Style::Lace, 8, 24},
-    {"HorseRobbery2.jpg", Style::Beams, 2, 25},    {"Vostek1.jpg", Style::Plasma, 3, 26},
-    {"Vostek2.jpg", Style::Rings, 4, 27},          {"Kavrin1.jpg", Style::Tunnel, 7, 28},
-    {"Kavrin2.jpg", Style::Marble, 6, 29},         {"pilvan1.jpg", Style::Mountains, 14, 30},
-    {"pilvan2.jpg", Style::Plasma, 8, 31},         {"laceHeaven.jpg", Style::Lace, 1, 32},
-    {"dreamParad.jpg", Style::Clouds, 12, 33},     {"LaceHeavenFinal.jpg", Style::Lace, 5, 34},
-    {"byggeplass1.jpg", Style::Grid, 10, 35},      {"byggeplass2.jpg", Style::Beams, 11, 36},
-    {"death_zuntUp.jpg", Style::Marble, 15, 37},   {"deathVostek.jpg", Style::Nebula, 3, 38},
-    {"deathKavrin.jpg", Style::Tunnel, 10, 39},    {"deathPilvan.jpg", Style::Clouds, 7, 40},
-    {"26humanlace.jpg", Style::Lace, 12, 41},      {"HorseMask.jpg", Style::Rings, 9, 42},
+// The demo's picture list, in manifest order: the slides, and the one file
+// of each other kind.
+const SlideLook kSlides[] = {
+#define MIVEX_FLASH(id, file)
+#define MIVEX_SLIDE(id, file, style, palette, seed) {file, Style::style, palette, seed},
+#define MIVEX_SPRITE(id, file)
+#include "demo/Resources.def"
+#undef MIVEX_FLASH
+#undef MIVEX_SLIDE
+#undef MIVEX_SPRITE
 };
+#define MIVEX_FLASH(id, file) constexpr const char kFlashFile[] = file;
+#define MIVEX_SLIDE(id, file, style, palette, seed)
+#define MIVEX_SPRITE(id, file) constexpr const char kSpriteFile[] = file;
+#include "demo/Resources.def"
+#undef MIVEX_FLASH
+#undef MIVEX_SLIDE
+#undef MIVEX_SPRITE
 
 float Clamp01(float v)
 {
@@ -527,7 +526,7 @@ void Caption(cCanvas& c, cTextRenderer& text, const Palette& p, const std::strin
     text.Draw(c, tag, c.Width() - 56 - width, bandBottom - 19, 16, p.accent, 0.9f);
 }
 
-void Paint(cCanvas& canvas, const SlideSpec& slide)
+void Paint(cCanvas& canvas, const SlideLook& slide)
 {
     const Palette& p = kPalettes[slide.palette];
     switch (slide.style)
@@ -575,11 +574,21 @@ std::string Stem(const std::string& file)
 std::vector<std::string> SlideNames()
 {
     std::vector<std::string> names;
-    for (const SlideSpec& s : kSlides)
+    for (const SlideLook& s : kSlides)
     {
-        names.push_back(s.name);
+        names.push_back(s.file);
     }
     return names;
+}
+
+std::string FlashName()
+{
+    return kFlashFile;
+}
+
+std::string SpriteName()
+{
+    return kSpriteFile;
 }
 
 bool WriteSlide(int index, const std::string& folder, const std::string& fontFile)
@@ -588,7 +597,7 @@ bool WriteSlide(int index, const std::string& folder, const std::string& fontFil
     {
         return false;
     }
-    const SlideSpec& slide = kSlides[index];
+    const SlideLook& slide = kSlides[index];
     cTextRenderer text;
     if (!text.Open(fontFile))
     {
@@ -597,11 +606,11 @@ bool WriteSlide(int index, const std::string& folder, const std::string& fontFil
     cCanvas canvas(kPictureWidth, kPictureHeight);
     Paint(canvas, slide);
     Vignette(canvas);
-    Caption(canvas, text, kPalettes[slide.palette], Stem(slide.name));
+    Caption(canvas, text, kPalettes[slide.palette], Stem(slide.file));
     // A floor well above zero: JPEG noise must never turn a dark slide
     // pixel into the transparent colour key.
-    return WriteJpeg(folder + "/" + slide.name, canvas.ToBytes(8), kPictureWidth, kPictureHeight, 92,
-                     kPictureDpi);
+    return WriteJpeg(folder + "/" + slide.file, canvas.ToBytes(8), kPictureWidth, kPictureHeight,
+                     92, kPictureDpi);
 }
 
 bool WriteFlash(const std::string& folder)
@@ -610,7 +619,7 @@ bool WriteFlash(const std::string& folder)
     PaintFlare(canvas, 51);
     // The writer keeps the black exact around the flare's edges, where plain
     // compression would leave near-black specks that the key shows opaque.
-    return WriteKeyedJpeg(folder + "/specular.jpg", canvas.ToBytes(0), kPictureWidth,
+    return WriteKeyedJpeg(folder + "/" + kFlashFile, canvas.ToBytes(0), kPictureWidth,
                           kPictureHeight, kPictureDpi);
 }
 
@@ -664,7 +673,7 @@ bool WriteSprite(const std::string& folder)
             q[3] = static_cast<std::uint8_t>(std::lround(std::pow(alpha, 1.5f) * 255.0f));
         }
     }
-    return WritePngRgba(folder + "/og1.png", rgba, size, size);
+    return WritePngRgba(folder + "/" + kSpriteFile, rgba, size, size);
 }
 
 } // namespace datagen

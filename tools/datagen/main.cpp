@@ -77,10 +77,10 @@ int main(int argc, char** argv)
         jobs.push_back(
             {slides[i], [&, i] { return datagen::WriteSlide(static_cast<int>(i), folder, font); }});
     }
-    jobs.push_back({"specular.jpg", [&] { return datagen::WriteFlash(folder); }});
+    jobs.push_back({datagen::FlashName(), [&] { return datagen::WriteFlash(folder); }});
     jobs.push_back(
         {"General/loading.jpg", [&] { return datagen::WriteLoadingPicture(folder, font); }});
-    jobs.push_back({"og1.png", [&] { return datagen::WriteSprite(folder); }});
+    jobs.push_back({datagen::SpriteName(), [&] { return datagen::WriteSprite(folder); }});
     jobs.push_back(
         {"General/c_font.ttf", [&] { return CopyFile(font, folder + "/General/c_font.ttf"); }});
     jobs.push_back({"General/c_font.LICENSE.txt",
