@@ -22,7 +22,7 @@
 namespace
 {
 
-const std::string kDir = std::string(MIVEX_BINARY_DIR) + "/h2_fixtures/reference";
+const std::string kDir = std::string(MIVEX_BINARY_DIR) + "/picture_fixtures/reference";
 
 // Odd sizes, so every Adam7 pass has a partial last block.
 constexpr int kWidth = 37;
@@ -207,7 +207,7 @@ class PictureReference : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        ::mkdir((std::string(MIVEX_BINARY_DIR) + "/h2_fixtures").c_str(), 0755);
+        ::mkdir((std::string(MIVEX_BINARY_DIR) + "/picture_fixtures").c_str(), 0755);
         ::mkdir(kDir.c_str(), 0755);
     }
     void SetUp() override

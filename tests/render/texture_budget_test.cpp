@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace
 {
 
-const std::string kDir = "h2_fixtures/budget";
+const std::string kDir = "picture_fixtures/budget";
 
 // 86 x 86 pixels recorded at 1 dpi: 86 inches, 8256 pixels on the display,
 // an 8192 x 8192 texture by the density rule.

@@ -16,7 +16,7 @@ using platform::JpegDecoder;
 namespace
 {
 
-const std::string kDir = std::string(MIVEX_BINARY_DIR) + "/h2_fixtures/jpeg";
+const std::string kDir = std::string(MIVEX_BINARY_DIR) + "/picture_fixtures/jpeg";
 
 class JpegDecode : public ::testing::Test
 {

@@ -13,7 +13,7 @@ using MivexGL::cTextureSystem;
 namespace
 {
 
-const std::string kDir = "h2_fixtures/load";
+const std::string kDir = "picture_fixtures/load";
 
 class TextureLoad : public fixtures::GLTest
 {
@@ -169,7 +169,7 @@ TEST_F(TextureLoad, PathsResolveSeparatorsCaseAndLength)
 {
     Jpeg("Mixed.jpg", 16, 16);
     cTextureSystem texture;
-    texture.LoadTexture("H2_Fixtures\\LOAD\\mixed.JPG");
+    texture.LoadTexture("Picture_Fixtures\\LOAD\\mixed.JPG");
     EXPECT_NE(texture.GetName(), 0u);
 
     // Far beyond 260 characters once the current folder is in front.
@@ -216,7 +216,7 @@ TEST_F(TextureLoad, BindStateAndTexturingFollowTheCalls)
     // A failed load still enables texturing.
     glDisable(GL_TEXTURE_2D);
     cTextureSystem missing;
-    missing.LoadTexture("h2_fixtures/none.jpg");
+    missing.LoadTexture("picture_fixtures/none.jpg");
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 }
 
@@ -238,7 +238,7 @@ TEST_F(TextureLoad, ReloadKeepsOtherTexturesAlive)
     EXPECT_NE(first.GetName(), other.GetName());
     EXPECT_TRUE(glIsTexture(other.GetName()));
 
-    first.LoadTexture("h2_fixtures/none.jpg");
+    first.LoadTexture("picture_fixtures/none.jpg");
     EXPECT_EQ(first.GetName(), 0u);
 }
 
@@ -259,9 +259,9 @@ TEST_F(TextureLoad, FailuresLeaveNameZeroAndSayWhyOnce)
     fixtures::WriteFile(kDir + "/empty.jpg", std::vector<char>());
     fixtures::WriteFile(kDir + "/bad.png", std::vector<char>(text.begin(), text.end()));
 
-    const std::string paths[] = {"h2_fixtures/missing.jpg", kDir + "/truncated.jpg",
+    const std::string paths[] = {"picture_fixtures/missing.jpg", kDir + "/truncated.jpg",
                                  kDir + "/huge.jpg", kDir + "/text.jpg", kDir + "/empty.jpg",
-                                 kDir + "/bad.png", "h2_fixtures/missing.png", kDir,
+                                 kDir + "/bad.png", "picture_fixtures/missing.png", kDir,
                                  // Never fetched: the network plays no part.
                                  "http://127.0.0.1:9/" + good};
     auto expectOneLine = [](const std::string& err, const std::string& path)
@@ -290,13 +290,13 @@ TEST_F(TextureLoad, FailuresLeaveNameZeroAndSayWhyOnce)
     testing::internal::CaptureStderr();
     cTextureSystem texture;
     texture.LoadTexture((kDir + "/text.jpg").c_str());
-    texture.LoadTexture("h2_fixtures/missing.jpg");
+    texture.LoadTexture("picture_fixtures/missing.jpg");
     texture.LoadTexture((kDir + "/huge.jpg").c_str());
     texture.LoadTexture((kDir + "/bad.png").c_str());
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "texture: " + kDir +
                   "/text.jpg: not a JPEG file: starts with 0x70 0x6c\n"
-                  "texture: h2_fixtures/missing.jpg: no such file or directory\n"
+                  "texture: picture_fixtures/missing.jpg: no such file or directory\n"
                   "texture: " +
                   kDir +
                   "/huge.jpg: picture too large\n"
@@ -308,7 +308,7 @@ TEST_F(TextureLoad, FailuresLeaveNameZeroAndSayWhyOnce)
 TEST(TextureWithoutContext, NothingCrashes)
 {
     cTextureSystem texture;
-    texture.LoadTexture("h2_fixtures/none.jpg");
+    texture.LoadTexture("picture_fixtures/none.jpg");
     EXPECT_EQ(texture.GetName(), 0u);
 }
 

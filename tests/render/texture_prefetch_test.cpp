@@ -18,7 +18,7 @@ using MivexGL::cTextureSystem;
 namespace
 {
 
-const std::string kDir = "h8_fixtures/prefetch";
+const std::string kDir = "picture_fixtures/prefetch";
 
 // Every GL call the loader makes, by name with its arguments, and the
 // threads they came from.
@@ -415,7 +415,7 @@ TEST_F(Prefetch, APictureMadeForAnotherLimitIsMadeAgain)
 
 TEST(PrefetchWithoutContext, StartsNothing)
 {
-    const char* paths[] = {"h8_fixtures/prefetch/a.jpg"};
+    const char* paths[] = {"picture_fixtures/prefetch/a.jpg"};
     cTexturePrefetch prefetch;
     EXPECT_FALSE(prefetch.Start(paths, 1));
     MivexGL::cPreparedPicture picture;

@@ -20,7 +20,7 @@ using platform::JpegDecoder;
 namespace
 {
 
-const std::string kDir = std::string(MIVEX_BINARY_DIR) + "/h8_fixtures/prepare";
+const std::string kDir = std::string(MIVEX_BINARY_DIR) + "/picture_fixtures/prepare";
 
 // The stretch as it was: per-axis float weights, each pass rounded to bytes.
 struct Taps
