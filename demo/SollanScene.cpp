@@ -74,10 +74,6 @@ void cSollanScene::ApplyState()
     glClearDepth(1.0);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_POLYGON_OFFSET_FILL);
-
-    camera.SetProjection(45.0, 4.0 / 3.0, 1.0, 5000.0);
-    camera.SetView(cVector3d(0.0, 0.0, 0.0), cVector3d(0.0, 0.0, -1.0), cVector3d(0.0, 1.0, 0.0));
-    camera.Apply();
 }
 
 int cSollanScene::Init()
@@ -85,6 +81,9 @@ int cSollanScene::Init()
     font.CreateOutlineFont(u"Data/General/c_font.ttf", u"Action Force Normal", -48);
     target.Create(kTargetWidth, kTargetHeight, 1);
     ApplyState();
+    camera.SetProjection(45.0, 4.0 / 3.0, 1.0, 5000.0);
+    camera.SetView(cVector3d(0.0, 0.0, 0.0), cVector3d(0.0, 0.0, -1.0), cVector3d(0.0, 1.0, 0.0));
+    camera.Apply();
     return 0;
 }
 
@@ -101,6 +100,8 @@ void cSollanScene::RestoreAfterContextChange()
     }
     if (stateLost)
     {
+        // The camera is not applied again: the new display has loaded the
+        // projection for its own aspect, and that one stays.
         ApplyState();
         // Loading left texturing on in the old context; the slides need it.
         glEnable(GL_TEXTURE_2D);

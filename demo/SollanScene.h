@@ -50,7 +50,7 @@ public:
     const cRenderTextureSystem& GetTarget() const { return target; }
 
 private:
-    // The fixed GL state the slideshow relies on, and the camera.
+    // The fixed GL state the slideshow relies on.
     void ApplyState();
     // A re-created display comes with a fresh context: its state is the
     // default one and framebuffer objects may not have come along.

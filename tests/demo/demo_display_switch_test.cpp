@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace demotest;
 using MivexGL::cResources;
 using MivexGL::cSollanScene;
@@ -113,6 +115,49 @@ TEST_F(DisplaySwitch, ATargetThatDidNotComeAlongIsMadeAgain)
     ASSERT_EQ(app.frames.size(), app.times.size());
     ExpectScheduleFrom(2500);
     EXPECT_EQ(depthAttachment, GL_RENDERBUFFER_EXT);
+}
+
+TEST_F(DisplaySwitch, AWideWindowKeepsTheProjectionItWasMadeWith)
+{
+    // The re-created display loads a projection for its own aspect; the
+    // intro must not put its 4:3 one back over it, or the slides stretch.
+    GLdouble projection[16] = {};
+    app.afterDraw = [&projection](ScriptedTarnel& a, int index)
+    {
+        if (a.frames[index].elapsed == 2000)
+        {
+            a.SetSize(1280, 720);
+            a.SetKey(platform::VK_F1, true);
+        }
+        if (a.frames[index].elapsed == 5000)
+        {
+            glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        }
+    };
+    EXPECT_EQ(RunLikeTheEntry(app), 0);
+    ASSERT_EQ(app.frames.size(), app.times.size());
+    ASSERT_EQ(app.GetWidth(), 1280);
+    EXPECT_NEAR(projection[5] / projection[0], 1280.0 / 720.0, 1e-6);
+    // At 16:9 the 4:3 slide leaves a black band at each side, a little
+    // wider than one grid column; in between it still shows.
+    for (const auto& f : app.frames)
+    {
+        if (f.elapsed < 2500)
+        {
+            continue;
+        }
+        float brightestEdge = 0.0f;
+        for (int y = 0; y < kGridY; ++y)
+        {
+            for (int c = 0; c < 3; ++c)
+            {
+                brightestEdge =
+                    std::max({brightestEdge, f.grid.Cell(0, y)[c], f.grid.Cell(kGridX - 1, y)[c]});
+            }
+        }
+        EXPECT_LT(brightestEdge, 2.0f) << "at " << f.elapsed;
+        EXPECT_GT(f.grid.CentralMean(), 10.0f) << "at " << f.elapsed;
+    }
 }
 
 TEST_F(DisplaySwitch, TheFlashSurvivesASwitchDuringIt)
