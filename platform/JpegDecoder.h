@@ -26,17 +26,20 @@ int DisplayPixels(int pixels, int densityUnit, int density);
 class JpegDecoder
 {
 public:
-    // Pictures with more stored pixels than this are refused at Open.
-    static constexpr long long kMaxPixels = 1LL << 26;
+    // The most stored pixels a picture can have: the library refuses a side
+    // over 65500. Any picture up to that size decodes in bounded memory when
+    // sent in one interleaved scan, a few rows at a time at a DCT scale;
+    // others keep all their coefficients and are refused past a cap.
+    static constexpr long long kMaxPixels = 65500LL * 65500LL;
 
     JpegDecoder();
     ~JpegDecoder();
     JpegDecoder(const JpegDecoder&) = delete;
     JpegDecoder& operator=(const JpegDecoder&) = delete;
 
-    // Reads the header; false for a missing, non-JPEG, damaged or absurdly
-    // large file, or one whose decode would need more memory than we allow
-    // the library (a progressive picture keeps all of its coefficients).
+    // Reads the header; false for a missing, non-JPEG or damaged file, or
+    // one whose decode would need more memory than we allow the library (a
+    // progressive or multi-scan picture keeps all of its coefficients).
     bool Open(const std::string& path);
     // The same from a buffer, which the caller keeps alive and unchanged
     // until the decode ends or Close.

@@ -156,11 +156,25 @@ TEST_F(JpegDecode, DamagedFilesFailWithoutAWord)
         EXPECT_FALSE(cut.Decode(64, 64, rgb, w, h));
     }
 
-    // A header that claims 30000 x 30000 is refused before anything is allocated.
+    // A header that claims 30000 x 30000 opens, and its decode, at an eighth
+    // and a few rows at a time, fails on the missing data.
     std::vector<char> huge = bytes;
     fixtures::PatchJpegSize(huge, 30000, 30000);
     fixtures::WriteFile(kDir + "/huge.jpg", huge);
     JpegDecoder big;
+    ASSERT_TRUE(big.Open(kDir + "/huge.jpg"));
+    ASSERT_TRUE(big.StartDecode(64, 64, 4, w, h));
+    EXPECT_EQ(w, 3750);
+    std::vector<unsigned char> rows(static_cast<std::size_t>(w) * 4 * 16);
+    int got = 0;
+    while ((got = big.ReadSomeRows(rows.data(), w * 4, 16)) > 0)
+    {
+    }
+    EXPECT_EQ(got, -1);
+    EXPECT_NE(big.GetError(), "");
+    // Past the format's own limit it does not open.
+    fixtures::PatchJpegSize(huge, 65535, 65535);
+    fixtures::WriteFile(kDir + "/huge.jpg", huge);
     EXPECT_FALSE(big.Open(kDir + "/huge.jpg"));
 
     // Only the start marker, then nonsense.
