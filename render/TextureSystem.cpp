@@ -110,19 +110,20 @@ void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, l
 {
     if (platform::CurrentGLVersion() == 0)
     {
-        texture = 0;
         return;
     }
     glEnable(GL_TEXTURE_2D);
-    // An earlier texture is not deleted: after a display switch its name may
-    // belong to another object of the new context.
-    texture = 0;
     if (path == nullptr)
     {
         return;
     }
+    // An earlier texture is never deleted (after a display switch its name
+    // may belong to another object of the new context), only replaced: the
+    // PNG path by whatever pngBind returns, the JPEG path by a new name once
+    // its picture is ready, so a JPEG that fails leaves the earlier name.
     if (!TakesPictureLoader(path))
     {
+        texture = 0;
         const std::string resolved = platform::ResolvePath(path);
         std::string why;
         unsigned int fileWidth = 0;
@@ -163,7 +164,6 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
     {
         return false;
     }
-    texture = 0;
     if (IsUrl(path))
     {
         Tell(path, "pictures are not fetched from the network");

@@ -29,7 +29,9 @@ public:
     cTextureSystem(cTextureSystem&& other) noexcept;
     cTextureSystem& operator=(cTextureSystem&& other) noexcept;
 
-    // Enables GL_TEXTURE_2D and loads the file; on failure the name is 0.
+    // Enables GL_TEXTURE_2D and loads the file. A PNG that fails leaves
+    // name 0 (pngBind's answer); a JPEG that fails leaves the name as it was,
+    // 0 until a load has succeeded.
     void LoadTexture(const char* path);
     void LoadTexture(const std::string& path) { LoadTexture(path.c_str()); }
     // The same, taking the picture from prefetch when it was queued there,
@@ -38,7 +40,8 @@ public:
     // same ones in the same order with or without prefetch.
     void LoadTexture(const char* path, cTexturePrefetch* prefetch,
                      long long maxBytes = kMaxPictureBytes);
-    // The JPEG path; true when the texture was created.
+    // The JPEG path; true when the texture was created. The name changes
+    // only then, or to 0 when the GL hands out no name.
     bool LoadPicture(const char* path);
     bool LoadPicture(const char* path, cTexturePrefetch* prefetch,
                      long long maxBytes = kMaxPictureBytes);

@@ -95,6 +95,39 @@ TEST_F(TextureLoad, SizeIsNearestPowerOfTwoOfDisplaySize)
     }
 }
 
+// More stored pixels than any texture holds: decoded scaled down, a few rows
+// at a time, to a texture of the limit itself (and at the GL's own limit,
+// halved to the picture allowance like any other).
+TEST_F(TextureLoad, APictureBeyondTheLimitGetsATextureOfTheLimit)
+{
+    const std::string path = Jpeg("huge9000x8000.jpg", 9000, 8000, {50, 0, 1});
+    MivexGL::cPreparedPicture picture;
+    ASSERT_EQ(picture.Prepare(path, 4096), MivexGL::cPreparedPicture::kReady)
+        << picture.GetReason();
+    ASSERT_EQ(picture.GetWidth(), 4096);
+    ASSERT_EQ(picture.GetHeight(), 4096);
+    const std::vector<unsigned char> texels(picture.GetPixels(),
+                                            picture.GetPixels() + 4096 * 4096 * 4);
+    ExpectTexel(texels, 4096, 100, 100, {0, 0, 255});
+    ExpectTexel(texels, 4096, 4000, 100, {255, 255, 255});
+    ExpectTexel(texels, 4096, 100, 4000, {255, 0, 0});
+    ExpectTexel(texels, 4096, 4000, 4000, {0, 255, 0});
+    picture.Clear();
+
+    testing::internal::CaptureStderr();
+    cTextureSystem texture;
+    texture.LoadTexture(path.c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "texture: " + path +
+                  ": 8192 x 8192 is too large for the texture memory budget, loaded at 4096 x "
+                  "4096\n");
+    ASSERT_NE(texture.GetName(), 0u);
+    GLint width = 0, height = 0;
+    Size(texture, width, height);
+    EXPECT_EQ(width, 4096);
+    EXPECT_EQ(height, 4096);
+}
+
 TEST_F(TextureLoad, BottomRowComesFirstAndPictureStaysUpright)
 {
     // Same size, and stretched unevenly (wider, shorter).
@@ -238,7 +271,11 @@ TEST_F(TextureLoad, ReloadKeepsOtherTexturesAlive)
     EXPECT_NE(first.GetName(), other.GetName());
     EXPECT_TRUE(glIsTexture(other.GetName()));
 
+    // A JPEG that fails changes nothing; a PNG that fails is pngBind's 0.
+    const GLuint kept = first.GetName();
     first.LoadTexture("picture_fixtures/none.jpg");
+    EXPECT_EQ(first.GetName(), kept);
+    first.LoadTexture("picture_fixtures/none.png");
     EXPECT_EQ(first.GetName(), 0u);
 }
 
@@ -252,16 +289,21 @@ TEST_F(TextureLoad, FailuresLeaveNameZeroAndSayWhyOnce)
     std::vector<char> truncated(bytes.begin(), bytes.begin() + bytes.size() / 2);
     fixtures::WriteFile(kDir + "/truncated.jpg", truncated);
     std::vector<char> huge = bytes;
-    fixtures::PatchJpegSize(huge, 30000, 30000);
+    fixtures::PatchJpegSize(huge, 65535, 65535);
     fixtures::WriteFile(kDir + "/huge.jpg", huge);
+    // Within the format's limit, so it fails on the missing data instead.
+    std::vector<char> lying = bytes;
+    fixtures::PatchJpegSize(lying, 30000, 30000);
+    fixtures::WriteFile(kDir + "/lying.jpg", lying);
     const std::string text = "plainly not a picture";
     fixtures::WriteFile(kDir + "/text.jpg", std::vector<char>(text.begin(), text.end()));
     fixtures::WriteFile(kDir + "/empty.jpg", std::vector<char>());
     fixtures::WriteFile(kDir + "/bad.png", std::vector<char>(text.begin(), text.end()));
 
     const std::string paths[] = {"picture_fixtures/missing.jpg", kDir + "/truncated.jpg",
-                                 kDir + "/huge.jpg", kDir + "/text.jpg", kDir + "/empty.jpg",
-                                 kDir + "/bad.png", "picture_fixtures/missing.png", kDir,
+                                 kDir + "/huge.jpg", kDir + "/lying.jpg", kDir + "/text.jpg",
+                                 kDir + "/empty.jpg", kDir + "/bad.png",
+                                 "picture_fixtures/missing.png", kDir,
                                  // Never fetched: the network plays no part.
                                  "http://127.0.0.1:9/" + good};
     auto expectOneLine = [](const std::string& err, const std::string& path)
@@ -299,7 +341,7 @@ TEST_F(TextureLoad, FailuresLeaveNameZeroAndSayWhyOnce)
                   "texture: picture_fixtures/missing.jpg: no such file or directory\n"
                   "texture: " +
                   kDir +
-                  "/huge.jpg: picture too large\n"
+                  "/huge.jpg: maximum supported image dimension is 65500 pixels\n"
                   "texture: " +
                   kDir + "/bad.png: not a PNG file\n");
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
