@@ -37,7 +37,12 @@ void cDemoScene::Update()
 
 void cDemoScene::Draw()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // A drawing intro clears the window itself after its off-screen pass,
+    // so clearing here too would only be overwritten.
+    if (!intro.WillDraw())
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
     glLoadIdentity();
     intro.DrawIfActive();
     glLoadIdentity();

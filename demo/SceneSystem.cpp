@@ -46,6 +46,13 @@ bool cSceneSystem::IsActive() const
     return (time.elapsed >= time.start && time.elapsed <= time.end) || forceActive;
 }
 
+bool cSceneSystem::WillDraw() const
+{
+    // An unanchored scene's elapsed is still its initial 0, as anchoring
+    // would leave it.
+    return !disabled && IsActive();
+}
+
 int cSceneSystem::UpdateIfActive()
 {
     cTimerSystem& timer = cTimerSystem::Instance();
@@ -68,11 +75,7 @@ int cSceneSystem::UpdateIfActive()
 int cSceneSystem::DrawIfActive()
 {
     Anchor();
-    if (disabled)
-    {
-        return 0;
-    }
-    if (IsActive())
+    if (WillDraw())
     {
         Draw();
     }

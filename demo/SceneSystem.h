@@ -65,6 +65,8 @@ public:
     std::int32_t GetLocalTime() const { return localTime; }
     // Whether the window (or forceActive) admits the current elapsed.
     bool IsActive() const;
+    // Whether DrawIfActive, called now, would call Draw.
+    bool WillDraw() const;
 
 protected:
     cFontSystem font;

@@ -161,7 +161,7 @@ void cSollanScene::Draw()
     target.Begin();
     glPushAttrib(GL_VIEWPORT_BIT);
     glViewport(0, 0, kTargetWidth, kTargetHeight);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // No clear of the target here: DrawSlides clears it first thing.
     DrawSlides();
     target.End();
     glPopAttrib();
