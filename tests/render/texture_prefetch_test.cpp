@@ -7,6 +7,7 @@
 
 #include "TextureFixtures.h"
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <thread>
@@ -328,6 +329,39 @@ TEST_F(Prefetch, NoMorePicturesAreHeldAheadThanTheBound)
         EXPECT_LE(prefetch.GetPeakAhead(), cTexturePrefetch::kAhead);
     }
     EXPECT_EQ(prefetch.GetWorkerCount() + prefetch.GetCallerCount(), 14);
+
+    // 40 x 30 at 1 dpi is a 4096 x 2048 texture: two fill the bytes bound,
+    // whatever the count bound would allow.
+    std::vector<std::string> large;
+    for (int i = 0; i < 4; ++i)
+    {
+        large.push_back(kDir + "/large" + std::to_string(i) + ".jpg");
+        fixtures::WriteJpeg(large.back(), 40, 30,
+                            [](int, int) {
+                                return fixtures::Rgb{100, 50, 0};
+                            },
+                            {100, 1, 1});
+    }
+    const long long size = 4096LL * 2048 * 4;
+    ASSERT_EQ(size * 2, cTexturePrefetch::kAheadBytes);
+    const std::vector<const char*> largePointers = Pointers(large);
+    const std::vector<long long> allowances(large.size(), size);
+    cTexturePrefetch bytes;
+    ASSERT_TRUE(bytes.Start(largePointers.data(), 4, allowances.data()));
+    // Once the worker has made two it claims the next at once, if it may.
+    for (int wait = 0; wait < 2000 && bytes.GetWorkerCount() < 2; ++wait)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    for (std::size_t i = 0; i < large.size(); ++i)
+    {
+        cTextureSystem texture;
+        texture.LoadTexture(largePointers[i], &bytes, allowances[i]);
+        const GLuint name = texture.GetName();
+        ASSERT_NE(name, 0u) << large[i];
+        glDeleteTextures(1, &name);
+    }
+    EXPECT_LE(bytes.GetPeakAhead(), 2);
 }
 
 TEST_F(Prefetch, SkippedAndUnqueuedPicturesStillLoadOnTheSpot)
