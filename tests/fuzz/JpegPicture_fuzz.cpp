@@ -16,7 +16,7 @@ namespace
 
 // Small enough that a run reaches many inputs, large enough that real
 // pictures are both shrunk and grown.
-constexpr int kMaxSize = 256;
+constexpr int kMaxSize = 64;
 
 bool IsPowerOfTwo(int value)
 {
