@@ -426,6 +426,38 @@ TEST_F(CaptureRun, FramesEqualTheInProcessHarnessAtTheSameTimes)
         << "the flash fades between 500 and 700 ms";
 }
 
+TEST_F(CaptureRun, AFrameReachedWithoutDrawingTheOnesBeforeEqualsOneReachedDrawingThemAll)
+{
+    // The tool only updates the frames before FROM; the harness draws every
+    // one. 700 ms is halfway through the flash's fade, which the frame times
+    // before it decide; then mid-slideshow, the intro's last millisecond and
+    // a black frame after it, where only a cheap rate keeps the harness short.
+    struct Case
+    {
+        std::string arguments;
+        Options options;
+    };
+    const std::vector<Case> cases = {
+        {"--from 700 --to 700 --fps 10", Rate(10, 1, 700, 700)},
+        {"--from 65000 --to 65000 --fps 1", Rate(1, 1, 65000, 65000)},
+        {"--from 129999 --to 130999 --fps 1", Rate(1, 1, 129999, 130999)}};
+    for (const Case& c : cases)
+    {
+        const std::string out = folder + "/" + std::to_string(c.options.from);
+        const ToolRun run = RunTool(c.arguments + " --frames '" + out + "'");
+        ASSERT_EQ(run.code, 0) << run.errors;
+        const capture::Schedule schedule = capture::BuildSchedule(c.options);
+        const auto expected = HarnessFrames(schedule);
+        ASSERT_EQ(expected.size(), schedule.WrittenCount()) << c.arguments;
+        ASSERT_EQ(Names(out).size(), expected.size()) << c.arguments;
+        for (std::size_t k = 0; k < expected.size(); ++k)
+        {
+            const Image frame = ReadPng(out + "/" + capture::FrameFileName(k));
+            EXPECT_TRUE(frame.rgb == expected[k]) << c.arguments << " frame " << k;
+        }
+    }
+}
+
 TEST_F(CaptureRun, AnotherSizeStretchesTheSamePicture)
 {
     ASSERT_EQ(RunTool("--from 2000 --to 2000 --frames '" + folder + "/big'").code, 0);

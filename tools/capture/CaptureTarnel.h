@@ -1,10 +1,16 @@
 // The demo's own application class with a capture's hands on its hooks: the
-// frame loop runs unchanged, the virtual clock moves after each Update so
-// every Draw lands on its scheduled director time, and each frame of the
-// written range is read back after Draw, before it is presented, and handed
-// to a sink. Depends on app/Tarnel.h, app/FrameScript.h and Schedule.h.
+// frames before the written range are stepped inside Start through the update
+// path alone (Update, the clock, the timer's tick), since nothing they draw
+// is kept; then the frame loop runs unchanged, the virtual clock moves after
+// each Update so every Draw lands on its scheduled director time, and each
+// written frame's read back is started after Draw, before it is presented,
+// and collected a frame later for the sink, which runs on a writer thread.
+// Depends on app/Tarnel.h, app/TimerSystem.h, app/FrameScript.h, Schedule.h,
+// PixelPacks.h and FrameWriter.h.
 #pragma once
 
+#include "FrameWriter.h"
+#include "PixelPacks.h"
 #include "Schedule.h"
 #include "app/FrameScript.h"
 #include "app/Tarnel.h"
@@ -13,6 +19,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace capture
@@ -21,33 +29,52 @@ namespace capture
 class cCaptureTarnel : public Tarnel
 {
 public:
-    // Takes written frame k (rows top first); false stops the run.
-    using FrameSink = std::function<bool(std::size_t k, const std::vector<std::uint8_t>& rgb)>;
+    // Takes written frame k (rows top first), on the writer thread, in
+    // order; false stops the run.
+    using FrameSink = cFrameWriter::Sink;
     // After each frame: frames stepped and frames written so far.
     using ProgressSink = std::function<void(std::size_t stepped, std::size_t written)>;
 
     cCaptureTarnel(const Schedule& plan, MivexGL::cFrameScript::Clock clock, FrameSink frameSink,
                    ProgressSink progressSink, const volatile std::sig_atomic_t* stopFlag);
 
+    ~cCaptureTarnel() override;
+
+    // Collects the frames still being read and writes them out while the
+    // context they were drawn in is still current.
+    void Release() override;
     bool Start() override;
     bool Update() override;
     bool Draw() override;
 
     std::size_t Stepped() const { return drawn; }
-    std::size_t Written() const { return written; }
-    bool Failed() const { return failed; }
+    // Frames the sink took; complete once the run is over.
+    std::size_t Written() const { return writer.Written(); }
+    bool Failed() const { return failed || writer.Failed(); }
     bool Stopped() const { return stopped; }
+    // Why the run failed when the sink did not say: empty otherwise.
+    const std::string& Problem() const { return problem; }
 
 private:
+    // Steps the frames before the written range without drawing them.
+    void Seek();
+    // Hands the oldest frame being read to the writer.
+    void Collect();
+    void Stop();
+
     const Schedule& schedule;
     MivexGL::cFrameScript script;
-    FrameSink sink;
     ProgressSink progress;
     const volatile std::sig_atomic_t* stop;
-    std::vector<std::uint8_t> pixels;
+    cPixelPacks packs;
+    cFrameWriter writer;
+    std::string problem;
     std::size_t updated = 0;
     std::size_t drawn = 0;
-    std::size_t written = 0;
+    // Frames whose read back has started; the next one's number.
+    std::size_t captured = 0;
+    // Frames handed to the writer.
+    std::size_t collected = 0;
     bool failed = false;
     bool stopped = false;
 };

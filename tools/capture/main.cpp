@@ -199,6 +199,7 @@ int main(int argc, char** argv)
     const std::size_t written = app->Written();
     const bool stopped = app->Stopped() || interrupted != 0;
     const bool failed = app->Failed();
+    const std::string problem = app->Problem();
     app.reset();
     platform::SetScriptedCounter({nullptr, 0});
 
@@ -212,7 +213,7 @@ int main(int argc, char** argv)
                 (options.videoFile.empty() ? "" : "; the video was not kept"));
             return 130;
         }
-        Say(failed ? error
+        Say(failed ? (error.empty() ? problem : error)
                    : "the demo ended after " + std::to_string(written) + " of " +
                          std::to_string(schedule.WrittenCount()) + " frames");
         return 1;
