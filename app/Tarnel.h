@@ -26,18 +26,46 @@ public:
     bool Update() override;
     bool Draw() override;
     bool IsFinished() override;
+    platform::LRESULT WindowProc(platform::HWND handle, platform::UINT message,
+                                 platform::WPARAM wParam, platform::LPARAM lParam) override;
 
     // The demo's configuration, as the entry sets it: no setup dialog, no
     // anti-aliasing, the title, near 0.1, far 10000, 32 bits, at this size.
     void Configure(std::int32_t windowWidth, std::int32_t windowHeight, bool inFullscreen);
+
+    // Development options; a plain run sets none. The director starts at
+    // this time instead of 0.
+    void SetStartAt(std::int32_t ms) { startAt = ms; }
+    // Space pauses and resumes, Left and Right move 5 s, Home goes to 0, and
+    // the title shows the director's time.
+    void SetDevMode(bool on) { devMode = on; }
+    // Brings the director, the intro and the music to ms, as frames at 60
+    // per second from 0 would have left them: forward from where the
+    // director is, or from 0 when going back. Nothing is drawn.
+    void SeekTo(std::int32_t ms);
+    bool IsPaused() const { return paused; }
 
     MivexGL::cDemoScene& GetDirector() { return director; }
     MivexGL::cMusicSystem& GetLoadingMusic() { return loadingMusic; }
     const MivexGL::cTextureSystem& GetLoadingPicture() const { return loadingPicture; }
 
 private:
+    // The time this frame's update brings the director to; 0 before its
+    // first frame.
+    std::int32_t DirectorNow() const;
+    void HandleDevKeys();
+    void ShowTimeInTitle();
+
     MivexGL::cMusicSystem loadingMusic;
     MivexGL::cFontSystem font;
     MivexGL::cTextureSystem loadingPicture;
     MivexGL::cDemoScene director;
+    std::int32_t startAt = 0;
+    bool devMode = false;
+    bool paused = false;
+    // Development keys pressed since the last frame: a press and release
+    // between two frames still counts.
+    int pendingPresses[4] = {0, 0, 0, 0};
+    // What the title last showed: tenths of a second, twice, plus paused.
+    std::int32_t titleShown = -1;
 };

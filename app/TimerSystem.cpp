@@ -31,7 +31,7 @@ cTimerSystem& cTimerSystem::Instance()
 
 cTimerSystem::cTimerSystem()
     : counter(0), frequency(0), frameTime(0), now(0), unitsPerSecond(1000), ticksPerMs(1),
-      previous(0)
+      previous(0), offset(0), held(false)
 {
     platform::QueryPerformanceFrequency(&frequency);
     platform::QueryPerformanceCounter(&counter);
@@ -66,7 +66,7 @@ std::int32_t cTimerSystem::Milliseconds() const
 std::int32_t cTimerSystem::Sample()
 {
     platform::QueryPerformanceCounter(&counter);
-    return Milliseconds();
+    return Wrap32(static_cast<std::int64_t>(Milliseconds()) + offset);
 }
 
 void cTimerSystem::Reset()
@@ -76,8 +76,37 @@ void cTimerSystem::Reset()
     now = previous;
 }
 
+void cTimerSystem::Step(std::int32_t ms)
+{
+    now = Wrap32(static_cast<std::int64_t>(now) + ms);
+    frameTime = ms;
+    previous = now;
+}
+
+void cTimerSystem::Hold(bool value)
+{
+    if (held && !value)
+    {
+        held = false;
+        Rejoin();
+    }
+    held = value;
+}
+
+void cTimerSystem::Rejoin()
+{
+    platform::QueryPerformanceCounter(&counter);
+    offset = Diff32(now, Milliseconds());
+    previous = now;
+}
+
 void cTimerSystem::Tick()
 {
+    if (held)
+    {
+        frameTime = 0;
+        return;
+    }
     const std::int32_t t = Sample();
     now = t;
     frameTime = Diff32(t, previous);

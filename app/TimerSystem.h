@@ -19,6 +19,16 @@ public:
     std::int32_t GetTime() const { return now; }
     std::int32_t GetFrameTime() const { return frameTime; }
 
+    // For seeking and pausing while a production is worked on; a plain run
+    // never calls these, and then the clock is the counter itself.
+    // Moves the clock as one frame of ms would, without the counter.
+    void Step(std::int32_t ms);
+    // While held, frames tick with time 0; releasing rejoins the counter.
+    void Hold(bool held);
+    bool IsHeld() const { return held; }
+    // From here on the counter continues from the clock's present time.
+    void Rejoin();
+
 private:
     cTimerSystem();
     std::int32_t Sample();
@@ -32,6 +42,9 @@ private:
     std::int32_t unitsPerSecond;
     std::int32_t ticksPerMs;
     std::int32_t previous;
+    // Added to every counter reading; moved only by Rejoin.
+    std::int32_t offset;
+    bool held;
 };
 
 } // namespace MivexGL

@@ -1,7 +1,12 @@
 // Process entry: opens the log, configures the one application object and
-// runs it. The exit code is Run's result.
+// runs it. The exit code is Run's result. Without arguments the command line
+// is not looked at; the development options change only what they name.
 #include "app/DebugSystem.h"
+#include "app/LaunchOptions.h"
 #include "app/Tarnel.h"
+
+#include <cstdio>
+#include <string>
 
 namespace
 {
@@ -10,10 +15,32 @@ Tarnel application;
 
 } // namespace
 
-int main(int, char**)
+int main(int argc, char** argv)
 {
+    MivexGL::LaunchOptions options;
+    if (argc > 1)
+    {
+        std::string error;
+        if (!MivexGL::ParseLaunchOptions(argc, argv, options, error))
+        {
+            std::fprintf(stderr, "sollan: %s\nTry \"sollan --help\".\n", error.c_str());
+            return 2;
+        }
+        if (options.help)
+        {
+            std::fputs(MivexGL::LaunchUsage(), stdout);
+            return 0;
+        }
+    }
     MivexGL::cDebugSystem::Instance().Open("debug.log");
-    application.Configure(1024, 768, true);
+    application.Configure(options.width, options.height, !options.windowed);
+    application.SetStartAt(options.from);
+    application.SetDevMode(options.dev);
     MivexGL::cWindowsSystem::SetMessageTarget(&application);
+    // The dialog comes before any display is made, and its answers stand.
+    if (options.setup && application.SetupDialog() == 1)
+    {
+        return 0;
+    }
     return application.Run();
 }

@@ -29,6 +29,12 @@ int cDemoScene::Init()
     return 0;
 }
 
+void cDemoScene::Rewind()
+{
+    cSceneSystem::Rewind();
+    intro.Rewind();
+}
+
 void cDemoScene::Update()
 {
     resources.GetMusic().FetchSpectrum();

@@ -21,6 +21,8 @@ public:
     int Init() override;
     void Update() override;
     void Draw() override;
+    // The director and the intro both go back to their first frame.
+    void Rewind() override;
 
     cResources& GetResources() { return resources; }
     cSollanScene& GetIntro() { return intro; }

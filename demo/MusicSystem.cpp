@@ -58,6 +58,31 @@ bool cMusicSystem::Stop()
     return true;
 }
 
+bool cMusicSystem::Seek(std::int32_t ms)
+{
+    const std::uint64_t frame =
+        static_cast<std::uint64_t>(ms > 0 ? ms : 0) * platform::AUDIO_RATE / 1000;
+    const std::uint64_t bytes = frame * sizeof(float) * platform::AUDIO_CHANNELS;
+    return platform::AudioChannelSetPosition(stream, bytes, platform::POS_BYTE);
+}
+
+std::int32_t cMusicSystem::GetPosition() const
+{
+    const std::uint64_t frames = platform::AudioChannelGetPosition(stream, platform::POS_BYTE) /
+                                 (sizeof(float) * platform::AUDIO_CHANNELS);
+    return static_cast<std::int32_t>(frames * 1000 / platform::AUDIO_RATE);
+}
+
+bool cMusicSystem::Pause()
+{
+    return platform::AudioChannelStop(stream);
+}
+
+bool cMusicSystem::Resume()
+{
+    return platform::AudioChannelPlay(stream, false);
+}
+
 void cMusicSystem::FetchSpectrum()
 {
     platform::AudioChannelGetData(stream, spectrum, platform::DATA_FFT512);

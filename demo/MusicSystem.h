@@ -31,6 +31,14 @@ public:
     // From the first sample, looping if asked. Always true.
     bool Play();
     bool Stop();
+    // For working on a production: moves the stream to ms from its start
+    // (in its decoder, not by decoding and dropping), and pauses or resumes
+    // it where it is.
+    bool Seek(std::int32_t ms);
+    bool Pause();
+    bool Resume();
+    // Milliseconds from the start of the sound heard next.
+    std::int32_t GetPosition() const;
     // Writes 256 magnitudes to the start of the spectrum buffer.
     void FetchSpectrum();
 

@@ -30,6 +30,14 @@ void cSceneSystem::Update() {}
 
 void cSceneSystem::Draw() {}
 
+void cSceneSystem::Rewind()
+{
+    firstFrame = true;
+    time.elapsed = 0;
+    time.base = 0;
+    localTime = 0;
+}
+
 void cSceneSystem::Anchor()
 {
     if (!firstFrame)

@@ -49,6 +49,11 @@ public:
     // while active. Uses the elapsed of the latest UpdateIfActive.
     int DrawIfActive();
 
+    // Back to the moment before the first frame, its window kept: the clock
+    // unanchored and the local time 0, so the frames that follow replay the
+    // timeline from its start.
+    virtual void Rewind();
+
     void SetStartTime(std::string text);
     void SetEndTime(std::string text);
     void SetData(cResources* resources) { data = resources; }
@@ -63,6 +68,8 @@ public:
     std::int32_t GetEndTime() const { return time.end; }
     std::int32_t GetBase() const { return time.base; }
     std::int32_t GetLocalTime() const { return localTime; }
+    // Whether a frame has anchored the clock since construction or Rewind.
+    bool HasStarted() const { return !firstFrame; }
     // Whether the window (or forceActive) admits the current elapsed.
     bool IsActive() const;
     // Whether DrawIfActive, called now, would call Draw.

@@ -108,6 +108,12 @@ void cSollanScene::RestoreAfterContextChange()
     }
 }
 
+void cSollanScene::Rewind()
+{
+    cSceneSystem::Rewind();
+    flashAlpha = 0.0f;
+}
+
 void cSollanScene::Update()
 {
     flashAlpha -= static_cast<float>(cTimerSystem::Instance().GetFrameTime()) * 0.001f;

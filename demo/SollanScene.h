@@ -38,6 +38,7 @@ public:
     int Init() override;
     void Update() override;
     void Draw() override;
+    void Rewind() override;
 
     // Clears and draws the slide for localTime with the current matrices.
     void DrawSlides();

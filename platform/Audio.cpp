@@ -154,6 +154,7 @@ public:
             }
             seekPending = true;
             seekFrame = frame;
+            position = frame;
             ++generation;
             readIndex = 0;
             buffered = 0;
@@ -181,6 +182,12 @@ public:
     {
         std::lock_guard<std::mutex> lock(mutex);
         return framesPlayed;
+    }
+
+    std::uint64_t Position()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return position;
     }
 
     std::uint64_t LengthFrames() const { return lengthFrames; }
@@ -228,6 +235,12 @@ public:
             readIndex = (readIndex + taken) % kRingFrames;
             buffered -= taken;
             framesPlayed += taken;
+            position += taken;
+            // A loop wraps straight after the last sample.
+            if (lengthFrames > 0 && position >= lengthFrames)
+            {
+                position %= lengthFrames;
+            }
             fresh = fresh && taken == 0;
             if (buffered == 0 && ended && !(loop && passHadSound))
             {
@@ -337,6 +350,8 @@ private:
     std::array<float, kFftSize> history{};
     std::size_t historyIndex = 0;
     std::uint64_t framesPlayed = 0;
+    // The frame of the file the mixer takes next.
+    std::uint64_t position = 0;
     std::uint64_t seekFrame = 0;
     std::uint64_t generation = 0;
     bool playing = false;
@@ -641,6 +656,12 @@ std::uint64_t AudioChannelGetLength(AudioHandle handle)
 {
     const std::shared_ptr<Stream> stream = Find(handle);
     return stream ? stream->LengthFrames() * kFrameBytes : 0;
+}
+
+std::uint64_t AudioChannelGetPosition(AudioHandle handle, std::uint32_t mode)
+{
+    const std::shared_ptr<Stream> stream = Find(handle);
+    return stream && mode == POS_BYTE ? stream->Position() * kFrameBytes : 0;
 }
 
 std::uint64_t AudioChannelFramesPlayed(AudioHandle handle)

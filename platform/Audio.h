@@ -69,6 +69,9 @@ int AudioChannelGetData(AudioHandle stream, float* buffer, std::uint32_t request
 bool AudioChannelIsActive(AudioHandle stream);
 // Decoded length in bytes (POS_BYTE units); 0 for a dead handle.
 std::uint64_t AudioChannelGetLength(AudioHandle stream);
+// The position in the file of the sound the mixer takes next (POS_BYTE
+// units); 0 for a dead handle or another mode.
+std::uint64_t AudioChannelGetPosition(AudioHandle stream, std::uint32_t mode);
 // Frames of this stream handed to the device since it was created.
 std::uint64_t AudioChannelFramesPlayed(AudioHandle stream);
 

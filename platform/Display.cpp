@@ -14,8 +14,10 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -503,6 +505,32 @@ HWND GetForegroundWindow()
         }
     }
     return S().windows.empty() ? nullptr : *S().windows.begin();
+}
+
+BOOL SetWindowTextW(HWND window, const char16_t* text)
+{
+    if (!Live(window))
+    {
+        return FALSE;
+    }
+    window->title = text != nullptr ? text : u"";
+    if (window->sdl != nullptr)
+    {
+        SDL_SetWindowTitle(window->sdl, Utf16ToUtf8(window->title.c_str()).c_str());
+    }
+    return TRUE;
+}
+
+int GetWindowTextW(HWND window, char16_t* text, int capacity)
+{
+    if (!Live(window) || text == nullptr || capacity <= 0)
+    {
+        return 0;
+    }
+    const int count = std::min(static_cast<int>(window->title.size()), capacity - 1);
+    std::copy(window->title.begin(), window->title.begin() + count, text);
+    text[count] = u'\0';
+    return count;
 }
 
 BOOL IsWindow(HWND window)

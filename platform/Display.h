@@ -133,6 +133,10 @@ BOOL SetForegroundWindow(HWND window);
 HWND SetFocus(HWND window);
 HWND GetForegroundWindow();
 BOOL IsWindow(HWND window);
+// The caption; a window not yet shown takes it when it is.
+BOOL SetWindowTextW(HWND window, const char16_t* text);
+// Copies the caption, cut to capacity - 1 characters; returns their count.
+int GetWindowTextW(HWND window, char16_t* text, int capacity);
 // Client size of a live window.
 BOOL GetClientSize(HWND window, int* width, int* height);
 
