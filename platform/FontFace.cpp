@@ -263,8 +263,7 @@ bool FontFace::Open(const char16_t* faceName, int height)
     }
     if (face == nullptr)
     {
-        std::fprintf(stderr, "[FontFace] no font face could be loaded for \"%s\"\n",
-                     family.c_str());
+        std::fprintf(stderr, "font: %s: no installed face could be loaded\n", family.c_str());
         return false;
     }
     return true;

@@ -3,11 +3,17 @@
 #include "render/FontSystem.h"
 
 #include "platform/GLProc.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <deque>
+#include <set>
+#include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace MivexGL
@@ -190,10 +196,31 @@ void cFontSystem::DeleteLists()
     }
 }
 
+void cFontSystem::AddPrivateFont(const char16_t* fontFile)
+{
+    if (platform::AddFontResourceExW(fontFile, platform::FR_PRIVATE, nullptr) != 0 ||
+        fontFile == nullptr)
+    {
+        return;
+    }
+    // Said once a file: every font made from it falls back the same way.
+    static std::set<std::string> reported;
+    const std::string name = platform::Utf16ToUtf8(fontFile);
+    // No file named: the installed fonts are all that was asked for.
+    if (name.empty() || !reported.insert(name).second)
+    {
+        return;
+    }
+    struct stat info;
+    const bool exists = ::stat(platform::ResolvePath(name).c_str(), &info) == 0;
+    std::fprintf(stderr, "font: %s: %s; the face comes from the installed fonts\n", name.c_str(),
+                 exists ? "not a usable font file" : "no such file");
+}
+
 void cFontSystem::CreateBitmapFont(const char16_t* fontFile, const char16_t* faceName, int height)
 {
     // An empty or missing file fails here and the face comes from the installed fonts.
-    platform::AddFontResourceExW(fontFile, platform::FR_PRIVATE, nullptr);
+    AddPrivateFont(fontFile);
     if (!HaveContext())
     {
         return;
@@ -239,7 +266,7 @@ void cFontSystem::CreateBitmapFont(const char16_t* fontFile, const char16_t* fac
 
 void cFontSystem::CreateOutlineFont(const char16_t* fontFile, const char16_t* faceName, int height)
 {
-    platform::AddFontResourceExW(fontFile, platform::FR_PRIVATE, nullptr);
+    AddPrivateFont(fontFile);
     if (!HaveContext())
     {
         return;

@@ -57,6 +57,10 @@ public:
     float GetOutlineWidth(const char* text) const;
 
 private:
+    // Registers the font file for this process; a file that cannot be added
+    // says so once on standard error.
+    static void AddPrivateFont(const char16_t* fontFile);
+
     void DeleteLists();
 
     cVector3f position;
