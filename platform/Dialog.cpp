@@ -3,6 +3,7 @@
 // ImGui (SDL2 and OpenGL2 back ends) in its own window and context, and turns
 // clicks, Enter, Escape and the close box into the procedure's messages.
 #include "platform/Dialog.h"
+#include "platform/TestSeams.h"
 
 #include "platform/Text.h"
 #include "platform/Video.h"

@@ -131,23 +131,4 @@ UINT IsDlgButtonChecked(HWND dialog, int id);
 // The control's rectangle in pixels in the dialog's client area.
 BOOL GetDlgItemRect(HWND dialog, int id, RECT* rect);
 
-// Test seams. A dialog's controls without a window, for driving a dialog
-// procedure with messages directly (keys, clicks and the close box reach
-// the given procedure); null for an unknown template.
-HWND CreateDialogModel(int templateId, DLGPROC procedure);
-void DestroyDialogModel(HWND dialog);
-// Every control's rectangle in pixels, in template order.
-std::vector<RECT> GetDialogControlRects(HWND dialog);
-// Whether EndDialog has been called, and with what.
-bool IsDialogEnded(HWND dialog, INT_PTR* result);
-// Makes DialogBoxParamW fail (-1) until cleared.
-void SetDialogFault(bool fail);
-// Called once after every frame a modal dialog draws.
-void SetDialogFrameHook(std::function<void(HWND dialog)> hook);
-// Input as the user gives it: a key (VK_RETURN, VK_ESCAPE), a click on a
-// control, the close box.
-void PressDialogKey(HWND dialog, int virtualKey);
-void ClickDialogItem(HWND dialog, int id);
-void CloseDialogBox(HWND dialog);
-
 } // namespace platform

@@ -4,6 +4,7 @@
 // afterwards; SDL fixes a window's visual at creation. So a window here is a
 // record first, and its SDL window is made when its pixel format is set.
 #include "platform/Display.h"
+#include "platform/TestSeams.h"
 
 #include "platform/DisplayInternal.h"
 #include "platform/GLProc.h"

@@ -159,29 +159,4 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The procedure of the window's class.
 WNDPROC GetWindowProc(HWND window);
 
-// Test seams.
-enum class DisplayStep
-{
-    RegisterClass,
-    ChangeDisplaySettings,
-    CreateWindow,
-    GetDC,
-    ChoosePixelFormat,
-    SetPixelFormat,
-    CreateContext,
-    MakeCurrent,
-    DeleteContext,
-    ReleaseDC,
-    DestroyWindow,
-    UnregisterClass,
-    Count
-};
-// Makes every later call of the step fail until cleared.
-void SetDisplayFault(DisplayStep step, bool fail);
-void ClearDisplayFaults();
-// Replaces the window-system extension string ("" = none, null = real).
-void SetWindowExtensionsOverride(const char* extensions);
-// How many frames SwapBuffers has presented in the window.
-int PresentedFrames(HWND window);
-
 } // namespace platform

@@ -4,6 +4,8 @@
 // question is still asked rather than answered for the user.
 #include "platform/MessageBox.h"
 
+#include "platform/TestSeams.h"
+
 #include "platform/Dialog.h"
 #include "platform/Text.h"
 
@@ -29,12 +31,6 @@ MessageBoxAnswerer& Answerer()
 int DefaultAnswer(UINT style)
 {
     return (style & 0xF) == MB_YESNO ? IDNO : IDOK;
-}
-
-bool& NativeFault()
-{
-    static bool fail = false;
-    return fail;
 }
 
 // The hosted box's template lives in the dialog host's resource table under
@@ -218,14 +214,11 @@ int ShowBox(const MessageBoxCall& call)
         return DefaultAnswer(call.style);
     }
     int pressed = -1;
-    if (!NativeFault() && SDL_ShowMessageBox(&data, &pressed) == 0 && pressed >= 0)
+    if (SDL_ShowMessageBox(&data, &pressed) == 0 && pressed >= 0)
     {
         return pressed;
     }
-    if (!NativeFault())
-    {
-        std::fprintf(stderr, "message box: %s; showing it with the dialog host\n", SDL_GetError());
-    }
+    std::fprintf(stderr, "message box: %s; showing it with the dialog host\n", SDL_GetError());
     const int hosted = ShowHostedBox(call);
     return hosted == IDOK || hosted == IDYES || hosted == IDNO ? hosted : DefaultAnswer(call.style);
 }
@@ -235,11 +228,6 @@ int ShowBox(const MessageBoxCall& call)
 void SetMessageBoxAnswerer(MessageBoxAnswerer answerer)
 {
     Answerer() = std::move(answerer);
-}
-
-void SetNativeMessageBoxFault(bool fail)
-{
-    NativeFault() = fail;
 }
 
 int MessageBoxW(HWND, const char16_t* text, const char16_t* caption, UINT style)

@@ -1,14 +1,12 @@
 // Message boxes in the system's style: a text, a caption, OK or Yes/No with an
 // icon. The text always goes to standard error as well. SDL draws the box;
 // where it cannot but a display exists, the dialog host draws it; only where
-// no display can show a box is the default answer (OK, or No) taken. Tests install an
-// answerer to see every box and choose the answer.
+// no display can show a box is the default answer (OK, or No) taken.
 #pragma once
 
 #include "platform/Text.h"
 #include "platform/Win32.h"
 
-#include <functional>
 #include <string>
 
 namespace platform
@@ -18,20 +16,5 @@ namespace platform
 int MessageBoxW(HWND owner, const char16_t* text, const char16_t* caption, UINT style);
 // Narrow text, in the ANSI code page (ASCII here).
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style);
-
-struct MessageBoxCall
-{
-    std::string text;
-    std::string caption;
-    UINT style;
-};
-
-using MessageBoxAnswerer = std::function<int(const MessageBoxCall&)>;
-
-// Replaces the real boxes until reset with an empty answerer.
-void SetMessageBoxAnswerer(MessageBoxAnswerer answerer);
-// Test seam: makes SDL's own box fail as it does without the X core fonts,
-// so the dialog host's box is shown instead.
-void SetNativeMessageBoxFault(bool fail);
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/Display.h"
 #include "platform/GL.h"
 #include "platform/Messages.h"
+#include "platform/TestSeams.h"
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 #include "platform/Dialog.h"
 #include "platform/GL.h"
 #include "platform/OffscreenGL.h"
+#include "platform/TestSeams.h"
 #include "resources/Resources.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 // onto the window system's members.
 #include "app/SetupDialog.h"
 #include "platform/Dialog.h"
+#include "platform/TestSeams.h"
 #include "resources/Resources.h"
 
 #include <gtest/gtest.h>

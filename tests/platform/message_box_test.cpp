@@ -3,6 +3,7 @@
 // no display at all the default answer is taken at once.
 #include "platform/Dialog.h"
 #include "platform/MessageBox.h"
+#include "platform/TestSeams.h"
 #include "support/XServer.h"
 
 #include <gtest/gtest.h>

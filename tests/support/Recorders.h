@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/MessageBox.h"
+#include "platform/TestSeams.h"
 
 #include <cstdint>
 #include <string>

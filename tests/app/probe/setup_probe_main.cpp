@@ -4,6 +4,7 @@
 #include "app/SetupDialog.h"
 #include "app/WindowsSystem.h"
 #include "platform/Dialog.h"
+#include "platform/TestSeams.h"
 
 #include <cstdio>
 #include <cstdlib>
