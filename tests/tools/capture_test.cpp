@@ -5,7 +5,9 @@
 #include "demo/DemoHarness.h"
 
 #include "FrameFiles.h"
+#include "FrameWriter.h"
 #include "Options.h"
+#include "PixelPacks.h"
 #include "Schedule.h"
 #include "VideoPipe.h"
 #include "demo/Resources.h"
@@ -198,6 +200,62 @@ TEST(CaptureOptions, EachBadArgumentIsNamedInItsMessage)
 }
 
 // --- Video arguments ------------------------------------------------
+
+// --- Read back and writing -------------------------------------------------
+
+TEST(CaptureFrames, BothPixelOrdersBecomeTheSameRgbTopRowFirst)
+{
+    // 2 x 2, bottom row first as GL reads: red, green / blue, white.
+    const std::vector<std::uint8_t> rgba = {255, 0, 0,   9, 0,   255, 0,   9,
+                                            0,   0, 255, 9, 255, 255, 255, 9};
+    const std::vector<std::uint8_t> bgra = {0,   0, 255, 9, 0,   255, 0,   9,
+                                            255, 0, 0,   9, 255, 255, 255, 9};
+    const std::vector<std::uint8_t> expected = {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0};
+    std::vector<std::uint8_t> rgb;
+    capture::cPixelPacks::ToRgb(rgba, true, 2, 2, rgb);
+    EXPECT_EQ(rgb, expected);
+    capture::cPixelPacks::ToRgb(bgra, false, 2, 2, rgb);
+    EXPECT_EQ(rgb, expected);
+}
+
+TEST(CaptureFrames, TheWriterKeepsTheOrderAndStopsAtTheFirstRefusedFrame)
+{
+    std::vector<std::size_t> seen;
+    capture::cFrameWriter writer(
+        [&seen](std::size_t k, const std::vector<std::uint8_t>& rgb)
+        {
+            seen.push_back(k);
+            return k != 5 && rgb.size() == 1 && rgb[0] == k;
+        },
+        2);
+    for (std::uint8_t k = 0; k < 5; ++k)
+    {
+        EXPECT_TRUE(writer.Push(k, {k}));
+    }
+    writer.Push(5, {5});
+    writer.Finish();
+    EXPECT_EQ(seen, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(writer.Written(), 5u);
+    EXPECT_TRUE(writer.Failed());
+    EXPECT_FALSE(writer.Push(6, {6})) << "nothing is taken after a refusal";
+
+    // Frames queued behind the refused one are dropped, not written.
+    seen.clear();
+    capture::cFrameWriter refusing(
+        [&seen](std::size_t k, const std::vector<std::uint8_t>&)
+        {
+            seen.push_back(k);
+            return false;
+        },
+        8);
+    for (std::uint8_t k = 0; k < 4; ++k)
+    {
+        refusing.Push(k, {k});
+    }
+    refusing.Finish();
+    EXPECT_EQ(seen, (std::vector<std::size_t>{0}));
+    EXPECT_EQ(refusing.Written(), 0u);
+}
 
 TEST(CaptureVideo, TheFormatFollowsTheFilesExtension)
 {

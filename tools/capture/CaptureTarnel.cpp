@@ -22,7 +22,14 @@ cCaptureTarnel::cCaptureTarnel(const Schedule& plan, MivexGL::cFrameScript::Cloc
                                FrameSink frameSink, ProgressSink progressSink,
                                const volatile std::sig_atomic_t* stopFlag)
     : schedule(plan), script(std::move(clock)), progress(std::move(progressSink)), stop(stopFlag),
-      writer(std::move(frameSink), kQueuedFrames)
+      writer(
+          [this, sink = std::move(frameSink), rgb = std::vector<std::uint8_t>()](
+              std::size_t k, const std::vector<std::uint8_t>& pixels) mutable
+          {
+              cPixelPacks::ToRgb(pixels, packs.RedFirst(), frameWidth, frameHeight, rgb);
+              return !sink || sink(k, rgb);
+          },
+          kQueuedFrames)
 {
 }
 
@@ -45,6 +52,8 @@ void cCaptureTarnel::Release()
 bool cCaptureTarnel::Start()
 {
     const bool result = Tarnel::Start();
+    frameWidth = GetWidth();
+    frameHeight = GetHeight();
     script.Started();
     Seek();
     return result;
@@ -103,8 +112,8 @@ void cCaptureTarnel::Stop()
 
 void cCaptureTarnel::Collect()
 {
-    std::vector<std::uint8_t> rgb = writer.Buffer();
-    if (!packs.Take(rgb))
+    std::vector<std::uint8_t> pixels = writer.Buffer();
+    if (!packs.Take(pixels))
     {
         if (!failed)
         {
@@ -115,7 +124,7 @@ void cCaptureTarnel::Collect()
     }
     // A refused frame stops the run at the next Draw; the writer drops the
     // frames that follow it.
-    writer.Push(collected++, std::move(rgb));
+    writer.Push(collected++, std::move(pixels));
 }
 
 bool cCaptureTarnel::Draw()
@@ -134,7 +143,7 @@ bool cCaptureTarnel::Draw()
         {
             Collect();
         }
-        packs.Read(GetWidth(), GetHeight());
+        packs.Read(frameWidth, frameHeight);
         ++captured;
         // Each frame is mapped one frame after its read started; the last
         // ones as soon as nothing more will be drawn.

@@ -4,9 +4,9 @@
 // is kept; then the frame loop runs unchanged, the virtual clock moves after
 // each Update so every Draw lands on its scheduled director time, and each
 // written frame's read back is started after Draw, before it is presented,
-// and collected a frame later for the sink, which runs on a writer thread.
-// Depends on app/Tarnel.h, app/TimerSystem.h, app/FrameScript.h, Schedule.h,
-// PixelPacks.h and FrameWriter.h.
+// and collected a frame later for a writer thread, which turns it into RGB
+// and hands it to the sink. Depends on app/Tarnel.h, app/TimerSystem.h,
+// app/FrameScript.h, Schedule.h, PixelPacks.h and FrameWriter.h.
 #pragma once
 
 #include "FrameWriter.h"
@@ -66,6 +66,9 @@ private:
     MivexGL::cFrameScript script;
     ProgressSink progress;
     const volatile std::sig_atomic_t* stop;
+    // The frames' size, fixed before the first one is queued.
+    int frameWidth = 0;
+    int frameHeight = 0;
     cPixelPacks packs;
     cFrameWriter writer;
     std::string problem;

@@ -1,0 +1,220 @@
+// Times the capture tool against the live program: what a --from far into the
+// demo adds to a capture of one frame, and how many frames a second a video
+// capture makes next to the live frame loop drawing and presenting the same
+// intro offscreen. The live loop runs in a child copy of this program so that
+// rounds of the two can alternate and a machine whose load changes moves both
+// alike. Runs the build's sollan-capture in a temporary folder beside the
+// build's data; depends on app/Tarnel.h and app/DebugSystem.h.
+#include "app/DebugSystem.h"
+#include "app/Tarnel.h"
+#include "app/TimerSystem.h"
+#include "platform/Win32.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+// Both kinds of run show the slides from here on, past the flash.
+constexpr int kFromMs = 2000;
+// Frames the live loop times, and the two capture lengths whose difference
+// is the same number of frames at 60 per second.
+constexpr int kTimedFrames = 240;
+constexpr int kShortMs = 1000;
+constexpr int kLongMs = kShortMs + kTimedFrames * 1000 / 60;
+constexpr int kRounds = 5;
+
+double Seconds(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+    {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double Best(const std::vector<double>& values, bool highest)
+{
+    if (values.empty())
+    {
+        return 0.0;
+    }
+    return highest ? *std::max_element(values.begin(), values.end())
+                   : *std::min_element(values.begin(), values.end());
+}
+
+// Runs a shell command with its output dropped; the wall time in seconds, or
+// a negative number when it failed.
+double Timed(const std::string& command)
+{
+    const Clock::time_point begin = Clock::now();
+    const int status = std::system((command + " >/dev/null 2>&1").c_str());
+    const double seconds = Seconds(begin, Clock::now());
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
+}
+
+// The live frame loop as the entry runs it, timing kTimedFrames frames once
+// the director is past kFromMs.
+class LiveTarnel : public Tarnel
+{
+public:
+    bool Draw() override
+    {
+        const bool result = Tarnel::Draw();
+        if (timed == 0 && GetDirector().GetElapsed() < kFromMs)
+        {
+            return result;
+        }
+        // The clock starts at the end of the first timed frame's Draw, so
+        // kTimedFrames whole passes lie between it and the last.
+        if (timed == 0)
+        {
+            begin = Clock::now();
+        }
+        else if (timed == kTimedFrames)
+        {
+            seconds = Seconds(begin, Clock::now());
+            SetKey(platform::VK_ESCAPE, true);
+        }
+        ++timed;
+        return result;
+    }
+
+    int timed = 0;
+    Clock::time_point begin;
+    double seconds = 0.0;
+};
+
+LiveTarnel application;
+
+int LiveChild(const std::string& resultFile)
+{
+    MivexGL::cDebugSystem::Instance().Open("debug.log");
+    application.Configure(1024, 768, false);
+    MivexGL::cWindowsSystem::SetMessageTarget(&application);
+    application.Run();
+    std::ofstream out(resultFile);
+    out << (application.seconds > 0.0 ? kTimedFrames / application.seconds : 0.0) << "\n";
+    return out ? 0 : 1;
+}
+
+double LiveRate(const std::string& self, const std::string& folder)
+{
+    const std::string result = folder + "/live.txt";
+    std::remove(result.c_str());
+    if (Timed("'" + self + "' --live '" + result + "'") < 0.0)
+    {
+        return 0.0;
+    }
+    std::ifstream in(result);
+    double rate = 0.0;
+    in >> rate;
+    return rate;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (argc > 2 && std::string(argv[1]) == "--live")
+    {
+        return LiveChild(argv[2]);
+    }
+
+    char pattern[] = "/tmp/mivex-capture-bench-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    const std::string data = std::string(MIVEX_BINARY_DIR) + "/data";
+    if (made == nullptr || symlink(data.c_str(), (std::string(made) + "/data").c_str()) != 0 ||
+        chdir(made) != 0)
+    {
+        std::fprintf(stderr, "capture_bench: no working folder\n");
+        return 1;
+    }
+    const std::string folder = made;
+    const std::string self = "/proc/" + std::to_string(getpid()) + "/exe";
+    const std::string tool = "'" + std::string(MIVEX_BINARY_DIR) + "/sollan-capture' ";
+    const bool haveFfmpeg = std::system("command -v ffmpeg >/dev/null 2>&1") == 0;
+
+    // Seeking: one frame at 0 against one frame at two minutes, in turn.
+    std::vector<double> atZero;
+    std::vector<double> atTwoMinutes;
+    for (int round = 0; round < kRounds; ++round)
+    {
+        atZero.push_back(Timed(tool + "--from 0 --to 0 --frames '" + folder + "/zero'"));
+        atTwoMinutes.push_back(
+            Timed(tool + "--from 120000 --to 120000 --frames '" + folder + "/two'"));
+    }
+
+    // Throughput: the live loop, then a short and a long video capture whose
+    // difference is kTimedFrames frames, so start-up and ffmpeg's own ending
+    // cancel out.
+    std::vector<double> liveRates;
+    std::vector<double> captureRates;
+    std::vector<double> ratios;
+    for (int round = 0; round < kRounds; ++round)
+    {
+        const double live = LiveRate(self, folder);
+        if (!haveFfmpeg)
+        {
+            liveRates.push_back(live);
+            continue;
+        }
+        const auto video = [&](int lengthMs)
+        {
+            return Timed(tool + "--from " + std::to_string(kFromMs) + " --to " +
+                         std::to_string(kFromMs + lengthMs) + " --video '" + folder + "/v.mkv'");
+        };
+        const double shortRun = video(kShortMs);
+        const double longRun = video(kLongMs);
+        const double rate =
+            longRun > shortRun && shortRun > 0.0 ? kTimedFrames / (longRun - shortRun) : 0.0;
+        liveRates.push_back(live);
+        captureRates.push_back(rate);
+        ratios.push_back(live > 0.0 ? rate / live : 0.0);
+    }
+    std::system(("rm -rf '" + folder + "'").c_str());
+
+    const double live = Median(liveRates);
+    const double liveFrameMs = live > 0.0 ? 1000.0 / live : 0.0;
+    const double zero = Median(atZero) * 1000.0;
+    const double two = Median(atTwoMinutes) * 1000.0;
+    const double perSecond = (two - zero) / 120.0;
+    std::printf("capture_bench (offscreen, 1024x768, %d rounds)\n", kRounds);
+    std::printf("  --from 0 --to 0:           %8.1f ms (median; best %.1f)\n", zero,
+                Best(atZero, false) * 1000.0);
+    std::printf("  --from 120000 --to 120000: %8.1f ms (median; best %.1f)\n", two,
+                Best(atTwoMinutes, false) * 1000.0);
+    std::printf("  seeking adds %.2f ms per second skipped against %.2f ms for one live frame "
+                "(target < 1 frame)\n",
+                perSecond, liveFrameMs);
+    std::printf("  live frame loop: %6.1f frames/s (median; best %.1f)\n", live,
+                Best(liveRates, true));
+    if (!haveFfmpeg)
+    {
+        std::printf("  video capture: not timed, no ffmpeg on PATH\n");
+        return 0;
+    }
+    std::printf("  video capture:   %6.1f frames/s (median; best %.1f)\n", Median(captureRates),
+                Best(captureRates, true));
+    std::printf("  capture / live: %.2f x median of rounds, %.2f x medians (target >= 0.9 x)\n",
+                Median(ratios), live > 0.0 ? Median(captureRates) / live : 0.0);
+    return 0;
+}
