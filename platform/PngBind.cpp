@@ -21,6 +21,9 @@ namespace platform
 namespace
 {
 
+// The largest chunk libpng may allocate.
+constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
+
 // The bytes come from the caller's buffer or, for a file, straight from the
 // stream, so a file is never held whole in memory.
 struct Reader
@@ -29,9 +32,18 @@ struct Reader
     std::size_t size;
     std::size_t offset;
     std::FILE* file;
-    // What libpng complained about first; becomes the failure reason.
-    const char* message;
+    // What libpng complained about first, copied: its own text may live in
+    // a buffer that is gone once the error has jumped back.
+    char message[128];
 };
+
+void Remember(Reader& reader, const char* text)
+{
+    if (reader.message[0] == '\0' && text != nullptr)
+    {
+        std::snprintf(reader.message, sizeof reader.message, "%s", text);
+    }
+}
 
 std::size_t Pull(Reader& reader, unsigned char* out, std::size_t count)
 {
@@ -40,6 +52,10 @@ std::size_t Pull(Reader& reader, unsigned char* out, std::size_t count)
         return std::fread(out, 1, count, reader.file);
     }
     const std::size_t got = std::min(count, reader.size - reader.offset);
+    if (got == 0)
+    {
+        return 0;
+    }
     std::memcpy(out, reader.data + reader.offset, got);
     reader.offset += got;
     return got;
@@ -50,7 +66,7 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t count)
     Reader* reader = static_cast<Reader*>(png_get_io_ptr(png));
     if (Pull(*reader, out, count) != count)
     {
-        reader->message = "file cut short";
+        Remember(*reader, "file cut short");
         png_longjmp(png, 1);
     }
 }
@@ -58,9 +74,9 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t count)
 void OnError(png_structp png, png_const_charp message)
 {
     Reader* reader = static_cast<Reader*>(png_get_io_ptr(png));
-    if (reader != nullptr && reader->message == nullptr)
+    if (reader != nullptr)
     {
-        reader->message = message;
+        Remember(*reader, message);
     }
     png_longjmp(png, 1);
 }
@@ -323,13 +339,16 @@ bool Decode(Reader& reader, PngPixels& out, std::string* why, bool keepAlpha, lo
     if (reason == nullptr)
     {
         png_set_read_fn(png, &reader, ReadBytes);
+        // A lying chunk length must not make libpng reserve it: no chunk a
+        // picture needs comes near this.
+        png_set_chunk_malloc_max(png, kMaxChunkBytes);
         png_set_sig_bytes(png, 8);
         Scratch scratch;
         if (!DecodeInto(png, info, out, scratch, keepAlpha, maxPixels, maxSide, halvings,
                         headerOnly, reason) &&
             reason == nullptr)
         {
-            reason = reader.message != nullptr ? reader.message : "damaged file";
+            reason = reader.message[0] != '\0' ? reader.message : "damaged file";
         }
     }
     if (png != nullptr)
@@ -353,7 +372,7 @@ bool Decode(Reader& reader, PngPixels& out, std::string* why, bool keepAlpha, lo
 bool DecodePng(const unsigned char* data, std::size_t size, PngPixels& out, std::string* why,
                bool keepAlpha, long long maxPixels, unsigned int maxSide, int halvings)
 {
-    Reader reader{data, data != nullptr ? size : 0, 0, nullptr, nullptr};
+    Reader reader{data, data != nullptr ? size : 0, 0, nullptr, {}};
     return Decode(reader, out, why, keepAlpha, maxPixels, maxSide, halvings);
 }
 
@@ -386,7 +405,7 @@ bool DecodePngFile(const char* path, PngPixels& out, std::string* why, bool keep
     {
         return false;
     }
-    Reader reader{nullptr, 0, 0, file, nullptr};
+    Reader reader{nullptr, 0, 0, file, {}};
     const bool ok = Decode(reader, out, why, keepAlpha, maxPixels, maxSide, halvings);
     std::fclose(file);
     return ok;
@@ -400,7 +419,7 @@ bool ReadPngSize(const char* path, unsigned int& width, unsigned int& height, st
     {
         return false;
     }
-    Reader reader{nullptr, 0, 0, file, nullptr};
+    Reader reader{nullptr, 0, 0, file, {}};
     PngPixels header;
     const bool ok = Decode(reader, header, why, true, kMaxPngPixels, 0, 0, true);
     std::fclose(file);
