@@ -43,7 +43,8 @@ protected:
     void AnswerBox(const std::string& caption)
     {
         const std::string quoted = "\"" + caption + "\"";
-        for (int i = 0; i < 300; ++i)
+        // Generous: under the sanitizers on a busy machine a box can take long.
+        for (int i = 0; i < 900; ++i)
         {
             const std::string tree =
                 testsupport::Capture("DISPLAY=" + display + " xwininfo -root -tree 2>/dev/null");
@@ -75,7 +76,7 @@ protected:
         const std::string env =
             "DISPLAY=" + display + " SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ";
         const std::string probe = std::string(MIVEX_BINARY_DIR) + "/tests/setup_probe";
-        const std::string start = env + "timeout 60 " + probe + " " + mode + " >" + out +
+        const std::string start = env + "timeout 180 " + probe + " " + mode + " >" + out +
                                   " 2>/dev/null; echo exit=$? >>" + out;
         pid_t runner = fork();
         if (runner == 0)
@@ -85,7 +86,7 @@ protected:
         }
         const std::string find =
             "DISPLAY=" + display +
-            " timeout 30 xdotool search --sync --onlyvisible --name 'Nerovia :: MivexGL'";
+            " timeout 90 xdotool search --sync --onlyvisible --name 'Nerovia :: MivexGL'";
         std::string window;
         if (FILE* pipe = popen(find.c_str(), "r"))
         {
