@@ -113,13 +113,17 @@ void cCaptureTarnel::Stop()
 void cCaptureTarnel::Collect()
 {
     std::vector<std::uint8_t> pixels = writer.Buffer();
-    if (!packs.Take(pixels))
+    const bool taken = packs.Take(pixels);
+    // After a failure nothing more is written: a frame lost here must not
+    // leave the next one written under its number.
+    if (failed)
     {
-        if (!failed)
-        {
-            problem = "cannot read frame " + std::to_string(collected) + " back from OpenGL";
-            Stop();
-        }
+        return;
+    }
+    if (!taken)
+    {
+        problem = "cannot read frame " + std::to_string(collected) + " back from OpenGL";
+        Stop();
         return;
     }
     // A refused frame stops the run at the next Draw; the writer drops the
