@@ -237,7 +237,7 @@ public:
             framesPlayed += taken;
             position += taken;
             // A loop wraps straight after the last sample.
-            if (lengthFrames > 0 && position >= lengthFrames)
+            if (loop && lengthFrames > 0 && position >= lengthFrames)
             {
                 position %= lengthFrames;
             }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 using namespace platform;
 using namespace audiotest;
@@ -219,6 +220,52 @@ TEST_F(AudioStreamTest, PlayWithRestartBeginsAgainFromTheFirstSample)
     const std::size_t again = FindStart(out, ref, start + first);
     ASSERT_LT(again, out.size());
     EXPECT_TRUE(Same(out, again, ref, 0, ref.size()));
+}
+
+// Working on a production pauses the music, moves it, and plays on: the
+// position says where it stands, and the sound after the resume is the file
+// from exactly there, sample for sample.
+TEST_F(AudioStreamTest, ASeekWhilePausedPlaysOnFromExactlyThere)
+{
+    // A rising tone, so every stretch of it is found in one place only.
+    std::vector<float> chirp(static_cast<std::size_t>(1.2 * kRate));
+    for (std::size_t i = 0; i < chirp.size(); ++i)
+    {
+        const double t = static_cast<double>(i) / kRate;
+        chirp[i] =
+            0.5f * static_cast<float>(std::sin(2.0 * 3.14159265358979 * (200.0 + 300.0 * t) * t));
+    }
+    const std::string path = Fixture("chirp.mp3", chirp);
+    const std::vector<float> ref = Decode(path);
+    UseDiskOutput(disk);
+    ASSERT_TRUE(AudioInit(1, 44100, 0, nullptr, nullptr));
+    const AudioHandle stream = AudioStreamCreateFile(path.c_str(), STREAM_PRESCAN);
+    ASSERT_NE(stream, 0u);
+    ASSERT_TRUE(AudioChannelPlay(stream, true));
+    ASSERT_TRUE(WaitFor([&] { return AudioChannelFramesPlayed(stream) >= 8000; }));
+    ASSERT_TRUE(AudioChannelStop(stream));
+    const std::uint64_t target = 30000;
+    const std::uint64_t bytes = target * 2 * sizeof(float);
+    ASSERT_TRUE(AudioChannelSetPosition(stream, bytes, POS_BYTE));
+    EXPECT_EQ(AudioChannelGetPosition(stream, POS_BYTE), bytes);
+    ASSERT_TRUE(AudioChannelPlay(stream, false));
+    ASSERT_TRUE(WaitFor([&] { return !AudioChannelIsActive(stream); }));
+    EXPECT_EQ(AudioChannelGetPosition(stream, POS_BYTE), ref.size() * sizeof(float))
+        << "a stream that played to its end stands at its end";
+
+    const std::vector<float> out = Collect({stream});
+    const std::size_t start = FindStart(out, ref);
+    ASSERT_LT(start, out.size());
+    std::size_t heard = 0;
+    while (heard < ref.size() && Same(out, start + heard, ref, heard, 1))
+    {
+        ++heard;
+    }
+    EXPECT_GE(heard, 2u * 8000);
+    // Silence while paused, then the file from the target on, to its end.
+    const std::size_t resumed = FirstSound(out, start + heard);
+    ASSERT_LT(resumed, out.size());
+    EXPECT_TRUE(Same(out, resumed, ref, 2 * target, ref.size() - 2 * target));
 }
 
 TEST_F(AudioStreamTest, TwoStreamsAreHeardTogether)
