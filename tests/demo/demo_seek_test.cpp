@@ -5,6 +5,7 @@
 // director's time.
 #include "DemoHarness.h"
 
+#include "demo/Resources.h"
 #include "platform/Messages.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,17 @@ TEST_F(DemoSeek, AStartTimeAndASeekBackShowWhatAPlainRunShowsThen)
     ExpectSameFrame(started.frames[0], 700);
     EXPECT_NEAR(started.GetDirector().GetResources().GetMusic().GetPosition(), 700, 1000)
         << "the music started at the start time";
+
+    // 64.75 s into the show: laceHeaven, with the music there too.
+    testsupport::ScriptedClock laterClock;
+    ScriptedTarnel later(laterClock);
+    later.SetStartAt(64750);
+    later.times = {0};
+    ASSERT_EQ(RunLikeTheEntry(later), 0);
+    ASSERT_EQ(later.frames.size(), 1u);
+    EXPECT_EQ(later.frames[0].elapsed, 64750);
+    EXPECT_EQ(NearestSlide(later.frames[0].grid).index, MivexGL::cResources::kLaceHeaven);
+    EXPECT_NEAR(later.GetDirector().GetResources().GetMusic().GetPosition(), 64750, 1000);
 
     // From 20.7 s four steps back land at 0.717 s: the updates are run again
     // from 0, so the fading flash is back as it was then.
