@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -21,8 +22,21 @@ namespace platform
 namespace
 {
 
-// The largest chunk libpng may allocate.
+// The most libpng may allocate at once: far above any row or chunk a real
+// picture needs, far below what a lying chunk length asks for.
 constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
+
+// libpng's allocations go through here, so a chunk whose handler does not
+// check its length against the chunk limit still cannot reserve it.
+png_voidp CappedMalloc(png_structp, png_alloc_size_t size)
+{
+    return size <= kMaxChunkBytes ? std::malloc(size) : nullptr;
+}
+
+void CappedFree(png_structp, png_voidp memory)
+{
+    std::free(memory);
+}
 
 // The bytes come from the caller's buffer or, for a file, straight from the
 // stream, so a file is never held whole in memory.
@@ -329,7 +343,8 @@ bool Decode(Reader& reader, PngPixels& out, std::string* why, bool keepAlpha, lo
     png_infop info = nullptr;
     if (reason == nullptr)
     {
-        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, OnError, OnWarning);
+        png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &reader, OnError, OnWarning, nullptr,
+                                       CappedMalloc, CappedFree);
         info = png != nullptr ? png_create_info_struct(png) : nullptr;
         if (info == nullptr)
         {
