@@ -1,0 +1,48 @@
+// Data paths on Windows: the file system already ignores letter case and
+// takes either separator, so resolving only writes the separators one way.
+// Narrow paths are UTF-8 here, as everywhere in the program. Depends on
+// platform/Paths.h, platform/Text.h and platform/win/Native.h.
+#include "platform/Paths.h"
+
+#include "platform/Text.h"
+
+#include <vector>
+
+#include "platform/win/Native.h"
+
+// The system's generic-text name would rename ours.
+#undef GetCurrentDirectory
+
+namespace platform
+{
+
+std::string ResolvePath(const std::string& path)
+{
+    std::string normal = path;
+    for (char& c : normal)
+    {
+        if (c == '\\')
+        {
+            c = '/';
+        }
+    }
+    return normal;
+}
+
+std::string GetCurrentDirectory()
+{
+    const ::DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+    if (needed == 0)
+    {
+        return std::string();
+    }
+    std::vector<wchar_t> buffer(needed);
+    const ::DWORD written = ::GetCurrentDirectoryW(needed, buffer.data());
+    if (written == 0 || written >= needed)
+    {
+        return std::string();
+    }
+    return Utf16ToUtf8(reinterpret_cast<const char16_t*>(buffer.data()));
+}
+
+} // namespace platform

@@ -1,0 +1,24 @@
+// What the Windows back end's pass-through wrappers ask of the test seams:
+// which steps are to fail, the extension string tests put in place of the
+// driver's, the message-box answerer and the frame count per window. The
+// state lives in TestSeams.cpp; the program itself never sets any of it, so
+// every question here answers "as the system does" in a normal run.
+#pragma once
+
+#include "platform/TestSeams.h"
+
+namespace platform
+{
+
+bool DisplayFaulty(DisplayStep step);
+// True when tests replaced the window-system extension string; *text is then
+// the replacement, null for none at all.
+bool WindowExtensionsOverridden(const char** text);
+// The installed answerer, or null when the real boxes are to be shown.
+const MessageBoxAnswerer* InstalledAnswerer();
+// Frames presented per window: counted on each swap, dropped when the
+// window goes. The key is the system's window handle, cast.
+void CountPresentedFrame(HWND window);
+void ForgetPresentedFrames(HWND window);
+
+} // namespace platform

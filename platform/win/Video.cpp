@@ -1,0 +1,15 @@
+// The video subsystem on Windows: the desktop is always there, so there is
+// nothing to start or stop. Depends on platform/Video.h only.
+#include "platform/Video.h"
+
+namespace platform
+{
+
+bool AcquireVideo()
+{
+    return true;
+}
+
+void ReleaseVideo() {}
+
+} // namespace platform
