@@ -20,6 +20,9 @@ packages=(
   imagemagick libjpeg-turbo-progs
   # Fuzz targets (libFuzzer) and their symbolised reports.
   clang libclang-rt-14-dev llvm
+  # The Windows executables: the cross compiler, meson for the target's
+  # libepoxy, and Wine to run them and their tests.
+  g++-mingw-w64-x86-64-posix mingw-w64-tools meson ninja-build wine64
 )
 
 missing=()
