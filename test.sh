@@ -2,7 +2,9 @@
 # Sets up, builds everything and runs every test. With --bench it runs the
 # benchmarks instead; with --sanitize it builds and runs the whole suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize/; with
-# --fuzz SECONDS it runs each fuzz target that long (clang, build-fuzz/).
+# --fuzz SECONDS it runs each fuzz target that long (clang, build-fuzz/); with
+# --windows it runs only the Windows build's tests. A plain run ends with the
+# Windows executables, cross-built in build-win/ and tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/setup.sh
@@ -14,7 +16,12 @@ if [ "$mode" = "--fuzz" ]; then
 fi
 
 build=build
-if [ "$mode" = "--sanitize" ]; then
+windows=no
+if [ "$mode" = "--windows" ]; then
+  shift
+  windows=only
+  ./tools/build.sh datagen_run
+elif [ "$mode" = "--sanitize" ]; then
   shift
   build=build-sanitize
   if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -28,6 +35,9 @@ if [ "$mode" = "--sanitize" ]; then
   export LSAN_OPTIONS="suppressions=$PWD/tests/support/sanitize/lsan.supp:print_suppressions=0"
 else
   ./tools/build.sh
+  if [ $# -eq 0 ]; then
+    windows=also
+  fi
 fi
 
 # Tests that need real windows, keys and message boxes use this X server.
@@ -53,5 +63,10 @@ if [ "$build" = build-sanitize ]; then
   # towards the peak, so these hold only in the plain build.
   skip=(-E "TextureBudget\.AHugePngHalvedOnTheWayInCostsNoFullSizeMemory|TextureBudgetWholeDemo\.HostilePicturesLoadInBoundedMemory")
 fi
-cd "$build"
-ctest --output-on-failure -j"$(nproc)" "${skip[@]}" "$@"
+if [ "$windows" != only ]; then
+  (cd "$build" && ctest --output-on-failure -j"$(nproc)" "${skip[@]}" "$@")
+fi
+if [ "$windows" != no ]; then
+  ./tools/windows/build.sh
+  (cd build-win && ctest --output-on-failure -j"$(nproc)" "$@")
+fi

@@ -12,6 +12,10 @@ wine=/usr/lib/wine/wine64
 if [ ! -x "$wine" ]; then
   wine="$(command -v wine64 || command -v wine)"
 fi
+# Tests name their X server in MIVEX_TEST_DISPLAY.
+if [ -z "${DISPLAY:-}" ] && [ -n "${MIVEX_TEST_DISPLAY:-}" ]; then
+  export DISPLAY="$MIVEX_TEST_DISPLAY"
+fi
 mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # One process at a time creates the prefix.
