@@ -7,7 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unistd.h>
+#include <filesystem>
+#include <system_error>
 
 namespace demotest
 {
@@ -269,22 +270,27 @@ int RunLikeTheEntry(ScriptedTarnel& app)
 
 WorkingFolder::WorkingFolder(bool withData)
 {
-    char buffer[4096];
-    if (getcwd(buffer, sizeof buffer) != nullptr)
-    {
-        previous = buffer;
-    }
+    std::error_code error;
+    previous = std::filesystem::current_path(error).generic_string();
     path = testsupport::MakeTempFolder("mivex-demo");
     if (withData)
     {
-        const std::string data = std::string(MIVEX_BINARY_DIR) + "/data";
-        if (symlink(data.c_str(), (path + "/data").c_str()) != 0)
+        const std::filesystem::path data = std::string(MIVEX_BINARY_DIR) + "/data";
+#ifdef _WIN32
+        // Links need a privilege on Windows; the data folder is small.
+        std::filesystem::copy(data, path + "/data", std::filesystem::copy_options::recursive,
+                              error);
+#else
+        std::filesystem::create_directory_symlink(data, path + "/data", error);
+#endif
+        if (error)
         {
             path.clear();
             return;
         }
     }
-    if (chdir(path.c_str()) != 0)
+    std::filesystem::current_path(path, error);
+    if (error)
     {
         path.clear();
     }
@@ -292,9 +298,10 @@ WorkingFolder::WorkingFolder(bool withData)
 
 WorkingFolder::~WorkingFolder()
 {
-    if (!previous.empty() && chdir(previous.c_str()) != 0)
+    std::error_code error;
+    if (!previous.empty())
     {
-        previous.clear();
+        std::filesystem::current_path(previous, error);
     }
 }
 

@@ -4,6 +4,8 @@
 #include "platform/Counter.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <fstream>
 #include <stdlib.h>
 #include <vector>
@@ -61,12 +63,28 @@ std::string ReadFile(const std::string& path)
 
 std::string MakeTempFolder(const std::string& stem)
 {
+#ifdef _WIN32
+    // No mkdtemp here: try random names until one is new.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                           (stem + "-" + std::to_string(random()));
+        std::error_code error;
+        if (std::filesystem::create_directory(path, error))
+        {
+            return path.generic_string();
+        }
+    }
+    return std::string();
+#else
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/" + stem + "-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     const char* made = ::mkdtemp(buffer.data());
     return made != nullptr ? std::string(made) : std::string();
+#endif
 }
 
 } // namespace testsupport
