@@ -1,0 +1,153 @@
+// The music on Windows: the Audio Compression Manager's decode of the loading
+// tune against libmpg123's (through the numbers both are held to), exact
+// seeking in it, and a stream's position and loop without a sound device.
+#include "platform/Audio.h"
+#include "platform/AudioDecoder.h"
+
+#include "LoadingTuneReference.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+using namespace platform;
+
+namespace
+{
+
+constexpr std::uint64_t kFrameBytes = sizeof(float) * AUDIO_CHANNELS;
+
+std::vector<float> DecodeTune()
+{
+    std::vector<float> samples;
+    EXPECT_TRUE(AudioDecodeFile(loadingtune::kPath, samples)) << loadingtune::kPath;
+    return samples;
+}
+
+TEST(AcmDecoderTest, LoadingTuneDecodesAsTheLinuxDecoderDoes)
+{
+    const std::vector<float> samples = DecodeTune();
+    const std::size_t frames = samples.size() / 2;
+    EXPECT_NEAR(static_cast<double>(frames), static_cast<double>(loadingtune::kFrames),
+                static_cast<double>(loadingtune::kLengthTolerance));
+    for (std::size_t second = 0; second < std::size(loadingtune::kSecondRms); ++second)
+    {
+        double sum = 0.0;
+        std::size_t count = 0;
+        for (std::size_t i = second * AUDIO_RATE * 2;
+             i < std::min(samples.size(), (second + 1) * AUDIO_RATE * 2); ++i)
+        {
+            sum += samples[i] * samples[i];
+            ++count;
+        }
+        ASSERT_GT(count, 0u) << "second " << second;
+        const double expected = loadingtune::kSecondRms[second];
+        EXPECT_NEAR(std::sqrt(sum / count), expected, expected * loadingtune::kRmsTolerance)
+            << "second " << second;
+    }
+    for (std::size_t e = 0; e < std::size(loadingtune::kExcerptAt); ++e)
+    {
+        const std::size_t at = loadingtune::kExcerptAt[e];
+        ASSERT_LE((at + loadingtune::kExcerptFrames) * 2, samples.size());
+        for (std::size_t i = 0; i < loadingtune::kExcerptFrames; ++i)
+        {
+            EXPECT_NEAR(samples[(at + i) * 2], loadingtune::kExcerpt[e][i],
+                        loadingtune::kSampleTolerance)
+                << "frame " << at + i;
+        }
+    }
+}
+
+// A seek restarts the converter a few frames early; what comes out must be
+// the decode from the start, at the same sample.
+TEST(AcmDecoderTest, SeekingGivesTheSoundOfTheWholeDecodeAtThatFrame)
+{
+    const std::vector<float> whole = DecodeTune();
+    std::unique_ptr<AudioDecoder> decoder = OpenAudioDecoder(loadingtune::kPath, true);
+    ASSERT_TRUE(decoder);
+    ASSERT_EQ(decoder->LengthFrames() * 2, whole.size());
+    for (std::uint64_t target :
+         {std::uint64_t{1000}, std::uint64_t{77777}, std::uint64_t{300001}, std::uint64_t{0}})
+    {
+        ASSERT_TRUE(decoder->Seek(target));
+        std::vector<float> part(4096 * 2);
+        bool end = false;
+        ASSERT_EQ(decoder->Read(part.data(), 4096, end), 4096u);
+        float worst = 0.0f;
+        for (std::size_t i = 0; i < part.size(); ++i)
+        {
+            worst = std::max(worst, std::fabs(part[i] - whole[target * 2 + i]));
+        }
+        EXPECT_LT(worst, 1e-3f) << "seek to " << target;
+    }
+    EXPECT_FALSE(decoder->Seek(decoder->LengthFrames() + 1));
+    // Reading on to the end gives exactly the rest.
+    ASSERT_TRUE(decoder->Seek(decoder->LengthFrames() - 100));
+    std::vector<float> tail(4096 * 2);
+    bool end = false;
+    EXPECT_EQ(decoder->Read(tail.data(), 4096, end), 100u);
+    EXPECT_TRUE(end);
+}
+
+// Without a sound device (as under Wine) the calls succeed and a stream
+// keeps its place: it never advances, but flags, seeks and restarts act on
+// it as the header says. With a device (a real Windows machine) the looping
+// tune must instead play on past its end.
+TEST(AcmStreamTest, PositionAndLoopHoldWithOrWithoutADevice)
+{
+    ASSERT_TRUE(AudioInit(1, 44100, 0, nullptr, nullptr));
+    const AudioHandle stream = AudioStreamCreateFile(loadingtune::kPath, STREAM_PRESCAN);
+    ASSERT_NE(stream, 0u);
+    const std::uint64_t length = AudioChannelGetLength(stream);
+    EXPECT_EQ(length, DecodeTune().size() * sizeof(float));
+    EXPECT_EQ(AudioChannelFlags(stream, SAMPLE_LOOP, SAMPLE_LOOP), SAMPLE_LOOP);
+    EXPECT_FALSE(AudioChannelIsActive(stream));
+    ASSERT_TRUE(AudioChannelPlay(stream, true));
+    EXPECT_TRUE(AudioChannelIsActive(stream));
+
+    if (!AudioOutputOpen())
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(AudioChannelFramesPlayed(stream), 0u);
+        EXPECT_EQ(AudioChannelGetPosition(stream, POS_BYTE), 0u);
+        const std::uint64_t middle = length / 2 / kFrameBytes * kFrameBytes;
+        EXPECT_TRUE(AudioChannelSetPosition(stream, middle, POS_BYTE));
+        EXPECT_EQ(AudioChannelGetPosition(stream, POS_BYTE), middle);
+        EXPECT_TRUE(AudioChannelSetPosition(stream, length, POS_BYTE));
+        EXPECT_FALSE(AudioChannelSetPosition(stream, length + kFrameBytes, POS_BYTE));
+        EXPECT_EQ(AudioChannelGetPosition(stream, POS_BYTE), length);
+        ASSERT_TRUE(AudioChannelPlay(stream, true));
+        EXPECT_EQ(AudioChannelGetPosition(stream, POS_BYTE), 0u);
+        EXPECT_TRUE(AudioChannelIsActive(stream));
+        std::array<float, 512> spectrum{};
+        spectrum.fill(-1.0f);
+        EXPECT_EQ(AudioChannelGetData(stream, spectrum.data(), DATA_FFT512), 1024);
+        EXPECT_EQ(spectrum[0], 0.0f);
+        EXPECT_EQ(spectrum[256], -1.0f);
+    }
+    else
+    {
+        const std::uint64_t frames = length / kFrameBytes;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (AudioChannelFramesPlayed(stream) <= frames + AUDIO_RATE &&
+               std::chrono::steady_clock::now() < until)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_GT(AudioChannelFramesPlayed(stream), frames + AUDIO_RATE);
+        EXPECT_TRUE(AudioChannelIsActive(stream));
+        EXPECT_LT(AudioChannelGetPosition(stream, POS_BYTE), length);
+    }
+    EXPECT_TRUE(AudioChannelStop(stream));
+    EXPECT_FALSE(AudioChannelIsActive(stream));
+    EXPECT_TRUE(AudioStreamFree(stream));
+    EXPECT_TRUE(AudioFree());
+    EXPECT_FALSE(AudioFree());
+    EXPECT_FALSE(AudioOutputOpen());
+}
+
+} // namespace
