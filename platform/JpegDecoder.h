@@ -6,8 +6,11 @@
 // few rows at a time into memory the caller owns. Built on libjpeg-turbo with
 // our own error handling: it never prints and never ends the process, keeps a
 // short reason for a failure, and caps what the library may allocate. One
-// decoder per thread.
+// decoder per thread. The picture loader's decoder behind
+// platform/PictureDecoder.h on this platform.
 #pragma once
+
+#include "platform/PictureDecoder.h"
 
 #include <cstddef>
 #include <memory>
@@ -23,7 +26,7 @@ namespace platform
 // no usable density (unit 0 is a pure aspect ratio).
 int DisplayPixels(int pixels, int densityUnit, int density);
 
-class JpegDecoder
+class JpegDecoder : public PictureDecoder
 {
 public:
     // The most stored pixels a picture can have: the library refuses a side
@@ -33,27 +36,28 @@ public:
     static constexpr long long kMaxPixels = 65500LL * 65500LL;
 
     JpegDecoder();
-    ~JpegDecoder();
-    JpegDecoder(const JpegDecoder&) = delete;
-    JpegDecoder& operator=(const JpegDecoder&) = delete;
+    ~JpegDecoder() override;
+
+    Kind GetKind() const override { return kPicture; }
 
     // Reads the header; false for a missing, non-JPEG or damaged file, or
     // one whose decode would need more memory than we allow the library (a
     // progressive or multi-scan picture keeps all of its coefficients).
-    bool Open(const std::string& path);
+    bool Open(const std::string& path) override;
     // The same from a buffer, which the caller keeps alive and unchanged
     // until the decode ends or Close.
     bool OpenMemory(const unsigned char* data, std::size_t size);
-    void Close();
+    void Close() override;
 
     // Why the last Open or decode failed, in a few lower-case words; empty
     // while nothing has failed.
-    const std::string& GetError() const { return error; }
+    const std::string& GetError() const override { return error; }
 
-    int GetWidth() const { return width; }
-    int GetHeight() const { return height; }
-    int GetDisplayWidth() const { return displayWidth; }
-    int GetDisplayHeight() const { return displayHeight; }
+    int GetWidth() const override { return width; }
+    int GetHeight() const override { return height; }
+    int GetDisplayWidth() const override { return displayWidth; }
+    int GetDisplayHeight() const override { return displayHeight; }
+    bool HasAlpha() const override { return false; }
 
     // Decodes at the smallest DCT scale (n/8) whose result is still at least
     // minWidth x minHeight, or at full size. Rows are top first, 3 bytes per
@@ -68,12 +72,17 @@ public:
     // or 4 for R, G, B, 255. Either step may fail on damaged data; the
     // decoder is closed after ReadRows whatever the result.
     bool StartDecode(int minWidth, int minHeight, int pixelBytes, int& outWidth, int& outHeight);
+    // R, G, B, 255, as every picture decoder gives.
+    bool StartDecode(int minWidth, int minHeight, int& outWidth, int& outHeight) override
+    {
+        return StartDecode(minWidth, minHeight, 4, outWidth, outHeight);
+    }
     bool ReadRows(unsigned char* first, std::ptrdiff_t stride);
     // Or a few rows at a time, for callers that consume them as they come:
     // up to maxRows further rows to first + k * stride. Returns how many
     // (at least 1), 0 once every row has been read, -1 on damaged data; the
     // decoder is closed after 0 or -1.
-    int ReadSomeRows(unsigned char* first, std::ptrdiff_t stride, int maxRows);
+    int ReadSomeRows(unsigned char* first, std::ptrdiff_t stride, int maxRows) override;
 
 private:
     struct State;

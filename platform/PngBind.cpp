@@ -1,7 +1,6 @@
 // PNG decoding over libpng's row reader, with every transform that brings a
 // file to 8-bit RGB or RGBA done by libpng itself, and halving done on the
-// rows as they come; pngBind on top: the file decoded as it is read, then
-// uploaded.
+// rows as they come; the PNG reader of the texture loader on top.
 #include "platform/PngBind.h"
 
 #include <png.h>
@@ -237,8 +236,11 @@ bool DecodeInto(png_structp png, png_infop info, PngPixels& out, Scratch& scratc
     png_get_IHDR(png, info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
     out.fileWidth = width;
     out.fileHeight = height;
+    const bool fileAlpha =
+        (colour & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     if (headerOnly)
     {
+        out.alpha = fileAlpha;
         return true;
     }
     const int shift = std::min(std::max(halvings, 0), 31);
@@ -262,8 +264,6 @@ bool DecodeInto(png_structp png, png_infop info, PngPixels& out, Scratch& scratc
     {
         png_set_gray_to_rgb(png);
     }
-    const bool fileAlpha =
-        (colour & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     const bool alpha = keepAlpha && fileAlpha;
     if (fileAlpha && !alpha)
     {
@@ -443,86 +443,117 @@ bool ReadPngSize(const char* path, unsigned int& width, unsigned int& height, st
     return ok;
 }
 
-GLuint pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
-               int minfilter, int magfilter)
+PngDecoder::PngDecoder() : width(0), height(0), alpha(false), started(false), next(0) {}
+
+PngDecoder::~PngDecoder()
 {
-    return pngBindHalved(filename, mipmap, trans, info, wrapst, minfilter, magfilter, 0, nullptr);
+    Close();
 }
 
-GLuint pngBindHalved(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
-                     int minfilter, int magfilter, int halvings, std::string* why)
+void PngDecoder::Close()
 {
-    if (filename == nullptr || (mipmap != PNG_NOMIPMAP && mipmap != PNG_BUILDMIPMAPS) ||
-        (trans != PNG_SOLID && trans != PNG_ALPHA))
-    {
-        if (why != nullptr)
-        {
-            *why = "no file name or unknown mode";
-        }
-        return 0;
-    }
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    if (maxSize <= 0)
-    {
-        if (why != nullptr)
-        {
-            *why = "no GL context";
-        }
-        return 0;
-    }
-    PngPixels image;
-    if (!DecodePngFile(filename, image, why, trans == PNG_ALPHA, kMaxPngPixels,
-                       static_cast<unsigned int>(maxSize), halvings))
-    {
-        return 0;
-    }
-    const bool alpha = image.alpha;
-    const GLenum format = alpha ? GL_RGBA : GL_RGB;
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    if (name == 0)
-    {
-        if (why != nullptr)
-        {
-            *why = "no texture name";
-        }
-        return 0;
-    }
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapst);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapst);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minfilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magfilter);
+    path.clear();
+    width = height = 0;
+    alpha = started = false;
+    decoded = PngPixels();
+    next = 0;
+}
 
-    // RGB rows are not 4-byte aligned; leave the caller's unpacking as it was.
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    const GLsizei w = static_cast<GLsizei>(image.width);
-    const GLsizei h = static_cast<GLsizei>(image.height);
-    if (mipmap == PNG_BUILDMIPMAPS)
+bool PngDecoder::Open(const std::string& file)
+{
+    Close();
+    error.clear();
+    std::FILE* stream = OpenFile(file.c_str(), &error);
+    if (stream == nullptr)
     {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(format), w, h, format, GL_UNSIGNED_BYTE,
-                          image.pixels.data());
+        return false;
     }
-    else
+    Reader reader{nullptr, 0, 0, stream, {}};
+    PngPixels header;
+    const bool ok = Decode(reader, header, &error, true, kMaxPngPixels, 0, 0, true);
+    std::fclose(stream);
+    if (!ok)
     {
-        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), w, h, 0, format,
-                     GL_UNSIGNED_BYTE, image.pixels.data());
+        return false;
     }
-    glPopClientAttrib();
+    if (header.fileWidth == 0 || header.fileHeight == 0 ||
+        static_cast<long long>(header.fileWidth) * header.fileHeight > kMaxPngPixels)
+    {
+        error = "picture too large";
+        return false;
+    }
+    path = file;
+    width = static_cast<int>(header.fileWidth);
+    height = static_cast<int>(header.fileHeight);
+    alpha = header.alpha;
+    return true;
+}
 
-    if (info != nullptr)
+bool PngDecoder::StartDecode(int minWidth, int minHeight, int& outWidth, int& outHeight)
+{
+    if (path.empty() || started)
     {
-        info->Width = image.width;
-        info->Height = image.height;
-        info->Depth = alpha ? 32 : 24;
-        info->Alpha = alpha ? 8 : 0;
+        Close();
+        error = "no picture open";
+        return false;
     }
-    return name;
+    // The most halvings whose result still covers the size asked for.
+    int halvings = 0;
+    auto halved = [](int side, int times)
+    { return static_cast<int>((static_cast<long long>(side) + (1LL << times) - 1) >> times); };
+    while (halvings < 30 && halved(width, halvings + 1) >= minWidth &&
+           halved(height, halvings + 1) >= minHeight &&
+           (halved(width, halvings) > 1 || halved(height, halvings) > 1))
+    {
+        ++halvings;
+    }
+    const std::string file = path;
+    if (!DecodePngFile(file.c_str(), decoded, &error, true, kMaxPngPixels, 0, halvings))
+    {
+        Close();
+        return false;
+    }
+    started = true;
+    next = 0;
+    outWidth = static_cast<int>(decoded.width);
+    outHeight = static_cast<int>(decoded.height);
+    return true;
+}
+
+int PngDecoder::ReadSomeRows(unsigned char* first, std::ptrdiff_t stride, int maxRows)
+{
+    if (!started || first == nullptr || maxRows <= 0)
+    {
+        Close();
+        error = "no decode started";
+        return -1;
+    }
+    if (next >= decoded.height)
+    {
+        Close();
+        return 0;
+    }
+    const unsigned int rows = std::min(static_cast<unsigned int>(maxRows), decoded.height - next);
+    const std::size_t channels = decoded.alpha ? 4 : 3;
+    for (unsigned int k = 0; k < rows; ++k, ++next)
+    {
+        const unsigned char* in =
+            decoded.pixels.data() + static_cast<std::size_t>(next) * decoded.width * channels;
+        unsigned char* out = first + static_cast<std::ptrdiff_t>(k) * stride;
+        if (channels == 4)
+        {
+            std::memcpy(out, in, static_cast<std::size_t>(decoded.width) * 4);
+            continue;
+        }
+        for (unsigned int x = 0; x < decoded.width; ++x, in += 3, out += 4)
+        {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = 255;
+        }
+    }
+    return static_cast<int>(rows);
 }
 
 } // namespace platform

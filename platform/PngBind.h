@@ -1,10 +1,10 @@
-// PNG files straight into GL textures: reads the file with libpng and
-// creates, fills and binds one texture object in a single call. Rows are
-// uploaded as stored, top row first. The decode itself (DecodePng) needs no
-// GL and reads from memory; pngBind needs a current GL context.
+// PNG files to pixels: DecodePng and DecodePngFile read a whole file with
+// libpng, whatever its colour type, bit depth or interlacing, halving it on
+// the way in when asked; PngDecoder is the PNG reader behind
+// platform/PictureDecoder.h on this platform. No GL.
 #pragma once
 
-#include "platform/GL.h"
+#include "platform/PictureDecoder.h"
 
 #include <cstddef>
 #include <string>
@@ -12,23 +12,6 @@
 
 namespace platform
 {
-
-// Mipmap modes.
-constexpr int PNG_NOMIPMAP = 0;
-constexpr int PNG_BUILDMIPMAPS = -1;
-// Transparency modes.
-constexpr int PNG_SOLID = -1;
-constexpr int PNG_ALPHA = -2;
-
-// What was read: size in pixels, bits per pixel as uploaded, and whether an
-// alpha channel went with it.
-struct pngInfo
-{
-    unsigned int Width;
-    unsigned int Height;
-    unsigned int Depth;
-    unsigned int Alpha;
-};
 
 // Pictures with more pixels than this are refused before decoding.
 constexpr long long kMaxPngPixels = 1LL << 26;
@@ -66,14 +49,39 @@ bool DecodePngFile(const char* path, PngPixels& out, std::string* why, bool keep
 // The file's size in pixels from its header alone.
 bool ReadPngSize(const char* path, unsigned int& width, unsigned int& height, std::string* why);
 
-// Creates a texture from the file and leaves it bound to GL_TEXTURE_2D.
-// Returns its name, or 0 on any failure (missing, damaged or oversized file,
-// unknown mode), with no message. info may be null.
-GLuint pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
-               int minfilter, int magfilter);
-// The same with the picture halved that many times on the way in (info then
-// tells the uploaded size), and why it failed when it did.
-GLuint pngBindHalved(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
-                     int minfilter, int magfilter, int halvings, std::string* why);
+// The PNG reader for the texture loader: the header first (size, and
+// whether the file carries alpha, a transparent colour included), then the
+// picture halved as many times as still covers the size asked for, decoded
+// whole and handed out a few rows at a time as R, G, B, A.
+class PngDecoder : public PictureDecoder
+{
+public:
+    PngDecoder();
+    ~PngDecoder() override;
+
+    Kind GetKind() const override { return kPng; }
+    // False also for a file of more than kMaxPngPixels pixels.
+    bool Open(const std::string& path) override;
+    void Close() override;
+    const std::string& GetError() const override { return error; }
+    int GetWidth() const override { return width; }
+    int GetHeight() const override { return height; }
+    // A PNG's recorded density plays no part: its size is its own.
+    int GetDisplayWidth() const override { return width; }
+    int GetDisplayHeight() const override { return height; }
+    bool HasAlpha() const override { return alpha; }
+    bool StartDecode(int minWidth, int minHeight, int& outWidth, int& outHeight) override;
+    int ReadSomeRows(unsigned char* first, std::ptrdiff_t stride, int maxRows) override;
+
+private:
+    std::string path;
+    std::string error;
+    int width;
+    int height;
+    bool alpha;
+    bool started;
+    PngPixels decoded;
+    unsigned int next;
+};
 
 } // namespace platform

@@ -1,4 +1,4 @@
-// The picture pipeline in front of the upload. Stretching is separable and in
+// The picture pipeline in front of the upload, for every decoder. Stretching is separable and in
 // fixed point with the weights of each axis worked out once (16 bits, so the
 // eighths of the usual 3:4 enlargement are exact); an axis that keeps its size
 // is not touched, and the decoder writes straight into the memory the next
@@ -267,10 +267,11 @@ void Stretch(const unsigned char* src, std::ptrdiff_t srcStride, int srcWidth, i
 constexpr int kBatch = 16;
 
 // The decoder's rows (srcWidth x srcHeight) stretched to width x height,
-// keyed, into out (rows outStride apart) as they come: the picture is never
-// held whole, only the few rows the current output rows read.
-bool DecodeStretched(platform::JpegDecoder& decoder, int srcWidth, int srcHeight,
-                     unsigned char* out, std::ptrdiff_t outStride, int width, int height)
+// keyed when asked, into out (rows outStride apart) as they come: the
+// picture is never held whole, only the few rows the current output rows
+// read.
+bool DecodeStretched(platform::PictureDecoder& decoder, int srcWidth, int srcHeight,
+                     unsigned char* out, std::ptrdiff_t outStride, int width, int height, bool key)
 {
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     const std::ptrdiff_t srcStride = static_cast<std::ptrdiff_t>(srcWidth) * 4;
@@ -283,12 +284,12 @@ bool DecodeStretched(platform::JpegDecoder& decoder, int srcWidth, int srcHeight
         raw.reset(new unsigned char[static_cast<std::size_t>(srcStride) * kBatch]);
     }
     // Reads a batch to rows stride apart, stretched across when needed.
-    auto read = [&](unsigned char* rows, std::ptrdiff_t stride, int most, bool key)
+    auto read = [&](unsigned char* rows, std::ptrdiff_t stride, int most, bool keyed)
     {
         if (!across)
         {
             const int got = decoder.ReadSomeRows(rows, stride, most);
-            if (key && got > 0)
+            if (keyed && got > 0)
             {
                 KeyRows(rows, stride, got, static_cast<std::size_t>(width));
             }
@@ -297,7 +298,7 @@ bool DecodeStretched(platform::JpegDecoder& decoder, int srcWidth, int srcHeight
         const int got = decoder.ReadSomeRows(raw.get(), srcStride, most);
         if (got > 0)
         {
-            StretchAcross<4>(raw.get(), srcStride, got, acrossTaps, rows, stride, width, key);
+            StretchAcross<4>(raw.get(), srcStride, got, acrossTaps, rows, stride, width, keyed);
         }
         return got;
     };
@@ -306,8 +307,7 @@ bool DecodeStretched(platform::JpegDecoder& decoder, int srcWidth, int srcHeight
     {
         for (int y = 0; y < height;)
         {
-            const int got =
-                read(out + y * outStride, outStride, std::min(kBatch, height - y), true);
+            const int got = read(out + y * outStride, outStride, std::min(kBatch, height - y), key);
             if (got <= 0)
             {
                 return false;
@@ -336,7 +336,10 @@ bool DecodeStretched(platform::JpegDecoder& decoder, int srcWidth, int srcHeight
             DownRow(window.get() + (first - base) * windowStride, windowStride,
                     &down.weights[static_cast<std::size_t>(down.offset[at])], down.count[at],
                     rowBytes, row, accum);
-            KeyBlackInPlace(row, static_cast<std::size_t>(width));
+            if (key)
+            {
+                KeyBlackInPlace(row, static_cast<std::size_t>(width));
+            }
             ++y;
             continue;
         }
@@ -442,8 +445,8 @@ void KeyBlackInPlace(unsigned char* rgba, std::size_t pixelCount)
 }
 
 cPreparedPicture::cPreparedPicture()
-    : status(kEmpty), maxSize(0), maxBytes(0), width(0), height(0), naturalWidth(0),
-      naturalHeight(0), capacity(0)
+    : status(kEmpty), kind(platform::PictureDecoder::kPicture), ownAlpha(false), maxSize(0),
+      maxBytes(0), width(0), height(0), naturalWidth(0), naturalHeight(0), capacity(0)
 {
 }
 
@@ -457,6 +460,8 @@ void cPreparedPicture::Clear()
 void cPreparedPicture::Reset()
 {
     status = kEmpty;
+    kind = platform::PictureDecoder::kPicture;
+    ownAlpha = false;
     path.clear();
     reason.clear();
     maxSize = width = height = naturalWidth = naturalHeight = 0;
@@ -466,28 +471,52 @@ void cPreparedPicture::Reset()
 cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, int maxTextureSize,
                                                    long long maxTextureBytes)
 {
-    platform::JpegDecoder decoder;
-    if (!decoder.Open(fullPath))
+    return Prepare(platform::PictureDecoder::kPicture, fullPath, maxTextureSize, maxTextureBytes);
+}
+
+cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder::Kind decoderKind,
+                                                   const std::string& fullPath, int maxTextureSize,
+                                                   long long maxTextureBytes)
+{
+    const std::unique_ptr<platform::PictureDecoder> decoder =
+        platform::PictureDecoder::Create(decoderKind);
+    if (!decoder->Open(fullPath))
     {
         std::string name = fullPath;
         Reset();
+        kind = decoderKind;
         path = std::move(name);
         maxSize = maxTextureSize;
         maxBytes = maxTextureBytes;
-        reason = decoder.GetError();
+        reason = decoder->GetError();
         status = kUnreadable;
         return status;
     }
-    return Prepare(decoder, fullPath, maxTextureSize, maxTextureBytes);
+    return Prepare(*decoder, fullPath, maxTextureSize, maxTextureBytes);
 }
 
-cPreparedPicture::Status cPreparedPicture::Prepare(platform::JpegDecoder& decoder,
+void cPreparedPicture::NaturalSize(const platform::PictureDecoder& decoder, int maxTextureSize,
+                                   int& width, int& height)
+{
+    if (decoder.GetKind() == platform::PictureDecoder::kPng)
+    {
+        // A PNG is uploaded at its own size, as stored.
+        width = decoder.GetWidth();
+        height = decoder.GetHeight();
+        return;
+    }
+    width = TextureSizeFor(decoder.GetDisplayWidth(), maxTextureSize);
+    height = TextureSizeFor(decoder.GetDisplayHeight(), maxTextureSize);
+}
+
+cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder& decoder,
                                                    const std::string& fullPath, int maxTextureSize,
                                                    long long maxTextureBytes)
 {
     // fullPath may be our own path: made again for another limit.
     std::string name = fullPath;
     Reset();
+    kind = decoder.GetKind();
     path = std::move(name);
     maxSize = maxTextureSize;
     maxBytes = maxTextureBytes;
@@ -497,14 +526,19 @@ cPreparedPicture::Status cPreparedPicture::Prepare(platform::JpegDecoder& decode
         reason = "no texture size limit";
         return status;
     }
-    naturalWidth = TextureSizeFor(decoder.GetDisplayWidth(), maxTextureSize);
-    naturalHeight = TextureSizeFor(decoder.GetDisplayHeight(), maxTextureSize);
+    const bool png = kind == platform::PictureDecoder::kPng;
+    NaturalSize(decoder, maxTextureSize, naturalWidth, naturalHeight);
     const int halvings = HalvingsToFit(naturalWidth, naturalHeight, maxTextureBytes);
     const int w = HalvedSide(naturalWidth, halvings);
     const int h = HalvedSide(naturalHeight, halvings);
+    if (w > maxTextureSize || h > maxTextureSize)
+    {
+        reason = "picture too large";
+        return status;
+    }
     int pictureWidth = 0;
     int pictureHeight = 0;
-    if (!decoder.StartDecode(w, h, 4, pictureWidth, pictureHeight))
+    if (!decoder.StartDecode(w, h, pictureWidth, pictureHeight))
     {
         reason = decoder.GetError();
         return status;
@@ -519,14 +553,18 @@ cPreparedPicture::Status cPreparedPicture::Prepare(platform::JpegDecoder& decode
         pixels.reset(new unsigned char[bytes]);
         capacity = bytes;
     }
-    // Texture row 0 is the picture's bottom row: write upwards from the end.
-    unsigned char* const bottomUp = pixels.get() + rowBytes * static_cast<std::size_t>(h - 1);
-    if (!DecodeStretched(decoder, pictureWidth, pictureHeight, bottomUp,
-                         -static_cast<std::ptrdiff_t>(rowBytes), w, h))
+    // The picture loader's texture row 0 is the picture's bottom row: written
+    // upwards from the end. A PNG goes up as stored, with its own alpha.
+    unsigned char* const first =
+        png ? pixels.get() : pixels.get() + rowBytes * static_cast<std::size_t>(h - 1);
+    const std::ptrdiff_t stride =
+        png ? static_cast<std::ptrdiff_t>(rowBytes) : -static_cast<std::ptrdiff_t>(rowBytes);
+    if (!DecodeStretched(decoder, pictureWidth, pictureHeight, first, stride, w, h, !png))
     {
         reason = decoder.GetError();
         return status;
     }
+    ownAlpha = png && decoder.HasAlpha();
     width = w;
     height = h;
     status = kReady;

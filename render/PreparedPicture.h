@@ -1,11 +1,13 @@
-// A JPEG picture made ready for upload without any GL call, so that it can be
-// made on any thread: decoded, sized to its power-of-two texture (halved to
-// fit a memory allowance), stretched, black keyed out, bottom row first,
-// 4 bytes a pixel. Also the pieces of that pipeline (sizing, halving,
-// stretching, keying). Depends on platform/JpegDecoder.h.
+// A picture made ready for upload without any GL call, so that it can be
+// made on any thread, 4 bytes a pixel, halved to fit a memory allowance.
+// The picture loader's files are sized to a power-of-two texture from their
+// size on the display, stretched, black keyed out, bottom row first; PNG
+// files keep their own size and alpha, top row first. Also the pieces of
+// that pipeline (sizing, halving, stretching, keying). Depends on
+// platform/PictureDecoder.h only, whatever decodes underneath.
 #pragma once
 
-#include "platform/JpegDecoder.h"
+#include "platform/PictureDecoder.h"
 
 #include <cstddef>
 #include <memory>
@@ -29,7 +31,7 @@ public:
     {
         // Nothing prepared yet.
         kEmpty,
-        // The file is missing or not a JPEG picture at all.
+        // The file is missing or not a picture of its kind at all.
         kUnreadable,
         // The header read, the picture did not (damaged, absurd size).
         kFailed,
@@ -42,17 +44,28 @@ public:
     cPreparedPicture(const cPreparedPicture&) = delete;
     cPreparedPicture& operator=(const cPreparedPicture&) = delete;
 
-    // Opens fullPath and prepares it for a GL_MAX_TEXTURE_SIZE of maxSize;
-    // a texture of more than maxBytes is halved on both sides until it fits.
+    // Opens fullPath with the picture loader's decoder and prepares it for a
+    // GL_MAX_TEXTURE_SIZE of maxSize; a texture of more than maxBytes is
+    // halved on both sides until it fits.
     Status Prepare(const std::string& fullPath, int maxSize, long long maxBytes = kMaxPictureBytes);
-    // The same for a decoder that has already opened fullPath. Both keep the
+    // The same with the decoder of that kind.
+    Status Prepare(platform::PictureDecoder::Kind kind, const std::string& fullPath, int maxSize,
+                   long long maxBytes);
+    // The same for a decoder that has already opened fullPath. All keep the
     // pixel memory of an earlier picture when it is large enough.
-    Status Prepare(platform::JpegDecoder& decoder, const std::string& fullPath, int maxSize,
+    Status Prepare(platform::PictureDecoder& decoder, const std::string& fullPath, int maxSize,
                    long long maxBytes = kMaxPictureBytes);
+    // The texture size an opened file gets before any halving.
+    static void NaturalSize(const platform::PictureDecoder& decoder, int maxSize, int& width,
+                            int& height);
     // Back to empty, the pixel memory released.
     void Clear();
 
     Status GetStatus() const { return status; }
+    platform::PictureDecoder::Kind GetKind() const { return kind; }
+    // Whether the file's own alpha is in the pixels (a PNG's), rather than
+    // the black key or none.
+    bool HasOwnAlpha() const { return ownAlpha; }
     const std::string& GetPath() const { return path; }
     int GetMaxSize() const { return maxSize; }
     long long GetMaxBytes() const { return maxBytes; }
@@ -64,7 +77,8 @@ public:
     int GetNaturalHeight() const { return naturalHeight; }
     // Why the picture is not ready, in a few lower-case words.
     const std::string& GetReason() const { return reason; }
-    // width x height RGBA pixels, texture row 0 (the picture's bottom) first.
+    // width x height RGBA pixels, texture row 0 first: the picture's bottom
+    // row for the picture loader, a PNG's top row.
     const unsigned char* GetPixels() const { return pixels.get(); }
 
 private:
@@ -72,6 +86,8 @@ private:
     void Reset();
 
     Status status;
+    platform::PictureDecoder::Kind kind;
+    bool ownAlpha;
     std::string path;
     int maxSize;
     long long maxBytes;

@@ -47,7 +47,7 @@ bool cTexturePrefetch::Start(const char* const* paths, int count, const long lon
     for (int i = 0; i < count; ++i)
     {
         const char* path = paths[i];
-        // Only what the JPEG path would open: no PNG, no URL.
+        // Only what the picture loader would open: no PNG, no URL.
         if (!cTextureSystem::TakesPictureLoader(path) ||
             std::string(path).find("http://") != std::string::npos)
         {

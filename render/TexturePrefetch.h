@@ -1,11 +1,11 @@
-// Prepares a list of JPEG pictures ahead, in list order, on one worker thread,
-// while the GL context's thread loads textures: the thread that asks for a
+// Prepares a list of picture-loader files ahead, in list order, on one worker
+// thread, while the GL context's thread loads textures: the thread that asks for a
 // picture gets it prepared, waits for the one in the works (preparing a later
 // one meanwhile), or prepares it itself when the worker has not reached it.
 // At most kAhead pictures, and about kAheadBytes of them, are prepared or in
 // the works at a time. Never makes a GL call off the calling thread. Depends
 // on render/PreparedPicture.h, render/TextureSystem.h (which names go to the
-// JPEG path) and platform/Paths.h.
+// picture loader) and platform/Paths.h.
 #pragma once
 
 #include "render/PreparedPicture.h"
@@ -35,7 +35,7 @@ public:
     cTexturePrefetch(const cTexturePrefetch&) = delete;
     cTexturePrefetch& operator=(const cTexturePrefetch&) = delete;
 
-    // Queues the paths that go to the JPEG path (as cTextureSystem decides)
+    // Queues the paths that go to the picture loader (as cTextureSystem decides)
     // and starts the worker. maxBytes, when given, holds each path's texture
     // memory allowance (as cTextureSystem::LoadTexture takes it); otherwise
     // each may take kMaxPictureBytes. Reads GL_MAX_TEXTURE_SIZE, so the GL

@@ -1,17 +1,18 @@
-// Picture files to GL textures. The JPEG path reproduces the sizing of the
-// window system's picture object (physical size at 96 pixels per inch, then a
-// power of two) and keys out pure black; PNG files go through pngBind as
-// they are. Either is halved when past its memory allowance, and every
-// picture that fails or is halved says so in a "texture: " line on stderr.
+// Picture files to GL textures. The picture loader's path reproduces the
+// sizing of the window system's picture object (physical size at 96 pixels
+// per inch, then a power of two) and keys out pure black; PNG files keep
+// their size and alpha and are clamped, as the PNG reader's textures are.
+// Either is halved when past its memory allowance, and every picture that
+// fails or is halved says so in a "texture: " line on stderr.
 #include "render/TextureSystem.h"
 
 #include "platform/GLProc.h"
-#include "platform/JpegDecoder.h"
 #include "platform/Paths.h"
-#include "platform/PngBind.h"
+#include "platform/PictureDecoder.h"
 #include "render/TexturePrefetch.h"
 
 #include <cstdio>
+#include <memory>
 #include <utility>
 
 namespace MivexGL
@@ -74,30 +75,27 @@ bool cTextureSystem::MeasureTexture(const char* path, int maxSize, int& width, i
     {
         return false;
     }
-    if (!TakesPictureLoader(path))
-    {
-        unsigned int w = 0;
-        unsigned int h = 0;
-        if (!platform::ReadPngSize(platform::ResolvePath(path).c_str(), w, h, nullptr) ||
-            w > static_cast<unsigned int>(maxSize) || h > static_cast<unsigned int>(maxSize))
-        {
-            return false;
-        }
-        width = static_cast<int>(w);
-        height = static_cast<int>(h);
-        return true;
-    }
-    if (IsUrl(path))
+    const bool png = !TakesPictureLoader(path);
+    if (!png && IsUrl(path))
     {
         return false;
     }
-    platform::JpegDecoder decoder;
-    if (!decoder.Open(platform::ResolvePath(PictureRequest(path))))
+    const std::unique_ptr<platform::PictureDecoder> decoder = platform::PictureDecoder::Create(
+        png ? platform::PictureDecoder::kPng : platform::PictureDecoder::kPicture);
+    if (!decoder->Open(platform::ResolvePath(png ? std::string(path) : PictureRequest(path))))
     {
         return false;
     }
-    width = TextureSizeFor(decoder.GetDisplayWidth(), maxSize);
-    height = TextureSizeFor(decoder.GetDisplayHeight(), maxSize);
+    int w = 0;
+    int h = 0;
+    cPreparedPicture::NaturalSize(*decoder, maxSize, w, h);
+    // A PNG is never shrunk to the limit: past it, it does not count.
+    if (w > maxSize || h > maxSize)
+    {
+        return false;
+    }
+    width = w;
+    height = h;
     return true;
 }
 
@@ -118,36 +116,18 @@ void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, l
         return;
     }
     // An earlier texture is never deleted (after a display switch its name
-    // may belong to another object of the new context), only replaced: the
-    // PNG path by whatever pngBind returns, the JPEG path by a new name once
-    // its picture is ready, so a JPEG that fails leaves the earlier name.
+    // may belong to another object of the new context), only replaced: a PNG
+    // by its new name or 0, the picture loader's path by a new name once its
+    // picture is ready, so a picture that fails leaves the earlier name.
     if (!TakesPictureLoader(path))
     {
         texture = 0;
-        const std::string resolved = platform::ResolvePath(path);
-        std::string why;
-        unsigned int fileWidth = 0;
-        unsigned int fileHeight = 0;
-        if (!platform::ReadPngSize(resolved.c_str(), fileWidth, fileHeight, &why))
-        {
-            Tell(path, why);
-            return;
-        }
-        // pngBind uploads at the file's own size, so that is what counts.
-        const int halvings = HalvingsToFit(fileWidth, fileHeight, maxBytes);
-        platform::pngInfo info;
-        texture =
-            platform::pngBindHalved(resolved.c_str(), platform::PNG_NOMIPMAP, platform::PNG_ALPHA,
-                                    &info, GL_CLAMP, GL_LINEAR, GL_LINEAR, halvings, &why);
-        if (texture == 0)
-        {
-            Tell(path, why);
-        }
-        else if (halvings > 0)
-        {
-            TellHalved(path, static_cast<int>(fileWidth), static_cast<int>(fileHeight),
-                       static_cast<int>(info.Width), static_cast<int>(info.Height));
-        }
+        GLint maxSize = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+        cPreparedPicture picture;
+        picture.Prepare(platform::PictureDecoder::kPng, platform::ResolvePath(path), maxSize,
+                        maxBytes);
+        Upload(path, picture);
         return;
     }
     LoadPicture(path, prefetch, maxBytes);
@@ -192,28 +172,46 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
     else
     {
         const std::string full = platform::ResolvePath(request);
-        platform::JpegDecoder decoder;
-        if (!decoder.Open(full))
+        const std::unique_ptr<platform::PictureDecoder> decoder =
+            platform::PictureDecoder::Create(platform::PictureDecoder::kPicture);
+        if (!decoder->Open(full))
         {
-            Tell(path, decoder.GetError());
+            Tell(path, decoder->GetError());
             return false;
         }
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-        picture.Prepare(decoder, full, maxSize, maxBytes);
+        picture.Prepare(*decoder, full, maxSize, maxBytes);
     }
+    const bool made = Upload(path, picture);
+    if (prefetch != nullptr)
+    {
+        prefetch->Recycle(std::move(picture));
+    }
+    return made;
+}
+
+bool cTextureSystem::Upload(const char* path, const cPreparedPicture& picture)
+{
     if (picture.GetStatus() != cPreparedPicture::kReady)
     {
         Tell(path, picture.GetReason());
         return false;
     }
-
     glGenTextures(1, &texture);
     if (texture == 0)
     {
         Tell(path, "no texture name");
         return false;
     }
+    const bool png = picture.GetKind() == platform::PictureDecoder::kPng;
     glBindTexture(GL_TEXTURE_2D, texture);
+    // The PNG reader's textures clamp; the picture loader leaves the wraps
+    // at the GL's default.
+    if (png)
+    {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     // Our rows are tightly packed; leave the caller's unpacking as it was.
@@ -222,7 +220,9 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.GetWidth(), picture.GetHeight(), 0, GL_RGBA,
+    // A PNG without alpha stays an RGB texture, as the file is.
+    const GLint internal = png && !picture.HasOwnAlpha() ? GL_RGB : GL_RGBA;
+    glTexImage2D(GL_TEXTURE_2D, 0, internal, picture.GetWidth(), picture.GetHeight(), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, picture.GetPixels());
     glPopClientAttrib();
     if (picture.GetWidth() != picture.GetNaturalWidth() ||
@@ -230,10 +230,6 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
     {
         TellHalved(path, picture.GetNaturalWidth(), picture.GetNaturalHeight(), picture.GetWidth(),
                    picture.GetHeight());
-    }
-    if (prefetch != nullptr)
-    {
-        prefetch->Recycle(std::move(picture));
     }
     return true;
 }

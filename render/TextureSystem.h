@@ -1,11 +1,13 @@
-// One 2D texture made from a picture file: PNG files through pngBind, every
-// other name through the JPEG decoder, sized to a power of two from the
-// picture's size on a 96 pixels-per-inch display, with pure black keyed out.
-// A texture larger than its memory allowance is halved until it fits, and a
-// picture that does not load says why in one line on standard error.
-// Needs a current GL context for loading and binding; the platform layer
-// resolves paths and decodes, render/PreparedPicture.h does the pixel work,
-// render/TexturePrefetch.h may have done it ahead on another thread.
+// One 2D texture made from a picture file: names with ".png" through the PNG
+// reader at the file's own size and alpha, every other name through the
+// system's picture loader, sized to a power of two from the picture's size
+// on a 96 pixels-per-inch display, with pure black keyed out. A texture
+// larger than its memory allowance is halved until it fits, and a picture
+// that does not load says why in one line on standard error. Needs a
+// current GL context for loading and binding; the platform layer resolves
+// paths and decodes (platform/PictureDecoder.h), render/PreparedPicture.h
+// does the pixel work, render/TexturePrefetch.h may have done it ahead on
+// another thread, and one upload here serves every format.
 #pragma once
 
 #include "platform/GL.h"
@@ -30,8 +32,8 @@ public:
     cTextureSystem& operator=(cTextureSystem&& other) noexcept;
 
     // Enables GL_TEXTURE_2D and loads the file. A PNG that fails leaves
-    // name 0 (pngBind's answer); a JPEG that fails leaves the name as it was,
-    // 0 until a load has succeeded.
+    // name 0; a picture-loader file that fails leaves the name as it was, 0
+    // until a load has succeeded.
     void LoadTexture(const char* path);
     void LoadTexture(const std::string& path) { LoadTexture(path.c_str()); }
     // The same, taking the picture from prefetch when it was queued there,
@@ -40,7 +42,7 @@ public:
     // same ones in the same order with or without prefetch.
     void LoadTexture(const char* path, cTexturePrefetch* prefetch,
                      long long maxBytes = kMaxPictureBytes);
-    // The JPEG path; true when the texture was created. The name changes
+    // The picture loader's path; true when the texture was created. The name changes
     // only then, or to 0 when the GL hands out no name.
     bool LoadPicture(const char* path);
     bool LoadPicture(const char* path, cTexturePrefetch* prefetch,
@@ -50,9 +52,9 @@ public:
     // from the file's header alone; false when the header does not read.
     static bool MeasureTexture(const char* path, int maxSize, int& width, int& height);
 
-    // Whether LoadTexture sends path to the JPEG path (no ".png" in it).
+    // Whether LoadTexture sends path to the picture loader (no ".png" in it).
     static bool TakesPictureLoader(const char* path);
-    // What the JPEG path opens for a path that is not a URL: the current
+    // What the picture loader opens for a path that is not a URL: the current
     // folder, "/", the path; before case and separators are resolved.
     static std::string PictureRequest(const char* path);
 
@@ -64,6 +66,10 @@ public:
     GLuint GetName() const { return texture; }
 
 private:
+    // The one upload of every format, or the line saying why not; true when
+    // the texture was made.
+    bool Upload(const char* path, const cPreparedPicture& picture);
+
     GLuint texture;
 };
 
