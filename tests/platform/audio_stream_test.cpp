@@ -4,6 +4,7 @@
 #include "platform/Audio.h"
 
 #include "AudioFixture.h"
+#include "../windows/LoadingTuneReference.h"
 
 #include <gtest/gtest.h>
 
@@ -133,6 +134,12 @@ TEST_F(AudioStreamTest, DecodingIsGaplessAndResamplesOtherRatesTo44100)
     EXPECT_NEAR(static_cast<double>(Frames(resampled)), 2.0 * slow.size(), 64.0);
     // Same pitch after resampling: the tone is still at 1000 Hz.
     EXPECT_GT(ToneLevel(resampled, 2048, 4096, 1000.0), 0.4);
+}
+
+// The Windows decoder is held to the same numbers, so the two agree.
+TEST_F(AudioStreamTest, LoadingTuneDecodesToTheNumbersBothBackEndsShare)
+{
+    loadingtune::ExpectMatches(Decode(loadingtune::kPath));
 }
 
 TEST_F(AudioStreamTest, PlayingPutsTheWholeFileIntoTheOutputAndThenStops)

@@ -5,7 +5,13 @@
 // check fails first; take the new numbers from its decode.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <iterator>
+#include <vector>
 
 namespace loadingtune
 {
@@ -34,5 +40,35 @@ constexpr float kExcerpt[4][16] = {
 // Per sample: 16-bit output and another decoder's rounding stay far below
 // it, while sound shifted by a single sample misses it by tens of times.
 constexpr float kSampleTolerance = 2e-3f;
+
+// Holds a decode (interleaved stereo at 44100 Hz) to the numbers above.
+inline void ExpectMatches(const std::vector<float>& samples)
+{
+    EXPECT_NEAR(static_cast<double>(samples.size() / 2), static_cast<double>(kFrames),
+                static_cast<double>(kLengthTolerance));
+    for (std::size_t second = 0; second < std::size(kSecondRms); ++second)
+    {
+        double sum = 0.0;
+        std::size_t count = 0;
+        for (std::size_t i = second * 44100 * 2;
+             i < std::min(samples.size(), (second + 1) * 44100 * 2); ++i)
+        {
+            sum += samples[i] * samples[i];
+            ++count;
+        }
+        ASSERT_GT(count, 0u) << "second " << second;
+        EXPECT_NEAR(std::sqrt(sum / count), kSecondRms[second], kSecondRms[second] * kRmsTolerance)
+            << "second " << second;
+    }
+    for (std::size_t e = 0; e < std::size(kExcerptAt); ++e)
+    {
+        ASSERT_LE((kExcerptAt[e] + kExcerptFrames) * 2, samples.size());
+        for (std::size_t i = 0; i < kExcerptFrames; ++i)
+        {
+            EXPECT_NEAR(samples[(kExcerptAt[e] + i) * 2], kExcerpt[e][i], kSampleTolerance)
+                << "frame " << kExcerptAt[e] + i;
+        }
+    }
+}
 
 } // namespace loadingtune

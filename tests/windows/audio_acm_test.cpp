@@ -30,36 +30,7 @@ std::vector<float> DecodeTune()
 
 TEST(AcmDecoderTest, LoadingTuneDecodesAsTheLinuxDecoderDoes)
 {
-    const std::vector<float> samples = DecodeTune();
-    const std::size_t frames = samples.size() / 2;
-    EXPECT_NEAR(static_cast<double>(frames), static_cast<double>(loadingtune::kFrames),
-                static_cast<double>(loadingtune::kLengthTolerance));
-    for (std::size_t second = 0; second < std::size(loadingtune::kSecondRms); ++second)
-    {
-        double sum = 0.0;
-        std::size_t count = 0;
-        for (std::size_t i = second * AUDIO_RATE * 2;
-             i < std::min(samples.size(), (second + 1) * AUDIO_RATE * 2); ++i)
-        {
-            sum += samples[i] * samples[i];
-            ++count;
-        }
-        ASSERT_GT(count, 0u) << "second " << second;
-        const double expected = loadingtune::kSecondRms[second];
-        EXPECT_NEAR(std::sqrt(sum / count), expected, expected * loadingtune::kRmsTolerance)
-            << "second " << second;
-    }
-    for (std::size_t e = 0; e < std::size(loadingtune::kExcerptAt); ++e)
-    {
-        const std::size_t at = loadingtune::kExcerptAt[e];
-        ASSERT_LE((at + loadingtune::kExcerptFrames) * 2, samples.size());
-        for (std::size_t i = 0; i < loadingtune::kExcerptFrames; ++i)
-        {
-            EXPECT_NEAR(samples[(at + i) * 2], loadingtune::kExcerpt[e][i],
-                        loadingtune::kSampleTolerance)
-                << "frame " << at + i;
-        }
-    }
+    loadingtune::ExpectMatches(DecodeTune());
 }
 
 // A seek restarts the converter a few frames early; what comes out must be
