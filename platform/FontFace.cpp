@@ -174,7 +174,7 @@ std::uint32_t AnsiToUnicode(unsigned char code)
     return code;
 }
 
-int AddFontResourceExW(const char16_t* fileName, UINT flags, void* reserved)
+int AddFontResourceExW(const char16_t* fileName, DWORD flags, void* reserved)
 {
     // Registrations are always private here: fontconfig's application fonts
     // belong to this process.
@@ -322,26 +322,23 @@ std::string FontFace::GetFamily() const
     return face != nullptr && face->family_name != nullptr ? face->family_name : "";
 }
 
-unsigned FontFace::GlyphIndex(unsigned char code) const
+unsigned FontFace::GlyphIndex(std::uint32_t codePoint) const
 {
-    unsigned index = FT_Get_Char_Index(face, AnsiToUnicode(code));
-    if (index == 0 && face->charmap != nullptr && face->charmap->encoding == FT_ENCODING_MS_SYMBOL)
+    unsigned index = FT_Get_Char_Index(face, codePoint);
+    if (index == 0 && codePoint < 0x100 && face->charmap != nullptr &&
+        face->charmap->encoding == FT_ENCODING_MS_SYMBOL)
     {
         // Symbol fonts put their glyphs at U+F000 upwards.
-        index = FT_Get_Char_Index(face, 0xF000 + code);
-        if (index == 0)
-        {
-            index = FT_Get_Char_Index(face, code);
-        }
+        index = FT_Get_Char_Index(face, 0xF000 + codePoint);
     }
     // Index 0 is the face's missing-glyph shape.
     return index;
 }
 
-bool FontFace::GetBitmap(unsigned char code, GlyphBitmap& out) const
+bool FontFace::GetCharacterBitmap(std::uint32_t codePoint, GlyphBitmap& out) const
 {
     out = GlyphBitmap();
-    if (face == nullptr || FT_Load_Glyph(face, GlyphIndex(code), FT_LOAD_TARGET_MONO) != 0)
+    if (face == nullptr || FT_Load_Glyph(face, GlyphIndex(codePoint), FT_LOAD_TARGET_MONO) != 0)
     {
         return false;
     }
@@ -386,12 +383,13 @@ bool FontFace::GetBitmap(unsigned char code, GlyphBitmap& out) const
     return true;
 }
 
-bool FontFace::GetOutline(unsigned char code, double deviation, GlyphOutline& out) const
+bool FontFace::GetCharacterOutline(std::uint32_t codePoint, double deviation,
+                                   GlyphOutline& out) const
 {
     out = GlyphOutline();
     // Unscaled, unhinted: coordinates come in font units, one em apart.
     const FT_Int32 flags = FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
-    if (face == nullptr || FT_Load_Glyph(face, GlyphIndex(code), flags) != 0)
+    if (face == nullptr || FT_Load_Glyph(face, GlyphIndex(codePoint), flags) != 0)
     {
         return false;
     }

@@ -1,13 +1,13 @@
-// Font faces for glyph display lists, standing for the window system's font
-// objects and its private font registration: fontconfig finds a face by name
-// (an unknown name falls back to what fontconfig matches, a registered file
-// joins the process's own fonts), FreeType loads it and hands out glyph
-// bitmaps and flattened outlines. Character codes are 8-bit ANSI
-// (Windows-1252) codes, mapped to Unicode as the window system does.
+// Font faces behind the font calls of platform/Fonts.h: fontconfig finds a
+// face by name (an unknown name falls back to what fontconfig matches, a
+// registered file joins the process's own fonts), FreeType loads it and
+// hands out glyph bitmaps and flattened outlines. Characters are Unicode
+// code points, or 8-bit ANSI (Windows-1252) codes mapped as the window
+// system maps them.
 #pragma once
 
+#include "platform/Fonts.h"
 #include "platform/Text.h"
-
 #include "platform/Win32.h"
 
 #include <cstdint>
@@ -18,31 +18,6 @@ struct FT_FaceRec_;
 
 namespace platform
 {
-
-// AddFontResourceExW flag: the font is visible to this process only.
-constexpr UINT FR_PRIVATE = 0x10;
-
-// Registers a font file for this process (only FR_PRIVATE is supported; the
-// path is resolved with ResolvePath). Returns the number of faces added, 0
-// for an empty name or a file that is no font.
-int AddFontResourceExW(const char16_t* fileName, UINT flags, void* reserved);
-
-struct POINTFLOAT
-{
-    float x;
-    float y;
-};
-
-// Outline glyph metrics in em units, origin at the pen position on the
-// baseline: the black box size, its upper-left corner and the pen advance.
-struct GLYPHMETRICSFLOAT
-{
-    float gmfBlackBoxX;
-    float gmfBlackBoxY;
-    POINTFLOAT gmfptGlyphOrigin;
-    float gmfCellIncX;
-    float gmfCellIncY;
-};
 
 // One glyph as glBitmap takes it: 1 bit a pixel, rows from the bottom up,
 // each row padded to a whole byte. The origin offsets place the bottom-left
@@ -81,8 +56,6 @@ struct GlyphOutline
 // code (and the five unassigned slots) to the same code point.
 std::uint32_t AnsiToUnicode(unsigned char code);
 
-// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
-
 // One opened face at one size, standing for a created and selected font.
 class FontFace
 {
@@ -106,15 +79,24 @@ public:
 
     // The glyph for an ANSI code at the opened size; a code the face lacks
     // gives the face's default glyph. False only on a FreeType failure.
-    bool GetBitmap(unsigned char code, GlyphBitmap& out) const;
+    bool GetBitmap(unsigned char code, GlyphBitmap& out) const
+    {
+        return GetCharacterBitmap(AnsiToUnicode(code), out);
+    }
     // The glyph's outline in em units, curves flattened to within the given
     // deviation (em units; 0 or less picks a default).
-    bool GetOutline(unsigned char code, double deviation, GlyphOutline& out) const;
+    bool GetOutline(unsigned char code, double deviation, GlyphOutline& out) const
+    {
+        return GetCharacterOutline(AnsiToUnicode(code), deviation, out);
+    }
+    // The same by Unicode code point, as the wide font calls name characters.
+    bool GetCharacterBitmap(std::uint32_t codePoint, GlyphBitmap& out) const;
+    bool GetCharacterOutline(std::uint32_t codePoint, double deviation, GlyphOutline& out) const;
 
 private:
     // Opens one candidate file and sizes it; false leaves nothing open.
     bool Load(const std::string& path, int index, int height);
-    unsigned GlyphIndex(unsigned char code) const;
+    unsigned GlyphIndex(std::uint32_t codePoint) const;
 
     FT_FaceRec_* face = nullptr;
     std::string file;

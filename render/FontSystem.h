@@ -1,11 +1,11 @@
 // Glyph display lists from a TrueType face: flat bitmap glyphs for the
 // printable ASCII range and extruded outline glyphs, one em high, for the
-// 8-bit range, with text drawing over them. Faces come from the platform's
-// font lookup (platform/FontFace.h); needs a current GL context to build,
-// draw and delete.
+// 8-bit range, with text drawing over them. Built with the window system's
+// font calls (platform/Fonts.h) on the screen's device context; needs a
+// current GL context to build, draw and delete.
 #pragma once
 
-#include "platform/FontFace.h"
+#include "platform/Fonts.h"
 #include "platform/GL.h"
 #include "platform/Win32.h"
 #include "render/Vector3f.h"
@@ -60,6 +60,8 @@ private:
     // Registers the font file for this process; a file that cannot be added
     // says so once on standard error.
     static void AddPrivateFont(const char16_t* fontFile);
+    // The GDI font both forms build from.
+    static platform::HFONT MakeFont(const char16_t* faceName, int height);
 
     void DeleteLists();
 
@@ -67,8 +69,8 @@ private:
     platform::GLYPHMETRICSFLOAT glyphMetrics[256];
     std::uint32_t bitmapBase;
     std::uint32_t outlineBase;
-    // Stand-ins for the window system's device context and window: null is
-    // the screen, and no operation sets them.
+    // The window whose device context builds the glyphs: no operation sets
+    // it, so the context is the screen's.
     platform::HDC hDC;
     platform::HWND hWnd;
 };
