@@ -1,0 +1,243 @@
+// The garden's drawing: each program family in its own step, bound with its
+// values set through its setters, its textures on the units it was told,
+// and everything it changed put back before the next.
+#include "GardenScene.h"
+
+#include "ShowcaseResources.h"
+#include "platform/GL.h"
+#include "render/Geometry.h"
+#include "render/Vector3d.h"
+
+#include <cmath>
+
+namespace showcase
+{
+
+namespace
+{
+
+// Six forward steps per rule, two of them on the main stem, so three
+// generations give 216 segments and a stem eight steps tall.
+constexpr const char* kPlantRule = "F[+FO]/[-F]F:[^FO][&F]";
+constexpr int kPlantGenerations = 3;
+constexpr float kStep = 0.3f;
+constexpr float kBranchAngle = 27.0f;
+
+constexpr float kRocks[4][4] = {{-2.6f, 0.1f, 1.4f, 0.7f},
+                                {2.9f, 0.0f, -1.2f, 0.9f},
+                                {-1.0f, -0.1f, -3.0f, 0.6f},
+                                {1.8f, 0.0f, 2.7f, 0.5f}};
+
+constexpr float kFogColour[3] = {0.10f, 0.12f, 0.20f};
+
+void BindMap(int unit, MivexGL::cTextureSystem& texture)
+{
+    glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+    texture.BindRepeat();
+}
+
+void UnbindMap(int unit, MivexGL::cTextureSystem& texture)
+{
+    glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+    texture.Unbind();
+    glActiveTexture(GL_TEXTURE0);
+}
+
+} // namespace
+
+cGardenScene::cGardenScene()
+    : plant(kPlantGenerations, kPlantRule), pollen(std::make_unique<cPollenEmitter>(150)),
+      bass(0.0f)
+{
+}
+
+cGardenScene::~cGardenScene() = default;
+
+int cGardenScene::Init()
+{
+    Rewind();
+    return 0;
+}
+
+void cGardenScene::Rewind()
+{
+    cShowcasePart::Rewind();
+    pollen = std::make_unique<cPollenEmitter>(150);
+    pollen->SetOrigin(MivexGL::cVector3f().Set(0.0f, 2.2f, 0.0f));
+    pollen->SetDrift(MivexGL::cVector3f().Set(0.0f, 0.000015f, 0.0f));
+    pollen->SetColour(1.0f, 0.85f, 0.5f);
+    bass = 0.0f;
+}
+
+void cGardenScene::Update()
+{
+    if (showcase != nullptr)
+    {
+        bass = showcase->GetSpectrum().Band(1, 4);
+        pollen->SetSprite(showcase->GetTexture(cShowcaseResources::kSprite).GetName());
+    }
+    // Pollen turns pink on the beat.
+    const float beat = std::fmin(1.0f, bass * 2.0f);
+    pollen->SetColour(1.0f, 0.85f - 0.4f * beat, 0.5f + 0.3f * beat);
+    pollen->Simulate();
+}
+
+float cGardenScene::FocusDistance() const
+{
+    return 7.5f;
+}
+
+void cGardenScene::PlaceCamera()
+{
+    const float a = Seconds() * 0.18f;
+    const double r = 7.5;
+    camera.SetProjection(45.0, 4.0 / 3.0, kNear, kFar);
+    camera.SetView(MivexGL::cVector3d(r * std::sin(a), 2.0, r * std::cos(a)),
+                   MivexGL::cVector3d(0.0, 1.9, 0.0), MivexGL::cVector3d(0.0, 1.0, 0.0));
+    camera.Apply();
+}
+
+void cGardenScene::Draw()
+{
+    if (showcase == nullptr || steps == nullptr)
+    {
+        return;
+    }
+    PlaceCamera();
+    steps->Run("ground: cSimpleBumpShader", [this] { DrawGround(); });
+    steps->Run("rocks: cTwoLightShader", [this] { DrawRocks(); });
+    steps->Run("plant: cTwoLightUnderwaterShader", [this] { DrawPlant(); });
+    steps->Run("pollen: cParticleSystem", [this] { DrawPollen(); });
+}
+
+void cGardenScene::DrawGround()
+{
+    MivexGL::cSimpleBumpShader& program = showcase->GetGroundShader();
+    MivexGL::cTextureSystem& colour = showcase->GetTexture(cShowcaseResources::kGround);
+    MivexGL::cTextureSystem& normals = showcase->GetTexture(cShowcaseResources::kGroundNormal);
+    const MivexGL::cVector3f light = ToEye(0.4f, 0.8f, 0.3f);
+    BindMap(0, colour);
+    BindMap(1, normals);
+    program.SetColorMapUnit(0);
+    program.SetNormalMapUnit(1);
+    program.SetLightPosition(light.x, light.y, light.z);
+    program.SetEyePosition(0.0f, 0.0f, 0.0f);
+    program.SetSurfaceColor(0.9f, 0.95f, 1.0f);
+    program.SetSpecularFactor(0.4f);
+    program.Bind();
+    // Every vertex of the ground has the same tangent: along x.
+    glVertexAttrib3f(program.GetTangentAttribute(), 1.0f, 0.0f, 0.0f);
+    constexpr float kHalf = 14.0f;
+    constexpr float kRepeat = 7.0f;
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-kHalf, 0.0f, kHalf);
+    glTexCoord2f(kRepeat, 0.0f);
+    glVertex3f(kHalf, 0.0f, kHalf);
+    glTexCoord2f(kRepeat, kRepeat);
+    glVertex3f(kHalf, 0.0f, -kHalf);
+    glTexCoord2f(0.0f, kRepeat);
+    glVertex3f(-kHalf, 0.0f, -kHalf);
+    glEnd();
+    glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
+    program.Unbind();
+    UnbindMap(1, normals);
+    UnbindMap(0, colour);
+}
+
+void cGardenScene::DrawRocks()
+{
+    MivexGL::cTwoLightShader& program = showcase->GetRockShader();
+    MivexGL::cTextureSystem& colour = showcase->GetTexture(cShowcaseResources::kGround);
+    MivexGL::cTextureSystem& normals = showcase->GetTexture(cShowcaseResources::kGroundNormal);
+    MivexGL::cTextureSystem& specular = showcase->GetTexture(cShowcaseResources::kBarkSpecular);
+    const MivexGL::cVector3f warm = ToEye(0.5f, 0.7f, 0.4f);
+    const MivexGL::cVector3f cool = ToEye(-0.7f, 0.3f, -0.5f);
+    BindMap(0, colour);
+    BindMap(1, normals);
+    BindMap(2, specular);
+    program.SetColorMapUnit(0);
+    program.SetNormalMapUnit(1);
+    program.SetSpecularMapUnit(2);
+    program.SetLightPosition(warm.x, warm.y, warm.z);
+    program.SetLightPosition2(cool.x, cool.y, cool.z);
+    program.SetLightColor(1.0f, 0.8f, 0.55f);
+    program.SetLight2Color(0.3f + bass, 0.4f + bass, 0.9f);
+    program.SetEye(0.0f, 0.0f, 0.0f);
+    program.SetAmbient(0.15f);
+    program.SetSpecPower(16.0f);
+    program.SetSpecOverdrive(0.6f);
+    program.SetFogDensity(0.09f);
+    program.SetFogColor(kFogColour[0], kFogColour[1], kFogColour[2]);
+    program.Bind();
+    for (const auto& rock : kRocks)
+    {
+        glPushMatrix();
+        glTranslatef(rock[0], rock[1], rock[2]);
+        glScalef(rock[3], rock[3] * 0.7f, rock[3]);
+        // The sphere's tangents run round it; one per rock is near enough
+        // on its visible side.
+        glVertexAttrib3f(program.GetTangentAttribute(), 1.0f, 0.0f, 0.0f);
+        MivexGL::DrawSphere(2, false, 1.0f);
+        glPopMatrix();
+    }
+    glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
+    program.Unbind();
+    UnbindMap(2, specular);
+    UnbindMap(1, normals);
+    UnbindMap(0, colour);
+}
+
+void cGardenScene::DrawPlant()
+{
+    MivexGL::cTwoLightUnderwaterShader& program = showcase->GetPlantShader();
+    MivexGL::cTextureSystem& colour = showcase->GetTexture(cShowcaseResources::kBark);
+    MivexGL::cTextureSystem& normals = showcase->GetTexture(cShowcaseResources::kBarkNormal);
+    MivexGL::cTextureSystem& specular = showcase->GetTexture(cShowcaseResources::kBarkSpecular);
+    const MivexGL::cVector3f warm = ToEye(0.5f, 0.7f, 0.4f);
+    const MivexGL::cVector3f cool = ToEye(-0.7f, 0.3f, -0.5f);
+    BindMap(0, colour);
+    BindMap(1, normals);
+    BindMap(2, specular);
+    program.SetColorMapUnit(0);
+    program.SetNormalMapUnit(1);
+    program.SetSpecularMapUnit(2);
+    program.SetLightPosition(warm.x, warm.y, warm.z);
+    program.SetLightPosition2(cool.x, cool.y, cool.z);
+    program.SetLightColor(1.0f, 0.85f, 0.6f);
+    program.SetLight2Color(0.35f + bass, 0.45f, 1.0f);
+    program.SetEye(0.0f, 0.0f, 0.0f);
+    program.SetAmbient(0.2f);
+    program.SetSpecPower(24.0f);
+    program.SetSpecOverdrive(0.8f);
+    program.SetFogDensity(0.12f);
+    program.SetFogColor(0.05f, 0.25f, 0.35f);
+    program.SetTime(Seconds() * 2.0f);
+    // Clip-space height of the water line: the plant's foot is below it.
+    program.SetWaterLevel(-1.3f + 0.4f * std::fmin(1.0f, bass));
+    program.Bind();
+    // Cylinders along z: their tangent is the axis. The fog distance is
+    // one value for the whole plant, given as the fog coordinate.
+    glVertexAttrib3f(program.GetTangentAttribute(), 0.0f, 0.0f, 1.0f);
+    glFogCoordf(6.0f);
+    glPushMatrix();
+    // The turtle heads down -z; the plant grows up.
+    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(std::sin(Seconds() * 0.7f) * 3.0f, 0.0f, 1.0f, 0.0f);
+    plant.Draw(kStep, kBranchAngle, 0.045f);
+    glPopMatrix();
+    glFogCoordf(0.0f);
+    glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
+    program.Unbind();
+    UnbindMap(2, specular);
+    UnbindMap(1, normals);
+    UnbindMap(0, colour);
+}
+
+void cGardenScene::DrawPollen()
+{
+    pollen->Render(0.22f);
+}
+
+} // namespace showcase

@@ -1,0 +1,51 @@
+// The first part: an L-system plant drawn by the turtle, standing in a pond
+// on bump-mapped ground among a few rocks, under two lights at dusk. The
+// plant is lit by the two-light water-level program (its foot, below the
+// water line, wobbles and fogs), the rocks by the two-light program with
+// distance fog and the ground by the plain bump program; pollen rises from
+// the plant, brighter on the beat. Builds on the showcase's shared scene
+// part, render/LindenmayerSystem.h, render/Camera.h and the pollen emitter.
+#pragma once
+
+#include "PollenEmitter.h"
+#include "ShowcasePart.h"
+#include "render/Camera.h"
+#include "render/LindenmayerSystem.h"
+
+#include <memory>
+
+namespace showcase
+{
+
+class cGardenScene : public cShowcasePart
+{
+public:
+    static constexpr float kNear = 0.5f;
+    static constexpr float kFar = 60.0f;
+
+    cGardenScene();
+    ~cGardenScene() override;
+
+    int Init() override;
+    void Update() override;
+    void Draw() override;
+    void Rewind() override;
+
+    // Eye distance from the camera to the plant, for the depth of field.
+    float FocusDistance() const;
+    const MivexGL::cLindenmayerSystem& GetPlant() const { return plant; }
+
+private:
+    void PlaceCamera();
+    void DrawGround();
+    void DrawRocks();
+    void DrawPlant();
+    void DrawPollen();
+
+    MivexGL::cLindenmayerSystem plant;
+    MivexGL::cCamera camera;
+    std::unique_ptr<cPollenEmitter> pollen;
+    float bass;
+};
+
+} // namespace showcase

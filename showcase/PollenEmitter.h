@@ -1,0 +1,38 @@
+// The engine's particle emitter split into its two halves: Simulate runs the
+// emitter's own frame pass (ageing, respawning, moving) with drawing held
+// back, so it can run in a scene's Update, which a seek replays; Render draws
+// the particles as they stand, as small additive sprites faded by their life,
+// and leaves the GL state as found. Depends on render/ParticleSystem.h and
+// render/Quad.h.
+#pragma once
+
+#include "platform/GL.h"
+#include "render/ParticleSystem.h"
+
+namespace showcase
+{
+
+class cPollenEmitter : public MivexGL::cParticleSystem
+{
+public:
+    explicit cPollenEmitter(int particleCount);
+
+    // The sprite; not owned.
+    void SetSprite(GLuint name);
+    void Simulate();
+    // Sprites size units across, in the current model-view space.
+    void Render(float size);
+
+    // The emitter's move, then a sideways drift that differs per particle,
+    // so the pollen spreads instead of rising in one column.
+    void UpdateParticle() override;
+    void DrawParticle() override;
+
+private:
+    GLuint sprite;
+    int at;
+    bool drawing;
+    float half;
+};
+
+} // namespace showcase

@@ -1,0 +1,284 @@
+// The passes. Each one draws the unit quad under identity matrices, so the
+// quad covers the viewport, which is the target's own size.
+#include "PostEffects.h"
+
+#include "ShowcaseResources.h"
+#include "platform/GL.h"
+#include "render/Quad.h"
+
+namespace showcase
+{
+
+namespace
+{
+
+constexpr int kSize[2] = {cShowcaseResources::kImageWidth, cShowcaseResources::kImageHeight};
+
+} // namespace
+
+cPostEffects::cPostEffects() : resources(nullptr), steps(nullptr), current(&scene), glowReady(false)
+{
+}
+
+void cPostEffects::Create()
+{
+    scene.Create(kSize[0], kSize[1], 1);
+    ping.Create(kSize[0], kSize[1], 1);
+    pong.Create(kSize[0], kSize[1], 1);
+    blur.Create(kBlurWidth, kBlurHeight, 1);
+    glow.Create(kGlowWidth, kGlowHeight, 1);
+    // Creation leaves the last colour texture bound.
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+MivexGL::cRenderTextureSystem& cPostEffects::Spare()
+{
+    return current == &ping ? pong : ping;
+}
+
+void cPostEffects::BindUnit(int unit, GLuint texture)
+{
+    glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void cPostEffects::FullScreenQuad()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    // The quad lies at z = 1, on the far plane of an identity projection;
+    // moved to z = 0 it is safely inside.
+    glTranslatef(0.0f, 0.0f, -1.0f);
+    MivexGL::DrawQuad();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void cPostEffects::BeginPass(MivexGL::cRenderTextureSystem& target)
+{
+    target.Begin();
+    glPushAttrib(GL_VIEWPORT_BIT);
+    glViewport(0, 0, target.GetWidth(), target.GetHeight());
+    glDisable(GL_DEPTH_TEST);
+}
+
+void cPostEffects::EndPass(MivexGL::cRenderTextureSystem& target)
+{
+    glEnable(GL_DEPTH_TEST);
+    target.End();
+    glPopAttrib();
+}
+
+void cPostEffects::BeginScene(float r, float g, float b)
+{
+    glowReady = false;
+    scene.Begin();
+    glPushAttrib(GL_VIEWPORT_BIT);
+    glViewport(0, 0, scene.GetWidth(), scene.GetHeight());
+    glClearColor(r, g, b, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+void cPostEffects::EndScene()
+{
+    // The depth buffer is the scene's until End: copy it now.
+    scene.CopyDepth();
+    scene.Unbind();
+    scene.End();
+    glPopAttrib();
+    current = &scene;
+}
+
+void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float farPlane)
+{
+    if (resources == nullptr)
+    {
+        return;
+    }
+    MivexGL::cRenderTextureSystem& source = *current;
+    steps->Run("disc blur",
+               [&]
+               {
+                   MivexGL::cDiscBlurShader& disc = resources->GetDiscBlurShader();
+                   BeginPass(blur);
+                   source.BindColor();
+                   disc.SetSamplerUnit(0);
+                   disc.SetBlurFactor(0.006f);
+                   disc.Bind();
+                   FullScreenQuad();
+                   disc.Unbind();
+                   source.Unbind();
+                   // The disc sums thirteen taps over ten; scaling back by 10/13 keeps
+                   // out-of-focus parts as bright as they were.
+                   glEnable(GL_BLEND);
+                   glBlendFunc(GL_ZERO, GL_SRC_ALPHA);
+                   glColor4f(0.0f, 0.0f, 0.0f, 10.0f / 13.0f);
+                   FullScreenQuad();
+                   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+                   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+                   glDisable(GL_BLEND);
+                   EndPass(blur);
+               });
+    MivexGL::cRenderTextureSystem& target = Spare();
+    steps->Run("depth of field",
+               [&]
+               {
+                   MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
+                   BeginPass(target);
+                   BindUnit(0, source.GetColorTexture());
+                   BindUnit(1, blur.GetColorTexture());
+                   BindUnit(2, scene.GetDepthTexture());
+                   dof.SetSamplerUnits(0, 1, 2);
+                   dof.SetFocus(focus, range);
+                   dof.SetDepthRange(nearPlane, farPlane);
+                   dof.SetAmount(0.0f);
+                   dof.Bind();
+                   FullScreenQuad();
+                   dof.Unbind();
+                   BindUnit(2, 0);
+                   BindUnit(1, 0);
+                   BindUnit(0, 0);
+                   EndPass(target);
+               });
+    current = &target;
+}
+
+void cPostEffects::RadialBlur(float amount, int iterations)
+{
+    if (resources == nullptr)
+    {
+        return;
+    }
+    MivexGL::cRenderTextureSystem& source = *current;
+    MivexGL::cRenderTextureSystem& target = Spare();
+    steps->Run("radial blur",
+               [&]
+               {
+                   MivexGL::cRadialBlurShader& radial = resources->GetRadialBlurShader();
+                   BeginPass(target);
+                   source.BindColor();
+                   radial.SetSamplerUnit(0);
+                   radial.SetStart(1.0f);
+                   radial.SetScale(-amount);
+                   // The zoom step divides by iterations - 1.
+                   radial.SetIterations(iterations < 2 ? 2 : iterations);
+                   radial.SetCenter(0.5f, 0.5f);
+                   radial.Bind();
+                   FullScreenQuad();
+                   radial.Unbind();
+                   source.Unbind();
+                   EndPass(target);
+               });
+    current = &target;
+}
+
+void cPostEffects::Distort(int program, float x, float y, float z, float w)
+{
+    if (resources == nullptr)
+    {
+        return;
+    }
+    MivexGL::cRenderTextureSystem& source = *current;
+    MivexGL::cRenderTextureSystem& target = Spare();
+    steps->Run("distort",
+               [&]
+               {
+                   MivexGL::cDistortShader& distort = resources->GetDistortShader();
+                   BeginPass(target);
+                   source.BindColor();
+                   distort.SetSamplerUnit(0);
+                   distort.SetProgram(program);
+                   distort.SetParameters(x, y, z, w);
+                   distort.SetAlpha(1.0f);
+                   distort.Bind();
+                   FullScreenQuad();
+                   distort.Unbind();
+                   source.Unbind();
+                   EndPass(target);
+               });
+    current = &target;
+}
+
+void cPostEffects::Bloom(float level, float spread)
+{
+    if (resources == nullptr)
+    {
+        return;
+    }
+    MivexGL::cRenderTextureSystem& source = *current;
+    steps->Run("bloom",
+               [&]
+               {
+                   MivexGL::cGaussianMapShader& gauss = resources->GetBloomShader();
+                   BeginPass(glow);
+                   BindUnit(0, source.GetColorTexture());
+                   BindUnit(1, resources->GetTexture(cShowcaseResources::kBloomMap).GetName());
+                   gauss.SetSamplerUnits(0, 1);
+                   gauss.SetBlurFactor(spread);
+                   gauss.SetBloom(level);
+                   gauss.SetAlpha(1.0f);
+                   gauss.Bind();
+                   FullScreenQuad();
+                   gauss.Unbind();
+                   BindUnit(1, 0);
+                   BindUnit(0, 0);
+                   EndPass(glow);
+               });
+    glowReady = true;
+}
+
+void cPostEffects::Present(float glowStrength, float wipeEdge)
+{
+    steps->Run("present",
+               [&]
+               {
+                   glDisable(GL_DEPTH_TEST);
+                   glEnable(GL_TEXTURE_2D);
+                   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+                   current->BindColor();
+                   FullScreenQuad();
+                   current->Unbind();
+                   if (glowReady && glowStrength > 0.0f)
+                   {
+                       glEnable(GL_BLEND);
+                       glBlendFunc(GL_ONE, GL_ONE);
+                       glColor4f(glowStrength, glowStrength, glowStrength, 1.0f);
+                       glow.BindColor();
+                       FullScreenQuad();
+                       glow.Unbind();
+                       glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+                       glDisable(GL_BLEND);
+                   }
+                   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+                   glDisable(GL_TEXTURE_2D);
+                   glEnable(GL_DEPTH_TEST);
+               });
+    if (resources == nullptr || wipeEdge < -0.02f)
+    {
+        return;
+    }
+    steps->Run("wipe",
+               [&]
+               {
+                   MivexGL::cWipeMaskShader& wipe = resources->GetWipeShader();
+                   glDisable(GL_DEPTH_TEST);
+                   glEnable(GL_BLEND);
+                   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+                   wipe.SetBlurFactor(wipeEdge);
+                   wipe.Bind();
+                   FullScreenQuad();
+                   wipe.Unbind();
+                   glDisable(GL_BLEND);
+                   glEnable(GL_DEPTH_TEST);
+               });
+}
+
+} // namespace showcase

@@ -1,0 +1,76 @@
+// The showcase's image passes: the scenes draw into a full-size render
+// target, and each pass reads the current image and leaves its result in a
+// spare target (depth of field with a disc blur, radial blur, distortion),
+// the bloom makes a small glow image beside it, and Present draws the result
+// to the window with the glow added and a wipe mask over it. Every program
+// is bound, given its values through its setters and unbound again, and each
+// pass leaves the GL state as it found it. Builds on render targets
+// (render/RenderTextureSystem.h), the unit quad and the showcase's resources.
+#pragma once
+
+#include "FrameSteps.h"
+#include "render/RenderTextureSystem.h"
+
+namespace showcase
+{
+
+class cShowcaseResources;
+
+class cPostEffects
+{
+public:
+    static constexpr int kGlowWidth = 256;
+    static constexpr int kGlowHeight = 192;
+    static constexpr int kBlurWidth = 512;
+    static constexpr int kBlurHeight = 384;
+
+    cPostEffects();
+
+    void SetResources(cShowcaseResources* value) { resources = value; }
+    void SetSteps(const cFrameSteps* value) { steps = value; }
+    // Makes the targets; needs the GL context.
+    void Create();
+
+    // The scenes draw between these, into the scene target, which is
+    // cleared to the colour given. EndScene keeps its depth for the depth
+    // of field and makes the scene the current image.
+    void BeginScene(float r, float g, float b);
+    void EndScene();
+
+    // Sharp at focus (eye distance), fully blurred range beyond it either
+    // way, for a projection with these clip planes.
+    void DepthOfField(float focus, float range, float nearPlane, float farPlane);
+    // Zoom blur about the middle: the last sample is 1 - amount times the size.
+    void RadialBlur(float amount, int iterations);
+    // One of the numbered distortions of the current image.
+    void Distort(int program, float x, float y, float z, float w);
+    // The glow of the parts brighter than level, spread texels apart.
+    void Bloom(float level, float spread);
+    // The current image to the window, the glow added at strength (0 for
+    // none), then black below wipeEdge (in screen heights from the bottom;
+    // below -0.02 nothing is covered, above 1.02 everything).
+    void Present(float glowStrength, float wipeEdge);
+
+    const MivexGL::cRenderTextureSystem& GetSceneTarget() const { return scene; }
+
+private:
+    MivexGL::cRenderTextureSystem& Spare();
+    // Drawing into a target: bound, viewport set, matrices for the quad.
+    void BeginPass(MivexGL::cRenderTextureSystem& target);
+    void EndPass(MivexGL::cRenderTextureSystem& target);
+    // The unit quad over the whole of the current viewport.
+    static void FullScreenQuad();
+    static void BindUnit(int unit, GLuint texture);
+
+    cShowcaseResources* resources;
+    const cFrameSteps* steps;
+    MivexGL::cRenderTextureSystem scene;
+    MivexGL::cRenderTextureSystem ping;
+    MivexGL::cRenderTextureSystem pong;
+    MivexGL::cRenderTextureSystem blur;
+    MivexGL::cRenderTextureSystem glow;
+    MivexGL::cRenderTextureSystem* current;
+    bool glowReady;
+};
+
+} // namespace showcase

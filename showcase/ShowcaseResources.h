@@ -1,0 +1,88 @@
+// Everything the showcase loads at start: its music and the spectrum of it,
+// the generated pictures, the outline font for the credits, and one object
+// of each program class it draws with. Pictures and music come from the
+// folder the showcase's data generator writes ("showcase-data/" beside the
+// program). Builds on the engine's resource base (demo/DataSystem.h), its
+// music player, textures, fonts and the shader library.
+#pragma once
+
+#include "Spectrum.h"
+#include "demo/DataSystem.h"
+#include "demo/MusicSystem.h"
+#include "render/FontSystem.h"
+#include "render/TextureSystem.h"
+#include "shaders/BlurShaders.h"
+#include "shaders/CrystalShaders.h"
+#include "shaders/LightingShaders.h"
+#include "shaders/ScreenShaders.h"
+
+namespace showcase
+{
+
+class cShowcaseResources : public MivexGL::cDataSystem
+{
+public:
+    enum Texture
+    {
+        kBark,
+        kBarkNormal,
+        kBarkSpecular,
+        kGround,
+        kGroundNormal,
+        kCrystalNormal,
+        kSprite,
+        kBloomMap,
+        kTextureCount
+    };
+    // File names in the data folder, in Texture order.
+    static const char* const kTextureFiles[kTextureCount];
+    static constexpr const char* kFolder = "showcase-data/";
+    // The size every full-screen pass and program is made for.
+    static constexpr int kImageWidth = 1024;
+    static constexpr int kImageHeight = 768;
+
+    cShowcaseResources();
+    ~cShowcaseResources() override;
+
+    int Init() override;
+    // Needs the GL context; every failure is told on standard error by the
+    // part that failed, and the showcase runs on without that part.
+    int Load() override;
+
+    MivexGL::cMusicSystem& GetMusic() { return music; }
+    cSpectrum& GetSpectrum() { return spectrum; }
+    MivexGL::cTextureSystem& GetTexture(Texture which) { return textures[which]; }
+    MivexGL::cFontSystem& GetFont() { return font; }
+
+    MivexGL::cTwoLightUnderwaterShader& GetPlantShader() { return plant; }
+    MivexGL::cTwoLightShader& GetRockShader() { return rock; }
+    MivexGL::cSimpleBumpShader& GetGroundShader() { return ground; }
+    MivexGL::cCrystalShader& GetCrystalShader() { return crystal; }
+    MivexGL::cGaussianMapShader& GetBloomShader() { return bloom; }
+    MivexGL::cDiscBlurShader& GetDiscBlurShader() { return discBlur; }
+    MivexGL::cDepthOfFieldShader& GetDepthOfFieldShader() { return depthOfField; }
+    MivexGL::cRadialBlurShader& GetRadialBlurShader() { return radialBlur; }
+    MivexGL::cDistortShader& GetDistortShader() { return distort; }
+    MivexGL::cWipeMaskShader& GetWipeShader() { return wipe; }
+    MivexGL::cWobbleShader& GetWobbleShader() { return wobble; }
+
+private:
+    std::string musicFile;
+    MivexGL::cMusicSystem music;
+    cSpectrum spectrum;
+    MivexGL::cTextureSystem textures[kTextureCount];
+    MivexGL::cFontSystem font;
+    MivexGL::cTwoLightUnderwaterShader plant;
+    MivexGL::cTwoLightShader rock;
+    MivexGL::cSimpleBumpShader ground;
+    MivexGL::cCrystalShader crystal;
+    MivexGL::cGaussianMapShader bloom;
+    MivexGL::cDiscBlurShader discBlur;
+    MivexGL::cDepthOfFieldShader depthOfField;
+    MivexGL::cRadialBlurShader radialBlur;
+    MivexGL::cDistortShader distort;
+    MivexGL::cWipeMaskShader wipe;
+    MivexGL::cWobbleShader wobble;
+};
+
+} // namespace showcase

@@ -1,0 +1,182 @@
+// Loading, the parts' windows and the per-frame order of scenes and passes.
+#include "ShowcaseScene.h"
+
+#include "app/TimerSystem.h"
+#include "platform/GL.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace showcase
+{
+
+namespace
+{
+
+constexpr std::int32_t kCuts[2] = {20000, 40000};
+constexpr std::int32_t kTwirlHalfWidth = 1000;
+constexpr std::int32_t kRevealEnd = 1500;
+constexpr std::int32_t kCoverStart = 58000;
+constexpr std::int32_t kCoverLength = 2000;
+
+} // namespace
+
+cShowcaseScene::cShowcaseScene() = default;
+
+cShowcaseScene::~cShowcaseScene() = default;
+
+void cShowcaseScene::ApplyState()
+{
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glShadeModel(GL_SMOOTH);
+    glActiveTexture(GL_TEXTURE0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+int cShowcaseScene::Init()
+{
+    resources.Init();
+    resources.Load();
+    post.SetResources(&resources);
+    post.SetSteps(&steps);
+    post.Create();
+    cShowcasePart* parts[3] = {&garden, &crystal, &credits};
+    const char* windows[3][2] = {
+        {kGardenStart, kGardenEnd}, {kCrystalStart, kCrystalEnd}, {kCreditsStart, kCreditsEnd}};
+    for (int i = 0; i < 3; ++i)
+    {
+        parts[i]->SetShowcase(&resources, &steps);
+        parts[i]->Init();
+        parts[i]->SetStartTime(windows[i][0]);
+        parts[i]->SetEndTime(windows[i][1]);
+        parts[i]->SetDisabled(false);
+    }
+    ApplyState();
+    // The timer's zero and the first note of the music are one moment.
+    MivexGL::cTimerSystem::Instance().Reset();
+    resources.GetMusic().Play();
+    return 0;
+}
+
+void cShowcaseScene::Rewind()
+{
+    cSceneSystem::Rewind();
+    garden.Rewind();
+    crystal.Rewind();
+    credits.Rewind();
+}
+
+float cShowcaseScene::TwirlAt(std::int32_t ms)
+{
+    float twirl = 0.0f;
+    for (std::int32_t cut : kCuts)
+    {
+        const std::int32_t distance = std::abs(ms - cut);
+        if (distance < kTwirlHalfWidth)
+        {
+            twirl = std::max(twirl, 2.0f * (1.0f - static_cast<float>(distance) / kTwirlHalfWidth));
+        }
+    }
+    return twirl;
+}
+
+float cShowcaseScene::WipeAt(std::int32_t ms)
+{
+    if (ms < kRevealEnd)
+    {
+        return 1.03f - 1.06f * static_cast<float>(std::max(ms, 0)) / kRevealEnd;
+    }
+    if (ms > kCoverStart)
+    {
+        const float f = std::min(1.0f, static_cast<float>(ms - kCoverStart) / kCoverLength);
+        return -0.03f + 1.06f * f;
+    }
+    return -1.0f;
+}
+
+void cShowcaseScene::Update()
+{
+    resources.GetSpectrum().At(time.elapsed);
+    garden.UpdateIfActive();
+    crystal.UpdateIfActive();
+    credits.UpdateIfActive();
+}
+
+void cShowcaseScene::RestoreAfterContextChange()
+{
+    const GLuint framebuffer = post.GetSceneTarget().GetFramebuffer();
+    if (framebuffer == 0 || glIsFramebufferEXT(framebuffer))
+    {
+        return;
+    }
+    post.Create();
+    crystal.CreateTargets();
+    ApplyState();
+}
+
+void cShowcaseScene::Draw()
+{
+    RestoreAfterContextChange();
+    const std::int32_t ms = time.elapsed;
+    const float bass = std::min(1.0f, resources.GetSpectrum().Band(1, 4));
+    // Render targets of the parts' own cannot be drawn into while the
+    // scene target is bound: they come first.
+    cShowcasePart* parts[3] = {&garden, &crystal, &credits};
+    for (cShowcasePart* part : parts)
+    {
+        if (part->WillDraw())
+        {
+            part->DrawTargets();
+        }
+    }
+    if (garden.WillDraw())
+    {
+        post.BeginScene(0.10f, 0.12f, 0.20f);
+    }
+    else if (crystal.WillDraw())
+    {
+        post.BeginScene(0.0f, 0.0f, 0.0f);
+    }
+    else
+    {
+        post.BeginScene(0.03f, 0.01f, 0.06f);
+    }
+    garden.DrawIfActive();
+    crystal.DrawIfActive();
+    credits.DrawIfActive();
+    // Scenes set their own cameras; the passes and the next frame start
+    // from the same matrices whatever was drawn.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    post.EndScene();
+
+    if (garden.WillDraw())
+    {
+        post.DepthOfField(garden.FocusDistance(), 6.0f, cGardenScene::kNear, cGardenScene::kFar);
+    }
+    if (crystal.WillDraw())
+    {
+        post.RadialBlur(0.015f + 0.09f * bass, 12);
+    }
+    const float twirl = TwirlAt(ms);
+    if (twirl > 0.0f)
+    {
+        post.Distort(1, 1.0f, 0.0f, twirl, 0.0f);
+    }
+    else if (credits.WillDraw())
+    {
+        post.Distort(10, 9.0f, 1.0f, 0.004f + 0.02f * bass, 0.0f);
+    }
+    post.Bloom(0.55f, 3.0f);
+    post.Present(0.7f + 0.5f * bass, WipeAt(ms));
+}
+
+} // namespace showcase

@@ -1,0 +1,184 @@
+// Every step of a showcase frame (one family's use in a scene, one image
+// pass) must leave the GL state as it found it, so no family draws under
+// another's leftovers: the program, the texture units and their bindings,
+// the enables, blending, depth, colour, viewport, framebuffer, matrices and
+// their stacks, and the per-vertex values the lighting programs set. A run
+// through the frames that use every step compares the state before and
+// after each one.
+#include "ShowcaseHarness.h"
+
+#include "platform/GL.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace showcasetest;
+
+namespace
+{
+
+using Snapshot = std::vector<std::pair<std::string, double>>;
+
+void Add(Snapshot& s, const std::string& name, const GLfloat* values, int count)
+{
+    for (int i = 0; i < count; ++i)
+    {
+        s.emplace_back(count == 1 ? name : name + "[" + std::to_string(i) + "]", values[i]);
+    }
+}
+
+void AddInteger(Snapshot& s, const std::string& name, GLenum what, int count = 1)
+{
+    GLint values[16] = {};
+    glGetIntegerv(what, values);
+    for (int i = 0; i < count; ++i)
+    {
+        s.emplace_back(count == 1 ? name : name + "[" + std::to_string(i) + "]", values[i]);
+    }
+}
+
+void AddFloat(Snapshot& s, const std::string& name, GLenum what, int count)
+{
+    GLfloat values[16] = {};
+    glGetFloatv(what, values);
+    Add(s, name, values, count);
+}
+
+Snapshot Take()
+{
+    Snapshot s;
+    AddInteger(s, "program", GL_CURRENT_PROGRAM);
+    AddInteger(s, "active texture", GL_ACTIVE_TEXTURE);
+    GLint active = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    for (int unit = 0; unit < 4; ++unit)
+    {
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        const std::string u = "unit " + std::to_string(unit) + " ";
+        AddInteger(s, u + "2D binding", GL_TEXTURE_BINDING_2D);
+        AddInteger(s, u + "cube binding", GL_TEXTURE_BINDING_CUBE_MAP);
+        s.emplace_back(u + "2D enabled", glIsEnabled(GL_TEXTURE_2D));
+        s.emplace_back(u + "cube enabled", glIsEnabled(GL_TEXTURE_CUBE_MAP));
+    }
+    glActiveTexture(static_cast<GLenum>(active));
+    const std::pair<const char*, GLenum> enables[] = {{"blend", GL_BLEND},
+                                                      {"depth test", GL_DEPTH_TEST},
+                                                      {"cull face", GL_CULL_FACE},
+                                                      {"lighting", GL_LIGHTING},
+                                                      {"fog", GL_FOG},
+                                                      {"alpha test", GL_ALPHA_TEST},
+                                                      {"scissor", GL_SCISSOR_TEST}};
+    for (const auto& e : enables)
+    {
+        s.emplace_back(e.first, glIsEnabled(e.second));
+    }
+    AddInteger(s, "blend source", GL_BLEND_SRC);
+    AddInteger(s, "blend destination", GL_BLEND_DST);
+    AddInteger(s, "depth mask", GL_DEPTH_WRITEMASK);
+    AddInteger(s, "depth function", GL_DEPTH_FUNC);
+    AddInteger(s, "viewport", GL_VIEWPORT, 4);
+    AddInteger(s, "framebuffer", GL_FRAMEBUFFER_BINDING_EXT);
+    AddInteger(s, "renderbuffer", GL_RENDERBUFFER_BINDING_EXT);
+    AddInteger(s, "matrix mode", GL_MATRIX_MODE);
+    AddInteger(s, "model-view depth", GL_MODELVIEW_STACK_DEPTH);
+    AddInteger(s, "projection depth", GL_PROJECTION_STACK_DEPTH);
+    AddInteger(s, "attribute depth", GL_ATTRIB_STACK_DEPTH);
+    AddFloat(s, "model-view", GL_MODELVIEW_MATRIX, 16);
+    AddFloat(s, "projection", GL_PROJECTION_MATRIX, 16);
+    AddFloat(s, "colour", GL_CURRENT_COLOR, 4);
+    AddFloat(s, "fog coordinate", GL_CURRENT_FOG_COORD, 1);
+    GLfloat tangent[4] = {};
+    glGetVertexAttribfv(6, GL_CURRENT_VERTEX_ATTRIB, tangent);
+    Add(s, "attribute 6", tangent, 4);
+    return s;
+}
+
+std::string Changes(const Snapshot& before, const Snapshot& after)
+{
+    std::ostringstream out;
+    for (std::size_t i = 0; i < before.size() && i < after.size(); ++i)
+    {
+        if (before[i].second != after[i].second)
+        {
+            out << " " << before[i].first << ": " << before[i].second << " -> " << after[i].second
+                << ";";
+        }
+    }
+    return out.str();
+}
+
+} // namespace
+
+TEST(ShowcaseState, NoStepLeavesStateForTheNext)
+{
+    testsupport::ScriptedClock clock;
+    ScriptedShowcase app(clock);
+    // From the reveal through both cuts and the credits to the closing wipe.
+    app.SetStartAt(500);
+    app.times = {0, 19800, 30000, 46500, 58700};
+    std::map<std::string, Snapshot> open;
+    std::set<std::string> seen;
+    std::vector<std::string> leaks;
+    app.afterStart = [&](ScriptedShowcase& started)
+    {
+        showcase::cShowcaseResources& r = started.GetDirector().GetResources();
+        EXPECT_TRUE(r.GetPlantShader().IsLinked());
+        EXPECT_TRUE(r.GetRockShader().IsLinked());
+        EXPECT_TRUE(r.GetGroundShader().IsLinked());
+        EXPECT_TRUE(r.GetCrystalShader().IsLinked());
+        EXPECT_TRUE(r.GetBloomShader().IsLinked());
+        EXPECT_TRUE(r.GetDiscBlurShader().IsLinked());
+        EXPECT_TRUE(r.GetDepthOfFieldShader().IsLinked());
+        EXPECT_TRUE(r.GetRadialBlurShader().IsLinked());
+        EXPECT_TRUE(r.GetDistortShader().IsLinked());
+        EXPECT_TRUE(r.GetWipeShader().IsLinked());
+        EXPECT_TRUE(r.GetWobbleShader().IsLinked());
+        started.GetDirector().GetSteps().SetObserver(
+            [&](const char* step, bool after)
+            {
+                if (!after)
+                {
+                    open[step] = Take();
+                    return;
+                }
+                seen.insert(step);
+                const std::string changes = Changes(open[step], Take());
+                if (!changes.empty())
+                {
+                    leaks.push_back(std::string(step) + ":" + changes);
+                }
+            });
+    };
+    ASSERT_EQ(RunShowcase(app), 0);
+    ASSERT_EQ(app.frames.size(), 5u);
+    for (const std::string& leak : leaks)
+    {
+        ADD_FAILURE() << leak;
+    }
+    const char* const expected[] = {"ground: cSimpleBumpShader",
+                                    "rocks: cTwoLightShader",
+                                    "plant: cTwoLightUnderwaterShader",
+                                    "pollen: cParticleSystem",
+                                    "surroundings: cube target",
+                                    "surroundings",
+                                    "crystal: cCrystalShader",
+                                    "spectrum floor",
+                                    "credits: cWobbleShader",
+                                    "disc blur",
+                                    "depth of field",
+                                    "radial blur",
+                                    "distort",
+                                    "bloom",
+                                    "present",
+                                    "wipe"};
+    for (const char* step : expected)
+    {
+        EXPECT_EQ(seen.count(step), 1u) << "never ran: " << step;
+    }
+}
