@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
 # Sets up, builds in Release, generates the data folder and runs the demo from
 # the folder that holds data/. Without a display it runs under Xvfb.
+# `./run.sh showcase [options]` builds and runs the showcase production
+# instead, from the folder that holds showcase-data/.
 set -euo pipefail
 cd "$(dirname "$0")"
+program=sollan
+if [ "${1:-}" = "showcase" ]; then
+  program=mivex-showcase
+  shift
+fi
 ./tools/setup.sh
-./tools/build.sh sollan datagen_run
+if [ "$program" = sollan ]; then
+  ./tools/build.sh sollan datagen_run
+else
+  ./tools/build.sh mivex-showcase
+fi
 cd build
 # Without any sound device the demo plays silently on its timer; say so
 # instead of letting the sound library complain.
@@ -16,9 +27,9 @@ if [ -z "${SDL_AUDIODRIVER:-}" ] && [ ! -d /dev/snd ] && [ -z "${PULSE_SERVER:-}
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   n=$(../tools/xvfb.sh)
-  echo "No display found: running the demo under a virtual X server (Xvfb :${n}, 1024x768x24)."
+  echo "No display found: running ${program} under a virtual X server (Xvfb :${n}, 1024x768x24)."
   trap 'kill $(cat /tmp/.X${n}-lock 2>/dev/null) 2>/dev/null || true' EXIT
-  DISPLAY=":${n}" ./sollan "$@"
+  DISPLAY=":${n}" "./${program}" "$@"
 else
-  ./sollan "$@"
+  "./${program}" "$@"
 fi

@@ -25,14 +25,20 @@ void cPostEffects::Create()
     scene.Create(kSize[0], kSize[1], 1);
     ping.Create(kSize[0], kSize[1], 1);
     pong.Create(kSize[0], kSize[1], 1);
+    halfPing.Create(kHalfWidth, kHalfHeight, 1);
+    halfPong.Create(kHalfWidth, kHalfHeight, 1);
     blur.Create(kBlurWidth, kBlurHeight, 1);
     glow.Create(kGlowWidth, kGlowHeight, 1);
     // Creation leaves the last colour texture bound.
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-MivexGL::cRenderTextureSystem& cPostEffects::Spare()
+MivexGL::cRenderTextureSystem& cPostEffects::Spare(bool half)
 {
+    if (half)
+    {
+        return current == &halfPing ? halfPong : halfPing;
+    }
     return current == &ping ? pong : ping;
 }
 
@@ -158,7 +164,7 @@ void cPostEffects::RadialBlur(float amount, int iterations)
         return;
     }
     MivexGL::cRenderTextureSystem& source = *current;
-    MivexGL::cRenderTextureSystem& target = Spare();
+    MivexGL::cRenderTextureSystem& target = Spare(true);
     steps->Run("radial blur",
                [&]
                {
@@ -187,7 +193,7 @@ void cPostEffects::Distort(int program, float x, float y, float z, float w)
         return;
     }
     MivexGL::cRenderTextureSystem& source = *current;
-    MivexGL::cRenderTextureSystem& target = Spare();
+    MivexGL::cRenderTextureSystem& target = Spare(true);
     steps->Run("distort",
                [&]
                {

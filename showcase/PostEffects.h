@@ -23,6 +23,8 @@ public:
     static constexpr int kGlowHeight = 192;
     static constexpr int kBlurWidth = 512;
     static constexpr int kBlurHeight = 384;
+    static constexpr int kHalfWidth = 512;
+    static constexpr int kHalfHeight = 384;
 
     cPostEffects();
 
@@ -40,9 +42,10 @@ public:
     // Sharp at focus (eye distance), fully blurred range beyond it either
     // way, for a projection with these clip planes.
     void DepthOfField(float focus, float range, float nearPlane, float farPlane);
-    // Zoom blur about the middle: the last sample is 1 - amount times the size.
+    // Zoom blur about the middle: the last sample is 1 - amount times the
+    // size. Drawn at half size.
     void RadialBlur(float amount, int iterations);
-    // One of the numbered distortions of the current image.
+    // One of the numbered distortions of the current image, at half size.
     void Distort(int program, float x, float y, float z, float w);
     // The glow of the parts brighter than level, spread texels apart.
     void Bloom(float level, float spread);
@@ -54,7 +57,9 @@ public:
     const MivexGL::cRenderTextureSystem& GetSceneTarget() const { return scene; }
 
 private:
-    MivexGL::cRenderTextureSystem& Spare();
+    // A target that is not the current image: full size, or half size for
+    // the passes that blur anyway (a quarter of the pixels to shade).
+    MivexGL::cRenderTextureSystem& Spare(bool half = false);
     // Drawing into a target: bound, viewport set, matrices for the quad.
     void BeginPass(MivexGL::cRenderTextureSystem& target);
     void EndPass(MivexGL::cRenderTextureSystem& target);
@@ -67,6 +72,8 @@ private:
     MivexGL::cRenderTextureSystem scene;
     MivexGL::cRenderTextureSystem ping;
     MivexGL::cRenderTextureSystem pong;
+    MivexGL::cRenderTextureSystem halfPing;
+    MivexGL::cRenderTextureSystem halfPong;
     MivexGL::cRenderTextureSystem blur;
     MivexGL::cRenderTextureSystem glow;
     MivexGL::cRenderTextureSystem* current;

@@ -164,16 +164,12 @@ void cShowcaseScene::Draw()
     }
     if (crystal.WillDraw())
     {
-        post.RadialBlur(0.015f + 0.09f * bass, 12);
+        post.RadialBlur(0.015f + 0.09f * bass, 8);
     }
     const float twirl = TwirlAt(ms);
     if (twirl > 0.0f)
     {
         post.Distort(1, 1.0f, 0.0f, twirl, 0.0f);
-    }
-    else if (credits.WillDraw())
-    {
-        post.Distort(10, 9.0f, 1.0f, 0.004f + 0.02f * bass, 0.0f);
     }
     post.Bloom(0.55f, 3.0f);
     post.Present(0.7f + 0.5f * bass, WipeAt(ms));

@@ -144,7 +144,7 @@ std::vector<Picture> PaintPictures()
     out.push_back(NormalsOf("bark_normal.png", kSize, BarkHeight, 6.0f));
     out.push_back(std::move(barkSpecular));
     out.push_back(std::move(ground));
-    out.push_back(NormalsOf("ground_normal.png", kSize, GroundHeight, 10.0f));
+    out.push_back(NormalsOf("ground_normal.png", kSize, GroundHeight, 6.0f));
     out.push_back(std::move(crystal));
 
     // A white sprite whose alpha falls off like a Gaussian.
