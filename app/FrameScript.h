@@ -1,10 +1,10 @@
-// Runs an application's frame loop on a scripted clock instead of the wall
-// clock: every frame's director time comes from a list, and the clock is moved
-// after a frame's Update so that the tick before its Draw, which the next
-// Update reads, lands on the next listed time. Drawn frames can be read back
-// from the back buffer before they are presented. Shared by the capture tool
-// and the in-process demo tests; depends on app/WindowsSystem.h and
-// platform/GL.h.
+// Runs the frame loop of any application built on the window system on a
+// scripted clock instead of the wall clock: every frame's director time comes
+// from a list, and the clock is moved after a frame's Update so that the tick
+// before its Draw, which the next Update reads, lands on the next listed time.
+// Drawn frames can be read back from the back buffer before they are
+// presented. Shared by the capture and the in-process tests; depends on
+// app/WindowsSystem.h and platform/GL.h.
 #pragma once
 
 #include "app/WindowsSystem.h"
@@ -29,8 +29,9 @@ public:
 
     explicit cFrameScript(Clock clockToDrive);
 
-    // Call at the end of Start: the director has just reset the timer on the
-    // clock's current reading, so listed times count from it.
+    // Call at the end of Start: the application has just reset the timer
+    // (a director does when its music starts) on the clock's current
+    // reading, so listed times count from it.
     void Started();
 
     // Call at the end of every Update with the number of frames updated so

@@ -4,13 +4,16 @@
 // same times; where ffmpeg is installed, the video's frames, length and sound.
 #include "demo/DemoHarness.h"
 
+#include "Capture.h"
 #include "FrameFiles.h"
 #include "FrameWriter.h"
 #include "Options.h"
 #include "PixelPacks.h"
 #include "Schedule.h"
 #include "VideoPipe.h"
+#include "app/TimerSystem.h"
 #include "demo/Resources.h"
+#include "platform/GL.h"
 
 #include <gtest/gtest.h>
 
@@ -671,6 +674,79 @@ int BestShift(const std::vector<std::int16_t>& clip, const std::vector<std::int1
         }
     }
     return shift;
+}
+
+// A production that is not the demo: it clears each frame to a colour that
+// spells the time its updates have summed, the way a scene clock does.
+struct ClockColours : MivexGL::cWindowsSystem
+{
+    static inline int updates = 0;
+    static inline int draws = 0;
+    std::int32_t elapsed = 0;
+
+    bool Start() override
+    {
+        cWindowsSystem::Start();
+        MivexGL::cTimerSystem::Instance().Reset();
+        return true;
+    }
+    bool DrawLoading() override
+    {
+        loadingPending = false;
+        return true;
+    }
+    bool Update() override
+    {
+        ++updates;
+        elapsed += MivexGL::cTimerSystem::Instance().GetFrameTime();
+        return true;
+    }
+    bool Draw() override
+    {
+        ++draws;
+        glClearColor(static_cast<float>(elapsed & 0xff) / 255.0f,
+                     static_cast<float>((elapsed >> 8) & 0xff) / 255.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        return true;
+    }
+};
+
+TEST_F(CaptureRun, AnyProductionsApplicationIsCapturedAtItsScheduledTimesWithinItsOwnEnd)
+{
+    capture::Production production;
+    production.program = "clock-capture";
+    production.end = 2000;
+    auto run = [&](std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), production.program);
+        std::vector<char*> argv;
+        for (std::string& a : arguments)
+        {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        return capture::RunCapture<ClockColours>(static_cast<int>(arguments.size()), argv.data(),
+                                                 production);
+    };
+    EXPECT_EQ(run({"--to", "2001", "--frames", folder + "/late"}), 2);
+
+    const std::string out = folder + "/clock";
+    ASSERT_EQ(run({"--from", "1000", "--to", "1100", "--fps", "30000/1001", "--size", "64x48",
+                   "--frames", out}),
+              0);
+    const capture::Schedule schedule = capture::BuildSchedule(Rate(30000, 1001, 1000, 1100));
+    ASSERT_EQ(Names(out).size(), schedule.WrittenCount());
+    // The frames before the range were updated, never drawn.
+    EXPECT_EQ(ClockColours::updates, static_cast<int>(schedule.times.size()));
+    EXPECT_EQ(ClockColours::draws, static_cast<int>(schedule.WrittenCount()));
+    for (std::size_t k = 0; k < schedule.WrittenCount(); ++k)
+    {
+        const Image frame = ReadPng(out + "/" + capture::FrameFileName(k));
+        ASSERT_EQ(frame.width, 64);
+        ASSERT_EQ(frame.height, 48);
+        const int shown = frame.rgb[0] + 256 * frame.rgb[1];
+        EXPECT_EQ(shown, schedule.times[schedule.firstWritten + k]) << "frame " << k;
+    }
 }
 
 TEST_F(CaptureRun, TheVideoHasEveryFrameTheRightLengthAndTheMusic)

@@ -35,10 +35,10 @@ bool ParseDigits(const std::string& text, std::int64_t limit, std::int64_t& valu
     return true;
 }
 
-bool ParseMs(const std::string& text, std::int32_t& ms)
+bool ParseMs(const std::string& text, std::int32_t end, std::int32_t& ms)
 {
     std::int64_t value = 0;
-    if (!ParseDigits(text, kDemoEnd, value))
+    if (!ParseDigits(text, end, value))
     {
         return false;
     }
@@ -142,10 +142,11 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         if (name == "--from" || name == "--to")
         {
             std::int32_t& ms = name == "--from" ? options.from : options.to;
-            if (!ParseMs(value, ms))
+            if (!ParseMs(value, options.end, ms))
             {
-                error = name + " takes whole milliseconds from 0 to " + std::to_string(kDemoEnd) +
-                        " (the demo ends there), not \"" + value + "\"";
+                error = name + " takes whole milliseconds from 0 to " +
+                        std::to_string(options.end) + " (the demo ends there), not \"" + value +
+                        "\"";
                 return false;
             }
         }
@@ -206,15 +207,28 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
     return true;
 }
 
+std::string Usage(const std::string& program, const std::string& title, const std::string& data,
+                  const Options& defaults)
+{
+    const std::string rate = std::to_string(defaults.rateNum) +
+                             (defaults.rateDen != 1 ? "/" + std::to_string(defaults.rateDen) : "");
+    return "usage: " + program + " [--from MS] [--to MS] [--fps RATE] [--size WxH]\n" +
+           std::string(program.size() + 8, ' ') + "[--frames DIR] [--video FILE]\n" + "Renders \"" +
+           title +
+           "\" on a virtual clock, frame k at director time\n"
+           "FROM + round(k * 1000 / RATE) ms, and writes DIR/frame_000000.png, ... and/or a\n"
+           "video with the music through ffmpeg. Defaults: --from " +
+           std::to_string(defaults.from) + " --to " + std::to_string(defaults.to) + " --fps " +
+           rate + "\n--size " + std::to_string(defaults.width) + "x" +
+           std::to_string(defaults.height) +
+           ". RATE is a number or a fraction (60000/1001). Run it from the\n"
+           "folder that holds " +
+           data + "/, or keep " + data + "/ beside the tool.\n";
+}
+
 std::string Usage()
 {
-    return "usage: sollan-capture [--from MS] [--to MS] [--fps RATE] [--size WxH]\n"
-           "                      [--frames DIR] [--video FILE]\n"
-           "Renders \"Nerovia - Sollan 2010\" on a virtual clock, frame k at director time\n"
-           "FROM + round(k * 1000 / RATE) ms, and writes DIR/frame_000000.png, ... and/or a\n"
-           "video with the music through ffmpeg. Defaults: --from 0 --to 300000 --fps 60\n"
-           "--size 1024x768. RATE is a number or a fraction (60000/1001). Run it from the\n"
-           "folder that holds data/, or keep data/ beside the tool.\n";
+    return Usage("sollan-capture", "Nerovia - Sollan 2010", "data", Options());
 }
 
 } // namespace capture

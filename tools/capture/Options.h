@@ -10,7 +10,8 @@
 namespace capture
 {
 
-// The director's window ends here; no frame exists beyond it.
+// The demo's director window ends here; no frame exists beyond it. Another
+// production sets its own end in Options before parsing.
 constexpr std::int32_t kDemoEnd = 300000;
 // The clock counts whole milliseconds, so faster rates would repeat times.
 constexpr std::int64_t kMaxRate = 1000;
@@ -19,6 +20,8 @@ constexpr std::int32_t kMaxSide = 8192;
 
 struct Options
 {
+    // The last director time a frame can show: --to's limit and default.
+    std::int32_t end = kDemoEnd;
     std::int32_t from = 0;
     std::int32_t to = kDemoEnd;
     // Frames per second as rateNum / rateDen, in lowest terms.
@@ -38,10 +41,16 @@ bool ParseRate(const std::string& text, std::int64_t& num, std::int64_t& den);
 // "1024x768" within kMinSide..kMaxSide on both sides.
 bool ParseSize(const std::string& text, std::int32_t& width, std::int32_t& height);
 
-// Fills options from argv[1..]; on false, error says what is wrong.
+// Fills options from argv[1..], over the defaults it holds (end and to
+// among them); on false, error says what is wrong.
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
-// The usage text, ending with a line feed.
+// The usage text of a production's capture program whose data is in the
+// folder `data`, with the defaults it shows taken from `defaults`; ends with
+// a line feed.
+std::string Usage(const std::string& program, const std::string& title, const std::string& data,
+                  const Options& defaults);
+// The demo's: sollan-capture's usage.
 std::string Usage();
 
 } // namespace capture

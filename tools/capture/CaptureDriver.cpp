@@ -1,5 +1,5 @@
-// The capturing application's hooks.
-#include "CaptureTarnel.h"
+// The capture's side of the application's hooks.
+#include "CaptureDriver.h"
 
 #include "app/TimerSystem.h"
 #include "platform/Win32.h"
@@ -18,7 +18,7 @@ constexpr std::size_t kQueuedFrames = 3;
 
 } // namespace
 
-cCaptureTarnel::cCaptureTarnel(const Schedule& plan, MivexGL::cFrameScript::Clock clock,
+cCaptureDriver::cCaptureDriver(const Schedule& plan, MivexGL::cFrameScript::Clock clock,
                                FrameSink frameSink, ProgressSink progressSink,
                                const volatile std::sig_atomic_t* stopFlag)
     : schedule(plan), script(std::move(clock)), progress(std::move(progressSink)), stop(stopFlag),
@@ -33,48 +33,66 @@ cCaptureTarnel::cCaptureTarnel(const Schedule& plan, MivexGL::cFrameScript::Cloc
 {
 }
 
-cCaptureTarnel::~cCaptureTarnel()
+cCaptureDriver::~cCaptureDriver()
 {
     writer.Finish();
 }
 
-void cCaptureTarnel::Release()
+void cCaptureDriver::End()
+{
+    if (app != nullptr)
+    {
+        app->SetKey(platform::VK_ESCAPE, true);
+    }
+}
+
+void cCaptureDriver::Releasing()
 {
     while (packs.Pending() > 0)
     {
         Collect();
     }
     packs.Release();
+}
+
+void cCaptureDriver::Finish()
+{
     writer.Finish();
-    Tarnel::Release();
 }
 
-bool cCaptureTarnel::Start()
+void cCaptureDriver::Started(const std::function<void()>& update)
 {
-    const bool result = Tarnel::Start();
-    frameWidth = GetWidth();
-    frameHeight = GetHeight();
+    if (app != nullptr)
+    {
+        frameWidth = app->GetWidth();
+        frameHeight = app->GetHeight();
+    }
     script.Started();
-    Seek();
-    return result;
+    Seek(update);
 }
 
-void cCaptureTarnel::Seek()
+void cCaptureDriver::Seek(const std::function<void()>& update)
 {
-    // What a drawn frame leaves behind that a later frame reads is all set
-    // by Update and the tick: the scene clocks, the flash and the timer. So
-    // these frames cost an update each, not a render and a read back.
+    // What a drawn frame leaves behind that a later frame reads is set by
+    // Update and the tick: the scene clocks and the timer. So these frames
+    // cost an update each, not a render and a read back.
     while (updated < schedule.firstWritten)
     {
         if (stop != nullptr && *stop != 0)
         {
             stopped = true;
-            SetKey(platform::VK_ESCAPE, true);
+            End();
             return;
         }
-        Tarnel::Update();
+        if (update)
+        {
+            update();
+        }
         ++updated;
-        script.Advance(*this, schedule.times, updated);
+        if (app != nullptr)
+        {
+            script.Advance(*app, schedule.times, updated);
+        }
         MivexGL::cTimerSystem::Instance().Tick();
         ++drawn;
         if (progress)
@@ -82,35 +100,36 @@ void cCaptureTarnel::Seek()
             progress(drawn, captured);
         }
         // The loop would have presented this frame and stopped.
-        if (IsFinished())
+        if (app != nullptr && app->IsFinished())
         {
-            SetKey(platform::VK_ESCAPE, true);
+            End();
             return;
         }
     }
 }
 
-bool cCaptureTarnel::Update()
+void cCaptureDriver::Updated()
 {
-    const bool result = Tarnel::Update();
     ++updated;
     if (stop != nullptr && *stop != 0)
     {
         stopped = true;
-        SetKey(platform::VK_ESCAPE, true);
-        return result;
+        End();
+        return;
     }
-    script.Advance(*this, schedule.times, updated);
-    return result;
+    if (app != nullptr)
+    {
+        script.Advance(*app, schedule.times, updated);
+    }
 }
 
-void cCaptureTarnel::Stop()
+void cCaptureDriver::Stop()
 {
     failed = true;
-    SetKey(platform::VK_ESCAPE, true);
+    End();
 }
 
-void cCaptureTarnel::Collect()
+void cCaptureDriver::Collect()
 {
     std::vector<std::uint8_t> pixels = writer.Buffer();
     const bool taken = packs.Take(pixels);
@@ -131,9 +150,8 @@ void cCaptureTarnel::Collect()
     writer.Push(collected++, std::move(pixels));
 }
 
-bool cCaptureTarnel::Draw()
+void cCaptureDriver::Drawn(bool result)
 {
-    const bool result = Tarnel::Draw();
     // Update always precedes Draw in a pass, so this is frame updated - 1.
     const std::size_t index = updated - 1;
     ++drawn;
@@ -161,7 +179,6 @@ bool cCaptureTarnel::Draw()
     {
         progress(drawn, captured);
     }
-    return result;
 }
 
 } // namespace capture

@@ -1,0 +1,260 @@
+// The capture program's run for any production: arguments, outputs, the
+// virtual clock, the frame loop through the production's application, and
+// what it says at the end.
+#include "Capture.h"
+
+#include "FrameFiles.h"
+#include "PartialFiles.h"
+#include "Progress.h"
+#include "Schedule.h"
+#include "VideoPipe.h"
+#include "app/FrameScript.h"
+#include "platform/Counter.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace capture
+{
+
+namespace
+{
+
+// The name messages are signed with; one capture runs per process.
+std::string programName = "capture";
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int)
+{
+    interrupted = 1;
+}
+
+// The virtual counter: it moves only when the frame script sets it. Starts
+// on a whole millisecond so the timer's reset lands on one.
+std::int64_t virtualTicks = 5000000000;
+constexpr std::int64_t kFrequency = 1000000000;
+
+void Say(const std::string& text)
+{
+    std::fprintf(stderr, "%s: %s\n", programName.c_str(), text.c_str());
+}
+
+int BadArguments(const std::string& text)
+{
+    Say(text);
+    std::fprintf(stderr, "Run %s --help for the usage.\n", programName.c_str());
+    return 2;
+}
+
+// The folder that holds the data folder: the working folder, else the
+// tool's own folder; when neither does, the working folder as it is.
+fs::path DataRoot(const std::string& data)
+{
+    std::error_code error;
+    const fs::path here = fs::current_path(error);
+    if (fs::is_directory(here / data, error))
+    {
+        return here;
+    }
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error && fs::is_directory(self.parent_path() / data, error))
+    {
+        return self.parent_path();
+    }
+    return here;
+}
+
+// Checks and prepares the outputs before anything is rendered.
+int PrepareOutputs(Options& options)
+{
+    std::error_code error;
+    if (!options.framesDir.empty())
+    {
+        options.framesDir = fs::absolute(options.framesDir, error).lexically_normal().string();
+        fs::create_directories(options.framesDir, error);
+        if (error || !fs::is_directory(options.framesDir))
+        {
+            Say("cannot make the frames folder " + options.framesDir + ": " +
+                (error ? error.message() : "a file of that name is in the way"));
+            return 2;
+        }
+        if (access(options.framesDir.c_str(), W_OK) != 0)
+        {
+            Say("cannot write into the frames folder " + options.framesDir + ": " +
+                std::strerror(errno));
+            return 2;
+        }
+    }
+    if (!options.videoFile.empty())
+    {
+        options.videoFile = fs::absolute(options.videoFile, error).lexically_normal().string();
+        if (cVideoPipe::FormatFor(options.videoFile).empty())
+        {
+            return BadArguments("cannot tell the video format from " + options.videoFile +
+                                "; end it in .mp4, .m4v, .mov, .mkv or .webm");
+        }
+        const std::string partial = options.videoFile + kPartialSuffix;
+        const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0)
+        {
+            Say("cannot write the video " + partial + ": " + std::strerror(errno));
+            return 2;
+        }
+        close(fd);
+        TrackPartial(partial);
+        if (!cVideoPipe::FindProgram("ffmpeg"))
+        {
+            DropAllPartials();
+            Say("ffmpeg was not found on PATH, so no video can be made; install it "
+                "(tools/setup.sh does) or capture only --frames");
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int RunCapture(int argc, char** argv, const Production& production, const AppMaker& make)
+{
+    programName = production.program.empty() ? "capture" : production.program;
+    const std::string data = production.data.empty() ? "data" : production.data;
+    // Before anything touches SDL: no window on any screen, no sound.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::signal(SIGPIPE, SIG_IGN);
+    // From here on an interrupt ends the run at the next frame and cleans up.
+    std::signal(SIGINT, &OnInterrupt);
+    std::signal(SIGTERM, &OnInterrupt);
+
+    Options options;
+    options.end = production.end;
+    options.to = production.end;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error))
+    {
+        return BadArguments(error);
+    }
+    if (options.help)
+    {
+        Options defaults;
+        defaults.end = production.end;
+        defaults.to = production.end;
+        std::fputs(Usage(programName, production.title, data, defaults).c_str(), stdout);
+        return 0;
+    }
+    if (const int code = PrepareOutputs(options); code != 0)
+    {
+        return code;
+    }
+
+    const fs::path root = DataRoot(data);
+    std::error_code fsError;
+    fs::current_path(root, fsError);
+    if (!fs::is_directory(data, fsError))
+    {
+        Say("no " + data + "/ folder in " + root.string() +
+            " or beside the tool: pictures and music will be missing");
+    }
+    std::string music =
+        production.music.empty() ? std::string() : (root / production.music).string();
+    if (!options.videoFile.empty() && !music.empty() && !fs::is_regular_file(music, fsError))
+    {
+        Say("no " + music + ": the video will have no sound");
+        music.clear();
+    }
+
+    const Schedule schedule = BuildSchedule(options);
+    cVideoPipe video;
+    if (!options.videoFile.empty() && !video.Start(options, schedule.WrittenCount(), music, error))
+    {
+        Say(error);
+        return 1;
+    }
+
+    platform::SetScriptedCounter({[]() { return virtualTicks; }, kFrequency});
+    MivexGL::cFrameScript::Clock clock{[]() { return virtualTicks; },
+                                       [](std::int64_t t) { virtualTicks = t; }, kFrequency};
+
+    cProgress progress(schedule.times.size(), schedule.WrittenCount(), stderr);
+    auto sink = [&](std::size_t k, const std::vector<std::uint8_t>& rgb)
+    {
+        if (!options.framesDir.empty() &&
+            !WriteFramePng(options.framesDir, k, rgb, options.width, options.height, error))
+        {
+            return false;
+        }
+        return options.videoFile.empty() || video.Write(rgb, error);
+    };
+    cCaptureDriver driver(
+        schedule, clock, sink,
+        [&progress](std::size_t stepped, std::size_t written) { progress.Step(stepped, written); },
+        &interrupted);
+    std::unique_ptr<MivexGL::cWindowsSystem> app = make ? make(driver) : nullptr;
+    if (!app)
+    {
+        video.Abort();
+        DropAllPartials();
+        platform::SetScriptedCounter({nullptr, 0});
+        Say("the production made no application to capture");
+        return 1;
+    }
+    // Whatever the production configured: a hidden window of exactly the
+    // asked size, with no mode change and no dialog waiting for an answer.
+    app->SetSetupDialog(false);
+    app->SetFullscreen(false);
+    app->SetSize(options.width, options.height);
+    MivexGL::cFrameScript::Run(*app);
+    driver.Finish();
+    progress.Finish();
+
+    const std::size_t written = driver.Written();
+    const bool stopped = driver.Stopped() || interrupted != 0;
+    const bool failed = driver.Failed();
+    const std::string problem = driver.Problem();
+    app.reset();
+    platform::SetScriptedCounter({nullptr, 0});
+
+    if (stopped || failed || written != schedule.WrittenCount())
+    {
+        video.Abort();
+        DropAllPartials();
+        if (stopped)
+        {
+            Say("interrupted after " + std::to_string(written) + " frames" +
+                (options.videoFile.empty() ? "" : "; the video was not kept"));
+            return 130;
+        }
+        Say(failed ? (error.empty() ? problem : error)
+                   : "the demo ended after " + std::to_string(written) + " of " +
+                         std::to_string(schedule.WrittenCount()) + " frames");
+        return 1;
+    }
+    if (!options.videoFile.empty() && !video.Finish(error))
+    {
+        Say(error);
+        return 1;
+    }
+    Say("wrote " + std::to_string(written) + " frames from " + std::to_string(options.from) +
+        " to " + std::to_string(options.to) + " ms at " + std::to_string(options.rateNum) +
+        (options.rateDen != 1 ? "/" + std::to_string(options.rateDen) : std::string()) + " fps" +
+        (options.framesDir.empty() ? "" : " to " + options.framesDir) +
+        (options.videoFile.empty()
+             ? ""
+             : (options.framesDir.empty() ? " to " : " and ") + options.videoFile));
+    return 0;
+}
+
+} // namespace capture

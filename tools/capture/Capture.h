@@ -1,0 +1,91 @@
+// The capture program of any production on the engine: renders it offscreen
+// on a virtual clock, frame k at director time FROM + round(k * 1000 / RATE)
+// ms, through the production's own application class, and writes the frames
+// as PNG files and/or a video with the production's music. The options are
+// sollan-capture's: [--from MS] [--to MS] [--fps RATE] [--size WxH]
+// [--frames DIR] [--video FILE]. Exit codes: 0 done, 1 the capture failed,
+// 2 bad arguments or an output that cannot be written, 130 interrupted.
+//
+// A production's capture program is its main and nothing else (link the
+// target mivex_capture):
+//
+//     #include "tools/capture/Capture.h"
+//
+//     int main(int argc, char** argv)
+//     {
+//         capture::Production production;
+//         production.program = "mivex-showcase-capture";
+//         production.title = "MivexGL Showcase";
+//         production.end = 60000;
+//         production.data = "showcase-data";
+//         production.music = "showcase-data/music.mp3";
+//         return capture::RunCapture<showcase::cShowcaseApp>(
+//             argc, argv, production,
+//             [](showcase::cShowcaseApp& app) { app.Configure(1024, 768, false); });
+//     }
+//
+// The application class (default-constructible, not final) gets its usual
+// hooks called by the usual frame loop; the capture's own come after each.
+// Its Start must reset the frame timer, as a director does when its music
+// starts: frame times count from there. The optional configure function sets
+// the title, planes and so on; the capture then makes the display a hidden
+// window of the asked size without the setup dialog. Run the program where
+// its data folder is, or put it beside it. Depends on CaptureApp.h and
+// Options.h.
+#pragma once
+
+#include "CaptureApp.h"
+#include "Options.h"
+#include "app/WindowsSystem.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace capture
+{
+
+struct Production
+{
+    // The program's name in its messages and usage: "sollan-capture".
+    std::string program;
+    // The production's title in the usage.
+    std::string title;
+    // The director's end in ms: the last time a frame can show, --to's
+    // default and limit.
+    std::int32_t end = kDemoEnd;
+    // The folder the production reads its data from, relative to the
+    // working folder: the run starts in the folder that holds it, the
+    // working one or else the program's own.
+    std::string data = "data";
+    // The music muxed into the video, relative to the folder holding the
+    // data folder; empty for a silent video.
+    std::string music;
+};
+
+// Makes the application around the driver, configured by the production.
+using AppMaker = std::function<std::unique_ptr<MivexGL::cWindowsSystem>(cCaptureDriver& driver)>;
+
+// The whole program: arguments, outputs, the run, the messages; returns the
+// exit code. Call from main and return what it returns.
+int RunCapture(int argc, char** argv, const Production& production, const AppMaker& make);
+
+// The same for a default-constructible application class.
+template <class App>
+int RunCapture(int argc, char** argv, const Production& production,
+               const std::function<void(App&)>& configure = {})
+{
+    return RunCapture(argc, argv, production,
+                      [&configure](cCaptureDriver& driver)
+                      {
+                          auto app = std::make_unique<cCaptureApp<App>>(driver);
+                          if (configure)
+                          {
+                              configure(*app);
+                          }
+                          return std::unique_ptr<MivexGL::cWindowsSystem>(std::move(app));
+                      });
+}
+
+} // namespace capture
