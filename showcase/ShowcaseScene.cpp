@@ -48,6 +48,7 @@ int cShowcaseScene::Init()
     post.SetResources(&resources);
     post.SetSteps(&steps);
     post.Create();
+    std::srand(1);
     cShowcasePart* parts[3] = {&garden, &crystal, &credits};
     const char* windows[3][2] = {
         {kGardenStart, kGardenEnd}, {kCrystalStart, kCrystalEnd}, {kCreditsStart, kCreditsEnd}};
@@ -69,6 +70,9 @@ int cShowcaseScene::Init()
 void cShowcaseScene::Rewind()
 {
     cSceneSystem::Rewind();
+    // The particles draw from rand: back to the sequence a fresh process
+    // starts with (seed 1), so a replay from the top gives them again.
+    std::srand(1);
     garden.Rewind();
     crystal.Rewind();
     credits.Rewind();
