@@ -23,6 +23,9 @@ packages=(
   # The Windows executables: the cross compiler, meson for the target's
   # libepoxy, and Wine to run them and their tests.
   g++-mingw-w64-x86-64-posix mingw-w64-tools meson ninja-build wine64
+  # What Wine only recommends: its own fonts for dialogs and boxes, and the
+  # X extension its GL child windows use.
+  fonts-wine libxcomposite1
 )
 
 missing=()

@@ -23,8 +23,17 @@ file(CREATE_LINK ${MIVEX_WIN_DATA} ${CMAKE_BINARY_DIR}/data SYMBOLIC)
 set(win_shared_tests
   app/timer_log_test.cpp
   app/timer_slow_counter_test.cpp
+  app/window_system_test.cpp
+  shaders/blur_shaders_test.cpp
+  shaders/crystal_refraction_test.cpp
+  shaders/lighting_build_test.cpp
+  shaders/lighting_fragment_test.cpp
+  shaders/lighting_vertex_test.cpp
+  shaders/program_failure_test.cpp
+  shaders/screen_shaders_test.cpp
   demo/scene_framework_test.cpp
-  demo/slide_schedule_test.cpp)
+  demo/slide_schedule_test.cpp
+  demo/demo_timeline_test.cpp)
 set(win_area_libs_app mivex_app_core)
 set(win_area_libs_render mivex_render)
 set(win_area_libs_shaders mivex_shaders)
