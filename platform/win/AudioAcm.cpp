@@ -8,6 +8,7 @@
 #include "platform/AudioDecoder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -31,8 +32,9 @@ constexpr std::uint64_t kDecoderDelay = 529;
 constexpr std::uint64_t kPreroll = 4;
 // MP3 frames handed to the converter per call.
 constexpr std::size_t kBatchFrames = 8;
-// A file larger than this is not music we play.
-constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
+// The file is held whole: past this it is not music we play (five minutes
+// at the highest bit rate take 12 MiB).
+constexpr std::size_t kMaxFileBytes = std::size_t(256) << 20;
 
 struct FrameHeader
 {
@@ -150,8 +152,14 @@ bool ReadInfoTag(const std::vector<unsigned char>& file, std::size_t at, const F
     tag += 8 + ((flags & 1) ? 4 : 0) + ((flags & 2) ? 4 : 0) + ((flags & 4) ? 100 : 0) +
            ((flags & 8) ? 4 : 0);
     // The encoder's extension: 9 bytes of its name and version, then fields
-    // up to the 24 bits of delay and padding.
-    if (tag + 24 <= at + header.bytes && tag + 24 <= file.size())
+    // up to the 24 bits of delay and padding. Without a name there is none.
+    const auto named = [&](std::size_t from)
+    {
+        return std::all_of(file.begin() + static_cast<std::ptrdiff_t>(from),
+                           file.begin() + static_cast<std::ptrdiff_t>(from + 4),
+                           [](unsigned char c) { return std::isalnum(c) != 0; });
+    };
+    if (tag + 24 <= at + header.bytes && tag + 24 <= file.size() && named(tag))
     {
         const unsigned char* e = file.data() + tag + 21;
         delay = (std::uint64_t(e[0]) << 4) | (e[1] >> 4);
@@ -383,16 +391,23 @@ private:
         {
             return false;
         }
-        const std::size_t last = std::min(layout.frames.size(), nextFrame + kBatchFrames);
-        const bool flush = last == nextFrame;
-        if (!flush)
+        const bool flush = nextFrame == layout.frames.size();
+        const std::size_t framesBefore = nextFrame;
+        const std::size_t pendingBefore = pending;
+        const std::size_t pcmBefore = pcm.size();
+        // Whole frames only, as many as the batch and the room left allow.
+        for (std::size_t n = 0; n < kBatchFrames && nextFrame < layout.frames.size(); ++n)
         {
             const std::size_t from = layout.frames[nextFrame];
-            const std::size_t to = last < layout.frames.size() ? layout.frames[last] : layout.end;
-            const std::size_t count = std::min(to - from, input.size() - pending);
-            std::memcpy(input.data() + pending, file.data() + from, count);
-            pending += count;
-            nextFrame = last;
+            const std::size_t to =
+                nextFrame + 1 < layout.frames.size() ? layout.frames[nextFrame + 1] : layout.end;
+            if (to - from > input.size() - pending)
+            {
+                break;
+            }
+            std::memcpy(input.data() + pending, file.data() + from, to - from);
+            pending += to - from;
+            ++nextFrame;
         }
         DWORD flags = ACM_STREAMCONVERTF_BLOCKALIGN;
         flags |= started ? 0 : ACM_STREAMCONVERTF_START;
@@ -419,7 +434,11 @@ private:
             }
             flags &= ~static_cast<DWORD>(ACM_STREAMCONVERTF_START);
         }
-        finished = flush;
+        // A converter that takes nothing and gives nothing would be asked
+        // again forever: what it has not given by now stays silence.
+        const bool stuck =
+            nextFrame == framesBefore && pending == pendingBefore && pcm.size() == pcmBefore;
+        finished = flush || stuck;
         return !finished;
     }
 

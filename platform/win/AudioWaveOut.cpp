@@ -140,6 +140,13 @@ private:
                 block.header.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
                 block.queued =
                     ::waveOutWrite(device, &block.header, sizeof(block.header)) == MMSYSERR_NOERROR;
+                if (!block.queued)
+                {
+                    // The device went away: feeding on would run the streams
+                    // at the speed of this loop. They stand still instead,
+                    // as without a device.
+                    return;
+                }
             }
             // Signalled as each block comes back; the timeout only guards
             // against a device that stopped calling back.
