@@ -1,7 +1,8 @@
 // The audio output the demo's music plays through: one mixer at 44100 Hz
-// stereo over SDL2, MP3 file streams decoded by libmpg123 on a worker thread
-// per stream, looping, rewinding and a 512-point spectrum of what was last
-// played (kissfft). Handles are plain numbers; 0 is never a stream, and every
+// stereo over the system's output (SDL2 on Linux, waveOut on Windows), MP3
+// file streams decoded on a worker thread per stream (libmpg123, or the Audio
+// Compression Manager), looping, rewinding and a 512-point spectrum of what
+// was last played (kissfft). Handles are plain numbers; 0 is never a stream, and every
 // call with a handle that is not a live stream does nothing and fails.
 #pragma once
 
