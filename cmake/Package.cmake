@@ -1,0 +1,84 @@
+# The engine as a package for other projects: `cmake --install` puts the
+# engine's libraries, their headers under include/MivexGL/<layer>/, a CMake
+# package (find_package(MivexGL), target MivexGL::engine) and mivexgl.pc for
+# pkg-config into the prefix. Included at the end of the top CMakeLists.txt,
+# after every library exists. The Windows cross build links its own imported
+# libraries and the sanitizer and fuzz builds pin a driver into every target,
+# so only the plain Linux build makes a package.
+if(WIN32 OR MIVEX_SANITIZE OR MIVEX_FUZZ)
+  return()
+endif()
+
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(MIVEX_PACKAGE_VERSION 1.0.0)
+# Lowest layer last: the order a static link needs.
+set(MIVEX_PACKAGE_LIBRARIES mivex_demo mivex_shaders mivex_render mivex_app_core mivex_platform)
+# What the libraries link, as pkg-config prefixes and modules: the prefixes
+# name the PkgConfig:: targets the exported libraries refer to.
+set(MIVEX_PACKAGE_MODULES
+    SDL2=sdl2 EPOXY=epoxy GLU=glu PNG=libpng MPG123=libmpg123 KISSFFT=kissfft-float
+    FREETYPE=freetype2 FONTCONFIG=fontconfig IMGUI=imgui)
+
+add_library(mivex_engine INTERFACE)
+target_link_libraries(mivex_engine INTERFACE ${MIVEX_PACKAGE_LIBRARIES})
+target_compile_features(mivex_engine INTERFACE cxx_std_17)
+set_target_properties(mivex_engine PROPERTIES EXPORT_NAME engine)
+set(MIVEX_PACKAGE_TARGETS mivex_engine ${MIVEX_PACKAGE_LIBRARIES})
+foreach(library ${MIVEX_PACKAGE_LIBRARIES})
+  string(REGEX REPLACE "^mivex_" "" short ${library})
+  set_target_properties(${library} PROPERTIES EXPORT_NAME ${short})
+endforeach()
+
+# The capture for any production comes along as MivexGL::capture; its
+# headers sit under include/MivexGL/tools/capture/.
+if(TARGET mivex_capture)
+  set_target_properties(mivex_capture PROPERTIES EXPORT_NAME capture)
+  list(APPEND MIVEX_PACKAGE_TARGETS mivex_capture)
+  file(GLOB capture_headers ${CMAKE_SOURCE_DIR}/tools/capture/*.h)
+  install(FILES ${capture_headers}
+          DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/MivexGL/tools/capture)
+endif()
+
+install(TARGETS ${MIVEX_PACKAGE_TARGETS} EXPORT MivexGLTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+
+# Every header of the engine's layers (and the tables they include), but
+# those only its own sources or tests include, and the demo's application
+# class.
+foreach(layer platform app render shaders demo resources)
+  file(GLOB headers ${CMAKE_SOURCE_DIR}/${layer}/*.h ${CMAKE_SOURCE_DIR}/${layer}/*.def)
+  list(FILTER headers EXCLUDE REGEX "/(TestSeams|DisplayInternal|Tarnel)\\.h$")
+  install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/MivexGL/${layer})
+endforeach()
+
+set(config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/MivexGL)
+install(EXPORT MivexGLTargets NAMESPACE MivexGL:: DESTINATION ${config_dir})
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/MivexGLConfig.cmake.in
+                              ${CMAKE_BINARY_DIR}/package/MivexGLConfig.cmake
+                              INSTALL_DESTINATION ${config_dir})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/package/MivexGLConfigVersion.cmake
+                                 VERSION ${MIVEX_PACKAGE_VERSION}
+                                 COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/package/MivexGLConfig.cmake
+              ${CMAKE_BINARY_DIR}/package/MivexGLConfigVersion.cmake
+        DESTINATION ${config_dir})
+
+# pkg-config: the prefix is found from the .pc file's own place, so the
+# package can be installed under any --prefix.
+file(RELATIVE_PATH MIVEX_PC_UP /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+set(MIVEX_PC_REQUIRES "")
+foreach(pair ${MIVEX_PACKAGE_MODULES})
+  string(REGEX REPLACE "^[^=]*=" "" module ${pair})
+  string(APPEND MIVEX_PC_REQUIRES " ${module}")
+endforeach()
+string(STRIP "${MIVEX_PC_REQUIRES}" MIVEX_PC_REQUIRES)
+set(MIVEX_PC_LIBS "")
+foreach(library ${MIVEX_PACKAGE_LIBRARIES})
+  string(APPEND MIVEX_PC_LIBS " -l${library}")
+endforeach()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/mivexgl.pc.in ${CMAKE_BINARY_DIR}/package/mivexgl.pc
+               @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/package/mivexgl.pc
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

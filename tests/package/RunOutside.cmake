@@ -1,0 +1,65 @@
+# Installs the engine from BUILD_DIR into a fresh prefix under WORK_DIR,
+# builds the project in OUTSIDE_DIR against it twice (find_package, and the
+# compiler fed by pkg-config) and runs both on PICTURE, a path relative to
+# BUILD_DIR, from there: the engine takes pictures relative to the working
+# folder. Any step that fails fails the test with what it printed.
+foreach(name BUILD_DIR OUTSIDE_DIR WORK_DIR GENERATOR CXX PICTURE)
+  if(NOT DEFINED ${name})
+    message(FATAL_ERROR "RunOutside.cmake needs -D${name}=...")
+  endif()
+endforeach()
+
+function(step what)
+  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${BUILD_DIR} RESULT_VARIABLE code
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT code EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${code}):\n${out}\n${err}")
+  endif()
+  set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+step("installing the engine" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# Every header the package installs finds what it includes in the package.
+file(GLOB_RECURSE headers ${prefix}/include/MivexGL/*.h)
+if(NOT headers)
+  message(FATAL_ERROR "no headers under ${prefix}/include/MivexGL")
+endif()
+foreach(header ${headers})
+  file(STRINGS ${header} includes REGEX "^#include \"")
+  get_filename_component(here ${header} DIRECTORY)
+  foreach(line ${includes})
+    string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" name "${line}")
+    if(NOT EXISTS ${prefix}/include/MivexGL/${name} AND NOT EXISTS ${here}/${name})
+      message(FATAL_ERROR "${header} includes \"${name}\", which is not installed")
+    endif()
+  endforeach()
+endforeach()
+
+# find_package(MivexGL) and MivexGL::engine.
+step("configuring the outside project" ${CMAKE_COMMAND} -S ${OUTSIDE_DIR} -B ${WORK_DIR}/cmake
+     -G ${GENERATOR} -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=${CXX}
+     -DCMAKE_PREFIX_PATH=${prefix})
+step("building the outside project" ${CMAKE_COMMAND} --build ${WORK_DIR}/cmake -j2)
+step("running the outside project" ${WORK_DIR}/cmake/app ${PICTURE})
+message(STATUS "find_package: ${step_output}")
+
+# pkg-config mivexgl, straight into the compiler.
+file(GLOB_RECURSE pc_files ${prefix}/*.pc)
+list(FILTER pc_files INCLUDE REGEX "/mivexgl\\.pc$")
+if(NOT pc_files)
+  message(FATAL_ERROR "no mivexgl.pc under ${prefix}")
+endif()
+list(GET pc_files 0 pc_file)
+get_filename_component(pc_dir ${pc_file} DIRECTORY)
+set(ENV{PKG_CONFIG_PATH} ${pc_dir})
+step("asking pkg-config" pkg-config --cflags --libs mivexgl)
+separate_arguments(flags UNIX_COMMAND "${step_output}")
+step("compiling with pkg-config's flags" ${CXX} -std=c++17 -O1 ${OUTSIDE_DIR}/main.cpp ${flags}
+     -o ${WORK_DIR}/app-pkg-config)
+step("running the pkg-config build" ${WORK_DIR}/app-pkg-config ${PICTURE})
+message(STATUS "pkg-config: ${step_output}")
+
+file(REMOVE_RECURSE ${WORK_DIR})
