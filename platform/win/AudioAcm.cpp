@@ -346,8 +346,10 @@ private:
         target.wBitsPerSample = 16;
         target.nBlockAlign = static_cast<WORD>(2 * first.channels);
         target.nAvgBytesPerSec = target.nSamplesPerSec * target.nBlockAlign;
+        // A codec that only converts in real time may refuse the other kind.
         if (::acmStreamOpen(&stream, nullptr, &source.wfx, &target, nullptr, 0, 0,
-                            ACM_STREAMOPENF_NONREALTIME) != 0)
+                            ACM_STREAMOPENF_NONREALTIME) != 0 &&
+            ::acmStreamOpen(&stream, nullptr, &source.wfx, &target, nullptr, 0, 0, 0) != 0)
         {
             stream = nullptr;
             return false;
