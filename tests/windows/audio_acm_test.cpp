@@ -37,6 +37,47 @@ TEST(AcmDecoderTest, LoadingTuneDecodesAsTheLinuxDecoderDoes)
     loadingtune::ExpectMatches(DecodeTune());
 }
 
+// Files at another rate or with one channel come out as the mixer takes
+// them: 44100 Hz stereo, the same length and the same pitch. The file is
+// made on the host by audio_resampled.sh (a 1 kHz sine at 22050 Hz, mono,
+// two seconds, amplitude 1/8).
+TEST(AcmDecoderTest, MonoAt22050IsBroughtToStereoAt44100)
+{
+    const char* path = std::getenv("MIVEX_MONO_22050_MP3");
+    if (path == nullptr)
+    {
+        GTEST_SKIP() << "needs the file audio_resampled.sh makes";
+    }
+    std::vector<float> samples;
+    ASSERT_TRUE(AudioDecodeFile(path, samples));
+    const std::size_t frames = samples.size() / 2;
+    EXPECT_NEAR(static_cast<double>(frames), 2.0 * AUDIO_RATE, 1152.0);
+    ASSERT_GT(frames, 3u * 8192);
+    std::size_t apart = 0;
+    for (std::size_t i = 0; i < frames; ++i)
+    {
+        apart += samples[2 * i] != samples[2 * i + 1] ? 1 : 0;
+    }
+    EXPECT_EQ(apart, 0u);
+    // A single-bin DFT over whole periods in the middle.
+    const double pi = std::acos(-1.0);
+    const auto level = [&](double frequency)
+    {
+        double re = 0.0;
+        double im = 0.0;
+        for (std::size_t i = 0; i < 8820; ++i)
+        {
+            const double t = static_cast<double>(i) / AUDIO_RATE;
+            re += samples[2 * (8192 + i)] * std::cos(2.0 * pi * frequency * t);
+            im -= samples[2 * (8192 + i)] * std::sin(2.0 * pi * frequency * t);
+        }
+        return 2.0 * std::sqrt(re * re + im * im) / 8820.0;
+    };
+    EXPECT_NEAR(level(1000.0), 0.125, 0.0125);
+    EXPECT_LT(level(500.0), 0.01);
+    EXPECT_LT(level(2000.0), 0.01);
+}
+
 // A seek restarts the converter a few frames early; what comes out must be
 // the decode from the start, at the same sample.
 TEST(AcmDecoderTest, SeekingGivesTheSoundOfTheWholeDecodeAtThatFrame)
