@@ -62,21 +62,35 @@ Picture NormalsOf(const char* file, int size, const Height& height, float streng
     return p;
 }
 
+// Noise that repeats every period units each way: four shifted copies
+// cross-faded, so a texture drawn with repeat shows no seams. The copies are
+// shifted up, not down: the noise's lattice is for coordinates of 0 and up.
+float Tiled(float x, float y, float period, int octaves, std::uint32_t seed)
+{
+    const float u = x / period;
+    const float v = y / period;
+    const float a = Fbm(x + period, y + period, octaves, seed);
+    const float b = Fbm(x, y + period, octaves, seed);
+    const float c = Fbm(x + period, y, octaves, seed);
+    const float d = Fbm(x, y, octaves, seed);
+    return a * (1.0f - u) * (1.0f - v) + b * u * (1.0f - v) + c * (1.0f - u) * v + d * u * v;
+}
+
 float BarkHeight(int x, int y)
 {
-    // Long vertical grooves broken up by noise.
+    // Long vertical grooves broken up by noise; twelve grooves fit the width.
     const float fx = static_cast<float>(x) / 256.0f;
     const float fy = static_cast<float>(y) / 256.0f;
-    const float grooves =
-        0.5f + 0.5f * std::sin(fx * 6.2831853f * 12.0f + Fbm(fx * 4.0f, fy, 3, 7u) * 6.0f);
-    return grooves * 0.7f + Fbm(fx * 16.0f, fy * 4.0f, 4, 11u) * 0.3f;
+    const float grooves = 0.5f + 0.5f * std::sin(fx * 6.2831853f * 12.0f +
+                                                 Tiled(fx * 4.0f, fy * 4.0f, 4.0f, 3, 7u) * 6.0f);
+    return grooves * 0.7f + Tiled(fx * 8.0f, fy * 8.0f, 8.0f, 4, 11u) * 0.3f;
 }
 
 float GroundHeight(int x, int y)
 {
     const float fx = static_cast<float>(x) / 256.0f;
     const float fy = static_cast<float>(y) / 256.0f;
-    return Fbm(fx * 8.0f, fy * 8.0f, 5, 23u);
+    return Tiled(fx * 8.0f, fy * 8.0f, 8.0f, 5, 23u);
 }
 
 // Facets: the nearest of a few jittered points per cell decides the normal.
@@ -131,7 +145,7 @@ std::vector<Picture> PaintPictures()
             Put(barkSpecular, x, y, shine, shine, shine);
             const float g = GroundHeight(x, y);
             const float moss =
-                Fbm(static_cast<float>(x) / 64.0f, static_cast<float>(y) / 64.0f, 3, 29u);
+                Tiled(static_cast<float>(x) / 64.0f, static_cast<float>(y) / 64.0f, 4.0f, 3, 29u);
             Put(ground, x, y, 0.20f + 0.25f * g * (1.0f - moss), 0.30f + 0.35f * g,
                 0.22f + 0.15f * g);
             float nx = 0.0f;
