@@ -105,6 +105,12 @@ void FlushMessages()
     ::MSG n{};
     while (::PeekMessageW(&n, nullptr, 0, 0, PM_REMOVE))
     {
+        // A paint message is not queued but made while part of a window is
+        // invalid; only validating the window ends it.
+        if (n.message == WM_PAINT && n.hwnd != nullptr)
+        {
+            ::ValidateRect(n.hwnd, nullptr);
+        }
     }
 }
 
