@@ -68,6 +68,7 @@ install(FILES ${CMAKE_BINARY_DIR}/package/MivexGLConfig.cmake
 # pkg-config: the prefix is found from the .pc file's own place, so the
 # package can be installed under any --prefix.
 file(RELATIVE_PATH MIVEX_PC_UP /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" MIVEX_PC_UP ${MIVEX_PC_UP})
 set(MIVEX_PC_REQUIRES "")
 foreach(pair ${MIVEX_PACKAGE_MODULES})
   string(REGEX REPLACE "^[^=]*=" "" module ${pair})
