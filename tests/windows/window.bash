@@ -12,12 +12,23 @@ window_here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 data="$PWD/data"
 [ -d "$data" ] || { echo "FAIL: no data folder in $PWD" >&2; exit 1; }
 
+# Wine keeps one session per prefix, with the screen it first met; a script
+# on a screen of its own waits for any session to end, before and after.
+export WINEPREFIX="${WINEPREFIX:-$(cd "$(dirname "$WINE_RUN")/../.." && pwd)/build-win/wineprefix}"
+wine_idle() {
+  if [ -d "$WINEPREFIX" ]; then
+    timeout 60 /usr/lib/wine/wineserver -w 2> /dev/null || timeout 60 wineserver -w 2> /dev/null ||
+      true
+  fi
+}
+
 work="$(mktemp -d)"
 ln -s "$data" "$work/data"
 pid=""
 xvfb_pid=""
 cleanup() {
   if [ -n "$pid" ]; then kill "$pid" 2> /dev/null || true; fi
+  wine_idle
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null || true; fi
   rm -rf "$work"
 }
@@ -32,6 +43,7 @@ fail() {
 # Starts the X server with the given screen (WxHxD) and points DISPLAY at it.
 own_display() {
   local n
+  wine_idle
   for n in $(seq 140 180); do
     if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
       Xvfb ":${n}" -screen 0 "$1" -nolisten tcp > /dev/null 2>&1 &
