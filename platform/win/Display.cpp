@@ -10,6 +10,7 @@
 #include "platform/GLProc.h"
 #include "platform/win/SeamState.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/win/Native.h"
@@ -366,11 +367,15 @@ HGLRC wglCreateContext(HDC dc)
         return nullptr;
     }
     // Sharing must happen before the new context holds anything of its own.
-    // Without a root, a context of its own is still a context.
+    // Without a root, a context of its own is still a context; but what was
+    // made before is gone after a switch, so say so once.
     ::HGLRC root = EnsureRoot();
-    if (root != nullptr)
+    static bool told = false;
+    if ((root == nullptr || !::wglShareLists(root, context)) && !told)
     {
-        ::wglShareLists(root, context);
+        told = true;
+        std::fprintf(stderr, "display: contexts cannot share here; textures, lists and programs "
+                             "made before a display switch are lost with it\n");
     }
     return Ours(context);
 }
