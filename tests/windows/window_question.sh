@@ -12,6 +12,9 @@ own_display 1280x1024x24
 start_sollan
 question="$(find_window '^Pelorin GL$')"
 [ -n "$question" ] || fail "no question captioned \"Pelorin GL\""
+# Its text, on stderr too (in text mode, so with CR LF).
+tr -d '\r' < "$work/out.txt" | grep -aA1 -x 'Pelorin GL: The Requested Fullscreen Mode Is Not Supported By' |
+  grep -ax 'Your Video Card. Use Windowed Mode Instead?' > /dev/null || fail "the question's text is not the one asked"
 xdotool windowfocus --sync "$question" key Return > /dev/null 2>&1
 demo="$(find_window '^Nerovia - Sollan 2010$')"
 [ -n "$demo" ] || fail "Yes did not bring the demo's window"
