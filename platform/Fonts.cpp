@@ -37,6 +37,18 @@ struct FontTable
     std::map<HDC, HFONT> selected;
     // Stands for the system font every context starts with.
     FontRecord stock;
+
+    FontTable() = default;
+    FontTable(const FontTable&) = delete;
+    FontTable& operator=(const FontTable&) = delete;
+    // Fonts still selected at exit (outline fonts stay so) go with the table.
+    ~FontTable()
+    {
+        for (HGDIOBJ font : live)
+        {
+            delete static_cast<HFONT>(font);
+        }
+    }
 };
 
 FontTable& Table()
