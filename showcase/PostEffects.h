@@ -21,8 +21,8 @@ class cPostEffects
 public:
     static constexpr int kGlowWidth = 256;
     static constexpr int kGlowHeight = 192;
-    static constexpr int kBlurWidth = 512;
-    static constexpr int kBlurHeight = 384;
+    static constexpr int kBlurWidth = 256;
+    static constexpr int kBlurHeight = 192;
     static constexpr int kHalfWidth = 512;
     static constexpr int kHalfHeight = 384;
 
