@@ -456,3 +456,35 @@ TEST_F(FontGL, WithoutAnyFaceBasesStayZeroAndOneLineSaysSo)
     font.CreateBitmapFont(u"", u"Arial", -16);
     EXPECT_NE(font.GetBitmapBase(), 0u);
 }
+
+TEST_F(FontGL, WideCallsTakeCodePointsAndASelectedFontOutlivesDelete)
+{
+    using namespace platform;
+    const HFONT font =
+        CreateFontW(-26, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, u"DejaVu Sans");
+    const HGDIOBJ previous = SelectObject(nullptr, font);
+    ASSERT_NE(previous, nullptr);
+    // Still selected: deleting it now would leave the context a dangling font.
+    EXPECT_FALSE(DeleteObject(font));
+
+    // 0x80 is a control character to the wide calls, drawn with the missing
+    // glyph like 0x01, not the code page's euro sign.
+    const GLuint base = glGenLists(3);
+    GLYPHMETRICSFLOAT m[3] = {};
+    const DWORD codes[3] = {0x20AC, 0x80, 0x01};
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_TRUE(wglUseFontOutlinesW(nullptr, codes[i], 1, base + i, 0.0f, 0.2f,
+                                        WGL_FONT_POLYGONS, &m[i]));
+    }
+    EXPECT_GT(m[0].gmfBlackBoxX, 0.3f);
+    EXPECT_EQ(m[1].gmfBlackBoxX, m[2].gmfBlackBoxX);
+    EXPECT_EQ(m[1].gmfCellIncX, m[2].gmfCellIncX);
+    EXPECT_NE(m[0].gmfBlackBoxX, m[1].gmfBlackBoxX);
+    glDeleteLists(base, 3);
+
+    EXPECT_EQ(SelectObject(nullptr, previous), font);
+    EXPECT_TRUE(DeleteObject(font));
+    EXPECT_FALSE(DeleteObject(font));
+}
