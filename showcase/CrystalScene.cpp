@@ -76,6 +76,7 @@ void cCrystalScene::Rewind()
     sparks->SetOrigin(MivexGL::cVector3f().Set(0.0f, -1.6f, 0.0f));
     sparks->SetDrift(MivexGL::cVector3f().Set(0.0f, 0.00002f, 0.0f));
     sparks->SetColour(0.6f, 0.8f, 1.0f);
+    sparks->Restart();
     std::fill(bars, bars + kBars, 0.0f);
     bass = 0.0f;
 }

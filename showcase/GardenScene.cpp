@@ -66,6 +66,7 @@ void cGardenScene::Rewind()
     pollen->SetOrigin(MivexGL::cVector3f().Set(0.0f, 2.2f, 0.0f));
     pollen->SetDrift(MivexGL::cVector3f().Set(0.0f, 0.000015f, 0.0f));
     pollen->SetColour(1.0f, 0.85f, 0.5f);
+    pollen->Restart();
     bass = 0.0f;
 }
 

@@ -26,6 +26,15 @@ void cPollenEmitter::Simulate()
     Update();
 }
 
+void cPollenEmitter::Restart()
+{
+    for (int i = 0; i < GetCount(); ++i)
+    {
+        Select(i);
+        Respawn();
+    }
+}
+
 void cPollenEmitter::UpdateParticle()
 {
     cParticleSystem::UpdateParticle();
@@ -79,7 +88,9 @@ void cPollenEmitter::Render(float size)
         }
         Select(i);
         at = i;
-        glColor4f(p.r, p.g, p.b, p.life);
+        // Young particles crowd at the origin; at half strength their sum
+        // stays a glow instead of a white blot.
+        glColor4f(p.r, p.g, p.b, p.life * 0.5f);
         DrawParticle();
     }
     glBindTexture(GL_TEXTURE_2D, 0);
