@@ -27,6 +27,7 @@ static_assert(sizeof(GLYPHMETRICSFLOAT) == sizeof(::GLYPHMETRICSFLOAT) &&
                   offsetof(GLYPHMETRICSFLOAT, gmfCellIncY) ==
                       offsetof(::GLYPHMETRICSFLOAT, gmfCellIncY),
               "glyph metrics are the system's records");
+
 int AddFontResourceExW(const char16_t* fileName, DWORD flags, void* reserved)
 {
     if (fileName == nullptr || fileName[0] == 0)
