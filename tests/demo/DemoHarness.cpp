@@ -3,7 +3,7 @@
 
 #include "app/DebugSystem.h"
 #include "demo/Resources.h"
-#include "platform/JpegDecoder.h"
+#include "platform/PictureDecoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,17 +59,42 @@ const unsigned char* Picture::At(float u, float v) const
 
 Picture LoadPicture(const std::string& path)
 {
+    // Through the platform's own decoder, so the reference is what the
+    // engine itself sees on either system.
     Picture picture;
-    platform::JpegDecoder decoder;
-    if (!decoder.Open(path))
+    auto decoder = platform::PictureDecoder::Create(platform::PictureDecoder::kPicture);
+    if (!decoder->Open(path))
     {
         return picture;
     }
-    const int minWidth = std::max(1, decoder.GetWidth() / 4);
-    const int minHeight = std::max(1, decoder.GetHeight() / 4);
-    if (!decoder.Decode(minWidth, minHeight, picture.rgb, picture.width, picture.height))
+    const int minWidth = std::max(1, decoder->GetWidth() / 4);
+    const int minHeight = std::max(1, decoder->GetHeight() / 4);
+    int width = 0;
+    int height = 0;
+    if (!decoder->StartDecode(minWidth, minHeight, width, height))
     {
-        picture.rgb.clear();
+        return picture;
+    }
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
+    int row = 0;
+    while (row < height)
+    {
+        const int got = decoder->ReadSomeRows(&rgba[static_cast<std::size_t>(row) * width * 4],
+                                              static_cast<std::ptrdiff_t>(width) * 4, height - row);
+        if (got <= 0)
+        {
+            return picture;
+        }
+        row += got;
+    }
+    picture.width = width;
+    picture.height = height;
+    picture.rgb.resize(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i)
+    {
+        picture.rgb[i * 3 + 0] = rgba[i * 4 + 0];
+        picture.rgb[i * 3 + 1] = rgba[i * 4 + 1];
+        picture.rgb[i * 3 + 2] = rgba[i * 4 + 2];
     }
     return picture;
 }
