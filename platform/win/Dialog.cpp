@@ -1,12 +1,9 @@
 // The dialog calls on Windows: the dialog manager itself runs the dialog
 // from the template compiled into the executable's resources (resources/
 // sollan.rc), so the procedure gets the system's own messages. The template
-// and bitmap tables stay as data for whoever reads them.
+// and bitmap tables are shared with the other back end (DialogResources).
 #include "platform/Dialog.h"
 #include "platform/TestSeams.h"
-
-#include <map>
-#include <utility>
 
 #include "platform/win/Native.h"
 
@@ -16,18 +13,6 @@ namespace platform
 namespace
 {
 
-std::map<int, const DialogTemplate*>& Templates()
-{
-    static std::map<int, const DialogTemplate*> table;
-    return table;
-}
-
-std::map<int, std::function<BitmapResource()>>& Bitmaps()
-{
-    static std::map<int, std::function<BitmapResource()>> table;
-    return table;
-}
-
 bool& Fault()
 {
     static bool fail = false;
@@ -35,48 +20,6 @@ bool& Fault()
 }
 
 } // namespace
-
-void RegisterDialogTemplate(int id, const DialogTemplate* dialogTemplate)
-{
-    Templates()[id] = dialogTemplate;
-}
-
-void RegisterBitmapResource(int id, std::function<BitmapResource()> make)
-{
-    Bitmaps()[id] = std::move(make);
-}
-
-const DialogTemplate* FindDialogTemplate(int id)
-{
-    const auto it = Templates().find(id);
-    return it != Templates().end() ? it->second : nullptr;
-}
-
-BitmapResource LoadBitmapResource(int id)
-{
-    const auto it = Bitmaps().find(id);
-    return it != Bitmaps().end() && it->second ? it->second() : BitmapResource();
-}
-
-int MulDiv(int number, int numerator, int denominator)
-{
-    return ::MulDiv(number, numerator, denominator);
-}
-
-RECT DialogUnitsToPixels(short x, short y, short cx, short cy)
-{
-    return DialogUnitsToPixels(x, y, cx, cy, 6, 13);
-}
-
-RECT DialogUnitsToPixels(short x, short y, short cx, short cy, int baseX, int baseY)
-{
-    RECT r;
-    r.left = MulDiv(x, baseX, 4);
-    r.top = MulDiv(y, baseY, 8);
-    r.right = MulDiv(x + cx, baseX, 4);
-    r.bottom = MulDiv(y + cy, baseY, 8);
-    return r;
-}
 
 INT_PTR DialogBoxParamW(HINSTANCE instance, int templateId, HWND owner, DLGPROC procedure,
                         LPARAM param)
