@@ -9,13 +9,14 @@
 #ifndef _WIN32
 #include <GL/glu.h>
 #else
-extern "C" {
-struct GLUquadric;
-struct GLUtesselator;
-typedef GLUquadric GLUquadricObj;
-typedef GLUtesselator GLUtesselatorObj;
-typedef GLUtesselator GLUtriangulatorObj;
-typedef void(APIENTRY* _GLUfuncptr)();
+extern "C"
+{
+    struct GLUquadric;
+    struct GLUtesselator;
+    typedef GLUquadric GLUquadricObj;
+    typedef GLUtesselator GLUtesselatorObj;
+    typedef GLUtesselator GLUtriangulatorObj;
+    typedef void(APIENTRY* _GLUfuncptr)();
 
 #define GLU_SMOOTH 100000
 #define GLU_FLAT 100001
@@ -41,29 +42,29 @@ typedef void(APIENTRY* _GLUfuncptr)();
 #define GLU_TESS_WINDING_NEGATIVE 100133
 #define GLU_TESS_WINDING_ABS_GEQ_TWO 100134
 
-void APIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
-void APIENTRY gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centerX,
-                        GLdouble centerY, GLdouble centerZ, GLdouble upX, GLdouble upY,
-                        GLdouble upZ);
-int APIENTRY gluBuild2DMipmaps(GLenum target, GLint components, GLint width, GLint height,
-                               GLenum format, GLenum type, const void* data);
-GLUquadric* APIENTRY gluNewQuadric();
-void APIENTRY gluDeleteQuadric(GLUquadric* quad);
-void APIENTRY gluQuadricNormals(GLUquadric* quad, GLenum normal);
-void APIENTRY gluQuadricTexture(GLUquadric* quad, GLboolean texture);
-void APIENTRY gluSphere(GLUquadric* quad, GLdouble radius, GLint slices, GLint stacks);
-void APIENTRY gluCylinder(GLUquadric* quad, GLdouble base, GLdouble top, GLdouble height,
-                          GLint slices, GLint stacks);
-GLUtesselator* APIENTRY gluNewTess();
-void APIENTRY gluDeleteTess(GLUtesselator* tess);
-void APIENTRY gluTessBeginPolygon(GLUtesselator* tess, GLvoid* data);
-void APIENTRY gluTessBeginContour(GLUtesselator* tess);
-void APIENTRY gluTessVertex(GLUtesselator* tess, GLdouble* location, GLvoid* data);
-void APIENTRY gluTessEndContour(GLUtesselator* tess);
-void APIENTRY gluTessEndPolygon(GLUtesselator* tess);
-void APIENTRY gluTessProperty(GLUtesselator* tess, GLenum which, GLdouble data);
-void APIENTRY gluTessNormal(GLUtesselator* tess, GLdouble valueX, GLdouble valueY,
-                            GLdouble valueZ);
-void APIENTRY gluTessCallback(GLUtesselator* tess, GLenum which, _GLUfuncptr callback);
+    void APIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
+    void APIENTRY gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centerX,
+                            GLdouble centerY, GLdouble centerZ, GLdouble upX, GLdouble upY,
+                            GLdouble upZ);
+    int APIENTRY gluBuild2DMipmaps(GLenum target, GLint components, GLint width, GLint height,
+                                   GLenum format, GLenum type, const void* data);
+    GLUquadric* APIENTRY gluNewQuadric();
+    void APIENTRY gluDeleteQuadric(GLUquadric* quad);
+    void APIENTRY gluQuadricNormals(GLUquadric* quad, GLenum normal);
+    void APIENTRY gluQuadricTexture(GLUquadric* quad, GLboolean texture);
+    void APIENTRY gluSphere(GLUquadric* quad, GLdouble radius, GLint slices, GLint stacks);
+    void APIENTRY gluCylinder(GLUquadric* quad, GLdouble base, GLdouble top, GLdouble height,
+                              GLint slices, GLint stacks);
+    GLUtesselator* APIENTRY gluNewTess();
+    void APIENTRY gluDeleteTess(GLUtesselator* tess);
+    void APIENTRY gluTessBeginPolygon(GLUtesselator* tess, GLvoid* data);
+    void APIENTRY gluTessBeginContour(GLUtesselator* tess);
+    void APIENTRY gluTessVertex(GLUtesselator* tess, GLdouble* location, GLvoid* data);
+    void APIENTRY gluTessEndContour(GLUtesselator* tess);
+    void APIENTRY gluTessEndPolygon(GLUtesselator* tess);
+    void APIENTRY gluTessProperty(GLUtesselator* tess, GLenum which, GLdouble data);
+    void APIENTRY gluTessNormal(GLUtesselator* tess, GLdouble valueX, GLdouble valueY,
+                                GLdouble valueZ);
+    void APIENTRY gluTessCallback(GLUtesselator* tess, GLenum which, _GLUfuncptr callback);
 }
 #endif

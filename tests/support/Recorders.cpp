@@ -68,8 +68,8 @@ std::string MakeTempFolder(const std::string& stem)
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt)
     {
-        const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                           (stem + "-" + std::to_string(random()));
+        const std::filesystem::path path =
+            std::filesystem::temp_directory_path() / (stem + "-" + std::to_string(random()));
         std::error_code error;
         if (std::filesystem::create_directory(path, error))
         {
