@@ -30,7 +30,7 @@ void cCreditsScene::Update()
     {
         return;
     }
-    const cSpectrum& spectrum = showcase->GetSpectrum();
+    const cSoundBands& spectrum = showcase->GetSpectrum();
     bass = spectrum.Band(1, 4);
     for (int i = 0; i < kBars; ++i)
     {

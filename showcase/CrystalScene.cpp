@@ -85,7 +85,7 @@ void cCrystalScene::Update()
 {
     if (showcase != nullptr)
     {
-        const cSpectrum& spectrum = showcase->GetSpectrum();
+        const cSoundBands& spectrum = showcase->GetSpectrum();
         bass = spectrum.Band(1, 4);
         // Bars over a roughly logarithmic run of bins, eased down so they
         // fall smoothly between beats.

@@ -6,7 +6,7 @@
 // music player, textures, fonts and the shader library.
 #pragma once
 
-#include "Spectrum.h"
+#include "SoundBands.h"
 #include "demo/DataSystem.h"
 #include "demo/MusicSystem.h"
 #include "render/FontSystem.h"
@@ -50,7 +50,7 @@ public:
     int Load() override;
 
     MivexGL::cMusicSystem& GetMusic() { return music; }
-    cSpectrum& GetSpectrum() { return spectrum; }
+    cSoundBands& GetSpectrum() { return spectrum; }
     MivexGL::cTextureSystem& GetTexture(Texture which) { return textures[which]; }
     MivexGL::cFontSystem& GetFont() { return font; }
 
@@ -69,7 +69,7 @@ public:
 private:
     std::string musicFile;
     MivexGL::cMusicSystem music;
-    cSpectrum spectrum;
+    cSoundBands spectrum;
     MivexGL::cTextureSystem textures[kTextureCount];
     MivexGL::cFontSystem font;
     MivexGL::cTwoLightUnderwaterShader plant;

@@ -1,6 +1,6 @@
 // Decoding once and a direct transform per request: 256 bins of 512 samples
 // is a few hundred thousand multiply-adds, far below a frame's drawing.
-#include "Spectrum.h"
+#include "SoundBands.h"
 
 #include "platform/Audio.h"
 
@@ -17,7 +17,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 } // namespace
 
-cSpectrum::cSpectrum() : window(kWindow), cosines(kWindow), sines(kWindow), bins{}
+cSoundBands::cSoundBands() : window(kWindow), cosines(kWindow), sines(kWindow), bins{}
 {
     for (int i = 0; i < kWindow; ++i)
     {
@@ -29,7 +29,7 @@ cSpectrum::cSpectrum() : window(kWindow), cosines(kWindow), sines(kWindow), bins
     }
 }
 
-bool cSpectrum::Load(const std::string& path)
+bool cSoundBands::Load(const std::string& path)
 {
     std::vector<float> stereo;
     if (!platform::AudioDecodeFile(path, stereo))
@@ -46,12 +46,12 @@ bool cSpectrum::Load(const std::string& path)
     return true;
 }
 
-void cSpectrum::SetSamples(std::vector<float> samples)
+void cSoundBands::SetSamples(std::vector<float> samples)
 {
     mono = std::move(samples);
 }
 
-void cSpectrum::At(std::int32_t ms)
+void cSoundBands::At(std::int32_t ms)
 {
     float frame[kWindow];
     // The window ends at the sample of ms; 64-bit so the product cannot wrap.
@@ -81,12 +81,12 @@ void cSpectrum::At(std::int32_t ms)
     }
 }
 
-float cSpectrum::Bin(int i) const
+float cSoundBands::Bin(int i) const
 {
     return i >= 0 && i < kBins ? bins[i] : 0.0f;
 }
 
-float cSpectrum::Band(int first, int last) const
+float cSoundBands::Band(int first, int last) const
 {
     first = std::max(first, 0);
     last = std::min(last, kBins - 1);

@@ -14,13 +14,13 @@
 namespace showcase
 {
 
-class cSpectrum
+class cSoundBands
 {
 public:
     static constexpr int kWindow = 512;
     static constexpr int kBins = kWindow / 2;
 
-    cSpectrum();
+    cSoundBands();
 
     // Decodes the file; false (and silence from then on) when it cannot.
     bool Load(const std::string& path);

@@ -3,7 +3,7 @@
 // heard in full half a window later), a full window of a sine on a bin's
 // centre reads as its amplitude, and asking before the start or past the
 // end of the music reads silence instead of memory that is not the music's.
-#include "Spectrum.h"
+#include "SoundBands.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ constexpr int kToneBin = 20;
 std::vector<float> SilenceThenTone(float amplitude)
 {
     std::vector<float> samples(2 * kRate, 0.0f);
-    const double hz = static_cast<double>(kToneBin) * kRate / showcase::cSpectrum::kWindow;
+    const double hz = static_cast<double>(kToneBin) * kRate / showcase::cSoundBands::kWindow;
     for (int i = kRate; i < 2 * kRate; ++i)
     {
         samples[static_cast<std::size_t>(i)] =
@@ -32,9 +32,9 @@ std::vector<float> SilenceThenTone(float amplitude)
 
 } // namespace
 
-TEST(ShowcaseSpectrum, FollowsTheClockAndReadsAmplitudes)
+TEST(ShowcaseSoundBands, FollowsTheClockAndReadsAmplitudes)
 {
-    showcase::cSpectrum spectrum;
+    showcase::cSoundBands spectrum;
     spectrum.SetSamples(SilenceThenTone(0.5f));
 
     spectrum.At(1000);
@@ -49,6 +49,6 @@ TEST(ShowcaseSpectrum, FollowsTheClockAndReadsAmplitudes)
     for (std::int32_t outside : {-5000, 2012, 2147483})
     {
         spectrum.At(outside);
-        EXPECT_EQ(spectrum.Band(0, showcase::cSpectrum::kBins - 1), 0.0f) << outside;
+        EXPECT_EQ(spectrum.Band(0, showcase::cSoundBands::kBins - 1), 0.0f) << outside;
     }
 }
