@@ -2,35 +2,29 @@
 // start, and the per-frame calls into the director.
 #include "app/Tarnel.h"
 
-#include "app/TimerSystem.h"
-#include "platform/Display.h"
 #include "platform/GL.h"
 #include "platform/GLProc.h"
 #include "platform/MessageBox.h"
 #include "render/Quad.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
 namespace
 {
 
-// Seeks replay the frames a 60 per second run would have had, so the flash
-// and the scene clocks hold what that run shows at the same time.
-constexpr std::int64_t kSeekRate = 60;
-constexpr std::int32_t kDevStep = 5000;
-constexpr int kDevKeys[4] = {platform::VK_SPACE, platform::VK_LEFT, platform::VK_RIGHT,
-                             platform::VK_HOME};
-
-std::int32_t SeekFrameTime(std::int64_t k)
-{
-    return static_cast<std::int32_t>((k * 1000 * 2 + kSeekRate) / (2 * kSeekRate));
-}
+// The director's own window: five minutes.
+constexpr std::int32_t kDemoLength = 300000;
+constexpr int kSpectrumBands = 256;
 
 } // namespace
 
-Tarnel::Tarnel() = default;
+Tarnel::Tarnel()
+{
+    // The demo's seeks go on from where the director is: its state is the
+    // intro's clock and the flash, the same however it got there.
+    control.Bind(director, director.GetResources().GetMusic(), kDemoLength, false);
+    control.SetScenes({{"intro", &director.GetIntro()}});
+}
 
 Tarnel::~Tarnel() = default;
 
@@ -44,6 +38,7 @@ bool Tarnel::DrawLoading()
                               platform::MB_OK);
         std::exit(1);
     }
+    control.BeforeLoading();
     loadingMusic.SetFile("data/General/loading.mp3");
     loadingMusic.Init(nullptr);
 
@@ -74,155 +69,31 @@ bool Tarnel::Start()
     loadingMusic.Stop();
     if (startAt > 0)
     {
-        SeekTo(startAt);
+        control.SeekTo(startAt);
     }
     return true;
-}
-
-std::int32_t Tarnel::DirectorNow() const
-{
-    if (!director.HasStarted())
-    {
-        return 0;
-    }
-    const std::uint32_t now =
-        static_cast<std::uint32_t>(MivexGL::cTimerSystem::Instance().GetTime());
-    return static_cast<std::int32_t>(now - static_cast<std::uint32_t>(director.GetBase()));
-}
-
-void Tarnel::SeekTo(std::int32_t ms)
-{
-    MivexGL::cTimerSystem& timer = MivexGL::cTimerSystem::Instance();
-    ms = std::max<std::int32_t>(ms, 0);
-    std::int32_t at = DirectorNow();
-    if (!director.HasStarted() || ms < at)
-    {
-        director.Rewind();
-        // The first frame after a reset sees no frame time.
-        timer.Step(0);
-        at = 0;
-    }
-    std::int64_t k = 0;
-    while (SeekFrameTime(k) <= at)
-    {
-        ++k;
-    }
-    // Every frame before ms is updated, none drawn; the frame at ms is left
-    // to the frame loop's own update.
-    while (at < ms)
-    {
-        director.UpdateIfActive();
-        const std::int32_t next = std::min(SeekFrameTime(k++), ms);
-        timer.Step(next - at);
-        at = next;
-    }
-    if (!timer.IsHeld())
-    {
-        timer.Rejoin();
-    }
-    MivexGL::cMusicSystem& music = director.GetResources().GetMusic();
-    // Past the music's end there is nothing to hear, as in a plain run.
-    if (!music.Seek(ms))
-    {
-        music.Pause();
-    }
-    else if (!paused)
-    {
-        music.Resume();
-    }
 }
 
 platform::LRESULT Tarnel::WindowProc(platform::HWND handle, platform::UINT message,
                                      platform::WPARAM wParam, platform::LPARAM lParam)
 {
-    if (devMode && message == platform::WM_KEYDOWN)
-    {
-        for (int i = 0; i < 4; ++i)
-        {
-            if (static_cast<int>(wParam) == kDevKeys[i])
-            {
-                ++pendingPresses[i];
-            }
-        }
-    }
+    control.OnMessage(message, wParam);
     return cWindowsSystem::WindowProc(handle, message, wParam, lParam);
-}
-
-void Tarnel::HandleDevKeys()
-{
-    int presses[4];
-    for (int i = 0; i < 4; ++i)
-    {
-        presses[i] = pendingPresses[i];
-        pendingPresses[i] = 0;
-    }
-    MivexGL::cTimerSystem& timer = MivexGL::cTimerSystem::Instance();
-    MivexGL::cMusicSystem& music = director.GetResources().GetMusic();
-    // Two presses of Space between frames cancel out.
-    if (presses[0] % 2 == 1)
-    {
-        paused = !paused;
-        timer.Hold(paused);
-        if (paused)
-        {
-            music.Pause();
-        }
-        else
-        {
-            music.Resume();
-        }
-    }
-    const std::int32_t steps = presses[2] - presses[1];
-    if (presses[3] > 0)
-    {
-        SeekTo(steps * kDevStep);
-    }
-    else if (steps != 0)
-    {
-        SeekTo(DirectorNow() + steps * kDevStep);
-    }
-}
-
-void Tarnel::ShowTimeInTitle()
-{
-    const std::int32_t ms = director.GetElapsed();
-    const std::int32_t tenths = ms / 100;
-    // Paused or not is part of what the title shows.
-    const std::int32_t shown = tenths * 2 + (paused ? 1 : 0);
-    if (shown == titleShown || window == nullptr)
-    {
-        return;
-    }
-    titleShown = shown;
-    char text[48];
-    std::snprintf(text, sizeof text, " [%d:%02d.%d%s]", static_cast<int>(ms / 60000),
-                  static_cast<int>(ms / 1000 % 60), static_cast<int>(tenths % 10),
-                  paused ? " paused" : "");
-    std::u16string caption = title;
-    for (const char* c = text; *c != '\0'; ++c)
-    {
-        caption.push_back(static_cast<char16_t>(*c));
-    }
-    platform::SetWindowTextW(window, caption.c_str());
 }
 
 bool Tarnel::Update()
 {
-    if (devMode)
-    {
-        HandleDevKeys();
-    }
+    control.BeginUpdate(window);
     director.UpdateIfActive();
-    if (devMode)
-    {
-        ShowTimeInTitle();
-    }
+    control.EndUpdate(window, title);
     return false;
 }
 
 bool Tarnel::Draw()
 {
+    control.BeginDraw();
     director.DrawIfActive();
+    control.EndDraw(director.GetResources().GetMusic().GetSpectrum(), kSpectrumBands);
     return !director.IsFinished();
 }
 

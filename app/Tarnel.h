@@ -1,14 +1,16 @@
 // The application: a window system that shows the loading picture while the
 // loading tune loops, hands loading to the demo director, then lets the
 // director advance and draw each frame until its timeline runs out. Depends
-// on app/WindowsSystem.h, demo/DemoScene.h, demo/MusicSystem.h and the
-// texture, font and quad helpers of render/.
+// on app/WindowsSystem.h, demo/DemoScene.h, demo/MusicSystem.h, the
+// texture, font and quad helpers of render/ and production/ for --from and
+// --dev.
 #pragma once
 
 #include "app/WindowsSystem.h"
 
 #include "demo/DemoScene.h"
 #include "demo/MusicSystem.h"
+#include "production/ProductionControl.h"
 #include "render/FontSystem.h"
 #include "render/TextureSystem.h"
 
@@ -38,34 +40,26 @@ public:
     void SetStartAt(std::int32_t ms) { startAt = ms; }
     // Space pauses and resumes, Left and Right move 5 s, Home goes to 0, and
     // the title shows the director's time.
-    void SetDevMode(bool on) { devMode = on; }
+    // F2 hides and shows the development overlay; live reload runs.
+    void SetDevMode(bool on) { control.SetDevMode(on); }
     // Brings the director, the intro and the music to ms, as frames at 60
     // per second from 0 would have left them: forward from where the
     // director is, or from 0 when going back. Nothing is drawn.
-    void SeekTo(std::int32_t ms);
-    bool IsPaused() const { return paused; }
+    void SeekTo(std::int32_t ms) { control.SeekTo(ms); }
+    bool IsPaused() const { return control.IsPaused(); }
+    MivexGL::cProductionControl& GetControl() { return control; }
 
     MivexGL::cDemoScene& GetDirector() { return director; }
     MivexGL::cMusicSystem& GetLoadingMusic() { return loadingMusic; }
     const MivexGL::cTextureSystem& GetLoadingPicture() const { return loadingPicture; }
 
 private:
-    // The time this frame's update brings the director to; 0 before its
-    // first frame.
-    std::int32_t DirectorNow() const;
-    void HandleDevKeys();
-    void ShowTimeInTitle();
-
     MivexGL::cMusicSystem loadingMusic;
     MivexGL::cFontSystem font;
     MivexGL::cTextureSystem loadingPicture;
     MivexGL::cDemoScene director;
     std::int32_t startAt = 0;
-    bool devMode = false;
-    bool paused = false;
-    // Development keys pressed since the last frame: a press and release
-    // between two frames still counts.
-    int pendingPresses[4] = {0, 0, 0, 0};
-    // What the title last showed: tenths of a second, twice, plus paused.
-    std::int32_t titleShown = -1;
+    // Seek, pause, the development keys and the overlay; a plain run only
+    // passes through it.
+    MivexGL::cProductionControl control;
 };

@@ -2,11 +2,8 @@
 // runs it. The exit code is Run's result. Without arguments the command line
 // is not looked at; the development options change only what they name.
 #include "app/DebugSystem.h"
-#include "app/LaunchOptions.h"
 #include "app/Tarnel.h"
-
-#include <cstdio>
-#include <string>
+#include "production/LaunchOptions.h"
 
 namespace
 {
@@ -20,16 +17,11 @@ int main(int argc, char** argv)
     MivexGL::LaunchOptions options;
     if (argc > 1)
     {
-        std::string error;
-        if (!MivexGL::ParseLaunchOptions(argc, argv, options, error))
+        const int code = MivexGL::ReadLaunchOptions(
+            argc, argv, {"sollan", "Nerovia - Sollan 2010", 300000}, options);
+        if (code >= 0)
         {
-            std::fprintf(stderr, "sollan: %s\nTry \"sollan --help\".\n", error.c_str());
-            return 2;
-        }
-        if (options.help)
-        {
-            std::fputs(MivexGL::LaunchUsage(), stdout);
-            return 0;
+            return code;
         }
     }
     MivexGL::cDebugSystem::Instance().Open("debug.log");

@@ -1,7 +1,10 @@
 # The engine as a package for other projects: `cmake --install` puts the
 # engine's libraries, their headers under include/MivexGL/<layer>/, a CMake
-# package (find_package(MivexGL), target MivexGL::engine) and mivexgl.pc for
-# pkg-config into the prefix. Included at the end of the top CMakeLists.txt,
+# package (find_package(MivexGL): MivexGL::engine, MivexGL::production,
+# MivexGL::capture) and mivexgl.pc for pkg-config into the prefix. Both
+# include/ and include/MivexGL/ are on the include path: a project writes
+# <MivexGL/render/TextureSystem.h>, and the engine's headers find their own
+# "render/..." includes. Included at the end of the top CMakeLists.txt,
 # after every library exists. The Windows cross build links its own imported
 # libraries and the sanitizer and fuzz builds pin a driver into every target,
 # so only the plain Linux build makes a package.
@@ -14,7 +17,7 @@ include(CMakePackageConfigHelpers)
 
 set(MIVEX_PACKAGE_VERSION 1.0.0)
 # Lowest layer last: the order a static link needs.
-set(MIVEX_PACKAGE_LIBRARIES mivex_demo mivex_shaders mivex_render mivex_app_core mivex_platform)
+set(MIVEX_PACKAGE_LIBRARIES mivex_production mivex_demo mivex_shaders mivex_render mivex_app_core mivex_platform)
 # What the libraries link, as pkg-config prefixes and modules: the prefixes
 # name the PkgConfig:: targets the exported libraries refer to.
 set(MIVEX_PACKAGE_MODULES
@@ -29,6 +32,7 @@ set(MIVEX_PACKAGE_TARGETS mivex_engine ${MIVEX_PACKAGE_LIBRARIES})
 foreach(library ${MIVEX_PACKAGE_LIBRARIES})
   string(REGEX REPLACE "^mivex_" "" short ${library})
   set_target_properties(${library} PROPERTIES EXPORT_NAME ${short})
+  target_include_directories(${library} INTERFACE $<INSTALL_INTERFACE:include>)
 endforeach()
 
 # The capture for any production comes along as MivexGL::capture; its
@@ -47,7 +51,7 @@ install(TARGETS ${MIVEX_PACKAGE_TARGETS} EXPORT MivexGLTargets
 # Every header of the engine's layers (and the tables they include), but
 # those only its own sources or tests include, and the demo's application
 # class.
-foreach(layer platform app render shaders demo resources)
+foreach(layer platform app render shaders demo production resources)
   file(GLOB headers ${CMAKE_SOURCE_DIR}/${layer}/*.h ${CMAKE_SOURCE_DIR}/${layer}/*.def)
   list(FILTER headers EXCLUDE REGEX "/(TestSeams|DisplayInternal|Tarnel)\\.h$")
   install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/MivexGL/${layer})

@@ -1,7 +1,6 @@
 // Loading, the parts' windows and the per-frame order of scenes and passes.
 #include "ShowcaseScene.h"
 
-#include "app/TimerSystem.h"
 #include "platform/GL.h"
 
 #include <algorithm>
@@ -60,11 +59,21 @@ int cShowcaseScene::Init()
         parts[i]->SetEndTime(windows[i][1]);
         parts[i]->SetDisabled(false);
     }
+    // The clock and the music start when the production's Start has
+    // loaded everything.
     ApplyState();
-    // The timer's zero and the first note of the music are one moment.
-    MivexGL::cTimerSystem::Instance().Reset();
-    resources.GetMusic().Play();
     return 0;
+}
+
+std::vector<MivexGL::cNamedScene> cShowcaseScene::GetScenes() const
+{
+    return {{"garden", &garden}, {"crystal", &crystal}, {"credits", &credits}};
+}
+
+const float* cShowcaseScene::GetBands(int& count)
+{
+    count = cSoundBands::kBins;
+    return resources.GetSpectrum().Bins();
 }
 
 void cShowcaseScene::Rewind()

@@ -1,9 +1,9 @@
 // The showcase's director: owns the resources, the image passes and the
-// three parts, loads everything in Init, starts the clock and the music
-// together, and each frame updates the spectrum and the parts, then draws
+// three parts, loads everything in Init (the production then starts the
+// clock and the music together), and each frame updates the spectrum and the parts, then draws
 // the open part into the scene target and runs the passes its time calls
 // for before presenting. Its window ("0:00.0" to "1:00.0", set by the
-// application) decides when the showcase ends. Builds on the scene framework
+// production) decides when the showcase ends. Builds on the scene framework
 // (demo/SceneSystem.h), the timer and the showcase's parts.
 #pragma once
 
@@ -14,6 +14,9 @@
 #include "PostEffects.h"
 #include "ShowcaseResources.h"
 #include "demo/SceneSystem.h"
+#include "production/ProductionControl.h"
+
+#include <vector>
 
 namespace showcase
 {
@@ -45,6 +48,10 @@ public:
     // first 1.5 s and covered from the bottom in the last 2 s; below -0.02
     // (the rest of the time) there is no wipe.
     static float WipeAt(std::int32_t ms);
+
+    // The parts by name, and the spectrum they see, for the overlay.
+    std::vector<MivexGL::cNamedScene> GetScenes() const;
+    const float* GetBands(int& count);
 
     cShowcaseResources& GetResources() { return resources; }
     cFrameSteps& GetSteps() { return steps; }

@@ -37,6 +37,8 @@ public:
     float Bin(int i) const;
     // Mean magnitude of bins first..last, inclusive.
     float Band(int first, int last) const;
+    // All kBins magnitudes.
+    const float* Bins() const { return bins; }
 
 private:
     std::vector<float> mono;

@@ -11,6 +11,7 @@
 #include "app/FrameScript.h"
 #include "platform/Counter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -45,6 +46,12 @@ void OnInterrupt(int)
 // on a whole millisecond so the timer's reset lands on one.
 std::int64_t virtualTicks = 5000000000;
 constexpr std::int64_t kFrequency = 1000000000;
+
+// "1 frame", "2 frames".
+std::string Frames(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " frame" : " frames");
+}
 
 void Say(const std::string& text)
 {
@@ -140,6 +147,7 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
     std::signal(SIGTERM, &OnInterrupt);
 
     Options options;
+    options.title = production.title;
     options.end = production.end;
     options.to = production.end;
     std::string error;
@@ -150,6 +158,7 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
     if (options.help)
     {
         Options defaults;
+        defaults.title = production.title;
         defaults.end = production.end;
         defaults.to = production.end;
         std::fputs(Usage(programName, production.title, data, defaults).c_str(), stdout);
@@ -200,7 +209,11 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
     };
     cCaptureDriver driver(
         schedule, clock, sink,
-        [&progress](std::size_t stepped, std::size_t written) { progress.Step(stepped, written); },
+        [&progress, &schedule](std::size_t stepped, std::size_t written)
+        {
+            const std::size_t last = std::min(stepped, schedule.times.size());
+            progress.Step(stepped, written, last > 0 ? schedule.times[last - 1] : 0);
+        },
         &interrupted);
     std::unique_ptr<MivexGL::cWindowsSystem> app = make ? make(driver) : nullptr;
     if (!app)
@@ -233,13 +246,13 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
         DropAllPartials();
         if (stopped)
         {
-            Say("interrupted after " + std::to_string(written) + " frames" +
+            Say("interrupted after " + Frames(written) +
                 (options.videoFile.empty() ? "" : "; the video was not kept"));
             return 130;
         }
         Say(failed ? (error.empty() ? problem : error)
-                   : "the demo ended after " + std::to_string(written) + " of " +
-                         std::to_string(schedule.WrittenCount()) + " frames");
+                   : "\"" + production.title + "\" ended after " + std::to_string(written) +
+                         " of " + Frames(schedule.WrittenCount()));
         return 1;
     }
     if (!options.videoFile.empty() && !video.Finish(error))
@@ -247,8 +260,9 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
         Say(error);
         return 1;
     }
-    Say("wrote " + std::to_string(written) + " frames from " + std::to_string(options.from) +
-        " to " + std::to_string(options.to) + " ms at " + std::to_string(options.rateNum) +
+    Say("wrote " + Frames(written) + " of \"" + production.title + "\" from " +
+        std::to_string(options.from) + " to " + std::to_string(options.to) + " ms at " +
+        std::to_string(options.rateNum) +
         (options.rateDen != 1 ? "/" + std::to_string(options.rateDen) : std::string()) + " fps" +
         (options.framesDir.empty() ? "" : " to " + options.framesDir) +
         (options.videoFile.empty()

@@ -3,45 +3,40 @@
 // ms, through the production's own application class, and writes the frames
 // as PNG files and/or a video with the production's music. The options are
 // sollan-capture's: [--from MS] [--to MS] [--fps RATE] [--size WxH]
-// [--frames DIR] [--video FILE]. Exit codes: 0 done, 1 the capture failed,
+// [--frames DIR] [--video FILE] [--preset NAME]. Exit codes: 0 done, 1 the capture failed,
 // 2 bad arguments or an output that cannot be written, 130 interrupted.
 //
-// A production's capture program is its main and nothing else (link the
-// target mivex_capture):
+// A production built on production/Production.h gets its capture program
+// from its description and one call (link the target mivex_capture, or
+// MivexGL::capture from the installed package):
 //
-//     #include "tools/capture/Capture.h"
+//     #include <MivexGL/tools/capture/Capture.h>
 //
 //     int main(int argc, char** argv)
 //     {
-//         capture::Production production;
-//         production.program = "mivex-showcase-capture";
-//         production.title = "MivexGL Showcase";
-//         production.end = 60000;
-//         production.data = "showcase-data";
-//         production.music = "showcase-data/music.mp3";
-//         return capture::RunCapture<showcase::cShowcaseApp>(
-//             argc, argv, production,
-//             [](showcase::cShowcaseApp& app) { app.Configure(1024, 768, false); });
+//         return capture::RunCapture<cMyApp>(argc, argv, kMyProduction);
 //     }
 //
-// The application class (default-constructible, not final) gets its usual
-// hooks called by the usual frame loop; the capture's own come after each.
-// Its Start must reset the frame timer, as a director does when its music
-// starts: frame times count from there. The optional configure function sets
-// the title, planes and so on; the capture then makes the display a hidden
-// window of the asked size without the setup dialog. Run the program where
-// its data folder is, or put it beside it. Depends on CaptureApp.h and
-// Options.h.
+// Any other application class (default-constructible, not final) goes
+// through the Production overload below. Its hooks are called by the usual
+// frame loop; the capture's own come after each. Its Start must reset the
+// frame timer, as a director does when its music starts: frame times count
+// from there. The capture makes the display a hidden window of the asked
+// size without the setup dialog. Run the program where its data folder is,
+// or put it beside it. Depends on CaptureApp.h, Options.h and
+// production/Production.h.
 #pragma once
 
 #include "CaptureApp.h"
 #include "Options.h"
 #include "app/WindowsSystem.h"
+#include "production/Production.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace capture
 {
@@ -86,6 +81,34 @@ int RunCapture(int argc, char** argv, const Production& production,
                           }
                           return std::unique_ptr<MivexGL::cWindowsSystem>(std::move(app));
                       });
+}
+
+// The capture of a production described by info: "<program>-capture",
+// its title, its length as the end, its data and music. App is built from
+// the description when it takes one.
+template <class App> int RunCapture(int argc, char** argv, const MivexGL::cProductionInfo& info)
+{
+    Production production;
+    production.program = std::string(info.program) + "-capture";
+    production.title = info.title;
+    production.end = info.length;
+    production.data = info.data;
+    production.music = info.music;
+    return RunCapture(
+        argc, argv, production,
+        [&info](cCaptureDriver& driver)
+        {
+            if constexpr (std::is_constructible_v<App, const MivexGL::cProductionInfo&>)
+            {
+                return std::unique_ptr<MivexGL::cWindowsSystem>(
+                    std::make_unique<cCaptureApp<App>>(driver, info));
+            }
+            else
+            {
+                return std::unique_ptr<MivexGL::cWindowsSystem>(
+                    std::make_unique<cCaptureApp<App>>(driver));
+            }
+        });
 }
 
 } // namespace capture

@@ -7,12 +7,25 @@
 namespace capture
 {
 
+const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster",   "fast",
+                                "medium",    "slow",      "slower",   "veryslow", nullptr};
+
 namespace
 {
 
 constexpr std::int64_t kMaxTerm = 1000000;
 
 // Plain decimal digits only: no sign, no blanks, no exponent.
+std::string PresetList()
+{
+    std::string list;
+    for (const char* const* p = kPresets; *p != nullptr; ++p)
+    {
+        list += (list.empty() ? "" : ", ") + std::string(*p);
+    }
+    return list;
+}
+
 bool ParseDigits(const std::string& text, std::int64_t limit, std::int64_t& value)
 {
     if (text.empty())
@@ -127,7 +140,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             return true;
         }
         const bool known = name == "--from" || name == "--to" || name == "--fps" ||
-                           name == "--size" || name == "--frames" || name == "--video";
+                           name == "--size" || name == "--frames" || name == "--video" ||
+                           name == "--preset";
         if (!known)
         {
             error = "unknown argument \"" + name + "\"";
@@ -145,8 +159,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             if (!ParseMs(value, options.end, ms))
             {
                 error = name + " takes whole milliseconds from 0 to " +
-                        std::to_string(options.end) + " (the demo ends there), not \"" + value +
-                        "\"";
+                        std::to_string(options.end) + " (\"" + options.title +
+                        "\" ends there), not \"" + value + "\"";
                 return false;
             }
         }
@@ -171,6 +185,20 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
                         " to " + std::to_string(kMaxSide) + ", not \"" + value + "\"";
                 return false;
             }
+        }
+        else if (name == "--preset")
+        {
+            bool preset = false;
+            for (const char* const* p = kPresets; *p != nullptr; ++p)
+            {
+                preset = preset || value == *p;
+            }
+            if (!preset)
+            {
+                error = "--preset takes one of " + PresetList() + ", not \"" + value + "\"";
+                return false;
+            }
+            options.preset = value;
         }
         else if (value.empty())
         {
@@ -213,8 +241,8 @@ std::string Usage(const std::string& program, const std::string& title, const st
     const std::string rate = std::to_string(defaults.rateNum) +
                              (defaults.rateDen != 1 ? "/" + std::to_string(defaults.rateDen) : "");
     return "usage: " + program + " [--from MS] [--to MS] [--fps RATE] [--size WxH]\n" +
-           std::string(program.size() + 8, ' ') + "[--frames DIR] [--video FILE]\n" + "Renders \"" +
-           title +
+           std::string(program.size() + 8, ' ') +
+           "[--frames DIR] [--video FILE] [--preset NAME]\n" + "Renders \"" + title +
            "\" on a virtual clock, frame k at director time\n"
            "FROM + round(k * 1000 / RATE) ms, and writes DIR/frame_000000.png, ... and/or a\n"
            "video with the music through ffmpeg. Defaults: --from " +
@@ -223,7 +251,8 @@ std::string Usage(const std::string& program, const std::string& title, const st
            std::to_string(defaults.height) +
            ". RATE is a number or a fraction (60000/1001). Run it from the\n"
            "folder that holds " +
-           data + "/, or keep " + data + "/ beside the tool.\n";
+           data + "/, or keep " + data + "/ beside the tool. --preset is x264's: " + PresetList() +
+           "\n(default " + defaults.preset + "); a faster one encodes sooner into a larger file.\n";
 }
 
 std::string Usage()

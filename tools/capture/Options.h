@@ -31,12 +31,19 @@ struct Options
     std::int32_t height = 768;
     std::string framesDir;
     std::string videoFile;
+    // x264's preset: faster ones trade file size for encoding speed.
+    std::string preset = "medium";
+    // The production's title in messages.
+    std::string title = "Nerovia - Sollan 2010";
     bool help = false;
 };
 
 // A rate as an exact fraction: "60", "29.97", "60000/1001". False for
 // anything else, for zero, and for terms above a million.
 bool ParseRate(const std::string& text, std::int64_t& num, std::int64_t& den);
+
+// x264's preset names, fastest first; null-terminated.
+extern const char* const kPresets[];
 
 // "1024x768" within kMinSide..kMaxSide on both sides.
 bool ParseSize(const std::string& text, std::int32_t& width, std::int32_t& height);

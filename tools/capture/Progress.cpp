@@ -15,8 +15,8 @@ cProgress::cProgress(std::size_t stepCount, std::size_t writtenCount, std::FILE*
 {
 }
 
-std::string cProgress::Format(std::size_t writtenSoFar, std::size_t writtenCount, double fps,
-                              double secondsLeft, int barWidth)
+std::string cProgress::Format(std::size_t writtenSoFar, std::size_t writtenCount, std::int32_t atMs,
+                              double fps, double secondsLeft, int barWidth)
 {
     std::string text;
     if (barWidth > 0)
@@ -30,12 +30,14 @@ std::string cProgress::Format(std::size_t writtenSoFar, std::size_t writtenCount
     }
     const long left = std::lround(std::max(0.0, secondsLeft));
     char tail[128];
-    std::snprintf(tail, sizeof tail, "%zu/%zu frames  %.1f fps  %ld:%02ld left", writtenSoFar,
-                  writtenCount, fps, left / 60, left % 60);
+    std::snprintf(tail, sizeof tail, "%zu/%zu frames  at %d:%02d.%d  %.1f fps  %ld:%02ld left",
+                  writtenSoFar, writtenCount, static_cast<int>(atMs / 60000),
+                  static_cast<int>(atMs / 1000 % 60), static_cast<int>(atMs / 100 % 10), fps,
+                  left / 60, left % 60);
     return text + tail;
 }
 
-void cProgress::Step(std::size_t stepped, std::size_t writtenSoFar)
+void cProgress::Step(std::size_t stepped, std::size_t writtenSoFar, std::int32_t atMs)
 {
     if (out == nullptr)
     {
@@ -61,7 +63,7 @@ void cProgress::Step(std::size_t stepped, std::size_t writtenSoFar)
     const double rate = seconds > 0.0 ? static_cast<double>(stepped) / seconds : 0.0;
     const double left =
         rate > 0.0 ? static_cast<double>(steps - std::min(stepped, steps)) / rate : 0.0;
-    const std::string text = Format(writtenSoFar, written, rate, left, terminal ? 30 : 0);
+    const std::string text = Format(writtenSoFar, written, atMs, rate, left, terminal ? 30 : 0);
     if (terminal)
     {
         std::fprintf(out, "\r%s\033[K", text.c_str());

@@ -21,14 +21,15 @@ public:
     // steps: all frames the run steps through; written: those it writes.
     cProgress(std::size_t steps, std::size_t written, std::FILE* stream);
 
-    // After each stepped frame, with the number written so far.
-    void Step(std::size_t stepped, std::size_t writtenSoFar);
+    // After each stepped frame, with the number written so far and the
+    // timeline time the frame showed.
+    void Step(std::size_t stepped, std::size_t writtenSoFar, std::int32_t atMs);
     // Ends the bar's line.
     void Finish();
 
-    // One report: "[####----]  120/7801 frames  58.3 fps  2:11 left".
-    static std::string Format(std::size_t writtenSoFar, std::size_t written, double fps,
-                              double secondsLeft, int barWidth);
+    // One report: "[####----]  120/7801 frames  at 0:02.0  58.3 fps  2:11 left".
+    static std::string Format(std::size_t writtenSoFar, std::size_t written, std::int32_t atMs,
+                              double fps, double secondsLeft, int barWidth);
 
 private:
     std::size_t steps;

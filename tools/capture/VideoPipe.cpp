@@ -163,8 +163,8 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
     }
     else
     {
-        args.insert(args.end(), {"-c:v", "libx264", "-preset", "medium", "-crf", "18", "-pix_fmt",
-                                 "yuv420p", "-c:a", "aac", "-b:a", "192k"});
+        args.insert(args.end(), {"-c:v", "libx264", "-preset", options.preset, "-crf", "18",
+                                 "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "192k"});
     }
     if (format == "mp4" || format == "mov")
     {

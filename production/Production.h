@@ -1,0 +1,129 @@
+// A production's application, written once: a production describes itself
+// (cProductionInfo) and supplies its director, a scene whose resources hold
+// the music; the framework fills every hook of the window system. The
+// loading frame cannot hang, Start loads the director and then starts the
+// clock and the music in the same moment, the frames go to the director
+// until its window ends, and cProductionControl gives --from, --dev and the
+// overlay. A production's whole entry:
+//
+//     int main(int argc, char** argv)
+//     {
+//         return MivexGL::RunProduction<cMyScene>(kMyProduction, argc, argv);
+//     }
+//
+// The director type provides Init, Update, Draw (a cSceneSystem), the music
+// as GetResources().GetMusic(), GetScenes() (its scenes by name, for the
+// overlay) and GetBands(count) (the spectrum its scenes see, or null).
+// Depends on app/WindowsSystem.h and production/.
+#pragma once
+
+#include "app/WindowsSystem.h"
+#include "production/LaunchOptions.h"
+#include "production/ProductionControl.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace MivexGL
+{
+
+struct cProductionInfo
+{
+    // The program's name in its messages and usage: "mivex-showcase".
+    const char* program = nullptr;
+    // The title on the window and on every message box it owns.
+    const char* title = nullptr;
+    // The timeline's length in ms: the director's window and --from's bound.
+    std::int32_t length = 0;
+    // The data folder, relative to the working folder, and the music in
+    // it (for the capture's video).
+    const char* data = "data";
+    const char* music = "";
+    float nearPlane = 0.1f;
+    float farPlane = 1000.0f;
+    // Every seek replays from 0: scene state built frame by frame (particles,
+    // random draws) is only reproducible from the first frame.
+    bool seekFromStart = true;
+};
+
+class cProduction : public cWindowsSystem
+{
+public:
+    // Fails at once, naming the field, for a description without a program
+    // name, a title or a length.
+    explicit cProduction(const cProductionInfo& description);
+    ~cProduction() override;
+
+    bool DrawLoading() final;
+    bool Start() override;
+    bool Update() override;
+    bool Draw() override;
+    bool IsFinished() override;
+    platform::LRESULT WindowProc(platform::HWND handle, platform::UINT message,
+                                 platform::WPARAM wParam, platform::LPARAM lParam) override;
+    // The window system's Run with this object as the target of window
+    // messages: without it Escape and the keys would never arrive.
+    int Run();
+
+    // No setup dialog, no anti-aliasing, the title and planes, 32 bits.
+    void Configure(std::int32_t windowWidth, std::int32_t windowHeight, bool inFullscreen);
+    // The options' window, start time and development mode.
+    void Configure(const LaunchOptions& options);
+    void SetStartAt(std::int32_t ms) { startAt = ms; }
+    void SetDevMode(bool on) { control.SetDevMode(on); }
+    void SeekTo(std::int32_t ms) { control.SeekTo(ms); }
+    bool IsPaused() const { return control.IsPaused(); }
+
+    const cProductionInfo& GetInfo() const { return info; }
+    cProductionControl& GetControl() { return control; }
+    LaunchTarget GetLaunchTarget() const;
+
+protected:
+    virtual cSceneSystem& DirectorScene() = 0;
+    virtual cMusicSystem& Music() = 0;
+    virtual std::vector<cNamedScene> Scenes() { return {}; }
+    virtual const float* Bands(int& count)
+    {
+        count = 0;
+        return nullptr;
+    }
+    // The loading frame's picture, with nothing loaded yet: black.
+    virtual void DrawLoadingFrame();
+
+private:
+    cProductionInfo info;
+    std::u16string wideTitle;
+    cProductionControl control;
+    std::int32_t startAt = 0;
+};
+
+template <class Director> class cProductionOf : public cProduction
+{
+public:
+    explicit cProductionOf(const cProductionInfo& description) : cProduction(description) {}
+
+    Director& GetDirector() { return director; }
+
+protected:
+    cSceneSystem& DirectorScene() override { return director; }
+    cMusicSystem& Music() override { return director.GetResources().GetMusic(); }
+    std::vector<cNamedScene> Scenes() override { return director.GetScenes(); }
+    const float* Bands(int& count) override { return director.GetBands(count); }
+
+private:
+    Director director;
+};
+
+// Reads the options (usage and refusals from the one table), opens the log,
+// configures the application and runs it; the process's exit code.
+int RunProduction(cProduction& app, int argc, char** argv);
+
+template <class Director>
+int RunProduction(const cProductionInfo& description, int argc, char** argv)
+{
+    static cProductionOf<Director> app(description);
+    return RunProduction(app, argc, argv);
+}
+
+} // namespace MivexGL
