@@ -80,6 +80,11 @@ void cProduction::DrawLoadingFrame()
 bool cProduction::Start()
 {
     cSceneSystem& director = DirectorScene();
+    if (&Music() == &music && *info.music != '\0')
+    {
+        music.SetFile(info.music);
+        music.Init(window);
+    }
     director.Init();
     // The timer's zero and the first note of the music are one moment: no
     // other work may come between these two.

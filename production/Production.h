@@ -11,9 +11,13 @@
 //         return MivexGL::RunProduction<cMyScene>(kMyProduction, argc, argv);
 //     }
 //
-// The director type provides Init, Update, Draw (a cSceneSystem), the music
-// as GetResources().GetMusic(), GetScenes() (its scenes by name, for the
-// overlay) and GetBands(count) (the spectrum its scenes see, or null).
+// The director is a cSceneSystem (Init, Update, Draw). When it has them,
+// the framework also uses its music (GetResources().GetMusic(); otherwise it
+// plays the description's music file itself), its scenes by name for the
+// overlay (GetScenes()) and the spectrum its scenes see (GetBands(count)).
+// Nothing else is asked of a production: the loading flag and the message
+// target are the framework's, and a description without a name, title or
+// length stops the program at once, naming what is missing.
 // Depends on app/WindowsSystem.h and production/.
 #pragma once
 
@@ -23,6 +27,8 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace MivexGL
@@ -81,7 +87,8 @@ public:
 
 protected:
     virtual cSceneSystem& DirectorScene() = 0;
-    virtual cMusicSystem& Music() = 0;
+    // The description's music file, played by the framework.
+    virtual cMusicSystem& Music() { return music; }
     virtual std::vector<cNamedScene> Scenes() { return {}; }
     virtual const float* Bands(int& count)
     {
@@ -95,7 +102,33 @@ private:
     cProductionInfo info;
     std::u16string wideTitle;
     cProductionControl control;
+    cMusicSystem music;
     std::int32_t startAt = 0;
+};
+
+// What a director offers beyond a scene's hooks.
+template <class D, class = void> struct cHasMusic : std::false_type
+{
+};
+template <class D>
+struct cHasMusic<D, std::void_t<decltype(std::declval<D&>().GetResources().GetMusic())>>
+    : std::true_type
+{
+};
+template <class D, class = void> struct cHasScenes : std::false_type
+{
+};
+template <class D>
+struct cHasScenes<D, std::void_t<decltype(std::declval<D&>().GetScenes())>> : std::true_type
+{
+};
+template <class D, class = void> struct cHasBands : std::false_type
+{
+};
+template <class D>
+struct cHasBands<D, std::void_t<decltype(std::declval<D&>().GetBands(std::declval<int&>()))>>
+    : std::true_type
+{
 };
 
 template <class Director> class cProductionOf : public cProduction
@@ -107,9 +140,40 @@ public:
 
 protected:
     cSceneSystem& DirectorScene() override { return director; }
-    cMusicSystem& Music() override { return director.GetResources().GetMusic(); }
-    std::vector<cNamedScene> Scenes() override { return director.GetScenes(); }
-    const float* Bands(int& count) override { return director.GetBands(count); }
+    cMusicSystem& Music() override
+    {
+        if constexpr (cHasMusic<Director>::value)
+        {
+            return director.GetResources().GetMusic();
+        }
+        else
+        {
+            return cProduction::Music();
+        }
+    }
+    std::vector<cNamedScene> Scenes() override
+    {
+        if constexpr (cHasScenes<Director>::value)
+        {
+            return director.GetScenes();
+        }
+        else
+        {
+            return {};
+        }
+    }
+    const float* Bands(int& count) override
+    {
+        if constexpr (cHasBands<Director>::value)
+        {
+            return director.GetBands(count);
+        }
+        else
+        {
+            count = 0;
+            return nullptr;
+        }
+    }
 
 private:
     Director director;

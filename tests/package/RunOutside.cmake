@@ -1,9 +1,9 @@
 # Installs the engine from BUILD_DIR into a fresh prefix under WORK_DIR,
-# builds the project in OUTSIDE_DIR against it twice (find_package, and the
-# compiler fed by pkg-config) and runs both on PICTURE, a path relative to
-# BUILD_DIR, from there: the engine takes pictures relative to the working
-# folder. Any step that fails fails the test with what it printed.
-foreach(name BUILD_DIR OUTSIDE_DIR WORK_DIR GENERATOR CXX PICTURE)
+# builds the example production in OUTSIDE_DIR against it twice
+# (find_package, and the compiler fed by pkg-config) and runs both from
+# BUILD_DIR, whose data/ it reads, and its capture program for a few frames.
+# Any step that fails fails the test with what it printed.
+foreach(name BUILD_DIR OUTSIDE_DIR WORK_DIR GENERATOR CXX)
   if(NOT DEFINED ${name})
     message(FATAL_ERROR "RunOutside.cmake needs -D${name}=...")
   endif()
@@ -38,13 +38,19 @@ foreach(header ${headers})
   endforeach()
 endforeach()
 
-# find_package(MivexGL) and MivexGL::engine.
+# find_package(MivexGL), MivexGL::production and MivexGL::capture.
 step("configuring the outside project" ${CMAKE_COMMAND} -S ${OUTSIDE_DIR} -B ${WORK_DIR}/cmake
      -G ${GENERATOR} -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=${CXX}
      -DCMAKE_PREFIX_PATH=${prefix})
 step("building the outside project" ${CMAKE_COMMAND} --build ${WORK_DIR}/cmake -j2)
-step("running the outside project" ${WORK_DIR}/cmake/app ${PICTURE})
+set(window --windowed --size 320x240)
+step("running the outside production" ${WORK_DIR}/cmake/outside ${window})
 message(STATUS "find_package: ${step_output}")
+step("capturing the outside production" ${WORK_DIR}/cmake/outside-capture --to 100 --size 64x48
+     --frames ${WORK_DIR}/frames)
+if(NOT EXISTS ${WORK_DIR}/frames/frame_000006.png OR EXISTS ${WORK_DIR}/frames/frame_000007.png)
+  message(FATAL_ERROR "the capture did not write frames 0 to 6 of 0 to 100 ms at 60 fps")
+endif()
 
 # pkg-config mivexgl, straight into the compiler.
 file(GLOB_RECURSE pc_files ${prefix}/*.pc)
@@ -57,9 +63,10 @@ get_filename_component(pc_dir ${pc_file} DIRECTORY)
 set(ENV{PKG_CONFIG_PATH} ${pc_dir})
 step("asking pkg-config" pkg-config --cflags --libs mivexgl)
 separate_arguments(flags UNIX_COMMAND "${step_output}")
-step("compiling with pkg-config's flags" ${CXX} -std=c++17 -O1 ${OUTSIDE_DIR}/main.cpp ${flags}
+step("compiling with pkg-config's flags" ${CXX} -std=c++17 -O1 -Wall -Wextra -Werror
+     ${OUTSIDE_DIR}/main.cpp ${flags}
      -o ${WORK_DIR}/app-pkg-config)
-step("running the pkg-config build" ${WORK_DIR}/app-pkg-config ${PICTURE})
+step("running the pkg-config build" ${WORK_DIR}/app-pkg-config ${window})
 message(STATUS "pkg-config: ${step_output}")
 
 file(REMOVE_RECURSE ${WORK_DIR})

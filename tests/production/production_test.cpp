@@ -20,12 +20,6 @@ namespace
 class cCountingScene : public MivexGL::cSceneSystem
 {
 public:
-    struct cNoResources
-    {
-        MivexGL::cMusicSystem music;
-        MivexGL::cMusicSystem& GetMusic() { return music; }
-    };
-
     int Init() override
     {
         ++inits;
@@ -46,20 +40,15 @@ public:
         sum = 0;
     }
 
-    cNoResources& GetResources() { return resources; }
     std::vector<MivexGL::cNamedScene> GetScenes() const { return {{"child", &child}}; }
-    const float* GetBands(int& count)
-    {
-        count = 0;
-        return nullptr;
-    }
 
     int inits = 0;
     int updates = 0;
     int draws = 0;
     long long sum = 0;
     cSceneSystem child;
-    cNoResources resources;
+    // Silent: no file.
+    MivexGL::cMusicSystem music;
 };
 
 struct Landing
@@ -89,7 +78,7 @@ Landing Move(bool withKeys)
     testsupport::ScriptedClock clock;
     cCountingScene director;
     MivexGL::cProductionControl control;
-    control.Bind(director, director.GetResources().GetMusic(), 60000, true);
+    control.Bind(director, director.music, 60000, true);
     control.SetDevMode(true);
     MivexGL::cTimerSystem& timer = MivexGL::cTimerSystem::Instance();
     timer.Reset();
@@ -139,7 +128,7 @@ TEST(ProductionControl, TheTimelineNamesEveryWindowAndSeeksStayWithinIt)
     director.SetStartTime("0:00.0");
     director.SetEndTime("0:01.0");
     MivexGL::cProductionControl control;
-    control.Bind(director, director.GetResources().GetMusic(), 1000, true);
+    control.Bind(director, director.music, 1000, true);
     control.SetScenes(director.GetScenes());
     MivexGL::cTimelineView view = control.View();
     ASSERT_EQ(view.windows.size(), 2u);
