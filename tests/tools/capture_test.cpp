@@ -189,6 +189,7 @@ TEST(CaptureOptions, EachBadArgumentIsNamedInItsMessage)
         {{"--frames", "o", "--size", "0x768"}, "--size"},
         {{"--frames", "o", "--size", "1024x768x2"}, "--size"},
         {{"--frames", "o", "--size", "99999x100"}, "--size"},
+        {{"--frames", "o", "--preset", "quick"}, "--preset"},
         {{"--video", "v.mp4", "--size", "641x480"}, "--size"},
         {{"--frames", ""}, "--frames"},
         {{"--from", "0"}, "--frames"},
@@ -292,6 +293,16 @@ TEST(CaptureVideo, MusicIsCutFromTheFirstFramesTimeForThePicturesLength)
         << line;
     // The partial name says nothing about the format, so it is given.
     EXPECT_NE(line.find("-f mp4 /t/clip.mp4.partial "), std::string::npos) << line;
+    EXPECT_NE(line.find("-preset medium "), std::string::npos) << "the default stays";
+
+    std::string error;
+    ASSERT_TRUE(Parse({"--video", "v.mp4", "--preset", "ultrafast"}, o, error)) << error;
+    std::string fast;
+    for (const auto& a : capture::cVideoPipe::Arguments(o, 31, "", "/t/clip.mp4.partial"))
+    {
+        fast += a + " ";
+    }
+    EXPECT_NE(fast.find("-preset ultrafast "), std::string::npos) << fast;
 
     const auto silent = capture::cVideoPipe::Arguments(o, 31, "", "/t/clip.mp4.partial");
     for (const auto& a : silent)

@@ -251,8 +251,9 @@ std::string Usage(const std::string& program, const std::string& title, const st
            std::to_string(defaults.height) +
            ". RATE is a number or a fraction (60000/1001). Run it from the\n"
            "folder that holds " +
-           data + "/, or keep " + data + "/ beside the tool. --preset is x264's: " + PresetList() +
-           "\n(default " + defaults.preset + "); a faster one encodes sooner into a larger file.\n";
+           data + "/, or keep " + data + "/ beside the tool.\n--preset is x264's, default " +
+           defaults.preset + "; a faster one encodes sooner into a larger file:\n" + PresetList() +
+           ".\n";
 }
 
 std::string Usage()
