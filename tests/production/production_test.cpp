@@ -187,6 +187,7 @@ TEST(Production, ALoadingFrameThatForgetsTheFlagStillStartsAndPlaysToTheEnd)
     EXPECT_TRUE(app.GetDirector().IsFinished());
     EXPECT_GT(app.GetDirector().draws, 0);
     EXPECT_EQ(app.GetDirector().GetEndTime(), 300);
+    EXPECT_EQ(app.GetControl().GetOverlay(), nullptr) << "a plain run has no overlay";
 }
 
 } // namespace
