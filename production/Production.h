@@ -1,6 +1,6 @@
 // A production's application, written once: a production describes itself
-// (cProductionInfo) and supplies its director, a scene whose resources hold
-// the music; the framework fills every hook of the window system. The
+// (cProductionInfo) and supplies its director, a scene; the framework fills
+// every hook of the window system. The
 // loading frame cannot hang, Start loads the director and then starts the
 // clock and the music in the same moment, the frames go to the director
 // until its window ends, and cProductionControl gives --from, --dev and the
