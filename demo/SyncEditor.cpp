@@ -220,7 +220,9 @@ bool cSyncEditor::ReadCommands(std::vector<cSyncCommand>& commands)
         }
         if (used < 0)
         {
-            Drop("unknown command " + std::to_string(incoming[at]));
+            Drop(incoming[at] == cSyncCommand::kSetKey
+                     ? "key with unknown interpolation " + std::to_string(incoming[at + 13])
+                     : "unknown command " + std::to_string(incoming[at]));
             return false;
         }
         if ((command.kind == cSyncCommand::kSetKey || command.kind == cSyncCommand::kDeleteKey) &&
