@@ -136,7 +136,12 @@ void cSyncEditor::TryConnect()
 {
     nextTry = std::chrono::steady_clock::now() + retryInterval;
     socket = platform::ConnectSocket(address, port);
-    state = socket == platform::kNoSocket ? State::kIdle : State::kConnecting;
+    state = State::kConnecting;
+    if (socket == platform::kNoSocket)
+    {
+        state = State::kIdle;
+        ++failedTries;
+    }
 }
 
 void cSyncEditor::Queue(const std::uint8_t* data, std::size_t size)
@@ -250,6 +255,7 @@ bool cSyncEditor::Poll(std::vector<cSyncCommand>& commands)
         if (now == platform::SocketState::kFailed)
         {
             Disconnect();
+            ++failedTries;
         }
         else if (now == platform::SocketState::kOpen)
         {

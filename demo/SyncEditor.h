@@ -61,6 +61,8 @@ public:
     bool Poll(std::vector<cSyncCommand>& commands);
 
     bool IsConnected() const { return state == State::kReady; }
+    // Attempts that found no editor, since the start.
+    int GetFailedTries() const { return failedTries; }
     // Queued while connected; forgotten otherwise.
     void RequestTrack(const std::string& name);
     void SendRow(std::uint32_t row);
@@ -91,6 +93,7 @@ private:
     std::vector<std::uint8_t> outgoing;
     std::vector<std::uint8_t> incoming;
     std::uint32_t tracksAsked = 0;
+    int failedTries = 0;
     bool toldNoEditor = false;
 };
 

@@ -279,19 +279,29 @@ TEST(SyncEditor, WithoutAnEditorFilesPlayAndItIsSaidOnce)
     const platform::SocketHandle taken = platform::ListenSocket("127.0.0.1", port);
     ASSERT_NE(taken, platform::kNoSocket);
     platform::CloseSocket(taken); // nobody listens there now
+    const std::string folder = testsupport::MakeTempFolder("mivex-sync-alone");
+    ASSERT_FALSE(folder.empty());
+    MivexGL::cSyncKey key;
+    key.value = 42.0f;
+    ASSERT_TRUE(MivexGL::WriteSyncTrackFile(MivexGL::SyncTrackFileName(folder + "/p", "x"), {key}));
     cSyncSystem sync;
+    sync.Configure(folder + "/p", 120.0, 8.0);
+    const auto x = sync.Track("x");
     sync.UseEditor("127.0.0.1", port);
     sync.GetEditor()->SetRetryInterval(std::chrono::milliseconds(0));
     testing::internal::CaptureStderr();
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < kTries && sync.GetEditor()->GetFailedTries() < 3; ++i)
     {
         sync.Poll(true);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(said, "sync: no editor at 127.0.0.1:" + std::to_string(port) +
                         "; playing the tracks from files\n");
+    EXPECT_GE(sync.GetEditor()->GetFailedTries(), 3);
     EXPECT_FALSE(sync.GetEditor()->IsConnected());
+    EXPECT_FLOAT_EQ(x.Value(), 42.0f);
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
