@@ -1,11 +1,11 @@
-// Tracks live in one vector, never removed but by Forget, so a handle is an
-// index; a handle from before a Forget reads 0.
+// Tracks live in one vector and are never removed, so a handle is an index.
 #include "demo/SyncSystem.h"
 
 #include "demo/SyncTrackFile.h"
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 namespace MivexGL
 {
@@ -33,7 +33,16 @@ cSyncSystem::~cSyncSystem() = default;
 void cSyncSystem::Configure(std::string filePrefix, double bpm, double rowsPerBeat)
 {
     prefix = std::move(filePrefix);
-    rowsPerSecond = bpm * rowsPerBeat / 60.0;
+    if (bpm * rowsPerBeat > 0.0)
+    {
+        rowsPerMinute = bpm * rowsPerBeat;
+    }
+    else
+    {
+        std::fprintf(stderr,
+                     "sync: %g BPM at %g rows a beat is no tempo; keeping %g rows a minute\n", bpm,
+                     rowsPerBeat, rowsPerMinute);
+    }
     if (!EditorHoldsTracks())
     {
         for (cSyncTrack& track : tracks)
@@ -41,16 +50,6 @@ void cSyncSystem::Configure(std::string filePrefix, double bpm, double rowsPerBe
             Load(track);
         }
     }
-}
-
-void cSyncSystem::Forget()
-{
-    tracks.clear();
-    byName.clear();
-    editor.reset();
-    commands.clear();
-    lastSentRow = -1;
-    row = 0.0;
 }
 
 void cSyncSystem::Load(cSyncTrack& track) const
@@ -98,12 +97,19 @@ float cSyncSystem::ValueAt(std::size_t index, double atRow) const
 
 double cSyncSystem::RowAt(std::int32_t ms) const
 {
-    return ms <= 0 ? 0.0 : ms / 1000.0 * rowsPerSecond;
+    // Multiplied first: whole tempos then give exact rows on their own times.
+    return ms <= 0 ? 0.0 : ms * rowsPerMinute / 60000.0;
 }
 
 std::int32_t cSyncSystem::TimeOfRow(std::uint32_t editorRow) const
 {
-    const double ms = std::round(editorRow * 1000.0 / rowsPerSecond);
+    // The first whole millisecond inside the row, so the production's row
+    // after the move is the editor's and is not sent back one less.
+    double ms = std::ceil(editorRow * 60000.0 / rowsPerMinute);
+    if (ms < INT32_MAX && RowAt(static_cast<std::int32_t>(ms)) < editorRow)
+    {
+        ++ms;
+    }
     return ms >= INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(ms);
 }
 
@@ -190,6 +196,11 @@ bool cSyncSystem::SaveTracks() const
     for (const cSyncTrack& track : tracks)
     {
         ok = WriteSyncTrackFile(SyncTrackFileName(prefix, track.GetName()), track.GetKeys()) && ok;
+    }
+    if (ok)
+    {
+        std::fprintf(stderr, "sync: saved %zu tracks as %s_*.track\n", tracks.size(),
+                     prefix.c_str());
     }
     return ok;
 }

@@ -64,10 +64,9 @@ public:
     cSyncSystem& operator=(const cSyncSystem&) = delete;
 
     // Files are <prefix>_<track>.track; tracks already taken are read again
-    // (unless an editor holds them). An empty prefix reads no files.
+    // (unless an editor holds them). An empty prefix reads no files; a tempo
+    // of no rows keeps the one before.
     void Configure(std::string prefix, double bpm, double rowsPerBeat);
-    // Drops every track and the editor connection, back to a fresh state.
-    void Forget();
 
     // The track of that name, made and read from its file on first use.
     cHandle Track(const std::string& name);
@@ -78,6 +77,7 @@ public:
     void SetTime(std::int32_t ms);
     double GetRow() const { return row; }
     double RowAt(std::int32_t ms) const;
+    // The first millisecond of the row.
     std::int32_t TimeOfRow(std::uint32_t editorRow) const;
 
     // For --dev: from the next Poll on, talk to an editor there.
@@ -97,7 +97,7 @@ private:
     bool EditorHoldsTracks() const { return editor != nullptr && editor->IsConnected(); }
 
     std::string prefix;
-    double rowsPerSecond = 16.0;
+    double rowsPerMinute = 960.0;
     double row = 0.0;
     std::vector<cSyncTrack> tracks;
     std::map<std::string, std::size_t> byName;

@@ -70,6 +70,14 @@ TEST(SyncTrack, RowsComeFromTimeAtTheProductionsTempo)
     EXPECT_DOUBLE_EQ(sync.RowAt(2050), 20.5);
     EXPECT_EQ(sync.TimeOfRow(7), 700);
     EXPECT_DOUBLE_EQ(sync.RowAt(-100), 0.0);
+    // A row the editor goes to is the row the production then plays, at a
+    // tempo whose rows are no whole number of milliseconds.
+    sync.Configure("", 130.0, 4.0);
+    for (std::uint32_t r = 0; r < 2000; ++r)
+    {
+        sync.SetTime(sync.TimeOfRow(r));
+        ASSERT_EQ(static_cast<std::uint32_t>(sync.GetRow()), r);
+    }
 }
 
 TEST(SyncTrackFile, NamesEscapeAllButLettersDigitsDotsUnderscoresAndSlashes)
