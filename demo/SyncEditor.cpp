@@ -277,11 +277,8 @@ bool cSyncEditor::Poll(std::vector<cSyncCommand>& commands)
     {
         return false;
     }
-    if (!Flush())
-    {
-        Drop("connection lost");
-        return false;
-    }
+    // What arrived first: an editor that hung up is told apart from a
+    // connection that broke under our sending.
     const bool open = Receive();
     bool answered = false;
     if (state == State::kGreeting && incoming.size() >= kAnswerSize)
@@ -304,6 +301,11 @@ bool cSyncEditor::Poll(std::vector<cSyncCommand>& commands)
     if (!open)
     {
         Drop(incoming.empty() ? "hung up" : "hung up in the middle of a command");
+        return false;
+    }
+    if (!Flush())
+    {
+        Drop("connection lost");
         return false;
     }
     return answered;
