@@ -5,6 +5,7 @@
 #include "CrystalScene.h"
 
 #include "ShowcaseResources.h"
+#include "ShowcaseSync.h"
 #include "platform/GL.h"
 #include "render/Geometry.h"
 #include "render/Vector3d.h"
@@ -64,6 +65,7 @@ void cCrystalScene::CreateTargets()
 
 int cCrystalScene::Init()
 {
+    cameraAngle = MivexGL::cSyncSystem::Instance().Track(tracks::kCrystalAngle);
     CreateTargets();
     Rewind();
     return 0;
@@ -197,7 +199,7 @@ void cCrystalScene::Draw()
     {
         return;
     }
-    const float a = Seconds() * 0.3f;
+    const float a = cameraAngle.Value();
     camera.SetProjection(45.0, 4.0 / 3.0, 0.5, 80.0);
     camera.SetView(
         MivexGL::cVector3d(6.0 * std::sin(a), 1.2 + std::sin(a * 0.7), 6.0 * std::cos(a)),

@@ -3,11 +3,13 @@
 // into the six faces of a cube render target around the crystal, and the
 // crystal program refracts and reflects that cube. Builds on the showcase's
 // shared scene part, render/RenderTextureSystem.h (its cube variant),
-// render/Camera.h, render/Geometry.h and the pollen emitter.
+// render/Camera.h, render/Geometry.h, the pollen emitter and the camera's
+// sync track (demo/SyncSystem.h).
 #pragma once
 
 #include "PollenEmitter.h"
 #include "ShowcasePart.h"
+#include "demo/SyncSystem.h"
 #include "render/Camera.h"
 #include "render/RenderTextureSystem.h"
 
@@ -45,6 +47,7 @@ private:
     MivexGL::cRenderTextureSystem cube;
     MivexGL::cCamera camera;
     std::unique_ptr<cPollenEmitter> sparks;
+    MivexGL::cSyncSystem::cHandle cameraAngle;
     float bars[kBars];
     float bass;
 };

@@ -4,6 +4,7 @@
 #include "GardenScene.h"
 
 #include "ShowcaseResources.h"
+#include "ShowcaseSync.h"
 #include "platform/GL.h"
 #include "render/Geometry.h"
 #include "render/Vector3d.h"
@@ -55,6 +56,9 @@ cGardenScene::~cGardenScene() = default;
 
 int cGardenScene::Init()
 {
+    MivexGL::cSyncSystem& sync = MivexGL::cSyncSystem::Instance();
+    cameraAngle = sync.Track(tracks::kGardenAngle);
+    cameraDistance = sync.Track(tracks::kGardenDistance);
     Rewind();
     return 0;
 }
@@ -85,13 +89,13 @@ void cGardenScene::Update()
 
 float cGardenScene::FocusDistance() const
 {
-    return 7.5f;
+    return cameraDistance.Value();
 }
 
 void cGardenScene::PlaceCamera()
 {
-    const float a = Seconds() * 0.18f;
-    const double r = 7.5;
+    const float a = cameraAngle.Value();
+    const double r = cameraDistance.Value();
     camera.SetProjection(45.0, 4.0 / 3.0, kNear, kFar);
     camera.SetView(MivexGL::cVector3d(r * std::sin(a), 2.0, r * std::cos(a)),
                    MivexGL::cVector3d(0.0, 1.9, 0.0), MivexGL::cVector3d(0.0, 1.0, 0.0));

@@ -4,11 +4,13 @@
 // water line, wobbles and fogs), the rocks by the two-light program with
 // distance fog and the ground by the plain bump program; pollen rises from
 // the plant, brighter on the beat. Builds on the showcase's shared scene
-// part, render/LindenmayerSystem.h, render/Camera.h and the pollen emitter.
+// part, render/LindenmayerSystem.h, render/Camera.h, the pollen emitter and
+// the camera's sync tracks (demo/SyncSystem.h).
 #pragma once
 
 #include "PollenEmitter.h"
 #include "ShowcasePart.h"
+#include "demo/SyncSystem.h"
 #include "render/Camera.h"
 #include "render/LindenmayerSystem.h"
 
@@ -45,6 +47,8 @@ private:
     MivexGL::cLindenmayerSystem plant;
     MivexGL::cCamera camera;
     std::unique_ptr<cPollenEmitter> pollen;
+    MivexGL::cSyncSystem::cHandle cameraAngle;
+    MivexGL::cSyncSystem::cHandle cameraDistance;
     float bass;
 };
 

@@ -1,6 +1,8 @@
 // Loading, the parts' windows and the per-frame order of scenes and passes.
 #include "ShowcaseScene.h"
 
+#include "ShowcaseSync.h"
+#include "demo/SyncSystem.h"
 #include "platform/GL.h"
 
 #include <algorithm>
@@ -12,12 +14,6 @@ namespace showcase
 
 namespace
 {
-
-constexpr std::int32_t kCuts[2] = {20000, 40000};
-constexpr std::int32_t kTwirlHalfWidth = 1000;
-constexpr std::int32_t kRevealEnd = 1500;
-constexpr std::int32_t kCoverStart = 58000;
-constexpr std::int32_t kCoverLength = 2000;
 
 } // namespace
 
@@ -42,6 +38,12 @@ void cShowcaseScene::ApplyState()
 
 int cShowcaseScene::Init()
 {
+    // Before the parts, which take their tracks in Init.
+    MivexGL::cSyncSystem& sync = MivexGL::cSyncSystem::Instance();
+    sync.Configure(tracks::kPrefix, tracks::kBpm, tracks::kRowsPerBeat);
+    sync.SetTime(0);
+    bloomLevel = sync.Track(tracks::kBloomLevel);
+    radialBlur = sync.Track(tracks::kRadialBlur);
     resources.Init();
     resources.Load();
     post.SetResources(&resources);
@@ -89,34 +91,17 @@ void cShowcaseScene::Rewind()
 
 float cShowcaseScene::TwirlAt(std::int32_t ms)
 {
-    float twirl = 0.0f;
-    for (std::int32_t cut : kCuts)
-    {
-        const std::int32_t distance = std::abs(ms - cut);
-        if (distance < kTwirlHalfWidth)
-        {
-            twirl = std::max(twirl, 2.0f * (1.0f - static_cast<float>(distance) / kTwirlHalfWidth));
-        }
-    }
-    return twirl;
+    return MivexGL::cSyncSystem::Instance().Track(tracks::kTwirl).At(ms);
 }
 
 float cShowcaseScene::WipeAt(std::int32_t ms)
 {
-    if (ms < kRevealEnd)
-    {
-        return 1.03f - 1.06f * static_cast<float>(std::max(ms, 0)) / kRevealEnd;
-    }
-    if (ms > kCoverStart)
-    {
-        const float f = std::min(1.0f, static_cast<float>(ms - kCoverStart) / kCoverLength);
-        return -0.03f + 1.06f * f;
-    }
-    return -1.0f;
+    return MivexGL::cSyncSystem::Instance().Track(tracks::kWipe).At(ms);
 }
 
 void cShowcaseScene::Update()
 {
+    MivexGL::cSyncSystem::Instance().SetTime(time.elapsed);
     resources.GetSpectrum().At(time.elapsed);
     garden.UpdateIfActive();
     crystal.UpdateIfActive();
@@ -177,14 +162,14 @@ void cShowcaseScene::Draw()
     }
     if (crystal.WillDraw())
     {
-        post.RadialBlur(0.015f + 0.09f * bass, 8);
+        post.RadialBlur(radialBlur.Value() + 0.09f * bass, 8);
     }
     const float twirl = TwirlAt(ms);
     if (twirl > 0.0f)
     {
         post.Distort(1, 1.0f, 0.0f, twirl, 0.0f);
     }
-    post.Bloom(0.55f, 3.0f);
+    post.Bloom(bloomLevel.Value(), 3.0f);
     post.Present(0.7f + 0.5f * bass, WipeAt(ms));
 }
 

@@ -3,8 +3,10 @@
 // clock and the music together), and each frame updates the spectrum and the parts, then draws
 // the open part into the scene target and runs the passes its time calls
 // for before presenting. Its window ("0:00.0" to "1:00.0", set by the
-// production) decides when the showcase ends. Builds on the scene framework
-// (demo/SceneSystem.h), the timer and the showcase's parts.
+// production) decides when the showcase ends. It sets up the sync tracks
+// and sets their time each frame. Builds on the scene framework
+// (demo/SceneSystem.h), the sync tracks (demo/SyncSystem.h), the timer and
+// the showcase's parts.
 #pragma once
 
 #include "CreditsScene.h"
@@ -14,6 +16,7 @@
 #include "PostEffects.h"
 #include "ShowcaseResources.h"
 #include "demo/SceneSystem.h"
+#include "demo/SyncSystem.h"
 #include "production/ProductionControl.h"
 
 #include <vector>
@@ -42,11 +45,11 @@ public:
     void Rewind() override;
 
     // How strongly the cut at 20 s or 40 s twirls the picture at ms (0 away
-    // from the cuts, 2 radians at them).
+    // from the cuts, 2 radians at them), from the track post:twirl.
     static float TwirlAt(std::int32_t ms);
-    // The wipe's edge at ms: the picture is revealed from the top in the
-    // first 1.5 s and covered from the bottom in the last 2 s; below -0.02
-    // (the rest of the time) there is no wipe.
+    // The wipe's edge at ms, from the track post:wipe: the picture is
+    // revealed from the top in the first 1.5 s and covered from the bottom
+    // in the last 2 s; below -0.02 (the rest of the time) there is no wipe.
     static float WipeAt(std::int32_t ms);
 
     // The parts by name, and the spectrum they see, for the overlay.
@@ -73,6 +76,8 @@ private:
     cGardenScene garden;
     cCrystalScene crystal;
     cCreditsScene credits;
+    MivexGL::cSyncSystem::cHandle bloomLevel;
+    MivexGL::cSyncSystem::cHandle radialBlur;
 };
 
 } // namespace showcase

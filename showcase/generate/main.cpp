@@ -1,10 +1,12 @@
 // mivex-showcase-data: writes the showcase's data folder (pictures as PNG,
-// the tune as MP3) into the folder named on the command line, from fixed
-// seeds, so every run gives the same bytes. Borrows the demo data
+// the tune as MP3, the sync tracks as track files and an editor project)
+// into the folder named on the command line, from fixed seeds, so every run
+// gives the same bytes. Borrows the demo data
 // generator's picture and MP3 writers (tools/datagen).
 #include "ImageWriter.h"
 #include "Mp3Writer.h"
 #include "ShowcasePictures.h"
+#include "ShowcaseTracks.h"
 #include "ShowcaseTune.h"
 
 #include <cstdio>
@@ -43,5 +45,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "mivex-showcase-data: cannot write %s\n", music.c_str());
         return 1;
     }
-    return 0;
+    return showcasegen::WriteTracks(folder) ? 0 : 1;
 }

@@ -33,7 +33,9 @@ set(win_shared_tests
   shaders/screen_shaders_test.cpp
   demo/scene_framework_test.cpp
   demo/slide_schedule_test.cpp
-  demo/demo_timeline_test.cpp)
+  demo/demo_timeline_test.cpp
+  demo/sync_track_test.cpp
+  demo/sync_editor_test.cpp)
 set(win_area_libs_app mivex_app_core)
 set(win_area_libs_render mivex_render)
 set(win_area_libs_shaders mivex_shaders)

@@ -1,0 +1,109 @@
+// The production's sync tracks: named floats that scenes read at the current
+// time ("camera:distance"), played from track files, or in a --dev run from
+// a sync editor whose keys then replace the files'. The production sets its
+// track file prefix, BPM and rows per beat, and the owner of the timeline
+// sets the time once per frame; rows come from time as time x BPM x rows per
+// beat / 60. Editor requests (a row to go to, pause) come back from Poll for
+// the production to carry out: the track set moves no clock itself. A
+// process-wide service reached through Instance. Depends on
+// demo/SyncTrack.h, demo/SyncTrackFile.h and demo/SyncEditor.h.
+#pragma once
+
+#include "demo/SyncEditor.h"
+#include "demo/SyncTrack.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace MivexGL
+{
+
+// What the editor asked for since the last Poll.
+struct cSyncEvents
+{
+    bool seek = false;
+    std::uint32_t seekRow = 0;
+    // The row's time on the timeline, in milliseconds.
+    std::int32_t seekTo = 0;
+    bool setPause = false;
+    bool paused = false;
+    // The tracks were written to their files.
+    bool saved = false;
+};
+
+class cSyncSystem
+{
+public:
+    // A track taken once (in a scene's Init) and read every frame without a
+    // name lookup.
+    class cHandle
+    {
+    public:
+        cHandle() = default;
+        // At the time of the latest SetTime.
+        float Value() const;
+        // At ms on the timeline, whatever the current time.
+        float At(std::int32_t ms) const;
+
+    private:
+        friend class cSyncSystem;
+        cHandle(const cSyncSystem* owner, std::size_t at) : system(owner), index(at) {}
+        const cSyncSystem* system = nullptr;
+        std::size_t index = 0;
+    };
+
+    static cSyncSystem& Instance();
+
+    cSyncSystem();
+    ~cSyncSystem();
+    cSyncSystem(const cSyncSystem&) = delete;
+    cSyncSystem& operator=(const cSyncSystem&) = delete;
+
+    // Files are <prefix>_<track>.track; tracks already taken are read again
+    // (unless an editor holds them). An empty prefix reads no files; a tempo
+    // of no rows keeps the one before.
+    void Configure(std::string prefix, double bpm, double rowsPerBeat);
+
+    // The track of that name, made and read from its file on first use.
+    cHandle Track(const std::string& name);
+    float Get(const std::string& name) { return Track(name).Value(); }
+    // Nullptr when no such track was taken.
+    const cSyncTrack* Find(const std::string& name) const;
+
+    void SetTime(std::int32_t ms);
+    double GetRow() const { return row; }
+    double RowAt(std::int32_t ms) const;
+    // The first millisecond of the row.
+    std::int32_t TimeOfRow(std::uint32_t editorRow) const;
+
+    // For --dev: from the next Poll on, talk to an editor there.
+    void UseEditor(const std::string& address = "127.0.0.1",
+                   std::uint16_t port = cSyncEditor::kDefaultPort);
+    cSyncEditor* GetEditor() { return editor.get(); }
+    // Once per frame, after SetTime: tells a connected editor the row while
+    // playing, applies its keys and saves, and returns its requests.
+    cSyncEvents Poll(bool playing);
+
+    // Writes every track to its file; false when one could not be written.
+    bool SaveTracks() const;
+
+private:
+    float ValueAt(std::size_t index, double atRow) const;
+    void Load(cSyncTrack& track) const;
+    bool EditorHoldsTracks() const { return editor != nullptr && editor->IsConnected(); }
+
+    std::string prefix;
+    double rowsPerMinute = 960.0;
+    double row = 0.0;
+    std::vector<cSyncTrack> tracks;
+    std::map<std::string, std::size_t> byName;
+    std::unique_ptr<cSyncEditor> editor;
+    std::vector<cSyncCommand> commands;
+    std::int64_t lastSentRow = -1;
+};
+
+} // namespace MivexGL

@@ -1,0 +1,156 @@
+// The keys give the moves the showcase was first written with as formulas:
+// the cameras turn at a constant rate, the twirl peaks at each cut and the
+// wipe opens and closes the minute. Rows are 1/16 s.
+#include "ShowcaseTracks.h"
+
+#include "demo/SyncTrackFile.h"
+#include "showcase/ShowcaseSync.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace showcasegen
+{
+
+namespace
+{
+
+using MivexGL::cSyncKey;
+
+struct Track
+{
+    const char* name;
+    std::vector<cSyncKey> keys;
+};
+
+constexpr std::uint32_t Row(double seconds)
+{
+    return static_cast<std::uint32_t>(seconds * showcase::tracks::kRowsPerSecond + 0.5);
+}
+
+cSyncKey Key(double seconds, float value, cSyncKey::Interpolation how)
+{
+    cSyncKey key;
+    key.row = Row(seconds);
+    key.value = value;
+    key.interpolation = how;
+    return key;
+}
+
+std::vector<Track> MakeTracks()
+{
+    namespace t = showcase::tracks;
+    std::vector<Track> tracks;
+    // The garden's camera circles the plant at 0.18 radians a second, the
+    // crystal's at 0.3 from its cut on.
+    tracks.push_back(
+        {t::kGardenAngle, {Key(0, 0.0f, cSyncKey::kLinear), Key(20, 3.6f, cSyncKey::kStep)}});
+    tracks.push_back({t::kGardenDistance, {Key(0, 7.5f, cSyncKey::kStep)}});
+    tracks.push_back(
+        {t::kCrystalAngle, {Key(20, 0.0f, cSyncKey::kLinear), Key(40, 6.0f, cSyncKey::kStep)}});
+    // Two radians at each cut, nothing a second either side.
+    Track twirl{t::kTwirl, {}};
+    for (double cut : {20.0, 40.0})
+    {
+        twirl.keys.push_back(Key(cut - 1, 0.0f, cSyncKey::kLinear));
+        twirl.keys.push_back(Key(cut, 2.0f, cSyncKey::kLinear));
+        twirl.keys.push_back(Key(cut + 1, 0.0f, cSyncKey::kStep));
+    }
+    tracks.push_back(twirl);
+    // The edge runs from just below the top to just above the bottom in the
+    // first 1.5 s and back in the last 2 s; below -0.02 there is no wipe.
+    tracks.push_back({t::kWipe,
+                      {Key(0, 1.03f, cSyncKey::kLinear), Key(1.5, -0.03f, cSyncKey::kStep),
+                       Key(1.5625, -1.0f, cSyncKey::kStep), Key(58, -0.03f, cSyncKey::kLinear),
+                       Key(60, 1.03f, cSyncKey::kStep)}});
+    tracks.push_back({t::kBloomLevel, {Key(0, 0.55f, cSyncKey::kStep)}});
+    tracks.push_back({t::kRadialBlur, {Key(0, 0.015f, cSyncKey::kStep)}});
+    return tracks;
+}
+
+// Text for an XML attribute.
+std::string Escape(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+    {
+        switch (c)
+        {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool WriteProject(const std::string& path, const std::vector<Track>& tracks)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "<sync rows=\"" << showcase::tracks::kRows << "\">\n<tracks>\n";
+    for (const Track& track : tracks)
+    {
+        out << "<track name=\"" << Escape(track.name) << "\">\n";
+        for (const cSyncKey& key : track.keys)
+        {
+            // The shortest text that reads back as the same float.
+            char value[32];
+            for (int digits = 6; digits <= 9; ++digits)
+            {
+                std::snprintf(value, sizeof value, "%.*g", digits, static_cast<double>(key.value));
+                if (std::strtof(value, nullptr) == key.value)
+                {
+                    break;
+                }
+            }
+            out << "<key row=\"" << key.row << "\" value=\"" << value << "\" interpolation=\""
+                << static_cast<int>(key.interpolation) << "\"/>\n";
+        }
+        out << "</track>\n";
+    }
+    out << "</tracks>\n</sync>\n";
+    out.close();
+    if (!out)
+    {
+        std::fprintf(stderr, "mivex-showcase-data: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The data folder's own name inside the player's paths ("showcase-data/sync"
+// gives "sync").
+std::string InFolder(const std::string& folder, const std::string& playerPath)
+{
+    return folder + playerPath.substr(playerPath.find('/'));
+}
+
+} // namespace
+
+bool WriteTracks(const std::string& folder)
+{
+    const std::vector<Track> tracks = MakeTracks();
+    const std::string prefix = InFolder(folder, showcase::tracks::kPrefix);
+    for (const Track& track : tracks)
+    {
+        if (!MivexGL::WriteSyncTrackFile(MivexGL::SyncTrackFileName(prefix, track.name),
+                                         track.keys))
+        {
+            return false;
+        }
+    }
+    return WriteProject(InFolder(folder, showcase::tracks::kProjectFile), tracks);
+}
+
+} // namespace showcasegen
