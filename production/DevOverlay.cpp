@@ -174,10 +174,14 @@ void cDevOverlay::Impl::Timeline(const cTimelineView& view, cOverlayRequest& req
 
     ImGui::SetCursorScreenPos(ImVec2(stripX, origin.y));
     ImGui::InvisibleButton("##strip", ImVec2(stripWidth, stripHeight));
+    const float at = (ImGui::GetIO().MousePos.x - stripX) / stripWidth;
+    const auto to = static_cast<std::int32_t>(std::clamp(at, 0.0f, 1.0f) * length);
+    if (ImGui::IsItemHovered())
+    {
+        ImGui::SetTooltip("%s", TimeText(to).c_str());
+    }
     if (ImGui::IsItemActive())
     {
-        const float at = (ImGui::GetIO().MousePos.x - stripX) / stripWidth;
-        const auto to = static_cast<std::int32_t>(std::clamp(at, 0.0f, 1.0f) * length);
         if (to != lastSeek)
         {
             request.seek = true;
@@ -217,16 +221,16 @@ void cDevOverlay::Impl::Panel()
         char label[64];
         std::snprintf(label, sizeof label, "update %.2f ms", static_cast<double>(lastUpdate));
         ImGui::PlotLines("##update", update.data(), static_cast<int>(update.size()), 0, label, 0.0f,
-                         highest, ImVec2(-1.0f, 50.0f));
+                         highest, ImVec2(ImGui::GetContentRegionAvail().x, 50.0f));
         std::snprintf(label, sizeof label, "draw %.2f ms", static_cast<double>(last));
         ImGui::PlotLines("##draw", drawn.data(), static_cast<int>(drawn.size()), 0, label, 0.0f,
-                         highest, ImVec2(-1.0f, 50.0f));
+                         highest, ImVec2(ImGui::GetContentRegionAvail().x, 50.0f));
     }
     if (ImGui::CollapsingHeader("Music", ImGuiTreeNodeFlags_DefaultOpen))
     {
         ImGui::PlotHistogram("##bands", bands.data(), static_cast<int>(bands.size()), 0,
                              bands.empty() ? "no spectrum" : nullptr, 0.0f, 1.0f,
-                             ImVec2(-1.0f, 60.0f));
+                             ImVec2(ImGui::GetContentRegionAvail().x, 60.0f));
     }
     if (ImGui::CollapsingHeader("Shaders", ImGuiTreeNodeFlags_DefaultOpen))
     {
