@@ -43,7 +43,7 @@ private:
     void* window = nullptr;
     void* context = nullptr;
     unsigned fontTexture = 0;
-    bool platformBackend = false;
+    bool inputBackend = false;
     const char* error = "";
 };
 
