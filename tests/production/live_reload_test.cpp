@@ -7,10 +7,10 @@
 #include "render/TextureSystem.h"
 #include "shaders/ListedShader.h"
 #include "shaders/ScreenShaders.h"
+#include "platform/OffscreenGL.h"
 #include "support/Recorders.h"
 
-// After our headers: libjpeg's TRUE and FALSE would shadow the platform's.
-#include "render/TextureFixtures.h"
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
@@ -23,6 +23,11 @@ namespace fs = std::filesystem;
 
 namespace
 {
+
+struct Rgb
+{
+    unsigned char r, g, b;
+};
 
 class cProbeShader : public cListedShader
 {
@@ -71,7 +76,7 @@ bool PollUntil(cLiveReload& live, const std::function<bool()>& done)
     return false;
 }
 
-fixtures::Rgb DrawnColour(const cProbeShader& program)
+Rgb DrawnColour(const cProbeShader& program)
 {
     glViewport(0, 0, 64, 64);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -86,31 +91,31 @@ fixtures::Rgb DrawnColour(const cProbeShader& program)
     program.Unbind();
     unsigned char pixel[4] = {};
     glReadPixels(32, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    return fixtures::Rgb{pixel[0], pixel[1], pixel[2]};
+    return Rgb{pixel[0], pixel[1], pixel[2]};
 }
 
-bool Same(fixtures::Rgb a, fixtures::Rgb b)
+bool Same(Rgb a, Rgb b)
 {
     return a.r == b.r && a.g == b.g && a.b == b.b;
 }
 
-std::vector<unsigned char> Flat(int size, fixtures::Rgb colour)
+// The whole level 0 of a texture, with its size in front.
+std::vector<unsigned char> Texels(GLuint name)
 {
-    std::vector<unsigned char> pixels;
-    for (int i = 0; i < size * size; ++i)
-    {
-        pixels.insert(pixels.end(), {colour.r, colour.g, colour.b});
-    }
-    return pixels;
-}
-
-fixtures::Rgb Texel(GLuint name)
-{
-    std::vector<unsigned char> texels(4 * 4 * 4);
     glBindTexture(GL_TEXTURE_2D, name);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<unsigned char> texels(static_cast<std::size_t>(width * height * 4) + 2);
+    texels[0] = static_cast<unsigned char>(width);
+    texels[1] = static_cast<unsigned char>(height);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data() + 2);
+    glPopClientAttrib();
     glBindTexture(GL_TEXTURE_2D, 0);
-    return fixtures::Rgb{texels[0], texels[1], texels[2]};
+    return texels;
 }
 
 // Problem lines since mark that start with prefix.
@@ -134,58 +139,79 @@ int LinesSince(std::uint64_t mark, const std::string& prefix, std::string* last 
     return found;
 }
 
-class LiveReloadTest : public fixtures::GLTest
+class LiveReloadTest : public ::testing::Test
 {
 protected:
+    static void SetUpTestSuite()
+    {
+        gl = new platform::OffscreenGL;
+        ASSERT_TRUE(gl->Create(64, 64));
+    }
+    static void TearDownTestSuite()
+    {
+        delete gl;
+        gl = nullptr;
+    }
     void SetUp() override
     {
-        fixtures::GLTest::SetUp();
+        ASSERT_TRUE(gl != nullptr && gl->MakeCurrent());
         folder = testsupport::MakeTempFolder("mivex-live");
         ASSERT_FALSE(folder.empty());
-        ASSERT_EQ(::chdir(folder.c_str()), 0);
+        fs::current_path(folder);
     }
     void TearDown() override
     {
-        ASSERT_EQ(::chdir(MIVEX_BINARY_DIR), 0);
+        fs::current_path(MIVEX_BINARY_DIR);
         std::error_code ignored;
         fs::remove_all(folder, ignored);
     }
 
+    static platform::OffscreenGL* gl;
     std::string folder;
 };
 
+platform::OffscreenGL* LiveReloadTest::gl = nullptr;
+
+// Two of the generated pictures, different in size and content.
+const fs::path kFirst = fs::path(MIVEX_BINARY_DIR) / "data" / "specular.jpg";
+const fs::path kSecond = fs::path(MIVEX_BINARY_DIR) / "data" / "Gramek.jpg";
+
 TEST_F(LiveReloadTest, ChangedPictureReplacesTexelsInPlaceAndBrokenOneKeepsThem)
 {
-    const fixtures::Rgb red{255, 0, 0};
-    const fixtures::Rgb green{0, 255, 0};
-    fixtures::WritePng("picture.png", 4, 4, Flat(4, red), false);
+    // What the second picture looks like loaded the ordinary way.
+    fs::copy_file(kSecond, "second.jpg");
+    cTextureSystem reference;
+    reference.LoadTexture("second.jpg");
+    ASSERT_NE(reference.GetName(), 0u);
+    const std::vector<unsigned char> second = Texels(reference.GetName());
+
+    fs::copy_file(kFirst, "picture.jpg");
     cLiveReload live;
     live.Start();
     cTextureSystem texture;
-    texture.LoadTexture("picture.png");
+    texture.LoadTexture("picture.jpg");
     const GLuint name = texture.GetName();
     ASSERT_NE(name, 0u);
-    ASSERT_TRUE(Same(Texel(name), red));
+    ASSERT_NE(Texels(name), second);
     // Seen once before the change, so the change is a change.
-    PollUntil(live, [] { return true; });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     live.Poll();
 
-    fixtures::WritePng("picture.png", 4, 4, Flat(4, green), false);
-    Touch("picture.png");
-    EXPECT_TRUE(PollUntil(live, [&] { return Same(Texel(name), green); }));
+    fs::copy_file(kSecond, "picture.jpg", fs::copy_options::overwrite_existing);
+    Touch("picture.jpg");
+    EXPECT_TRUE(PollUntil(live, [&] { return Texels(name) == second; }));
     EXPECT_EQ(texture.GetName(), name);
 
     const std::uint64_t mark = cProblemLog::Instance().Count();
-    WriteText("picture.png", "not a picture at all");
-    Touch("picture.png");
-    EXPECT_TRUE(PollUntil(live, [&] { return LinesSince(mark, "texture: picture.png: ") > 0; }));
+    WriteText("picture.jpg", "not a picture at all");
+    Touch("picture.jpg");
+    EXPECT_TRUE(PollUntil(live, [&] { return LinesSince(mark, "texture: picture.jpg: ") > 0; }));
     // One line, however many polls follow.
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     live.Poll();
     EXPECT_EQ(LinesSince(mark, "texture: "), 1);
     EXPECT_EQ(texture.GetName(), name);
-    EXPECT_TRUE(Same(Texel(name), green));
+    EXPECT_EQ(Texels(name), second);
 }
 
 TEST_F(LiveReloadTest, EditedTextRebuildsTheClassAndABrokenOneKeepsTheRunningProgram)
@@ -205,14 +231,11 @@ TEST_F(LiveReloadTest, EditedTextRebuildsTheClassAndABrokenOneKeepsTheRunningPro
     ASSERT_TRUE(program.LoadVertexShader());
     ASSERT_TRUE(program.LoadFragmentShader());
     EXPECT_EQ(testsupport::ReadFile("live-shaders/cProbeShader.vert"), cProbeShader::kVertex);
-    EXPECT_TRUE(Same(DrawnColour(program), fixtures::Rgb{0, 0, 255}));
+    EXPECT_TRUE(Same(DrawnColour(program), Rgb{0, 0, 255}));
 
     WriteText("live-shaders/cProbeShader.frag", kGreen);
     Touch("live-shaders/cProbeShader.frag");
-    EXPECT_TRUE(PollUntil(live,
-                          [&] {
-                              return Same(DrawnColour(program), fixtures::Rgb{0, 255, 0});
-                          }));
+    EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(program), Rgb{0, 255, 0}); }));
     EXPECT_FALSE(program.LastBuildFailed());
 
     const std::uint64_t mark = cProblemLog::Instance().Count();
@@ -226,15 +249,12 @@ TEST_F(LiveReloadTest, EditedTextRebuildsTheClassAndABrokenOneKeepsTheRunningPro
     EXPECT_NE(line.find(":3("), std::string::npos) << line;
     EXPECT_NE(program.GetBuildLog().find(":3("), std::string::npos) << program.GetBuildLog();
     EXPECT_TRUE(program.IsLinked());
-    EXPECT_TRUE(Same(DrawnColour(program), fixtures::Rgb{0, 255, 0}));
+    EXPECT_TRUE(Same(DrawnColour(program), Rgb{0, 255, 0}));
 
     // Mended, it builds again.
     WriteText("live-shaders/cProbeShader.frag", kBlue);
     Touch("live-shaders/cProbeShader.frag");
-    EXPECT_TRUE(PollUntil(live,
-                          [&] {
-                              return Same(DrawnColour(program), fixtures::Rgb{0, 0, 255});
-                          }));
+    EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(program), Rgb{0, 0, 255}); }));
     EXPECT_FALSE(program.LastBuildFailed());
 }
 
@@ -251,7 +271,7 @@ TEST_F(LiveReloadTest, WithoutStartTheBuiltInTextsAreUsed)
     ASSERT_TRUE(program.InitGLSL());
     ASSERT_TRUE(program.LoadVertexShader());
     ASSERT_TRUE(program.LoadFragmentShader());
-    EXPECT_TRUE(Same(DrawnColour(program), fixtures::Rgb{255, 0, 0}));
+    EXPECT_TRUE(Same(DrawnColour(program), Rgb{255, 0, 0}));
 }
 
 } // namespace

@@ -33,11 +33,14 @@ set(win_shared_tests
   shaders/screen_shaders_test.cpp
   demo/scene_framework_test.cpp
   demo/slide_schedule_test.cpp
-  demo/demo_timeline_test.cpp)
+  demo/demo_timeline_test.cpp
+  production/dev_overlay_test.cpp
+  production/live_reload_test.cpp)
 set(win_area_libs_app mivex_app_core)
 set(win_area_libs_render mivex_render)
 set(win_area_libs_shaders mivex_shaders)
 set(win_area_libs_demo sollan_app)
+set(win_area_libs_production mivex_production)
 set(win_area_libs_windows sollan_app)
 
 function(mivex_win_test test_src area)
