@@ -22,10 +22,10 @@ constexpr int kHeight = 240;
 std::vector<double> Snapshot()
 {
     std::vector<double> state;
-    for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_TEXTURE_2D,
-                       GL_LIGHTING, GL_FOG, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_COLOR_MATERIAL,
-                       GL_TEXTURE_GEN_S, GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY,
-                       GL_NORMAL_ARRAY})
+    for (GLenum cap :
+         {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_TEXTURE_2D, GL_LIGHTING,
+          GL_FOG, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_COLOR_MATERIAL, GL_TEXTURE_GEN_S,
+          GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY, GL_NORMAL_ARRAY})
     {
         state.push_back(glIsEnabled(cap));
     }
