@@ -8,6 +8,7 @@
 
 #include "platform/GL.h"
 #include "platform/OverlayInput.h"
+#include "platform/TestSeams.h"
 
 #include <imgui.h>
 
@@ -21,6 +22,14 @@ namespace
 {
 
 Overlay* attached = nullptr;
+
+struct PointerOverride
+{
+    bool active = false;
+    float x = 0.0f;
+    float y = 0.0f;
+    bool down = false;
+} pointerOverride;
 
 // Every piece of state the drawing changes that the attribute stacks do not
 // keep: the program, the texture unit, buffer bindings and the matrices.
@@ -201,6 +210,16 @@ void DrawLists(const ImDrawData& data)
 
 } // namespace
 
+void SetOverlayPointer(float x, float y, bool down)
+{
+    pointerOverride = PointerOverride{true, x, y, down};
+}
+
+void ClearOverlayPointer()
+{
+    pointerOverride = PointerOverride();
+}
+
 Overlay::~Overlay()
 {
     Detach();
@@ -292,6 +311,12 @@ bool Overlay::BeginFrame()
         fontTexture = MakeFont(ImGui::GetIO());
     }
     NewOverlayInputFrame();
+    if (pointerOverride.active)
+    {
+        ImGuiIO& io = ImGui::GetIO();
+        io.MousePos = ImVec2(pointerOverride.x, pointerOverride.y);
+        io.MouseDown[0] = pointerOverride.down;
+    }
     ImGui::NewFrame();
     return true;
 }

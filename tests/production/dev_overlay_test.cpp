@@ -3,6 +3,7 @@
 // it found it; hidden, it draws nothing at all.
 #include "platform/GL.h"
 #include "platform/OffscreenGL.h"
+#include "platform/TestSeams.h"
 #include "production/DevOverlay.h"
 #include "render/ShaderSystem.h"
 
@@ -184,6 +185,46 @@ TEST_F(DevOverlayTest, DrawsOverTheFrameAndPutsEveryStateBack)
     overlay.Draw(View());
     EXPECT_NE(Frame(), plain);
     EXPECT_EQ(Snapshot(), before);
+}
+
+// A press on the strip asks for the time under the pointer, a drag for each
+// new time, holding still for nothing; a click on the button for pause.
+TEST_F(DevOverlayTest, PressAndDragOnTheStripSeekAndTheButtonPauses)
+{
+    cDevOverlay overlay;
+    ASSERT_TRUE(overlay.Attach(nullptr));
+    const cTimelineView view = View();
+    overlay.Draw(view);
+    // The strip's rows sit just above the bottom edge, right of the names.
+    const float y = kHeight - 30.0f;
+    platform::SetOverlayPointer(kWidth * 0.6f, y, false);
+    overlay.Draw(view);
+    platform::SetOverlayPointer(kWidth * 0.6f, y, true);
+    const cOverlayRequest press = overlay.Draw(view);
+    ASSERT_TRUE(press.seek);
+    EXPECT_GT(press.seekTo, view.length / 4);
+    EXPECT_LT(press.seekTo, view.length * 3 / 4);
+    EXPECT_FALSE(overlay.Draw(view).seek);
+    platform::SetOverlayPointer(kWidth * 0.8f, y, true);
+    const cOverlayRequest drag = overlay.Draw(view);
+    ASSERT_TRUE(drag.seek);
+    EXPECT_GT(drag.seekTo, press.seekTo);
+    EXPECT_LE(drag.seekTo, view.length);
+    platform::SetOverlayPointer(kWidth * 0.8f, y, false);
+    EXPECT_FALSE(overlay.Draw(view).seek);
+
+    // The button is the first thing in the strip's window, which is a row
+    // (17 pixels in the built-in font) for each window and three more.
+    const float buttonY = kHeight - 17.0f * (view.windows.size() + 3) + 16.0f;
+    platform::SetOverlayPointer(20.0f, buttonY, false);
+    overlay.Draw(view);
+    platform::SetOverlayPointer(20.0f, buttonY, true);
+    EXPECT_FALSE(overlay.Draw(view).togglePause);
+    platform::SetOverlayPointer(20.0f, buttonY, false);
+    const cOverlayRequest click = overlay.Draw(view);
+    EXPECT_TRUE(click.togglePause);
+    EXPECT_FALSE(click.seek);
+    platform::ClearOverlayPointer();
 }
 
 } // namespace
