@@ -3,8 +3,9 @@
 // reaches the overlay as well as the program; between BeginFrame and EndFrame
 // the caller builds its panels with ImGui's own calls, and EndFrame draws
 // them over the current framebuffer with every GL state it touches put back.
-// One host at a time. A back end without Dear ImGui answers Attach with false
-// and says why in GetError.
+// One host at a time. Both back ends host it (imgui's SDL2 or Win32 input
+// back end under platform/OverlayInput.h); Attach fails, saying why in
+// GetError, without a current GL context or when another host is attached.
 #pragma once
 
 #include "platform/Win32.h"

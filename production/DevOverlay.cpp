@@ -1,6 +1,5 @@
 // The overlay's panels over the platform's Dear ImGui host: the timeline
-// strip along the bottom, the rest in one panel at the right. Where the back
-// end has no Dear ImGui the host refuses to attach and nothing here draws.
+// strip along the bottom, the rest in one panel at the right.
 #include "production/DevOverlay.h"
 
 #include "app/ProblemLog.h"
@@ -12,10 +11,7 @@
 #include <cstdio>
 #include <deque>
 
-#if __has_include(<imgui.h>)
 #include <imgui.h>
-#define MIVEX_OVERLAY_PANELS 1
-#endif
 
 namespace MivexGL
 {
@@ -57,10 +53,8 @@ struct cDevOverlay::Impl
     // The last time a drag asked for, so holding still asks nothing more.
     std::int32_t lastSeek = -1;
 
-#ifdef MIVEX_OVERLAY_PANELS
     void Timeline(const cTimelineView& view, cOverlayRequest& request);
     void Panel();
-#endif
 };
 
 cDevOverlay::cDevOverlay() : impl(new Impl) {}
@@ -116,15 +110,11 @@ cOverlayRequest cDevOverlay::Draw(const cTimelineView& view)
     {
         return request;
     }
-#ifdef MIVEX_OVERLAY_PANELS
     impl->Timeline(view, request);
     impl->Panel();
-#endif
     impl->host.EndFrame();
     return request;
 }
-
-#ifdef MIVEX_OVERLAY_PANELS
 
 void cDevOverlay::Impl::Timeline(const cTimelineView& view, cOverlayRequest& request)
 {
@@ -271,7 +261,5 @@ void cDevOverlay::Impl::Panel()
     }
     ImGui::End();
 }
-
-#endif
 
 } // namespace MivexGL
