@@ -2,6 +2,8 @@
 // CR LF line ends are written on every platform exactly as the log expects.
 #include "app/DebugSystem.h"
 
+#include "app/ProblemLog.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -41,8 +43,8 @@ bool cDebugSystem::Open(const std::string& path)
     {
         // The log stays silent from here on, so say once why it is missing.
         const int reason = errno;
-        std::fprintf(stderr, "%s: cannot open for writing: %s\n", path.c_str(),
-                     reason != 0 ? std::strerror(reason) : "unknown reason");
+        cProblemLog::Instance().Reportf("%s: cannot open for writing: %s", path.c_str(),
+                                        reason != 0 ? std::strerror(reason) : "unknown reason");
     }
     WriteLine("cDebugSystem", std::string("Opening ") + path + "\n");
     return file.is_open();

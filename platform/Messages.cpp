@@ -3,6 +3,7 @@
 
 #include "platform/Display.h"
 #include "platform/DisplayInternal.h"
+#include "platform/OverlayInternal.h"
 
 #include <SDL.h>
 
@@ -109,6 +110,7 @@ void Pump()
     SDL_Event e;
     while (SDL_PollEvent(&e) != 0)
     {
+        ForwardEventToOverlay(e);
         switch (e.type)
         {
         case SDL_WINDOWEVENT:

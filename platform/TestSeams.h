@@ -60,6 +60,13 @@ void PressDialogKey(HWND dialog, int virtualKey);
 void ClickDialogItem(HWND dialog, int id);
 void CloseDialogBox(HWND dialog);
 
+// The development overlay.
+// Stands in for the pointer over the attached overlay from its next frame
+// on: window pixels, and whether the left button is down; cleared, the
+// window's own pointer counts again.
+void SetOverlayPointer(float x, float y, bool down);
+void ClearOverlayPointer();
+
 // Message boxes.
 struct MessageBoxCall
 {

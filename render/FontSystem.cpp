@@ -2,6 +2,7 @@
 // context, turned into lists by WGL's font calls; text drawn by calling them.
 #include "render/FontSystem.h"
 
+#include "app/ProblemLog.h"
 #include "platform/Display.h"
 #include "platform/GLProc.h"
 #include "platform/Paths.h"
@@ -75,8 +76,9 @@ void cFontSystem::AddPrivateFont(const char16_t* fontFile)
     }
     struct stat info;
     const bool exists = ::stat(platform::ResolvePath(name).c_str(), &info) == 0;
-    std::fprintf(stderr, "font: %s: %s; the face comes from the installed fonts\n", name.c_str(),
-                 exists ? "not a usable font file" : "no such file");
+    cProblemLog::Instance().Reportf("font: %s: %s; the face comes from the installed fonts",
+                                    name.c_str(),
+                                    exists ? "not a usable font file" : "no such file");
 }
 
 platform::HFONT cFontSystem::MakeFont(const char16_t* faceName, int height)

@@ -1,10 +1,14 @@
 // Base GLSL program object: per-object ARB entry points looked up by name
 // through the platform layer, the stage build and link steps, and the trivial
-// colour program that derived classes inherit for stages they do not supply.
+// colour program that derived classes inherit for stages they do not supply,
+// the list of live programs and the rebuild that keeps a running program when
+// its new texts fail.
 #include "render/ShaderSystem.h"
 
+#include "app/ProblemLog.h"
+
+#include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,6 +21,15 @@ namespace
 
 const char* gExtensionsOverride = nullptr;
 cShaderSystem::ProcLookup gLookupOverride = nullptr;
+cShaderSystem::SourceHook gSourceHook = nullptr;
+void* gSourceContext = nullptr;
+
+// GL objects belong to the thread of the context, so the list needs no lock.
+std::vector<cShaderSystem*>& Live()
+{
+    static std::vector<cShaderSystem*> programs;
+    return programs;
+}
 
 const char* const kBaseVertexSource =
     "varying vec4 color;\t\t\t\tvoid main()\t\t\t\t{\t\t\t\t\tgl_Position = "
@@ -48,6 +61,27 @@ void cShaderSystem::SetProcLookupOverride(ProcLookup lookup)
     gLookupOverride = lookup;
 }
 
+void cShaderSystem::SetSourceHook(SourceHook hook, void* context)
+{
+    gSourceHook = hook;
+    gSourceContext = context;
+}
+
+const char* cShaderSystem::GetBaseVertexSource()
+{
+    return kBaseVertexSource;
+}
+
+const char* cShaderSystem::GetBaseFragmentSource()
+{
+    return kBaseFragmentSource;
+}
+
+std::vector<const cShaderSystem*> cShaderSystem::Programs()
+{
+    return std::vector<const cShaderSystem*>(Live().begin(), Live().end());
+}
+
 cShaderSystem::cShaderSystem() : cShaderSystem("cShaderSystem") {}
 
 cShaderSystem::cShaderSystem(const char* className)
@@ -60,11 +94,19 @@ cShaderSystem::cShaderSystem(const char* className)
       glUniform2fvARB(nullptr), glActiveTextureARB(nullptr), program(0), vertexShader(0),
       fragmentShader(0), extraShader(0),
       programClass(className != nullptr ? className : "cShaderSystem"), initialised(false),
-      linked(false)
+      linked(false), buildFailed(false)
 {
+    Live().push_back(this);
 }
 
 cShaderSystem::~cShaderSystem()
+{
+    auto& live = Live();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    DeleteHandles({vertexShader, fragmentShader, extraShader, program});
+}
+
+void cShaderSystem::DeleteHandles(const GLhandleARB (&handles)[4]) const
 {
     // Handles are only ever non-zero after a successful InitGLSL, so an
     // unbuilt or failed object issues no GL call here.
@@ -72,13 +114,66 @@ cShaderSystem::~cShaderSystem()
     {
         return;
     }
-    for (GLhandleARB handle : {vertexShader, fragmentShader, extraShader, program})
+    for (GLhandleARB handle : handles)
     {
         if (handle != 0)
         {
             glDeleteObjectARB(handle);
         }
     }
+}
+
+bool cShaderSystem::BuildSteps()
+{
+    return LoadVertexShader() && LoadFragmentShader() && LoadExtraShader();
+}
+
+bool cShaderSystem::Rebuild()
+{
+    if (!initialised)
+    {
+        return false;
+    }
+    const GLhandleARB old[4] = {vertexShader, fragmentShader, extraShader, program};
+    const bool wasLinked = linked;
+    vertexShader = fragmentShader = extraShader = 0;
+    linked = false;
+    program = glCreateProgramObjectARB();
+    if (program != 0 && BuildSteps() && linked)
+    {
+        DeleteHandles(old);
+        return true;
+    }
+    if (program == 0)
+    {
+        buildLog = "program could not be created";
+        cProblemLog::Instance().Reportf("shader: %s: %s", programClass, buildLog.c_str());
+    }
+    DeleteHandles({vertexShader, fragmentShader, extraShader, program});
+    vertexShader = old[0];
+    fragmentShader = old[1];
+    extraShader = old[2];
+    program = old[3];
+    linked = wasLinked;
+    buildFailed = true;
+    return false;
+}
+
+int cShaderSystem::RebuildClass(const std::string& className)
+{
+    int rebuilt = 0;
+    // Copied: a program's build steps never make or drop programs, but the
+    // list must not move under the loop if one ever does.
+    const std::vector<cShaderSystem*> programs = Live();
+    for (cShaderSystem* program : programs)
+    {
+        if (program->initialised && className == program->programClass)
+        {
+            program->Rebuild();
+            ++rebuilt;
+        }
+    }
+    return rebuilt;
 }
 
 bool cShaderSystem::InitGLSL()
@@ -168,7 +263,7 @@ void cShaderSystem::UseFixedFunction() const
     }
 }
 
-void cShaderSystem::ReportFailure(const char* what, GLhandleARB handle) const
+void cShaderSystem::ReportFailure(const char* what, GLhandleARB handle)
 {
     GLint length = 0;
     glGetObjectParameterivARB(handle, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
@@ -192,8 +287,9 @@ void cShaderSystem::ReportFailure(const char* what, GLhandleARB handle) const
         --last;
     }
     log = log.substr(first, last - first);
-    std::fprintf(stderr, "shader: %s: %s: %s\n", programClass, what,
-                 log.empty() ? "no info log" : log.c_str());
+    buildFailed = true;
+    buildLog = std::string(what) + ": " + (log.empty() ? "no info log" : log);
+    cProblemLog::Instance().Reportf("shader: %s: %s", programClass, buildLog.c_str());
 }
 
 bool cShaderSystem::BuildStage(GLenum type, const char* source, GLhandleARB& handle)
@@ -203,11 +299,19 @@ bool cShaderSystem::BuildStage(GLenum type, const char* source, GLhandleARB& han
     {
         return false;
     }
-    const char* stage = type == GL_VERTEX_SHADER_ARB ? "vertex" : "fragment";
+    const bool fragment = type != GL_VERTEX_SHADER_ARB;
+    if (gSourceHook != nullptr)
+    {
+        const char* text = gSourceHook(gSourceContext, programClass, fragment, source);
+        source = text != nullptr ? text : source;
+    }
+    const char* stage = fragment ? "fragment" : "vertex";
     handle = glCreateShaderObjectARB(type);
     if (handle == 0)
     {
-        std::fprintf(stderr, "shader: %s: %s shader could not be created\n", programClass, stage);
+        buildFailed = true;
+        buildLog = std::string(stage) + " shader could not be created";
+        cProblemLog::Instance().Reportf("shader: %s: %s", programClass, buildLog.c_str());
         return false;
     }
     glShaderSourceARB(handle, 1, &source, nullptr);
@@ -240,6 +344,8 @@ bool cShaderSystem::LinkProgram()
         return false;
     }
     linked = true;
+    buildFailed = false;
+    buildLog.clear();
     return true;
 }
 

@@ -6,31 +6,77 @@
 // fails or is halved says so in a "texture: " line on stderr.
 #include "render/TextureSystem.h"
 
+#include "app/ProblemLog.h"
 #include "platform/GLProc.h"
 #include "platform/Paths.h"
 #include "platform/PictureDecoder.h"
 #include "render/TexturePrefetch.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 namespace MivexGL
 {
 
-cTextureSystem::cTextureSystem() : texture(0) {}
+namespace
+{
 
-cTextureSystem::~cTextureSystem() {}
+// Textures may be made off the GL thread (in a resource set built ahead),
+// so the list has a lock; it is touched only when an object is made or goes.
+std::mutex& LiveLock()
+{
+    static std::mutex lock;
+    return lock;
+}
 
-cTextureSystem::cTextureSystem(cTextureSystem&& other) noexcept : texture(other.texture)
+std::vector<cTextureSystem*>& Live()
+{
+    static std::vector<cTextureSystem*> textures;
+    return textures;
+}
+
+void Enlist(cTextureSystem* texture)
+{
+    std::lock_guard<std::mutex> lock(LiveLock());
+    Live().push_back(texture);
+}
+
+} // namespace
+
+cTextureSystem::cTextureSystem() : texture(0), allowance(kMaxPictureBytes)
+{
+    Enlist(this);
+}
+
+cTextureSystem::~cTextureSystem()
+{
+    std::lock_guard<std::mutex> lock(LiveLock());
+    auto& live = Live();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
+
+cTextureSystem::cTextureSystem(cTextureSystem&& other) noexcept
+    : texture(other.texture), source(std::move(other.source)), allowance(other.allowance)
 {
     other.texture = 0;
+    other.source.clear();
+    Enlist(this);
 }
 
 cTextureSystem& cTextureSystem::operator=(cTextureSystem&& other) noexcept
 {
     std::swap(texture, other.texture);
+    std::swap(source, other.source);
+    std::swap(allowance, other.allowance);
     return *this;
+}
+
+std::vector<cTextureSystem*> cTextureSystem::Textures()
+{
+    std::lock_guard<std::mutex> lock(LiveLock());
+    return Live();
 }
 
 bool cTextureSystem::TakesPictureLoader(const char* path)
@@ -50,15 +96,14 @@ namespace
 // as the caller wrote it.
 void Tell(const char* path, const std::string& what)
 {
-    std::fprintf(stderr, "texture: %s: %s\n", path, what.c_str());
+    cProblemLog::Instance().Reportf("texture: %s: %s", path, what.c_str());
 }
 
 void TellHalved(const char* path, int naturalWidth, int naturalHeight, int width, int height)
 {
-    std::fprintf(
-        stderr,
-        "texture: %s: %d x %d is too large for the texture memory budget, loaded at %d x %d\n",
-        path, naturalWidth, naturalHeight, width, height);
+    cProblemLog::Instance().Reportf(
+        "texture: %s: %d x %d is too large for the texture memory budget, loaded at %d x %d", path,
+        naturalWidth, naturalHeight, width, height);
 }
 
 bool IsUrl(const char* path)
@@ -115,6 +160,7 @@ void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, l
     {
         return;
     }
+    Remember(path, maxBytes);
     // An earlier texture is never deleted (after a display switch its name
     // may belong to another object of the new context), only replaced: a PNG
     // by its new name or 0, the picture loader's path by a new name once its
@@ -144,6 +190,7 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
     {
         return false;
     }
+    Remember(path, maxBytes);
     if (IsUrl(path))
     {
         Tell(path, "pictures are not fetched from the network");
@@ -190,14 +237,62 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
     return made;
 }
 
-bool cTextureSystem::Upload(const char* path, const cPreparedPicture& picture)
+void cTextureSystem::Remember(const char* path, long long maxBytes)
+{
+    // The caller's path may be this very string (a reload).
+    if (path != source.c_str())
+    {
+        source = path;
+    }
+    allowance = maxBytes;
+}
+
+std::string cTextureSystem::GetFilePath() const
+{
+    if (source.empty() || (TakesPictureLoader(source.c_str()) && IsUrl(source.c_str())))
+    {
+        return std::string();
+    }
+    return platform::ResolvePath(TakesPictureLoader(source.c_str()) ? PictureRequest(source.c_str())
+                                                                    : source);
+}
+
+bool cTextureSystem::Reload()
+{
+    const std::string file = GetFilePath();
+    if (file.empty() || platform::CurrentGLVersion() == 0)
+    {
+        return false;
+    }
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    cPreparedPicture picture;
+    if (TakesPictureLoader(source.c_str()))
+    {
+        picture.Prepare(file, maxSize, allowance);
+    }
+    else
+    {
+        picture.Prepare(platform::PictureDecoder::kPng, file, maxSize, allowance);
+    }
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    const bool made = Upload(source.c_str(), picture, texture != 0);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    return made;
+}
+
+bool cTextureSystem::Upload(const char* path, const cPreparedPicture& picture, bool reuse)
 {
     if (picture.GetStatus() != cPreparedPicture::kReady)
     {
         Tell(path, picture.GetReason());
         return false;
     }
-    glGenTextures(1, &texture);
+    if (!reuse)
+    {
+        glGenTextures(1, &texture);
+    }
     if (texture == 0)
     {
         Tell(path, "no texture name");

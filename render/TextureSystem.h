@@ -7,13 +7,16 @@
 // current GL context for loading and binding; the platform layer resolves
 // paths and decodes (platform/PictureDecoder.h), render/PreparedPicture.h
 // does the pixel work, render/TexturePrefetch.h may have done it ahead on
-// another thread, and one upload here serves every format.
+// another thread, and one upload here serves every format. Every live
+// texture is listed with the path it was asked to load, so live reload can
+// load a changed file again into the same name.
 #pragma once
 
 #include "platform/GL.h"
 #include "render/PreparedPicture.h"
 
 #include <string>
+#include <vector>
 
 namespace MivexGL
 {
@@ -65,12 +68,29 @@ public:
 
     GLuint GetName() const { return texture; }
 
+    // The path the last load was asked for, as the caller wrote it; empty
+    // before any load.
+    const std::string& GetPath() const { return source; }
+    // The file that path names on disk; resolving it may look at folders,
+    // so only live reload asks. Empty without a path or for a URL.
+    std::string GetFilePath() const;
+    // Loads the same path again into the same name (a new name only when
+    // there was none), leaving the binding as it was. A picture that fails
+    // keeps the old texels and says why in one line.
+    bool Reload();
+
+    // Every texture object alive, oldest first.
+    static std::vector<cTextureSystem*> Textures();
+
 private:
     // The one upload of every format, or the line saying why not; true when
-    // the texture was made.
-    bool Upload(const char* path, const cPreparedPicture& picture);
+    // the texture was made. reuse keeps the current name.
+    bool Upload(const char* path, const cPreparedPicture& picture, bool reuse = false);
+    void Remember(const char* path, long long maxBytes);
 
     GLuint texture;
+    std::string source;
+    long long allowance;
 };
 
 } // namespace MivexGL

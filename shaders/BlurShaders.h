@@ -55,6 +55,8 @@ public:
 
 protected:
     void SendValues() const override;
+    // A rebuild repeats the blur map program at the size it was made for.
+    bool BuildSteps() override { return LoadVertexShader() && LoadBlurMapProgram(width, height); }
 
 private:
     float blurFactor;

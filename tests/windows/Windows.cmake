@@ -35,11 +35,14 @@ set(win_shared_tests
   demo/slide_schedule_test.cpp
   demo/demo_timeline_test.cpp
   demo/sync_track_test.cpp
-  demo/sync_editor_test.cpp)
+  demo/sync_editor_test.cpp
+  production/dev_overlay_test.cpp
+  production/live_reload_test.cpp)
 set(win_area_libs_app mivex_app_core)
 set(win_area_libs_render mivex_render)
 set(win_area_libs_shaders mivex_shaders)
 set(win_area_libs_demo sollan_app)
+set(win_area_libs_production mivex_production)
 set(win_area_libs_windows sollan_app)
 
 function(mivex_win_test test_src area)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libraries the Windows executables need and Debian does not ship
-# for mingw-w64 (libepoxy, kissfft), from the upstream tarballs of their
+# for mingw-w64 (libepoxy, kissfft, Dear ImGui), from the upstream tarballs of their
 # Debian source packages, into PREFIX (default build-win/deps). The source
 # lines come from this machine's own apt configuration, turned into deb-src.
 # A finished prefix is kept: a second run costs nothing.
@@ -10,7 +10,7 @@ prefix="${1:-$root/build-win/deps}"
 mkdir -p "$prefix"
 prefix="$(cd "$prefix" && pwd)"
 stamp="$prefix/READY"
-version=1
+version=2
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ]; then
   exit 0
 fi
@@ -92,5 +92,20 @@ rm -f "$prefix/lib/libkissfft-float.a"
 cp "$work/kissfft"/kiss_fft.h "$work/kissfft"/kiss_fftr.h "$work/kissfft"/_kiss_fft_guts.h \
   "$prefix/include/kissfft/" 2>/dev/null || cp "$work/kissfft"/kiss_fft*.h "$prefix/include/kissfft/"
 [ -f "$work/kissfft/kiss_fft_log.h" ] && cp "$work/kissfft/kiss_fft_log.h" "$prefix/include/kissfft/"
+
+# Dear ImGui: the core and the Win32 input back end (the overlay host draws
+# with its own renderer), one static library, headers laid out as Debian's.
+fetch imgui
+mkdir -p "$prefix/include/imgui/backends" "$work/imgui-build"
+rm -f "$work/imgui-build"/*.o
+for s in imgui imgui_draw imgui_tables imgui_widgets backends/imgui_impl_win32; do
+  "$cross-g++-posix" -O2 -DIMGUI_IMPL_WIN32_DISABLE_GAMEPAD -I"$work/imgui" \
+    -c "$work/imgui/$s.cpp" -o "$work/imgui-build/$(basename "$s").o"
+done
+rm -f "$prefix/lib/libimgui.a"
+"$cross-ar" rcs "$prefix/lib/libimgui.a" "$work/imgui-build"/*.o
+cp "$work/imgui"/imgui.h "$work/imgui"/imconfig.h "$work/imgui"/imgui_internal.h \
+  "$work/imgui"/imstb_*.h "$prefix/include/imgui/"
+cp "$work/imgui/backends/imgui_impl_win32.h" "$prefix/include/imgui/backends/"
 
 echo "$version" > "$stamp"
