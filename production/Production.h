@@ -3,8 +3,8 @@
 // every hook of the window system. The
 // loading frame cannot hang, Start loads the director and then starts the
 // clock and the music in the same moment, the frames go to the director
-// until its window ends, and cProductionControl gives --from, --dev and the
-// overlay. A production's whole entry:
+// until its window ends, and cProductionControl gives --from, --dev, the
+// overlay and the sync editor. A production's whole entry:
 //
 //     int main(int argc, char** argv)
 //     {
@@ -15,6 +15,9 @@
 // the framework also uses its music (GetResources().GetMusic(); otherwise it
 // plays the description's music file itself), its scenes by name for the
 // overlay (GetScenes()) and the spectrum its scenes see (GetBands(count)).
+// A director with sync tracks sets their time in its Update, where its
+// replays and the capture see it too; in --dev the framework reports that
+// row to a sync editor and follows the editor's row and pause.
 // Nothing else is asked of a production: the loading flag and the message
 // target are the framework's, and a description without a name, title or
 // length stops the program at once, naming what is missing.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace MivexGL
 {
@@ -44,6 +45,12 @@ void cProductionControl::Bind(cSceneSystem& theDirector, cMusicSystem& theMusic,
     seekFromStart = fromStart;
 }
 
+void cProductionControl::SetSyncEditor(std::string address, std::uint16_t port)
+{
+    editorAddress = std::move(address);
+    editorPort = port;
+}
+
 void cProductionControl::BeforeLoading()
 {
     if (devMode && !liveReload)
@@ -51,6 +58,9 @@ void cProductionControl::BeforeLoading()
         liveReload = std::make_unique<cLiveReload>();
         liveReload->Start();
         overlay = std::make_unique<cDevOverlay>();
+        // Before the director's Init, which takes its tracks: once the
+        // editor answers, they are the editor's.
+        cSyncSystem::Instance().UseEditor(editorAddress, editorPort);
     }
 }
 
@@ -178,6 +188,20 @@ void cProductionControl::HandleKeys()
     }
 }
 
+void cProductionControl::FollowEditor()
+{
+    // The row reported is the one the director set for the frame on screen;
+    // the director owns the time because its replays and the capture run
+    // without this class.
+    const cSyncEvents events = cSyncSystem::Instance().Poll(!paused);
+    cOverlayRequest request;
+    // The editor says which state it wants, not to toggle.
+    request.togglePause = events.setPause && events.paused != paused;
+    request.seek = events.seek;
+    request.seekTo = events.seekTo;
+    Carry(request);
+}
+
 void cProductionControl::BeginUpdate(platform::HWND window)
 {
     if (!devMode)
@@ -198,6 +222,7 @@ void cProductionControl::BeginUpdate(platform::HWND window)
     {
         liveReload->Poll();
     }
+    FollowEditor();
     HandleKeys();
 }
 

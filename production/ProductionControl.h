@@ -1,14 +1,16 @@
 // What a running production is steered by, written once for every one: seek
 // by replay, pause, the development keys (Space, Left/Right, Home, F2 for the
-// overlay), the time in the title, and in --dev the development overlay and
-// live reload. The application calls it from its hooks; with development
-// mode off it only seeks (for --from) and leaves every frame as it is.
-// Depends on demo/SceneSystem.h, demo/MusicSystem.h and the overlay and live
-// reload of production/.
+// overlay), the time in the title, and in --dev the development overlay, live
+// reload and a sync editor whose row and pause move the timeline as the keys
+// do. The application calls it from its hooks; with development mode off it
+// only seeks (for --from) and leaves every frame as it is.
+// Depends on demo/SceneSystem.h, demo/MusicSystem.h, demo/SyncSystem.h and
+// the overlay and live reload of production/.
 #pragma once
 
 #include "demo/MusicSystem.h"
 #include "demo/SceneSystem.h"
+#include "demo/SyncSystem.h"
 #include "platform/Win32.h"
 #include "production/DevOverlay.h"
 #include "production/LiveReload.h"
@@ -40,13 +42,17 @@ public:
     void SetScenes(std::vector<cNamedScene> named) { scenes = std::move(named); }
     void SetDevMode(bool on) { devMode = on; }
     bool IsDevMode() const { return devMode; }
+    // Where --dev looks for a sync editor; 127.0.0.1:1338 unless told.
+    void SetSyncEditor(std::string address, std::uint16_t port);
 
-    // In --dev, before anything is loaded: live reload starts.
+    // In --dev, before anything is loaded: live reload starts, and the sync
+    // tracks ask the editor for their keys.
     void BeforeLoading();
     // The window procedure's messages: development keys pressed between
     // two frames still count.
     void OnMessage(platform::UINT message, platform::WPARAM wParam);
-    // At the top of Update: the keys, the overlay's window, live reload.
+    // At the top of Update: the sync editor, the keys, the overlay's
+    // window, live reload.
     void BeginUpdate(platform::HWND window);
     // At the end of Update: the title and the update's wall time.
     void EndUpdate(platform::HWND window, const char16_t* title);
@@ -72,6 +78,7 @@ public:
 
 private:
     void HandleKeys();
+    void FollowEditor();
     void ShowTimeInTitle(platform::HWND window, const char16_t* title);
 
     cSceneSystem* director = nullptr;
@@ -87,6 +94,8 @@ private:
     std::int32_t titleShown = -1;
     std::unique_ptr<cDevOverlay> overlay;
     std::unique_ptr<cLiveReload> liveReload;
+    std::string editorAddress = "127.0.0.1";
+    std::uint16_t editorPort = cSyncEditor::kDefaultPort;
     // The window the overlay is attached to; null when it must attach anew.
     platform::HWND overlayWindow = nullptr;
     std::chrono::steady_clock::time_point phaseStart;

@@ -6,12 +6,12 @@
 #include "demo/SyncTrackFile.h"
 #include "platform/Socket.h"
 #include "support/Recorders.h"
+#include "support/StandInEditor.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -22,133 +22,41 @@ namespace
 using MivexGL::cSyncEvents;
 using MivexGL::cSyncSystem;
 
-constexpr int kTries = 4000; // of 5 ms each: 20 s
-
-std::vector<std::uint8_t> Be32(std::uint32_t v)
-{
-    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
-            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
-}
-
-std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts)
-{
-    std::vector<std::uint8_t> all;
-    for (const auto& part : parts)
-    {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
+using testsupport::Be32;
+using testsupport::Join;
+using testsupport::kEditorTries;
 
 std::vector<std::uint8_t> SetKey(std::uint32_t track, std::uint32_t row, float value,
                                  std::uint8_t how)
 {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, 4);
-    return Join({{0}, Be32(track), Be32(row), Be32(bits), {how}});
+    return testsupport::SetKeyCommand(track, row, value, how);
 }
 
-// The editor's side: listens, accepts one production at a time, reads and
-// writes bytes while the production's frames run.
-class StandInEditor
+// The shared stand-in editor, pumping a bare track set's frames.
+class StandInEditor : public testsupport::StandInEditor
 {
 public:
-    StandInEditor() { listener = platform::ListenSocket("127.0.0.1", port); }
-    ~StandInEditor()
-    {
-        HangUp();
-        platform::CloseSocket(listener);
-    }
-
-    std::uint16_t port = 0;
-    platform::SocketHandle listener = platform::kNoSocket;
-    platform::SocketHandle peer = platform::kNoSocket;
-    std::vector<std::uint8_t> heard;
-
-    // Runs the production's frames until done holds; false when it never did.
     bool Pump(cSyncSystem& sync, const std::function<bool()>& done, bool playing = false,
               cSyncEvents* events = nullptr)
     {
-        for (int i = 0; i < kTries; ++i)
-        {
-            const cSyncEvents got = sync.Poll(playing);
-            if (events != nullptr && (got.seek || got.setPause || got.saved))
+        return testsupport::StandInEditor::Pump(
+            [&]
             {
-                *events = got;
-            }
-            if (peer == platform::kNoSocket)
-            {
-                peer = platform::AcceptSocket(listener);
-            }
-            if (peer != platform::kNoSocket)
-            {
-                std::uint8_t chunk[256];
-                long got_bytes = 0;
-                while ((got_bytes = platform::ReceiveSocket(peer, chunk, sizeof chunk)) > 0)
+                const cSyncEvents got = sync.Poll(playing);
+                if (events != nullptr && (got.seek || got.setPause || got.saved))
                 {
-                    heard.insert(heard.end(), chunk, chunk + got_bytes);
+                    *events = got;
                 }
-            }
-            if (done())
-            {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+            },
+            done);
     }
-
-    // A few frames, for what must not happen.
     void Settle(cSyncSystem& sync, bool playing)
     {
-        int frames = 0;
-        Pump(
-            sync, [&] { return ++frames == 40; }, playing);
+        testsupport::StandInEditor::Settle([&] { sync.Poll(playing); });
     }
-
-    bool Heard(std::size_t count) const { return heard.size() >= count; }
-    std::vector<std::uint8_t> Take(std::size_t count)
-    {
-        std::vector<std::uint8_t> front(heard.begin(), heard.begin() + count);
-        heard.erase(heard.begin(), heard.begin() + count);
-        return front;
-    }
-
-    void Say(const std::vector<std::uint8_t>& bytes)
-    {
-        std::size_t at = 0;
-        for (int i = 0; i < kTries && at < bytes.size(); ++i)
-        {
-            const long sent = platform::SendSocket(peer, bytes.data() + at, bytes.size() - at);
-            ASSERT_GE(sent, 0);
-            at += static_cast<std::size_t>(sent);
-        }
-        ASSERT_EQ(at, bytes.size());
-    }
-    void Say(const std::string& text) { Say(std::vector<std::uint8_t>(text.begin(), text.end())); }
-
-    void HangUp()
-    {
-        platform::CloseSocket(peer);
-        peer = platform::kNoSocket;
-        heard.clear();
-    }
-
-    // Accepts the production, greets it and takes its track requests.
     void Greet(cSyncSystem& sync, const std::vector<std::string>& tracks)
     {
-        const std::string greeting = "hello, synctracker!";
-        ASSERT_TRUE(Pump(sync, [&] { return Heard(greeting.size()); }));
-        const auto said = Take(greeting.size());
-        ASSERT_EQ(std::string(said.begin(), said.end()), greeting);
-        Say("hello, demo!");
-        for (const std::string& name : tracks)
-        {
-            ASSERT_TRUE(Pump(sync, [&] { return Heard(5 + name.size()); })) << name;
-            EXPECT_EQ(Take(5), Join({{2}, Be32(static_cast<std::uint32_t>(name.size()))}));
-            const auto got = Take(name.size());
-            EXPECT_EQ(std::string(got.begin(), got.end()), name);
-        }
+        testsupport::StandInEditor::Greet([&] { sync.Poll(false); }, tracks);
         ASSERT_TRUE(sync.GetEditor()->IsConnected());
     }
 };
@@ -290,7 +198,7 @@ TEST(SyncEditor, WithoutAnEditorFilesPlayAndItIsSaidOnce)
     sync.UseEditor("127.0.0.1", port);
     sync.GetEditor()->SetRetryInterval(std::chrono::milliseconds(0));
     testing::internal::CaptureStderr();
-    for (int i = 0; i < kTries && sync.GetEditor()->GetFailedTries() < 3; ++i)
+    for (int i = 0; i < kEditorTries && sync.GetEditor()->GetFailedTries() < 3; ++i)
     {
         sync.Poll(true);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -1,13 +1,16 @@
 // The production framework: a seek or pause asked for on the overlay lands
 // where the development keys land; the timeline the overlay shows names the
-// director's and each scene's window; a description missing a step stops
+// director's and each scene's window; in --dev a sync editor's row and
+// pause move the timeline as the keys do; a description missing a step stops
 // the program at once, naming it; and a production whose loading frame does
 // nothing still starts and plays its timeline to the end.
 #include "production/Production.h"
 
 #include "app/TimerSystem.h"
+#include "demo/SyncSystem.h"
 #include "platform/Win32.h"
 #include "support/Recorders.h"
+#include "support/StandInEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -143,6 +146,99 @@ TEST(ProductionControl, TheTimelineNamesEveryWindowAndSeeksStayWithinIt)
     past.seekTo = 5000;
     control.Carry(past);
     EXPECT_EQ(control.Now(), 1000) << "a drag past the end stops at the end";
+}
+
+// A director with a track, setting the tracks' time in its Update as the
+// showcase's does: 16 rows a second.
+class cTrackedScene : public cCountingScene
+{
+public:
+    int Init() override
+    {
+        MivexGL::cSyncSystem& sync = MivexGL::cSyncSystem::Instance();
+        sync.Configure("", 120.0, 8.0);
+        fade = sync.Track("fade");
+        return cCountingScene::Init();
+    }
+    void Update() override
+    {
+        MivexGL::cSyncSystem::Instance().SetTime(time.elapsed);
+        cCountingScene::Update();
+    }
+    MivexGL::cSyncSystem::cHandle fade;
+};
+
+TEST(ProductionControl, ASyncEditorsRowAndPauseMoveTheTimelineAsTheKeysDo)
+{
+    using testsupport::PauseCommand;
+    using testsupport::SetRowCommand;
+    testsupport::ScriptedClock clock;
+    testsupport::StandInEditor editor;
+    ASSERT_NE(editor.listener, platform::kNoSocket);
+    MivexGL::cTimerSystem& timer = MivexGL::cTimerSystem::Instance();
+    // Where the keys' seek leaves a director at 2 s.
+    cCountingScene replayed;
+    replayed.SetEndTime("1:00.0");
+    MivexGL::cProductionControl byKeys;
+    byKeys.Bind(replayed, replayed.music, 60000, true);
+    byKeys.SeekTo(2000);
+    replayed.UpdateIfActive();
+
+    cTrackedScene director;
+    MivexGL::cProductionControl control;
+    control.Bind(director, director.music, 60000, true);
+    control.SetDevMode(true);
+    control.SetSyncEditor("127.0.0.1", editor.port);
+    control.BeforeLoading();
+    director.Init();
+    director.SetEndTime("1:00.0");
+    timer.Reset();
+    // The frame loop's order; the clock moves only when a step says so.
+    std::int64_t step = 0;
+    const auto frame = [&]
+    {
+        control.BeginUpdate(nullptr);
+        director.UpdateIfActive();
+        clock.AdvanceMs(step);
+        timer.Tick();
+    };
+    // The track taken before the editor answered is asked for again.
+    editor.Greet(frame, {"fade"});
+    ASSERT_TRUE(editor.Pump(frame, [&] { return editor.Heard(5); }));
+    EXPECT_EQ(editor.Take(5), SetRowCommand(0)) << "playing, the row is reported";
+
+    // Row 32 is 2 s in, reached by the replay the keys' seek makes.
+    editor.Say(SetRowCommand(32));
+    ASSERT_TRUE(editor.Pump(frame, [&] { return director.GetElapsed() == 2000; }));
+    EXPECT_EQ(director.updates, replayed.updates);
+    EXPECT_EQ(director.sum, replayed.sum);
+    editor.Settle(frame);
+    EXPECT_TRUE(editor.heard.empty()) << "the editor's own row is not sent back";
+    step = 1000;
+    frame();
+    step = 0;
+    ASSERT_TRUE(editor.Pump(frame, [&] { return editor.Heard(5); }));
+    EXPECT_EQ(editor.Take(5), SetRowCommand(48));
+
+    // Pause is a state: a second pause keeps it, and the clock stands.
+    for (int twice = 0; twice < 2; ++twice)
+    {
+        editor.Say(PauseCommand(true));
+        ASSERT_TRUE(editor.Pump(frame, [&] { return control.IsPaused(); }));
+        editor.Settle(frame);
+    }
+    EXPECT_TRUE(control.IsPaused() && timer.IsHeld());
+    step = 500;
+    editor.Settle(frame);
+    EXPECT_EQ(director.GetElapsed(), 3000);
+    editor.Say(SetRowCommand(16));
+    ASSERT_TRUE(editor.Pump(frame, [&] { return director.GetElapsed() == 1000; }));
+    editor.Settle(frame);
+    EXPECT_EQ(director.GetElapsed(), 1000) << "a seek while paused stays paused";
+    EXPECT_TRUE(editor.heard.empty()) << "paused, no row is reported";
+    editor.Say(PauseCommand(false));
+    ASSERT_TRUE(editor.Pump(frame, [&] { return director.GetElapsed() > 1000; }));
+    EXPECT_FALSE(control.IsPaused() || timer.IsHeld());
 }
 
 MivexGL::cProductionInfo Described()
