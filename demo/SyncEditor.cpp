@@ -2,6 +2,8 @@
 // the system what it takes at once and reads what has already arrived.
 #include "demo/SyncEditor.h"
 
+#include "app/ProblemLog.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -122,8 +124,8 @@ void cSyncEditor::Disconnect()
 
 void cSyncEditor::Drop(const std::string& why)
 {
-    std::fprintf(
-        stderr, "sync: editor at %s:%u: %s; playing on with its keys, trying again every %lld ms\n",
+    MivexGL::cProblemLog::Instance().Reportf(
+        "sync: editor at %s:%u: %s; playing on with its keys, trying again every %lld ms",
         address.c_str(), static_cast<unsigned>(port), why.c_str(),
         static_cast<long long>(retryInterval.count()));
     Disconnect();
@@ -267,8 +269,9 @@ bool cSyncEditor::Poll(std::vector<cSyncCommand>& commands)
     {
         if (!toldNoEditor)
         {
-            std::fprintf(stderr, "sync: no editor at %s:%u; playing the tracks from files\n",
-                         address.c_str(), static_cast<unsigned>(port));
+            MivexGL::cProblemLog::Instance().Reportf(
+                "sync: no editor at %s:%u; playing the tracks from files", address.c_str(),
+                static_cast<unsigned>(port));
             toldNoEditor = true;
         }
         return false;
@@ -291,8 +294,8 @@ bool cSyncEditor::Poll(std::vector<cSyncCommand>& commands)
         incoming.erase(incoming.begin(), incoming.begin() + kAnswerSize);
         state = State::kReady;
         answered = true;
-        std::fprintf(stderr, "sync: editor connected at %s:%u\n", address.c_str(),
-                     static_cast<unsigned>(port));
+        MivexGL::cProblemLog::Instance().Reportf("sync: editor connected at %s:%u", address.c_str(),
+                                                 static_cast<unsigned>(port));
     }
     if (state == State::kReady && !ReadCommands(commands))
     {

@@ -1,6 +1,8 @@
 // Tracks live in one vector and are never removed, so a handle is an index.
 #include "demo/SyncSystem.h"
 
+#include "app/ProblemLog.h"
+
 #include "demo/SyncTrackFile.h"
 
 #include <cmath>
@@ -39,9 +41,9 @@ void cSyncSystem::Configure(std::string filePrefix, double bpm, double rowsPerBe
     }
     else
     {
-        std::fprintf(stderr,
-                     "sync: %g BPM at %g rows a beat is no tempo; keeping %g rows a minute\n", bpm,
-                     rowsPerBeat, rowsPerMinute);
+        MivexGL::cProblemLog::Instance().Reportf(
+            "sync: %g BPM at %g rows a beat is no tempo; keeping %g rows a minute", bpm,
+            rowsPerBeat, rowsPerMinute);
     }
     if (!EditorHoldsTracks())
     {
@@ -199,8 +201,8 @@ bool cSyncSystem::SaveTracks() const
     }
     if (ok)
     {
-        std::fprintf(stderr, "sync: saved %zu tracks as %s_*.track\n", tracks.size(),
-                     prefix.c_str());
+        MivexGL::cProblemLog::Instance().Reportf("sync: saved %zu tracks as %s_*.track",
+                                                 tracks.size(), prefix.c_str());
     }
     return ok;
 }

@@ -2,6 +2,8 @@
 // between players and machines.
 #include "demo/SyncTrackFile.h"
 
+#include "app/ProblemLog.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -33,7 +35,7 @@ std::uint32_t GetU32(const std::uint8_t* p)
 
 void Report(const std::string& path, const std::string& why)
 {
-    std::fprintf(stderr, "sync: %s: %s\n", path.c_str(), why.c_str());
+    MivexGL::cProblemLog::Instance().Reportf("sync: %s: %s", path.c_str(), why.c_str());
 }
 
 } // namespace
