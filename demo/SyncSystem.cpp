@@ -130,7 +130,9 @@ void cSyncSystem::UseEditor(const std::string& address, std::uint16_t port)
 cSyncEvents cSyncSystem::Poll(bool playing)
 {
     cSyncEvents events;
-    if (editor == nullptr)
+    // Without a track there is nothing to edit: no socket, and no word of
+    // a missing editor in a production that never uses one.
+    if (editor == nullptr || tracks.empty())
     {
         return events;
     }

@@ -6,6 +6,7 @@
 #include "platform/GL.h"
 #include "platform/GLProc.h"
 #include "platform/MessageBox.h"
+#include "platform/Text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,12 +43,8 @@ cProduction::cProduction(const cProductionInfo& description) : info(description)
     Require(info.program != nullptr && *info.program != '\0', "program name (program)");
     Require(info.title != nullptr && *info.title != '\0', "title (title)");
     Require(info.length > 0, "length in milliseconds (length)");
-    // Titles are UTF-8; the window takes UTF-16 (ASCII covers what
-    // productions use; other bytes come through as they are).
-    for (const char* c = info.title; *c != '\0'; ++c)
-    {
-        wideTitle.push_back(static_cast<char16_t>(static_cast<unsigned char>(*c)));
-    }
+    // Titles are UTF-8; the window takes UTF-16.
+    wideTitle = platform::Utf8ToUtf16(info.title);
     Configure(1024, 768, true);
 }
 
