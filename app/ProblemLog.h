@@ -25,7 +25,10 @@ public:
     void Report(const std::string& line);
     // printf-style convenience for the same.
     void Reportf(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+        // MinGW's libstdc++ takes the C99 printf, not the system's.
+        __attribute__((format(gnu_printf, 2, 3)))
+#elif defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))
 #endif
         ;

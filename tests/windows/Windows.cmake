@@ -6,7 +6,8 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-add_library(mivex_testsupport STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/Recorders.cpp)
+add_library(mivex_testsupport STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/Recorders.cpp
+            ${CMAKE_CURRENT_SOURCE_DIR}/support/StandInEditor.cpp)
 target_include_directories(mivex_testsupport PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_options(mivex_testsupport PRIVATE ${MIVEX_WARNINGS})
 target_link_libraries(mivex_testsupport PUBLIC mivex_app_core mivex_platform gtest)
