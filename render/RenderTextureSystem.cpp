@@ -13,7 +13,8 @@ namespace MivexGL
 {
 
 cRenderTextureSystem::cRenderTextureSystem()
-    : colorTexture(0), depthTexture(0), depthBuffer(0), framebuffer(0), width(0), height(0)
+    : colorTexture(0), depthTexture(0), depthBuffer(0), framebuffer(0), width(0), height(0),
+      colorFormat(GL_RGBA16F_ARB)
 {
 }
 
@@ -80,8 +81,8 @@ bool cRenderTextureSystem::Create(int newWidth, int newHeight, int filter)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     }
     glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F_ARB, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(colorFormat), width, height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
 
     glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT, width, height);
     glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,

@@ -22,6 +22,15 @@ cPostEffects::cPostEffects() : resources(nullptr), steps(nullptr), current(&scen
 
 void cPostEffects::Create()
 {
+    // The showcase's images stay within 0..1 (its frames match those of half
+    // float targets to a few levels), and a software renderer samples 8-bit
+    // textures several times faster than half floats.
+    MivexGL::cRenderTextureSystem* all[] = {&scene,    &ping, &pong, &halfPing,
+                                            &halfPong, &blur, &glow};
+    for (MivexGL::cRenderTextureSystem* target : all)
+    {
+        target->SetColorFormat(GL_RGBA8);
+    }
     scene.Create(kSize[0], kSize[1], 1);
     ping.Create(kSize[0], kSize[1], 1);
     pong.Create(kSize[0], kSize[1], 1);

@@ -107,6 +107,37 @@ TEST_F(RenderTarget, FilterChoosesNearestLinearOrTheDefaults)
     }
 }
 
+TEST_F(RenderTarget, ColourFormatIsHalfFloatUnlessToldAndClampsWhenEightBit)
+{
+    for (GLenum format : {static_cast<GLenum>(GL_RGBA16F_ARB), static_cast<GLenum>(GL_RGBA8)})
+    {
+        cRenderTextureSystem target;
+        if (format == GL_RGBA8)
+        {
+            target.SetColorFormat(format);
+        }
+        ASSERT_TRUE(target.Create(8, 8, 0));
+        target.Begin();
+        glPushAttrib(GL_VIEWPORT_BIT);
+        glViewport(0, 0, 8, 8);
+        glClearColor(2.0f, 0.5f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        target.End();
+        glPopAttrib();
+        target.BindColor();
+        GLint internal = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+        EXPECT_EQ(static_cast<GLenum>(internal), format);
+        std::vector<float> texels(8 * 8 * 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+        target.Unbind();
+        // Half float keeps what is above one; 8 bits stop at one.
+        EXPECT_NEAR(texels[0], format == GL_RGBA8 ? 1.0f : 2.0f, 0.01f);
+        EXPECT_NEAR(texels[1], 0.5f, 0.01f);
+    }
+}
+
 TEST_F(RenderTarget, EndReturnsToTheWindowWhateverWasBoundBetween)
 {
     cRenderTextureSystem target;
