@@ -22,6 +22,7 @@ constexpr const char* kPlantRule = "F[+FO]/[-F]F:[^FO][&F]";
 constexpr int kPlantGenerations = 3;
 constexpr float kStep = 0.3f;
 constexpr float kBranchAngle = 27.0f;
+constexpr float kPlantRadius = 0.045f;
 
 constexpr float kRocks[4][4] = {{-2.6f, 0.1f, 1.4f, 0.7f},
                                 {2.9f, 0.0f, -1.2f, 0.9f},
@@ -49,6 +50,7 @@ cGardenScene::cGardenScene()
     : plant(kPlantGenerations, kPlantRule), pollen(std::make_unique<cPollenEmitter>(150)),
       bass(0.0f)
 {
+    plantMesh.Build(plant, kStep, kBranchAngle, kPlantRadius);
 }
 
 cGardenScene::~cGardenScene() = default;
@@ -218,15 +220,14 @@ void cGardenScene::DrawPlant()
     // Clip-space height of the water line: the plant's foot is below it.
     program.SetWaterLevel(-1.3f + 0.4f * std::fmin(1.0f, bass));
     program.Bind();
-    // Cylinders along z: their tangent is the axis. The fog distance is
+    // The mesh gives each piece its axis as tangent. The fog distance is
     // one value for the whole plant, given as the fog coordinate.
-    glVertexAttrib3f(program.GetTangentAttribute(), 0.0f, 0.0f, 1.0f);
     glFogCoordf(6.0f);
     glPushMatrix();
     // The turtle heads down -z; the plant grows up.
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(std::sin(Seconds() * 0.7f) * 3.0f, 0.0f, 1.0f, 0.0f);
-    plant.Draw(kStep, kBranchAngle, 0.045f);
+    plantMesh.Draw(program.GetTangentAttribute());
     glPopMatrix();
     glFogCoordf(0.0f);
     glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);

@@ -4,12 +4,14 @@
 // water line, wobbles and fogs), the rocks by the two-light program with
 // distance fog and the ground by the plain bump program; pollen rises from
 // the plant, brighter on the beat. Builds on the showcase's shared scene
-// part, render/LindenmayerSystem.h, render/Camera.h and the pollen emitter.
+// part, render/LindenmayerSystem.h and its baked mesh, render/Camera.h and
+// the pollen emitter.
 #pragma once
 
 #include "PollenEmitter.h"
 #include "ShowcasePart.h"
 #include "render/Camera.h"
+#include "render/LindenmayerMesh.h"
 #include "render/LindenmayerSystem.h"
 
 #include <memory>
@@ -43,6 +45,8 @@ private:
     void DrawPollen();
 
     MivexGL::cLindenmayerSystem plant;
+    // The plant never changes shape: baked once, drawn in one call.
+    MivexGL::cLindenmayerMesh plantMesh;
     MivexGL::cCamera camera;
     std::unique_ptr<cPollenEmitter> pollen;
     float bass;
