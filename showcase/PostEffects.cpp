@@ -256,24 +256,30 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                [&]
                {
                    glDisable(GL_DEPTH_TEST);
-                   glEnable(GL_TEXTURE_2D);
-                   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-                   current->BindColor();
-                   FullScreenQuad();
-                   current->Unbind();
-                   if (glowReady && glowStrength > 0.0f)
+                   BindUnit(0, current->GetColorTexture());
+                   BindUnit(1, glow.GetColorTexture());
+                   cPresentShader* present =
+                       resources != nullptr ? &resources->GetPresentShader() : nullptr;
+                   if (present != nullptr)
                    {
-                       glEnable(GL_BLEND);
-                       glBlendFunc(GL_ONE, GL_ONE);
-                       glColor4f(glowStrength, glowStrength, glowStrength, 1.0f);
-                       glow.BindColor();
-                       FullScreenQuad();
-                       glow.Unbind();
-                       glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-                       glDisable(GL_BLEND);
+                       present->SetSamplerUnits(0, 1);
+                       present->SetGlowStrength(glowReady ? glowStrength : 0.0f);
                    }
-                   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-                   glDisable(GL_TEXTURE_2D);
+                   if (present != nullptr && present->Bind())
+                   {
+                       FullScreenQuad();
+                       present->Unbind();
+                   }
+                   else
+                   {
+                       // Without the program the image still shows, unlit.
+                       glEnable(GL_TEXTURE_2D);
+                       glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+                       FullScreenQuad();
+                       glDisable(GL_TEXTURE_2D);
+                   }
+                   BindUnit(1, 0);
+                   BindUnit(0, 0);
                    glEnable(GL_DEPTH_TEST);
                });
     if (resources == nullptr || wipeEdge < -0.02f)

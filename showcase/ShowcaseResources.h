@@ -6,6 +6,7 @@
 // music player, textures, fonts and the shader library.
 #pragma once
 
+#include "PresentShader.h"
 #include "SoundBands.h"
 #include "demo/DataSystem.h"
 #include "demo/MusicSystem.h"
@@ -64,6 +65,7 @@ public:
     MivexGL::cRadialBlurShader& GetRadialBlurShader() { return radialBlur; }
     MivexGL::cDistortShader& GetDistortShader() { return distort; }
     MivexGL::cWipeMaskShader& GetWipeShader() { return wipe; }
+    cPresentShader& GetPresentShader() { return present; }
     MivexGL::cWobbleShader& GetWobbleShader() { return wobble; }
 
 private:
@@ -82,6 +84,7 @@ private:
     MivexGL::cRadialBlurShader radialBlur;
     MivexGL::cDistortShader distort;
     MivexGL::cWipeMaskShader wipe;
+    cPresentShader present;
     MivexGL::cWobbleShader wobble;
 };
 
