@@ -23,6 +23,10 @@ public:
     // keeps values above one; 8-bit targets are much cheaper to sample on a
     // software renderer, for images that stay within 0..1.
     void SetColorFormat(GLenum value) { colorFormat = value; }
+    // For the next Create: draw depth straight into the depth texture, so a
+    // pass can read it without CopyDepth's full-size copy (which then does
+    // nothing).
+    void SetDepthInTexture(bool value) { depthInTexture = value; }
 
     // filter: 0 nearest, 1 linear, anything else leaves the GL defaults.
     // Returns true; without the extension it does not return (exit code 99).
@@ -62,6 +66,7 @@ private:
     GLint width;
     GLint height;
     GLenum colorFormat;
+    bool depthInTexture;
 };
 
 } // namespace MivexGL

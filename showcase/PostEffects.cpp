@@ -31,6 +31,8 @@ void cPostEffects::Create()
     {
         target->SetColorFormat(GL_RGBA8);
     }
+    // The depth of field reads the scene's depth where it was drawn.
+    scene.SetDepthInTexture(true);
     scene.Create(kSize[0], kSize[1], 1);
     ping.Create(kSize[0], kSize[1], 1);
     pong.Create(kSize[0], kSize[1], 1);
@@ -104,9 +106,6 @@ void cPostEffects::BeginScene(float r, float g, float b)
 
 void cPostEffects::EndScene()
 {
-    // The depth buffer is the scene's until End: copy it now.
-    scene.CopyDepth();
-    scene.Unbind();
     scene.End();
     glPopAttrib();
     current = &scene;

@@ -170,6 +170,42 @@ TEST_F(RenderTarget, CopyDepthTakesTheTargetsDepth)
     EXPECT_NEAR(depth[16 * 16 - 1], 0.25f, 0.01f);
 }
 
+TEST_F(RenderTarget, DepthInTextureNeedsNoCopy)
+{
+    cRenderTextureSystem target;
+    target.SetDepthInTexture(true);
+    ASSERT_TRUE(target.Create(16, 16, 0));
+    target.Begin();
+    glPushAttrib(GL_VIEWPORT_BIT | GL_ENABLE_BIT);
+    glViewport(0, 0, 16, 16);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // A quad over the left half at depth 0.25 (z = -0.5 of the identity
+    // projection), tested against the cleared far plane.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glBegin(GL_QUADS);
+    glVertex3f(-1.0f, -1.0f, -0.5f);
+    glVertex3f(0.0f, -1.0f, -0.5f);
+    glVertex3f(0.0f, 1.0f, -0.5f);
+    glVertex3f(-1.0f, 1.0f, -0.5f);
+    glEnd();
+    target.CopyDepth();
+    target.End();
+    glPopAttrib();
+    target.BindDepth();
+    std::vector<float> depth(16 * 16);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    target.Unbind();
+    EXPECT_NEAR(depth[0], 0.25f, 0.01f);
+    EXPECT_NEAR(depth[16 * 16 - 1], 1.0f, 0.01f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(RenderTarget, NeverCreatedTargetDoesNothing)
 {
     cRenderTextureSystem target;
