@@ -174,6 +174,11 @@ void cGardenScene::DrawRocks()
     program.SetFogDensity(0.09f);
     program.SetFogColor(kFogColour[0], kFogColour[1], kFogColour[2]);
     program.Bind();
+    // Closed spheres: their far sides never show, so they are not shaded.
+    // The triangles turn clockwise seen from outside: the far side is GL's
+    // front.
+    glCullFace(GL_FRONT);
+    glEnable(GL_CULL_FACE);
     for (const auto& rock : kRocks)
     {
         glPushMatrix();
@@ -185,6 +190,8 @@ void cGardenScene::DrawRocks()
         MivexGL::DrawSphere(2, false, 1.0f);
         glPopMatrix();
     }
+    glDisable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
     glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
     program.Unbind();
     UnbindMap(2, specular);
