@@ -4,6 +4,8 @@
 
 #include "shaders/BlurShaders.h"
 
+#include <string>
+
 namespace MivexGL
 {
 
@@ -23,8 +25,8 @@ void main()
 )";
 
 // The divisors are kept at least 1 so iteration counts below 2 give a plain
-// average instead of NaN.
-const char* const kRadialFragmentSource = R"(
+// average instead of NaN. TAPS stands for the uniform or a count built in.
+const char* const kRadialFragmentTemplate = R"(
 uniform sampler2D sampler0;
 uniform vec2 center;
 uniform int iterations;
@@ -35,17 +37,35 @@ varying vec2 texCoords;
 void main()
 {
     vec4 s = vec4(0.0);
-    float last = max(float(iterations - 1), 1.0);
-    for (int i = 0; i < iterations; i++)
+    float last = max(float(TAPS - 1), 1.0);
+    for (int i = 0; i < TAPS; i++)
     {
         float k = start + scale * (float(i) / last);
         s += texture2D(sampler0, texCoords * k + center);
     }
-    s = s / max(float(iterations), 1.0);
+    s = s / max(float(TAPS), 1.0);
     s.a = alpha * s.a;
     gl_FragColor = s;
 }
 )";
+
+std::string WithTaps(const char* taps)
+{
+    std::string text = kRadialFragmentTemplate;
+    for (std::size_t at = text.find("TAPS"); at != std::string::npos; at = text.find("TAPS", at))
+    {
+        text.replace(at, 4, taps);
+    }
+    return text;
+}
+
+// The program text for a tap count; it lives as long as the process, as the
+// program base needs.
+const char* RadialFragmentSource(cRadialBlurShader::Taps taps)
+{
+    static const std::string texts[2] = {WithTaps("iterations"), WithTaps("8")};
+    return texts[taps == cRadialBlurShader::kEightTaps ? 1 : 0].c_str();
+}
 
 const char* const kDepthVertexSource = R"(
 varying vec2 texCoords;
@@ -166,9 +186,9 @@ void main()
 const char* const cRadialBlurShader::kUniformNames[kSlotCount] = {
     "sampler0", "center", "iterations", "start", "scale", "alpha"};
 
-cRadialBlurShader::cRadialBlurShader()
-    : cListedShader("cRadialBlurShader", kRadialVertexSource, kRadialFragmentSource, kUniformNames,
-                    kSlotCount),
+cRadialBlurShader::cRadialBlurShader(Taps taps)
+    : cListedShader("cRadialBlurShader", kRadialVertexSource, RadialFragmentSource(taps),
+                    kUniformNames, kSlotCount),
       start(1.0f), scale(-0.2f), alpha(1.0f), iterations(16), center{0.5f, 0.5f}, sourceUnit(0)
 {
 }

@@ -27,8 +27,16 @@ public:
         kSlotCount
     };
     static const char* const kUniformNames[kSlotCount];
+    // Where the number of samples comes from: SetIterations, or eight built
+    // into the program (a loop of known length runs about twice as fast on
+    // a software renderer; SetIterations then changes nothing).
+    enum Taps
+    {
+        kTapsFromIterations,
+        kEightTaps
+    };
 
-    cRadialBlurShader();
+    explicit cRadialBlurShader(Taps taps = kTapsFromIterations);
 
     bool LoadVertexShader() override { return BuildVertex(); }
     bool LoadFragmentShader() override { return BuildFragment(); }

@@ -43,7 +43,8 @@ public:
     // way, for a projection with these clip planes.
     void DepthOfField(float focus, float range, float nearPlane, float farPlane);
     // Zoom blur about the middle: the last sample is 1 - amount times the
-    // size. Drawn at half size.
+    // size. Drawn at half size. The showcase's program has its eight
+    // samples built in; iterations only reaches one that has not.
     void RadialBlur(float amount, int iterations);
     // One of the numbered distortions of the current image, at half size.
     void Distort(int program, float x, float y, float z, float w);

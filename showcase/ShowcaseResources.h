@@ -81,7 +81,8 @@ private:
     MivexGL::cGaussianMapShader bloom;
     MivexGL::cDiscBlurShader discBlur;
     MivexGL::cDepthOfFieldShader depthOfField;
-    MivexGL::cRadialBlurShader radialBlur;
+    // The showcase always zooms with eight samples.
+    MivexGL::cRadialBlurShader radialBlur{MivexGL::cRadialBlurShader::kEightTaps};
     MivexGL::cDistortShader distort;
     MivexGL::cWipeMaskShader wipe;
     cPresentShader present;
