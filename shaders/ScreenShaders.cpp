@@ -76,26 +76,19 @@ void main()
 }
 )";
 
-const char* const kDepthFragmentSource = R"(
-uniform sampler2D sampler0;
-uniform sampler2D blur;
-uniform sampler2D depth;
-uniform vec4 vSParams;
-uniform float fDoFAmnt;
+const char* const kDepthFragmentMain = R"(
 varying vec2 texCoords;
 void main()
 {
-    vec4 a = texture2D(sampler0, texCoords);
-    vec4 b = texture2D(blur, texCoords);
-    float d = texture2D(depth, texCoords).r;
-    float z = (-vSParams.z * vSParams.w) / (d - vSParams.w);
-    float w = clamp(abs(z - vSParams.x) / vSParams.y, 0.0, 1.0) - fDoFAmnt;
-    w = max(w, 0.0);
-    vec4 o = mix(a, b, w);
-    o.a = 1.0;
-    gl_FragColor = o;
+    gl_FragColor = DepthOfField(texCoords);
 }
 )";
+
+const char* DepthFragmentSource()
+{
+    static const std::string text = std::string(kDepthOfFieldFunction) + kDepthFragmentMain;
+    return text.c_str();
+}
 
 const char* const kDistortFragmentSource = R"(
 uniform sampler2D sampler;
@@ -205,11 +198,31 @@ void cRadialBlurShader::SendValues() const
 
 // Depth of field.
 
+const char* const kDepthOfFieldFunction = R"(
+uniform sampler2D sampler0;
+uniform sampler2D blur;
+uniform sampler2D depth;
+uniform vec4 vSParams;
+uniform float fDoFAmnt;
+vec4 DepthOfField(vec2 uv)
+{
+    vec4 a = texture2D(sampler0, uv);
+    vec4 b = texture2D(blur, uv);
+    float d = texture2D(depth, uv).r;
+    float z = (-vSParams.z * vSParams.w) / (d - vSParams.w);
+    float w = clamp(abs(z - vSParams.x) / vSParams.y, 0.0, 1.0) - fDoFAmnt;
+    w = max(w, 0.0);
+    vec4 o = mix(a, b, w);
+    o.a = 1.0;
+    return o;
+}
+)";
+
 const char* const cDepthOfFieldShader::kUniformNames[kSlotCount] = {"sampler0", "blur", "depth",
                                                                     "vSParams", "fDoFAmnt"};
 
 cDepthOfFieldShader::cDepthOfFieldShader()
-    : cListedShader("cDepthOfFieldShader", kDepthVertexSource, kDepthFragmentSource, kUniformNames,
+    : cListedShader("cDepthOfFieldShader", kDepthVertexSource, DepthFragmentSource(), kUniformNames,
                     kSlotCount),
       params{0.0f, 1.0f, 0.0f, 0.0f}, amount(0.0f), units{0, 1, 2}
 {

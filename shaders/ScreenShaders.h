@@ -64,6 +64,10 @@ private:
     int sourceUnit;
 };
 
+// The depth of field's GLSL: its uniforms (the names cDepthOfFieldShader
+// lists) and vec4 DepthOfField(vec2 uv), for programs that do more with it.
+extern const char* const kDepthOfFieldFunction;
+
 class cDepthOfFieldShader : public cListedShader
 {
 public:

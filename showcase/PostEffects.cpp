@@ -16,7 +16,9 @@ constexpr int kSize[2] = {cShowcaseResources::kImageWidth, cShowcaseResources::k
 
 } // namespace
 
-cPostEffects::cPostEffects() : resources(nullptr), steps(nullptr), current(&scene), glowReady(false)
+cPostEffects::cPostEffects()
+    : resources(nullptr), steps(nullptr), current(&scene), glowSource(nullptr), glowReady(false),
+      focusPending(false)
 {
 }
 
@@ -96,12 +98,18 @@ void cPostEffects::EndPass(MivexGL::cRenderTextureSystem& target)
 void cPostEffects::BeginScene(float r, float g, float b)
 {
     glowReady = false;
+    focusPending = false;
+    glowSource = nullptr;
     scene.Begin();
     glPushAttrib(GL_VIEWPORT_BIT);
     glViewport(0, 0, scene.GetWidth(), scene.GetHeight());
-    glClearColor(r, g, b, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    steps->Run("scene clear",
+               [&]
+               {
+                   glClearColor(r, g, b, 1.0f);
+                   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+               });
 }
 
 void cPostEffects::EndScene()
@@ -141,28 +149,48 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
                    glDisable(GL_BLEND);
                    EndPass(blur);
                });
+    MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
+    dof.SetFocus(focus, range);
+    dof.SetDepthRange(nearPlane, farPlane);
+    dof.SetAmount(0.0f);
+    // The full-size mix is left to Present, which draws it with the glow
+    // in its one pass; the glow is made from a half-size mix.
+    MivexGL::cRenderTextureSystem& half = Spare(true);
+    steps->Run("depth of field", [&] { DepthOfFieldPass(source, half); });
+    focusPending = true;
+    glowSource = &half;
+}
+
+void cPostEffects::DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
+                                    MivexGL::cRenderTextureSystem& target)
+{
+    MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
+    BeginPass(target);
+    BindUnit(0, source.GetColorTexture());
+    BindUnit(1, blur.GetColorTexture());
+    BindUnit(2, scene.GetDepthTexture());
+    dof.SetSamplerUnits(0, 1, 2);
+    dof.Bind();
+    FullScreenQuad();
+    dof.Unbind();
+    BindUnit(2, 0);
+    BindUnit(1, 0);
+    BindUnit(0, 0);
+    EndPass(target);
+}
+
+void cPostEffects::ResolveFocus()
+{
+    if (!focusPending)
+    {
+        return;
+    }
+    MivexGL::cRenderTextureSystem& source = *current;
     MivexGL::cRenderTextureSystem& target = Spare();
-    steps->Run("depth of field",
-               [&]
-               {
-                   MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
-                   BeginPass(target);
-                   BindUnit(0, source.GetColorTexture());
-                   BindUnit(1, blur.GetColorTexture());
-                   BindUnit(2, scene.GetDepthTexture());
-                   dof.SetSamplerUnits(0, 1, 2);
-                   dof.SetFocus(focus, range);
-                   dof.SetDepthRange(nearPlane, farPlane);
-                   dof.SetAmount(0.0f);
-                   dof.Bind();
-                   FullScreenQuad();
-                   dof.Unbind();
-                   BindUnit(2, 0);
-                   BindUnit(1, 0);
-                   BindUnit(0, 0);
-                   EndPass(target);
-               });
+    steps->Run("full-size depth of field", [&] { DepthOfFieldPass(source, target); });
     current = &target;
+    focusPending = false;
+    glowSource = nullptr;
 }
 
 void cPostEffects::RadialBlur(float amount, int iterations)
@@ -171,6 +199,7 @@ void cPostEffects::RadialBlur(float amount, int iterations)
     {
         return;
     }
+    ResolveFocus();
     MivexGL::cRenderTextureSystem& source = *current;
     MivexGL::cRenderTextureSystem& target = Spare(true);
     steps->Run("radial blur",
@@ -200,6 +229,7 @@ void cPostEffects::Distort(int program, float x, float y, float z, float w)
     {
         return;
     }
+    ResolveFocus();
     MivexGL::cRenderTextureSystem& source = *current;
     MivexGL::cRenderTextureSystem& target = Spare(true);
     steps->Run("distort",
@@ -227,7 +257,7 @@ void cPostEffects::Bloom(float level, float spread)
     {
         return;
     }
-    MivexGL::cRenderTextureSystem& source = *current;
+    MivexGL::cRenderTextureSystem& source = glowSource != nullptr ? *glowSource : *current;
     steps->Run("bloom",
                [&]
                {
@@ -257,12 +287,19 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                    glDisable(GL_DEPTH_TEST);
                    BindUnit(0, current->GetColorTexture());
                    BindUnit(1, glow.GetColorTexture());
-                   cPresentShader* present =
-                       resources != nullptr ? &resources->GetPresentShader() : nullptr;
-                   if (present != nullptr)
+                   cPresentShader* present = nullptr;
+                   if (resources != nullptr)
                    {
-                       present->SetSamplerUnits(0, 1);
+                       present = focusPending ? &resources->GetFocusedPresentShader()
+                                              : &resources->GetPresentShader();
+                       present->SetSamplerUnits(0, 1, 2, 3);
                        present->SetGlowStrength(glowReady ? glowStrength : 0.0f);
+                       present->SetDepthOfField(resources->GetDepthOfFieldShader());
+                   }
+                   if (focusPending)
+                   {
+                       BindUnit(2, blur.GetColorTexture());
+                       BindUnit(3, scene.GetDepthTexture());
                    }
                    if (present != nullptr && present->Bind())
                    {
@@ -276,6 +313,11 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
                        FullScreenQuad();
                        glDisable(GL_TEXTURE_2D);
+                   }
+                   if (focusPending)
+                   {
+                       BindUnit(3, 0);
+                       BindUnit(2, 0);
                    }
                    BindUnit(1, 0);
                    BindUnit(0, 0);

@@ -60,6 +60,7 @@ int cShowcaseResources::Load()
     Build(distort);
     Build(wipe);
     Build(present);
+    Build(focusedPresent);
     wobble.InitGLSL();
     wobble.LoadVertexShader();
     // The wobble brings a vertex stage only; its fragment stage is the

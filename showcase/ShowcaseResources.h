@@ -66,6 +66,7 @@ public:
     MivexGL::cDistortShader& GetDistortShader() { return distort; }
     MivexGL::cWipeMaskShader& GetWipeShader() { return wipe; }
     cPresentShader& GetPresentShader() { return present; }
+    cPresentShader& GetFocusedPresentShader() { return focusedPresent; }
     MivexGL::cWobbleShader& GetWobbleShader() { return wobble; }
 
 private:
@@ -86,6 +87,7 @@ private:
     MivexGL::cDistortShader distort;
     MivexGL::cWipeMaskShader wipe;
     cPresentShader present;
+    cPresentShader focusedPresent{cPresentShader::kWithDepthOfField};
     MivexGL::cWobbleShader wobble;
 };
 
