@@ -138,6 +138,39 @@ void cLindenmayerMesh::Build(const cLindenmayerSystem& system, float step, float
                 });
 }
 
+const std::vector<GLuint>& cLindenmayerMesh::FacingFirst() const
+{
+    // The eye in the mesh's space: the model-view matrix is a rotation and
+    // a move, so its inverse is the transposed rotation.
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    GLfloat eye[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        eye[i] = -(m[i * 4] * m[12] + m[i * 4 + 1] * m[13] + m[i * 4 + 2] * m[14]);
+    }
+    order.clear();
+    away.clear();
+    for (std::size_t t = 0; t < indices.size(); t += 3)
+    {
+        // The smooth normals of the corners tell the side a triangle shows.
+        float facing = 0.0f;
+        const GLfloat* first = &data[static_cast<std::size_t>(indices[t]) * kStride];
+        for (std::size_t k = 0; k < 3; ++k)
+        {
+            const GLfloat* n = &data[static_cast<std::size_t>(indices[t + k]) * kStride + 3];
+            for (int i = 0; i < 3; ++i)
+            {
+                facing += n[i] * (eye[i] - first[i]);
+            }
+        }
+        std::vector<GLuint>& to = facing >= 0.0f ? order : away;
+        to.insert(to.end(), {indices[t], indices[t + 1], indices[t + 2]});
+    }
+    order.insert(order.end(), away.begin(), away.end());
+    return order;
+}
+
 void cLindenmayerMesh::Draw(GLuint tangentAttribute) const
 {
     if (indices.empty())
@@ -154,8 +187,9 @@ void cLindenmayerMesh::Draw(GLuint tangentAttribute) const
     glNormalPointer(GL_FLOAT, kBytes, base + 3);
     glTexCoordPointer(2, GL_FLOAT, kBytes, base + 6);
     glVertexAttribPointer(tangentAttribute, 3, GL_FLOAT, GL_FALSE, kBytes, base + 8);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
-                   indices.data());
+    const std::vector<GLuint>& facingFirst = FacingFirst();
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(facingFirst.size()), GL_UNSIGNED_INT,
+                   facingFirst.data());
     glDisableVertexAttribArray(tangentAttribute);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);

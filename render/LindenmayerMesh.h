@@ -23,13 +23,18 @@ public:
 
     // The pieces Draw of the system would draw with these values.
     void Build(const cLindenmayerSystem& system, float step, float angle, float radius);
-    // Triangles from the current model-view matrix, the tangents to the generic
-    // attribute given. Client arrays are left off.
+    // Triangles from the current model-view matrix (a rotation and a move),
+    // the tangents to the generic attribute given. The triangles that face
+    // the eye go first, so the depth test spares shading most of what they
+    // hide; the picture is the same. Client arrays are left off.
     void Draw(GLuint tangentAttribute) const;
 
     std::size_t GetVertexCount() const { return data.size() / kStride; }
     std::size_t GetIndexCount() const { return indices.size(); }
     const std::vector<GLfloat>& GetData() const { return data; }
+    // The triangles' indices in the order Draw gives them for the current
+    // model-view matrix: those facing the eye first.
+    const std::vector<GLuint>& FacingFirst() const;
 
 private:
     // One vertex through the piece's frame.
@@ -40,6 +45,9 @@ private:
 
     std::vector<GLfloat> data;
     std::vector<GLuint> indices;
+    // Kept between frames so that drawing does not allocate.
+    mutable std::vector<GLuint> order;
+    mutable std::vector<GLuint> away;
 };
 
 } // namespace MivexGL

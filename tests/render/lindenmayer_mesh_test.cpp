@@ -111,6 +111,45 @@ TEST_F(LindenmayerMesh, EmitsTheVerticesOfTheQuadrics)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+TEST_F(LindenmayerMesh, TrianglesFacingTheEyeComeFirst)
+{
+    const cLindenmayerSystem plant(1, "FO");
+    cLindenmayerMesh mesh;
+    mesh.Build(plant, 2.0f, 27.0f, 0.5f);
+    // The eye sits at (-6, 1, 3) in the mesh's space, turned as well.
+    glLoadIdentity();
+    glRotatef(30.0f, 0.0f, 1.0f, 0.0f);
+    glTranslatef(6.0f, -1.0f, -3.0f);
+    const std::vector<GLuint>& order = mesh.FacingFirst();
+    ASSERT_EQ(order.size(), mesh.GetIndexCount());
+    const std::vector<GLfloat>& data = mesh.GetData();
+    const float eye[3] = {-6.0f, 1.0f, 3.0f};
+    bool seenAway = false;
+    int facing = 0;
+    for (std::size_t t = 0; t < order.size(); t += 3)
+    {
+        float dot = 0.0f;
+        const GLfloat* first = &data[order[t] * cLindenmayerMesh::kStride];
+        for (std::size_t k = 0; k < 3; ++k)
+        {
+            const GLfloat* n = &data[order[t + k] * cLindenmayerMesh::kStride + 3];
+            for (int i = 0; i < 3; ++i)
+            {
+                dot += n[i] * (eye[i] - first[i]);
+            }
+        }
+        // A clear margin: rounding may sort the edge-on ones either way.
+        if (dot > 0.01f)
+        {
+            EXPECT_FALSE(seenAway) << "triangle " << t / 3 << " faces the eye after one away";
+            ++facing;
+        }
+        seenAway = seenAway || dot < -0.01f;
+    }
+    EXPECT_GT(facing, 0);
+    EXPECT_TRUE(seenAway);
+}
+
 TEST(LindenmayerMeshTangents, FollowEachPiecesHeadingAndStandOffItsNormals)
 {
     // A step down the turtle's -z, a quarter turn about x, a second step:
