@@ -286,6 +286,16 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                {
                    glDisable(GL_DEPTH_TEST);
                    BindUnit(0, current->GetColorTexture());
+                   // A full-size image meets the window texel for texel:
+                   // nearest gives what linear does there, at a quarter of
+                   // the reads.
+                   const bool oneToOne =
+                       current->GetWidth() == kSize[0] && current->GetHeight() == kSize[1];
+                   if (oneToOne)
+                   {
+                       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+                       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+                   }
                    BindUnit(1, glow.GetColorTexture());
                    cPresentShader* present = nullptr;
                    if (resources != nullptr)
@@ -320,6 +330,11 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                        BindUnit(2, 0);
                    }
                    BindUnit(1, 0);
+                   if (oneToOne)
+                   {
+                       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+                       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+                   }
                    BindUnit(0, 0);
                    glEnable(GL_DEPTH_TEST);
                });
