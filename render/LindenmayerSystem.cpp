@@ -3,7 +3,7 @@
 // model-view stack (32 levels at least) and unbalanced brackets stay harmless.
 #include "render/LindenmayerSystem.h"
 
-#include <array>
+#include <cmath>
 #include <vector>
 
 namespace MivexGL
@@ -12,7 +12,40 @@ namespace MivexGL
 namespace
 {
 
-constexpr int kSlices = 8;
+using Frame = cLindenmayerSystem::Frame;
+
+Frame Identity()
+{
+    return {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f,
+            0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+}
+
+// m = m * r for a rotation of degrees about coordinate axis a, as glRotatef.
+void Rotate(Frame& m, float degrees, int axis)
+{
+    const float radians = degrees * 3.14159265358979f / 180.0f;
+    const float c = std::cos(radians);
+    const float s = std::sin(radians);
+    // The two axes that turn: u towards v.
+    const int u = (axis + 1) % 3;
+    const int v = (axis + 2) % 3;
+    for (int row = 0; row < 4; ++row)
+    {
+        const float mu = m[static_cast<std::size_t>(u * 4 + row)];
+        const float mv = m[static_cast<std::size_t>(v * 4 + row)];
+        m[static_cast<std::size_t>(u * 4 + row)] = mu * c + mv * s;
+        m[static_cast<std::size_t>(v * 4 + row)] = mv * c - mu * s;
+    }
+}
+
+// m = m * t for a move of d along z.
+void MoveAlongZ(Frame& m, float d)
+{
+    for (int row = 0; row < 4; ++row)
+    {
+        m[static_cast<std::size_t>(12 + row)] += m[static_cast<std::size_t>(8 + row)] * d;
+    }
+}
 
 } // namespace
 
@@ -94,78 +127,90 @@ int cLindenmayerSystem::SymbolAt(int i) const
     }
 }
 
+void cLindenmayerSystem::Walk(float step, float angle, const Piece& piece) const
+{
+    Frame m = Identity();
+    std::vector<Frame> saved;
+    const int count = static_cast<int>(expanded.size());
+    for (int i = 0; i < count; ++i)
+    {
+        switch (SymbolAt(i))
+        {
+        case kForward:
+            // Only F moves; other unknown letters are no-ops for the turtle.
+            if (expanded[static_cast<std::size_t>(i)] == 'F')
+            {
+                // The turtle heads down -z; the cylinder grows along +z of
+                // the frame turned half round y.
+                Frame cylinder = m;
+                Rotate(cylinder, 180.0f, 1);
+                piece(kForward, cylinder);
+                MoveAlongZ(m, -step);
+            }
+            break;
+        case kTurnLeft:
+            Rotate(m, angle, 0);
+            break;
+        case kTurnRight:
+            Rotate(m, -angle, 0);
+            break;
+        case kPitchUp:
+            Rotate(m, angle, 1);
+            break;
+        case kPitchDown:
+            Rotate(m, -angle, 1);
+            break;
+        case kRollLeft:
+            Rotate(m, angle, 2);
+            break;
+        case kRollRight:
+            Rotate(m, -angle, 2);
+            break;
+        case kPush:
+            saved.push_back(m);
+            break;
+        case kPop:
+            // A stray ] has nothing to restore.
+            if (!saved.empty())
+            {
+                m = saved.back();
+                saved.pop_back();
+            }
+            break;
+        case kSphere:
+            piece(kSphere, m);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
 void cLindenmayerSystem::Draw(float step, float angle, float radius) const
 {
     if (quadric == nullptr)
     {
         return;
     }
-    using Matrix = std::array<GLfloat, 16>;
     GLint mode = GL_MODELVIEW;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     glMatrixMode(GL_MODELVIEW);
-    Matrix start;
-    glGetFloatv(GL_MODELVIEW_MATRIX, start.data());
-    std::vector<Matrix> saved;
-
-    const int count = static_cast<int>(expanded.size());
-    for (int i = 0; i < count; ++i)
-    {
-        const char ch = expanded[static_cast<std::size_t>(i)];
-        switch (SymbolAt(i))
-        {
-        case kForward:
-            // Only F moves; other unknown letters are no-ops for the turtle.
-            if (ch == 'F')
-            {
-                // gluCylinder grows along +z; the turtle heads down -z.
-                glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
-                gluCylinder(quadric, radius, radius, step, kSlices, 1);
-                glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
-                glTranslatef(0.0f, 0.0f, -step);
-            }
-            break;
-        case kTurnLeft:
-            glRotatef(angle, 1.0f, 0.0f, 0.0f);
-            break;
-        case kTurnRight:
-            glRotatef(-angle, 1.0f, 0.0f, 0.0f);
-            break;
-        case kPitchUp:
-            glRotatef(angle, 0.0f, 1.0f, 0.0f);
-            break;
-        case kPitchDown:
-            glRotatef(-angle, 0.0f, 1.0f, 0.0f);
-            break;
-        case kRollLeft:
-            glRotatef(angle, 0.0f, 0.0f, 1.0f);
-            break;
-        case kRollRight:
-            glRotatef(-angle, 0.0f, 0.0f, 1.0f);
-            break;
-        case kPush:
-        {
-            Matrix m;
-            glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
-            saved.push_back(m);
-            break;
-        }
-        case kPop:
-            // A stray ] has nothing to restore.
-            if (!saved.empty())
-            {
-                glLoadMatrixf(saved.back().data());
-                saved.pop_back();
-            }
-            break;
-        case kSphere:
-            gluSphere(quadric, radius * 2.0f, kSlices, kSlices / 2);
-            break;
-        default:
-            break;
-        }
-    }
-    glLoadMatrixf(start.data());
+    Walk(step, angle,
+         [&](Symbol piece, const Frame& frame)
+         {
+             // One level of GL's stack at most, however deep the brackets nest.
+             glPushMatrix();
+             glMultMatrixf(frame.data());
+             if (piece == kForward)
+             {
+                 gluCylinder(quadric, radius, radius, step, kSlices, 1);
+             }
+             else
+             {
+                 gluSphere(quadric, radius * 2.0f, kSlices, kSlices / 2);
+             }
+             glPopMatrix();
+         });
     glMatrixMode(static_cast<GLenum>(mode));
 }
 

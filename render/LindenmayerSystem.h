@@ -1,10 +1,13 @@
 // Lindenmayer strings: the rule is its own axiom and "F" the one rewritten
-// symbol; SymbolAt decodes the turtle commands and Draw interprets them with
-// a GLU quadric. Needs a current GL context only for Draw.
+// symbol; SymbolAt decodes the turtle commands, Walk follows them on the CPU
+// and Draw draws what the walk meets with a GLU quadric. Needs a current GL
+// context only for Draw.
 #pragma once
 
 #include "platform/GL.h"
 
+#include <array>
+#include <functional>
 #include <string>
 
 namespace MivexGL
@@ -29,6 +32,15 @@ public:
         kSphere = 9
     };
 
+    // Pieces round their axis, for the cylinders and the spheres.
+    static constexpr int kSlices = 8;
+
+    // A column-major matrix, as GL takes it.
+    using Frame = std::array<GLfloat, 16>;
+    // Called with kForward for a cylinder (from the frame's origin along its
+    // +z) or kSphere (about its origin), in the frame relative to the start.
+    using Piece = std::function<void(Symbol piece, const Frame& frame)>;
+
     // Longest string expansion will build; iterations past it stop early.
     static constexpr std::size_t kMaxLength = std::size_t(1) << 24;
 
@@ -47,6 +59,8 @@ public:
     // z (angle in degrees), [ ] save and restore the turtle, O a sphere. The
     // model-view matrix and the matrix mode are left as found.
     void Draw(float step, float angle, float radius = 0.05f) const;
+    // The turtle of Draw without GL: the pieces in drawing order.
+    void Walk(float step, float angle, const Piece& piece) const;
 
 private:
     std::string expanded;

@@ -13,7 +13,8 @@ namespace MivexGL
 {
 
 cRenderTextureSystem::cRenderTextureSystem()
-    : colorTexture(0), depthTexture(0), depthBuffer(0), framebuffer(0), width(0), height(0)
+    : colorTexture(0), depthTexture(0), depthBuffer(0), framebuffer(0), width(0), height(0),
+      colorFormat(GL_RGBA16F_ARB), depthInTexture(false)
 {
 }
 
@@ -57,8 +58,17 @@ bool cRenderTextureSystem::Create(int newWidth, int newHeight, int filter)
 
     glGenTextures(1, &depthTexture);
     glBindTexture(GL_TEXTURE_2D, depthTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, width, height, 0, GL_DEPTH_COMPONENT,
-                 GL_UNSIGNED_BYTE, nullptr);
+    if (depthInTexture)
+    {
+        // A sized format: an attachment needs one.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, width, height, 0, GL_DEPTH_COMPONENT,
+                     GL_UNSIGNED_INT, nullptr);
+    }
+    else
+    {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, width, height, 0, GL_DEPTH_COMPONENT,
+                     GL_UNSIGNED_BYTE, nullptr);
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
@@ -80,12 +90,20 @@ bool cRenderTextureSystem::Create(int newWidth, int newHeight, int filter)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     }
     glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F_ARB, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(colorFormat), width, height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
 
-    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT, width, height);
-    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
-                                 depthBuffer);
+    if (depthInTexture)
+    {
+        glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D,
+                                  depthTexture, 0);
+    }
+    else
+    {
+        glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT, width, height);
+        glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT,
+                                     GL_RENDERBUFFER_EXT, depthBuffer);
+    }
     glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
                               colorTexture, 0);
 
@@ -133,7 +151,7 @@ void cRenderTextureSystem::BindDepth()
 
 void cRenderTextureSystem::CopyDepth()
 {
-    if (depthTexture == 0)
+    if (depthTexture == 0 || depthInTexture)
     {
         return;
     }

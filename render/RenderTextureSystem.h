@@ -1,8 +1,8 @@
-// An off-screen render target: an EXT framebuffer object with a half-float
-// RGBA colour texture and a depth renderbuffer, plus a depth texture that the
-// current depth buffer can be copied into. Entry points and the extension
-// check come from libepoxy; without GL_EXT_framebuffer_object the process
-// ends with a message. Needs a current GL context.
+// An off-screen render target: an EXT framebuffer object with an RGBA colour
+// texture (half float unless told otherwise) and a depth renderbuffer, plus a depth texture that
+// the current depth buffer can be copied into. Entry points and the extension check come from
+// libepoxy; without GL_EXT_framebuffer_object the process ends with a message. Needs a current GL
+// context.
 #pragma once
 
 #include "platform/GL.h"
@@ -18,6 +18,15 @@ public:
     ~cRenderTextureSystem();
     cRenderTextureSystem(const cRenderTextureSystem&) = delete;
     cRenderTextureSystem& operator=(const cRenderTextureSystem&) = delete;
+
+    // The colour texture's internal format for the next Create. Half float
+    // keeps values above one; 8-bit targets are much cheaper to sample on a
+    // software renderer, for images that stay within 0..1.
+    void SetColorFormat(GLenum value) { colorFormat = value; }
+    // For the next Create: draw depth straight into the depth texture, so a
+    // pass can read it without CopyDepth's full-size copy (which then does
+    // nothing).
+    void SetDepthInTexture(bool value) { depthInTexture = value; }
 
     // filter: 0 nearest, 1 linear, anything else leaves the GL defaults.
     // Returns true; without the extension it does not return (exit code 99).
@@ -56,6 +65,8 @@ private:
     GLuint framebuffer;
     GLint width;
     GLint height;
+    GLenum colorFormat;
+    bool depthInTexture;
 };
 
 } // namespace MivexGL

@@ -4,6 +4,8 @@
 
 #include "shaders/BlurShaders.h"
 
+#include <string>
+
 namespace MivexGL
 {
 
@@ -23,8 +25,8 @@ void main()
 )";
 
 // The divisors are kept at least 1 so iteration counts below 2 give a plain
-// average instead of NaN.
-const char* const kRadialFragmentSource = R"(
+// average instead of NaN. TAPS stands for the uniform or a count built in.
+const char* const kRadialFragmentTemplate = R"(
 uniform sampler2D sampler0;
 uniform vec2 center;
 uniform int iterations;
@@ -35,17 +37,35 @@ varying vec2 texCoords;
 void main()
 {
     vec4 s = vec4(0.0);
-    float last = max(float(iterations - 1), 1.0);
-    for (int i = 0; i < iterations; i++)
+    float last = max(float(TAPS - 1), 1.0);
+    for (int i = 0; i < TAPS; i++)
     {
         float k = start + scale * (float(i) / last);
         s += texture2D(sampler0, texCoords * k + center);
     }
-    s = s / max(float(iterations), 1.0);
+    s = s / max(float(TAPS), 1.0);
     s.a = alpha * s.a;
     gl_FragColor = s;
 }
 )";
+
+std::string WithTaps(const char* taps)
+{
+    std::string text = kRadialFragmentTemplate;
+    for (std::size_t at = text.find("TAPS"); at != std::string::npos; at = text.find("TAPS", at))
+    {
+        text.replace(at, 4, taps);
+    }
+    return text;
+}
+
+// The program text for a tap count; it lives as long as the process, as the
+// program base needs.
+const char* RadialFragmentSource(cRadialBlurShader::Taps taps)
+{
+    static const std::string texts[2] = {WithTaps("iterations"), WithTaps("8")};
+    return texts[taps == cRadialBlurShader::kEightTaps ? 1 : 0].c_str();
+}
 
 const char* const kDepthVertexSource = R"(
 varying vec2 texCoords;
@@ -56,26 +76,19 @@ void main()
 }
 )";
 
-const char* const kDepthFragmentSource = R"(
-uniform sampler2D sampler0;
-uniform sampler2D blur;
-uniform sampler2D depth;
-uniform vec4 vSParams;
-uniform float fDoFAmnt;
+const char* const kDepthFragmentMain = R"(
 varying vec2 texCoords;
 void main()
 {
-    vec4 a = texture2D(sampler0, texCoords);
-    vec4 b = texture2D(blur, texCoords);
-    float d = texture2D(depth, texCoords).r;
-    float z = (-vSParams.z * vSParams.w) / (d - vSParams.w);
-    float w = clamp(abs(z - vSParams.x) / vSParams.y, 0.0, 1.0) - fDoFAmnt;
-    w = max(w, 0.0);
-    vec4 o = mix(a, b, w);
-    o.a = 1.0;
-    gl_FragColor = o;
+    gl_FragColor = DepthOfField(texCoords);
 }
 )";
+
+const char* DepthFragmentSource()
+{
+    static const std::string text = std::string(kDepthOfFieldFunction) + kDepthFragmentMain;
+    return text.c_str();
+}
 
 const char* const kDistortFragmentSource = R"(
 uniform sampler2D sampler;
@@ -166,9 +179,9 @@ void main()
 const char* const cRadialBlurShader::kUniformNames[kSlotCount] = {
     "sampler0", "center", "iterations", "start", "scale", "alpha"};
 
-cRadialBlurShader::cRadialBlurShader()
-    : cListedShader("cRadialBlurShader", kRadialVertexSource, kRadialFragmentSource, kUniformNames,
-                    kSlotCount),
+cRadialBlurShader::cRadialBlurShader(Taps taps)
+    : cListedShader("cRadialBlurShader", kRadialVertexSource, RadialFragmentSource(taps),
+                    kUniformNames, kSlotCount),
       start(1.0f), scale(-0.2f), alpha(1.0f), iterations(16), center{0.5f, 0.5f}, sourceUnit(0)
 {
 }
@@ -185,11 +198,31 @@ void cRadialBlurShader::SendValues() const
 
 // Depth of field.
 
+const char* const kDepthOfFieldFunction = R"(
+uniform sampler2D sampler0;
+uniform sampler2D blur;
+uniform sampler2D depth;
+uniform vec4 vSParams;
+uniform float fDoFAmnt;
+vec4 DepthOfField(vec2 uv)
+{
+    vec4 a = texture2D(sampler0, uv);
+    vec4 b = texture2D(blur, uv);
+    float d = texture2D(depth, uv).r;
+    float z = (-vSParams.z * vSParams.w) / (d - vSParams.w);
+    float w = clamp(abs(z - vSParams.x) / vSParams.y, 0.0, 1.0) - fDoFAmnt;
+    w = max(w, 0.0);
+    vec4 o = mix(a, b, w);
+    o.a = 1.0;
+    return o;
+}
+)";
+
 const char* const cDepthOfFieldShader::kUniformNames[kSlotCount] = {"sampler0", "blur", "depth",
                                                                     "vSParams", "fDoFAmnt"};
 
 cDepthOfFieldShader::cDepthOfFieldShader()
-    : cListedShader("cDepthOfFieldShader", kDepthVertexSource, kDepthFragmentSource, kUniformNames,
+    : cListedShader("cDepthOfFieldShader", kDepthVertexSource, DepthFragmentSource(), kUniformNames,
                     kSlotCount),
       params{0.0f, 1.0f, 0.0f, 0.0f}, amount(0.0f), units{0, 1, 2}
 {

@@ -27,8 +27,16 @@ public:
         kSlotCount
     };
     static const char* const kUniformNames[kSlotCount];
+    // Where the number of samples comes from: SetIterations, or eight built
+    // into the program (a loop of known length runs about twice as fast on
+    // a software renderer; SetIterations then changes nothing).
+    enum Taps
+    {
+        kTapsFromIterations,
+        kEightTaps
+    };
 
-    cRadialBlurShader();
+    explicit cRadialBlurShader(Taps taps = kTapsFromIterations);
 
     bool LoadVertexShader() override { return BuildVertex(); }
     bool LoadFragmentShader() override { return BuildFragment(); }
@@ -55,6 +63,10 @@ private:
     cVector2f center;
     int sourceUnit;
 };
+
+// The depth of field's GLSL: its uniforms (the names cDepthOfFieldShader
+// lists) and vec4 DepthOfField(vec2 uv), for programs that do more with it.
+extern const char* const kDepthOfFieldFunction;
 
 class cDepthOfFieldShader : public cListedShader
 {

@@ -233,7 +233,14 @@ void cCrystalScene::DrawCrystal()
     // space, which must stay the world's for the faces to line up.
     const float s = 1.3f + 0.1f * std::min(1.0f, bass);
     glScalef(s, s * 1.3f, s);
+    // The sphere is closed and opaque: its far side never shows, and
+    // shading it only to hide it was a third of this step. Its triangles
+    // turn clockwise seen from outside, so the far side is GL's front.
+    glCullFace(GL_FRONT);
+    glEnable(GL_CULL_FACE);
     MivexGL::DrawSphere(3, false, 1.0f);
+    glDisable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
     glPopMatrix();
     program.Unbind();
     glActiveTexture(GL_TEXTURE1);

@@ -23,6 +23,7 @@ constexpr const char* kPlantRule = "F[+FO]/[-F]F:[^FO][&F]";
 constexpr int kPlantGenerations = 3;
 constexpr float kStep = 0.3f;
 constexpr float kBranchAngle = 27.0f;
+constexpr float kPlantRadius = 0.045f;
 
 constexpr float kRocks[4][4] = {{-2.6f, 0.1f, 1.4f, 0.7f},
                                 {2.9f, 0.0f, -1.2f, 0.9f},
@@ -50,6 +51,7 @@ cGardenScene::cGardenScene()
     : plant(kPlantGenerations, kPlantRule), pollen(std::make_unique<cPollenEmitter>(150)),
       bass(0.0f)
 {
+    plantMesh.Build(plant, kStep, kBranchAngle, kPlantRadius);
 }
 
 cGardenScene::~cGardenScene() = default;
@@ -176,6 +178,11 @@ void cGardenScene::DrawRocks()
     program.SetFogDensity(0.09f);
     program.SetFogColor(kFogColour[0], kFogColour[1], kFogColour[2]);
     program.Bind();
+    // Closed spheres: their far sides never show, so they are not shaded.
+    // The triangles turn clockwise seen from outside: the far side is GL's
+    // front.
+    glCullFace(GL_FRONT);
+    glEnable(GL_CULL_FACE);
     for (const auto& rock : kRocks)
     {
         glPushMatrix();
@@ -187,6 +194,8 @@ void cGardenScene::DrawRocks()
         MivexGL::DrawSphere(2, false, 1.0f);
         glPopMatrix();
     }
+    glDisable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
     glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
     program.Unbind();
     UnbindMap(2, specular);
@@ -222,15 +231,14 @@ void cGardenScene::DrawPlant()
     // Clip-space height of the water line: the plant's foot is below it.
     program.SetWaterLevel(-1.3f + 0.4f * std::fmin(1.0f, bass));
     program.Bind();
-    // Cylinders along z: their tangent is the axis. The fog distance is
+    // The mesh gives each piece its axis as tangent. The fog distance is
     // one value for the whole plant, given as the fog coordinate.
-    glVertexAttrib3f(program.GetTangentAttribute(), 0.0f, 0.0f, 1.0f);
     glFogCoordf(6.0f);
     glPushMatrix();
     // The turtle heads down -z; the plant grows up.
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(std::sin(Seconds() * 0.7f) * 3.0f, 0.0f, 1.0f, 0.0f);
-    plant.Draw(kStep, kBranchAngle, 0.045f);
+    plantMesh.Draw(program.GetTangentAttribute());
     glPopMatrix();
     glFogCoordf(0.0f);
     glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);

@@ -4,14 +4,15 @@
 // water line, wobbles and fogs), the rocks by the two-light program with
 // distance fog and the ground by the plain bump program; pollen rises from
 // the plant, brighter on the beat. Builds on the showcase's shared scene
-// part, render/LindenmayerSystem.h, render/Camera.h, the pollen emitter and
-// the camera's sync tracks (demo/SyncSystem.h).
+// part, render/LindenmayerSystem.h and its baked mesh, render/Camera.h, the
+// pollen emitter and the camera's sync tracks (demo/SyncSystem.h).
 #pragma once
 
 #include "PollenEmitter.h"
 #include "ShowcasePart.h"
 #include "demo/SyncSystem.h"
 #include "render/Camera.h"
+#include "render/LindenmayerMesh.h"
 #include "render/LindenmayerSystem.h"
 
 #include <memory>
@@ -45,6 +46,8 @@ private:
     void DrawPollen();
 
     MivexGL::cLindenmayerSystem plant;
+    // The plant never changes shape: baked once, drawn in one call.
+    MivexGL::cLindenmayerMesh plantMesh;
     MivexGL::cCamera camera;
     std::unique_ptr<cPollenEmitter> pollen;
     MivexGL::cSyncSystem::cHandle cameraAngle;

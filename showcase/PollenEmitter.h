@@ -32,9 +32,11 @@ public:
     void DrawParticle() override;
 
 private:
+    // One sprite's corners inside an open GL_QUADS batch.
+    void EmitSprite(const Particle& p) const;
+
     GLuint sprite;
     int at;
-    bool drawing;
     float half;
 };
 

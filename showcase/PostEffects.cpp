@@ -16,12 +16,25 @@ constexpr int kSize[2] = {cShowcaseResources::kImageWidth, cShowcaseResources::k
 
 } // namespace
 
-cPostEffects::cPostEffects() : resources(nullptr), steps(nullptr), current(&scene), glowReady(false)
+cPostEffects::cPostEffects()
+    : resources(nullptr), steps(nullptr), current(&scene), glowSource(nullptr), glowReady(false),
+      focusPending(false)
 {
 }
 
 void cPostEffects::Create()
 {
+    // The showcase's images stay within 0..1 (its frames match those of half
+    // float targets to a few levels), and a software renderer samples 8-bit
+    // textures several times faster than half floats.
+    MivexGL::cRenderTextureSystem* all[] = {&scene,    &ping, &pong, &halfPing,
+                                            &halfPong, &blur, &glow};
+    for (MivexGL::cRenderTextureSystem* target : all)
+    {
+        target->SetColorFormat(GL_RGBA8);
+    }
+    // The depth of field reads the scene's depth where it was drawn.
+    scene.SetDepthInTexture(true);
     scene.Create(kSize[0], kSize[1], 1);
     ping.Create(kSize[0], kSize[1], 1);
     pong.Create(kSize[0], kSize[1], 1);
@@ -85,19 +98,22 @@ void cPostEffects::EndPass(MivexGL::cRenderTextureSystem& target)
 void cPostEffects::BeginScene(float r, float g, float b)
 {
     glowReady = false;
+    focusPending = false;
+    glowSource = nullptr;
     scene.Begin();
     glPushAttrib(GL_VIEWPORT_BIT);
     glViewport(0, 0, scene.GetWidth(), scene.GetHeight());
-    glClearColor(r, g, b, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    steps->Run("scene clear",
+               [&]
+               {
+                   glClearColor(r, g, b, 1.0f);
+                   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+               });
 }
 
 void cPostEffects::EndScene()
 {
-    // The depth buffer is the scene's until End: copy it now.
-    scene.CopyDepth();
-    scene.Unbind();
     scene.End();
     glPopAttrib();
     current = &scene;
@@ -133,28 +149,48 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
                    glDisable(GL_BLEND);
                    EndPass(blur);
                });
+    MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
+    dof.SetFocus(focus, range);
+    dof.SetDepthRange(nearPlane, farPlane);
+    dof.SetAmount(0.0f);
+    // The full-size mix is left to Present, which draws it with the glow
+    // in its one pass; the glow is made from a half-size mix.
+    MivexGL::cRenderTextureSystem& half = Spare(true);
+    steps->Run("depth of field", [&] { DepthOfFieldPass(source, half); });
+    focusPending = true;
+    glowSource = &half;
+}
+
+void cPostEffects::DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
+                                    MivexGL::cRenderTextureSystem& target)
+{
+    MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
+    BeginPass(target);
+    BindUnit(0, source.GetColorTexture());
+    BindUnit(1, blur.GetColorTexture());
+    BindUnit(2, scene.GetDepthTexture());
+    dof.SetSamplerUnits(0, 1, 2);
+    dof.Bind();
+    FullScreenQuad();
+    dof.Unbind();
+    BindUnit(2, 0);
+    BindUnit(1, 0);
+    BindUnit(0, 0);
+    EndPass(target);
+}
+
+void cPostEffects::ResolveFocus()
+{
+    if (!focusPending)
+    {
+        return;
+    }
+    MivexGL::cRenderTextureSystem& source = *current;
     MivexGL::cRenderTextureSystem& target = Spare();
-    steps->Run("depth of field",
-               [&]
-               {
-                   MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
-                   BeginPass(target);
-                   BindUnit(0, source.GetColorTexture());
-                   BindUnit(1, blur.GetColorTexture());
-                   BindUnit(2, scene.GetDepthTexture());
-                   dof.SetSamplerUnits(0, 1, 2);
-                   dof.SetFocus(focus, range);
-                   dof.SetDepthRange(nearPlane, farPlane);
-                   dof.SetAmount(0.0f);
-                   dof.Bind();
-                   FullScreenQuad();
-                   dof.Unbind();
-                   BindUnit(2, 0);
-                   BindUnit(1, 0);
-                   BindUnit(0, 0);
-                   EndPass(target);
-               });
+    steps->Run("full-size depth of field", [&] { DepthOfFieldPass(source, target); });
     current = &target;
+    focusPending = false;
+    glowSource = nullptr;
 }
 
 void cPostEffects::RadialBlur(float amount, int iterations)
@@ -163,6 +199,7 @@ void cPostEffects::RadialBlur(float amount, int iterations)
     {
         return;
     }
+    ResolveFocus();
     MivexGL::cRenderTextureSystem& source = *current;
     MivexGL::cRenderTextureSystem& target = Spare(true);
     steps->Run("radial blur",
@@ -192,6 +229,7 @@ void cPostEffects::Distort(int program, float x, float y, float z, float w)
     {
         return;
     }
+    ResolveFocus();
     MivexGL::cRenderTextureSystem& source = *current;
     MivexGL::cRenderTextureSystem& target = Spare(true);
     steps->Run("distort",
@@ -219,7 +257,7 @@ void cPostEffects::Bloom(float level, float spread)
     {
         return;
     }
-    MivexGL::cRenderTextureSystem& source = *current;
+    MivexGL::cRenderTextureSystem& source = glowSource != nullptr ? *glowSource : *current;
     steps->Run("bloom",
                [&]
                {
@@ -247,24 +285,57 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                [&]
                {
                    glDisable(GL_DEPTH_TEST);
-                   glEnable(GL_TEXTURE_2D);
-                   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-                   current->BindColor();
-                   FullScreenQuad();
-                   current->Unbind();
-                   if (glowReady && glowStrength > 0.0f)
+                   BindUnit(0, current->GetColorTexture());
+                   // A full-size image meets the window texel for texel:
+                   // nearest gives what linear does there, at a quarter of
+                   // the reads.
+                   const bool oneToOne =
+                       current->GetWidth() == kSize[0] && current->GetHeight() == kSize[1];
+                   if (oneToOne)
                    {
-                       glEnable(GL_BLEND);
-                       glBlendFunc(GL_ONE, GL_ONE);
-                       glColor4f(glowStrength, glowStrength, glowStrength, 1.0f);
-                       glow.BindColor();
-                       FullScreenQuad();
-                       glow.Unbind();
-                       glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-                       glDisable(GL_BLEND);
+                       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+                       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
                    }
-                   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-                   glDisable(GL_TEXTURE_2D);
+                   BindUnit(1, glow.GetColorTexture());
+                   cPresentShader* present = nullptr;
+                   if (resources != nullptr)
+                   {
+                       present = focusPending ? &resources->GetFocusedPresentShader()
+                                              : &resources->GetPresentShader();
+                       present->SetSamplerUnits(0, 1, 2, 3);
+                       present->SetGlowStrength(glowReady ? glowStrength : 0.0f);
+                       present->SetDepthOfField(resources->GetDepthOfFieldShader());
+                   }
+                   if (focusPending)
+                   {
+                       BindUnit(2, blur.GetColorTexture());
+                       BindUnit(3, scene.GetDepthTexture());
+                   }
+                   if (present != nullptr && present->Bind())
+                   {
+                       FullScreenQuad();
+                       present->Unbind();
+                   }
+                   else
+                   {
+                       // Without the program the image still shows, unlit.
+                       glEnable(GL_TEXTURE_2D);
+                       glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+                       FullScreenQuad();
+                       glDisable(GL_TEXTURE_2D);
+                   }
+                   if (focusPending)
+                   {
+                       BindUnit(3, 0);
+                       BindUnit(2, 0);
+                   }
+                   BindUnit(1, 0);
+                   if (oneToOne)
+                   {
+                       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+                       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+                   }
+                   BindUnit(0, 0);
                    glEnable(GL_DEPTH_TEST);
                });
     if (resources == nullptr || wipeEdge < -0.02f)

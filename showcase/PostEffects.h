@@ -40,10 +40,13 @@ public:
     void EndScene();
 
     // Sharp at focus (eye distance), fully blurred range beyond it either
-    // way, for a projection with these clip planes.
+    // way, for a projection with these clip planes. The full-size mix waits
+    // for Present, which draws it in its own pass, unless another pass
+    // needs the image first; the bloom reads a half-size mix.
     void DepthOfField(float focus, float range, float nearPlane, float farPlane);
     // Zoom blur about the middle: the last sample is 1 - amount times the
-    // size. Drawn at half size.
+    // size. Drawn at half size. The showcase's program has its eight
+    // samples built in; iterations only reaches one that has not.
     void RadialBlur(float amount, int iterations);
     // One of the numbered distortions of the current image, at half size.
     void Distort(int program, float x, float y, float z, float w);
@@ -65,6 +68,11 @@ private:
     void EndPass(MivexGL::cRenderTextureSystem& target);
     // The unit quad over the whole of the current viewport.
     static void FullScreenQuad();
+    // The depth of field of source (the scene's depth) drawn into target.
+    void DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
+                          MivexGL::cRenderTextureSystem& target);
+    // Draws the waiting depth of field at full size and makes it current.
+    void ResolveFocus();
     static void BindUnit(int unit, GLuint texture);
 
     cShowcaseResources* resources;
@@ -77,7 +85,11 @@ private:
     MivexGL::cRenderTextureSystem blur;
     MivexGL::cRenderTextureSystem glow;
     MivexGL::cRenderTextureSystem* current;
+    // What the bloom reads when not the current image.
+    MivexGL::cRenderTextureSystem* glowSource;
     bool glowReady;
+    // The current image still wants its depth of field.
+    bool focusPending;
 };
 
 } // namespace showcase

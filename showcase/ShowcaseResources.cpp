@@ -59,6 +59,8 @@ int cShowcaseResources::Load()
     Build(radialBlur);
     Build(distort);
     Build(wipe);
+    Build(present);
+    Build(focusedPresent);
     wobble.InitGLSL();
     wobble.LoadVertexShader();
     // The wobble brings a vertex stage only; its fragment stage is the

@@ -6,6 +6,7 @@
 // music player, textures, fonts and the shader library.
 #pragma once
 
+#include "PresentShader.h"
 #include "SoundBands.h"
 #include "demo/DataSystem.h"
 #include "demo/MusicSystem.h"
@@ -64,6 +65,8 @@ public:
     MivexGL::cRadialBlurShader& GetRadialBlurShader() { return radialBlur; }
     MivexGL::cDistortShader& GetDistortShader() { return distort; }
     MivexGL::cWipeMaskShader& GetWipeShader() { return wipe; }
+    cPresentShader& GetPresentShader() { return present; }
+    cPresentShader& GetFocusedPresentShader() { return focusedPresent; }
     MivexGL::cWobbleShader& GetWobbleShader() { return wobble; }
 
 private:
@@ -79,9 +82,12 @@ private:
     MivexGL::cGaussianMapShader bloom;
     MivexGL::cDiscBlurShader discBlur;
     MivexGL::cDepthOfFieldShader depthOfField;
-    MivexGL::cRadialBlurShader radialBlur;
+    // The showcase always zooms with eight samples.
+    MivexGL::cRadialBlurShader radialBlur{MivexGL::cRadialBlurShader::kEightTaps};
     MivexGL::cDistortShader distort;
     MivexGL::cWipeMaskShader wipe;
+    cPresentShader present;
+    cPresentShader focusedPresent{cPresentShader::kWithDepthOfField};
     MivexGL::cWobbleShader wobble;
 };
 

@@ -107,6 +107,37 @@ TEST_F(RenderTarget, FilterChoosesNearestLinearOrTheDefaults)
     }
 }
 
+TEST_F(RenderTarget, ColourFormatIsHalfFloatUnlessToldAndClampsWhenEightBit)
+{
+    for (GLenum format : {static_cast<GLenum>(GL_RGBA16F_ARB), static_cast<GLenum>(GL_RGBA8)})
+    {
+        cRenderTextureSystem target;
+        if (format == GL_RGBA8)
+        {
+            target.SetColorFormat(format);
+        }
+        ASSERT_TRUE(target.Create(8, 8, 0));
+        target.Begin();
+        glPushAttrib(GL_VIEWPORT_BIT);
+        glViewport(0, 0, 8, 8);
+        glClearColor(2.0f, 0.5f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        target.End();
+        glPopAttrib();
+        target.BindColor();
+        GLint internal = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+        EXPECT_EQ(static_cast<GLenum>(internal), format);
+        std::vector<float> texels(8 * 8 * 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+        target.Unbind();
+        // Half float keeps what is above one; 8 bits stop at one.
+        EXPECT_NEAR(texels[0], format == GL_RGBA8 ? 1.0f : 2.0f, 0.01f);
+        EXPECT_NEAR(texels[1], 0.5f, 0.01f);
+    }
+}
+
 TEST_F(RenderTarget, EndReturnsToTheWindowWhateverWasBoundBetween)
 {
     cRenderTextureSystem target;
@@ -137,6 +168,42 @@ TEST_F(RenderTarget, CopyDepthTakesTheTargetsDepth)
     glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
     EXPECT_NEAR(depth[0], 0.25f, 0.01f);
     EXPECT_NEAR(depth[16 * 16 - 1], 0.25f, 0.01f);
+}
+
+TEST_F(RenderTarget, DepthInTextureNeedsNoCopy)
+{
+    cRenderTextureSystem target;
+    target.SetDepthInTexture(true);
+    ASSERT_TRUE(target.Create(16, 16, 0));
+    target.Begin();
+    glPushAttrib(GL_VIEWPORT_BIT | GL_ENABLE_BIT);
+    glViewport(0, 0, 16, 16);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // A quad over the left half at depth 0.25 (z = -0.5 of the identity
+    // projection), tested against the cleared far plane.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glBegin(GL_QUADS);
+    glVertex3f(-1.0f, -1.0f, -0.5f);
+    glVertex3f(0.0f, -1.0f, -0.5f);
+    glVertex3f(0.0f, 1.0f, -0.5f);
+    glVertex3f(-1.0f, 1.0f, -0.5f);
+    glEnd();
+    target.CopyDepth();
+    target.End();
+    glPopAttrib();
+    target.BindDepth();
+    std::vector<float> depth(16 * 16);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    target.Unbind();
+    EXPECT_NEAR(depth[0], 0.25f, 0.01f);
+    EXPECT_NEAR(depth[16 * 16 - 1], 1.0f, 0.01f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(RenderTarget, NeverCreatedTargetDoesNothing)

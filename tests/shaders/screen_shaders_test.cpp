@@ -113,13 +113,22 @@ TEST_F(ScreenTest, RadialBlurWithoutScaleKeepsSourceAndScalesAlpha)
 
 TEST_F(ScreenTest, RadialBlurAveragesZoomFactorsFromStartToStartPlusScale)
 {
-    cRadialBlurShader shader;
-    ASSERT_TRUE(Build(shader));
     Image source = Gradient(64);
     GLuint src = harness.MakeTexture(source, true);
-    for (int iterations : {2, 16})
+    struct Case
     {
-        shader.SetIterations(iterations);
+        cRadialBlurShader::Taps taps;
+        int iterations;
+        int averaged;
+    };
+    // Eight built-in taps average eight whatever the uniform says.
+    for (const Case& c : {Case{cRadialBlurShader::kTapsFromIterations, 2, 2},
+                          Case{cRadialBlurShader::kTapsFromIterations, 16, 16},
+                          Case{cRadialBlurShader::kEightTaps, 2, 8}})
+    {
+        cRadialBlurShader shader(c.taps);
+        ASSERT_TRUE(Build(shader));
+        shader.SetIterations(c.iterations);
         shader.SetStart(1.2f);
         shader.SetScale(-0.5f);
         shader.SetCenter(0.3f, 0.6f);
@@ -132,11 +141,11 @@ TEST_F(ScreenTest, RadialBlurAveragesZoomFactorsFromStartToStartPlusScale)
         EXPECT_TRUE(shadertest::ImageNear(
             out,
             [&](int x, int y) {
-                return RadialReference(source, out.U(x), out.V(y), 0.3f, 0.6f, iterations, 1.2f,
+                return RadialReference(source, out.U(x), out.V(y), 0.3f, 0.6f, c.averaged, 1.2f,
                                        -0.5f, 1.0f);
             },
             1e-4f))
-            << iterations << " iterations";
+            << c.iterations << " iterations, " << c.averaged << " averaged";
     }
 }
 

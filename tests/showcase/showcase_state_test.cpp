@@ -138,6 +138,8 @@ TEST(ShowcaseState, NoStepLeavesStateForTheNext)
         EXPECT_TRUE(r.GetRadialBlurShader().IsLinked());
         EXPECT_TRUE(r.GetDistortShader().IsLinked());
         EXPECT_TRUE(r.GetWipeShader().IsLinked());
+        EXPECT_TRUE(r.GetPresentShader().IsLinked());
+        EXPECT_TRUE(r.GetFocusedPresentShader().IsLinked());
         EXPECT_TRUE(r.GetWobbleShader().IsLinked());
         started.GetDirector().GetSteps().SetObserver(
             [&](const char* step, bool after)

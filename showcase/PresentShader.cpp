@@ -1,0 +1,96 @@
+// The present program's texts and values. The sum is what the image drawn and
+// the glow added with (one, one) blending gave, alpha included, before the
+// window's 8 bits clamp it.
+#include "PresentShader.h"
+
+#include "shaders/BlurShaders.h"
+
+#include <string>
+
+namespace showcase
+{
+
+namespace
+{
+
+const char* const kSharpImage = R"(
+uniform sampler2D sampler0;
+vec4 Image(vec2 uv)
+{
+    return texture2D(sampler0, uv);
+}
+)";
+
+const char* const kFocusedImage = R"(
+vec4 Image(vec2 uv)
+{
+    return DepthOfField(uv);
+}
+)";
+
+const char* const kPresentMain = R"(
+uniform sampler2D glow;
+uniform float glowStrength;
+varying vec2 texCoords;
+void main()
+{
+    vec4 c = Image(texCoords);
+    if (glowStrength > 0.0)
+    {
+        vec4 g = texture2D(glow, texCoords);
+        c += vec4(g.rgb * glowStrength, g.a);
+    }
+    gl_FragColor = c;
+}
+)";
+
+// The texts live as long as the process, as the program base needs.
+const char* PresentSource(cPresentShader::Focus focus)
+{
+    static const std::string texts[2] = {std::string(kSharpImage) + kPresentMain,
+                                         std::string(MivexGL::kDepthOfFieldFunction) +
+                                             kFocusedImage + kPresentMain};
+    return texts[focus == cPresentShader::kWithDepthOfField ? 1 : 0].c_str();
+}
+
+} // namespace
+
+const char* const cPresentShader::kUniformNames[kSlotCount] = {
+    "sampler0", "glow", "glowStrength", "blur", "depth", "vSParams", "fDoFAmnt"};
+
+cPresentShader::cPresentShader(Focus focus)
+    : cListedShader("cPresentShader", MivexGL::kImageVertexSource, PresentSource(focus),
+                    kUniformNames, kSlotCount),
+      units{0, 1, 2, 3}, glowStrength(0.0f), params{0.0f, 1.0f, 0.0f, 0.0f}, amount(0.0f)
+{
+}
+
+void cPresentShader::SetSamplerUnits(int image, int glow, int blurred, int depthImage)
+{
+    units[0] = image;
+    units[1] = glow;
+    units[2] = blurred;
+    units[3] = depthImage;
+}
+
+void cPresentShader::SetDepthOfField(const MivexGL::cDepthOfFieldShader& from)
+{
+    for (int i = 0; i < 4; ++i)
+    {
+        params[i] = from.GetParams()[i];
+    }
+    amount = from.GetAmount();
+}
+
+void cPresentShader::SendValues() const
+{
+    Send1i("sampler0", units[0]);
+    Send1i("glow", units[1]);
+    Send1f("glowStrength", glowStrength);
+    Send1i("blur", units[2]);
+    Send1i("depth", units[3]);
+    Send4f("vSParams", params);
+    Send1f("fDoFAmnt", amount);
+}
+
+} // namespace showcase

@@ -1,0 +1,60 @@
+// The showcase's last pass in one program: the finished image with its glow
+// added at a strength, drawn to the window, and in the variant with depth of
+// field the image is first mixed from the sharp scene and its blur by depth.
+// One full-screen pass instead of a full-size depth of field pass, the image
+// and then the glow blended over it, each of which costs about a frame of
+// one textured quad on a software renderer. Builds on the listed-uniform
+// program base (shaders/ListedShader.h) and the depth of field's GLSL
+// (shaders/ScreenShaders.h).
+#pragma once
+
+#include "shaders/ScreenShaders.h"
+
+namespace showcase
+{
+
+class cPresentShader : public MivexGL::cListedShader
+{
+public:
+    enum Slot
+    {
+        kImage,
+        kGlow,
+        kGlowStrength,
+        kBlur,
+        kDepth,
+        kParams,
+        kAmount,
+        kSlotCount
+    };
+    static const char* const kUniformNames[kSlotCount];
+    enum Focus
+    {
+        kSharp,
+        kWithDepthOfField
+    };
+
+    explicit cPresentShader(Focus focus = kSharp);
+
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
+
+    // The image (the sharp scene with depth of field), its blur and depth.
+    void SetSamplerUnits(int image, int glow, int blurred = 2, int depthImage = 3);
+    // 0 leaves the glow out, its alpha too.
+    void SetGlowStrength(float value) { glowStrength = value; }
+    float GetGlowStrength() const { return glowStrength; }
+    // Focus, range, depth range and amount as that program has them.
+    void SetDepthOfField(const MivexGL::cDepthOfFieldShader& from);
+
+protected:
+    void SendValues() const override;
+
+private:
+    int units[4];
+    float glowStrength;
+    float params[4];
+    float amount;
+};
+
+} // namespace showcase
