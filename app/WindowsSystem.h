@@ -79,6 +79,9 @@ public:
     static void SetMessageTarget(cWindowsSystem* target);
 
 protected:
+    // Whether a close or quit waits in the queue; it stays there.
+    static bool CloseAsked();
+
     platform::HDC deviceContext;
     platform::HGLRC renderingContext;
     platform::HWND window;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -282,6 +283,57 @@ TEST(Run, LoadingFrameOnceThenStartLoopAndTeardown)
     EXPECT_EQ(app.calls, (std::vector<std::string>{"DrawLoading", "Start", "Draw", "Release"}));
     EXPECT_EQ(app.GetWindowHandle(), nullptr);
     EXPECT_TRUE(boxes.Calls().empty());
+}
+
+// A loading frame that never clears its flag; the third asks to end the
+// program the way the window's close or a signal does.
+class StuckLoadingApp : public OneFrameApp
+{
+public:
+    bool bySignal = false;
+    int loadingFrames = 0;
+    bool DrawLoading() override
+    {
+        if (++loadingFrames == 3)
+        {
+            struct sigaction current = {};
+            sigaction(SIGTERM, nullptr, &current);
+            if (bySignal && current.sa_handler == SIG_DFL)
+            {
+                ADD_FAILURE() << "SIGTERM has no handler while a display is up";
+                PostMessageW(window, WM_CLOSE, 0, 0);
+            }
+            else if (bySignal)
+            {
+                std::raise(SIGTERM);
+            }
+            else
+            {
+                PostMessageW(window, WM_CLOSE, 0, 0);
+            }
+        }
+        return true;
+    }
+};
+
+TEST(Run, ALoadingFrameThatNeverFinishesStillEndsOnCloseOrSignal)
+{
+    for (const bool bySignal : {false, true})
+    {
+        StuckLoadingApp app;
+        app.bySignal = bySignal;
+        app.SetFullscreen(false);
+        app.SetAntiAliasing(false);
+        app.SetSetupDialog(false);
+        cWindowsSystem::SetMessageTarget(&app);
+        EXPECT_EQ(app.Run(), 0);
+        cWindowsSystem::SetMessageTarget(nullptr);
+        FlushMessages();
+        EXPECT_EQ(app.loadingFrames, 3) << (bySignal ? "SIGTERM" : "WM_CLOSE");
+        // Nothing was started; the display went as on every other way out.
+        EXPECT_EQ(app.calls, (std::vector<std::string>{"Release"}));
+        EXPECT_EQ(app.GetWindowHandle(), nullptr);
+    }
 }
 
 } // namespace
