@@ -270,16 +270,23 @@ public:
     void Release() override { calls.push_back("Release"); }
 };
 
-TEST(Run, LoadingFrameOnceThenStartLoopAndTeardown)
+// Run in a plain window with no dialog, as the message target.
+int RunWindowed(cWindowsSystem& app)
 {
-    testsupport::BoxRecorder boxes;
-    OneFrameApp app;
     app.SetFullscreen(false);
     app.SetAntiAliasing(false);
     app.SetSetupDialog(false);
     cWindowsSystem::SetMessageTarget(&app);
-    EXPECT_EQ(app.Run(), 0);
+    const int code = app.Run();
     cWindowsSystem::SetMessageTarget(nullptr);
+    return code;
+}
+
+TEST(Run, LoadingFrameOnceThenStartLoopAndTeardown)
+{
+    testsupport::BoxRecorder boxes;
+    OneFrameApp app;
+    EXPECT_EQ(RunWindowed(app), 0);
     EXPECT_EQ(app.calls, (std::vector<std::string>{"DrawLoading", "Start", "Draw", "Release"}));
     EXPECT_EQ(app.GetWindowHandle(), nullptr);
     EXPECT_TRUE(boxes.Calls().empty());
@@ -322,12 +329,7 @@ TEST(Run, ALoadingFrameThatNeverFinishesStillEndsOnCloseOrSignal)
     {
         StuckLoadingApp app;
         app.bySignal = bySignal;
-        app.SetFullscreen(false);
-        app.SetAntiAliasing(false);
-        app.SetSetupDialog(false);
-        cWindowsSystem::SetMessageTarget(&app);
-        EXPECT_EQ(app.Run(), 0);
-        cWindowsSystem::SetMessageTarget(nullptr);
+        EXPECT_EQ(RunWindowed(app), 0);
         FlushMessages();
         EXPECT_EQ(app.loadingFrames, 3) << (bySignal ? "SIGTERM" : "WM_CLOSE");
         // Nothing was started; the display went as on every other way out.
