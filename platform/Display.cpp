@@ -7,6 +7,7 @@
 #include "platform/TestSeams.h"
 
 #include "platform/DisplayInternal.h"
+#include "platform/FramePacing.h"
 #include "platform/GLProc.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
@@ -647,6 +648,10 @@ BOOL SwapBuffers(HDC dc)
     }
     SDL_GL_SwapWindow(dc->window->sdl);
     ++dc->window->presented;
+    if (SDL_GL_GetCurrentContext() != nullptr)
+    {
+        PaceFrame();
+    }
     return TRUE;
 }
 
@@ -670,6 +675,11 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context)
     if (Faulty(DisplayStep::MakeCurrent))
     {
         return FALSE;
+    }
+    SDL_GLContext now = SDL_GL_GetCurrentContext();
+    if (now != (context != nullptr ? context->context : nullptr))
+    {
+        ForgetPacedFrame(now != nullptr);
     }
     if (context == nullptr)
     {
@@ -707,6 +717,7 @@ BOOL wglDeleteContext(HGLRC context)
     const bool fail = Faulty(DisplayStep::DeleteContext);
     if (SDL_GL_GetCurrentContext() == context->context)
     {
+        ForgetPacedFrame(true);
         SDL_GL_MakeCurrent(SDL_GL_GetCurrentWindow(), nullptr);
     }
     SDL_GL_DeleteContext(context->context);

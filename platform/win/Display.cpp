@@ -7,6 +7,7 @@
 // made at first use, so textures, lists and programs survive F1.
 #include "platform/Display.h"
 
+#include "platform/FramePacing.h"
 #include "platform/GLProc.h"
 #include "platform/win/SeamState.h"
 
@@ -352,6 +353,10 @@ BOOL SwapBuffers(HDC dc)
     {
         CountPresentedFrame(Ours(window));
     }
+    if (::wglGetCurrentContext() != nullptr)
+    {
+        PaceFrame();
+    }
     return TRUE;
 }
 
@@ -386,6 +391,11 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context)
     {
         return FALSE;
     }
+    ::HGLRC now = ::wglGetCurrentContext();
+    if (now != Native(context))
+    {
+        ForgetPacedFrame(now != nullptr);
+    }
     if (!::wglMakeCurrent(Native(dc), Native(context)))
     {
         return FALSE;
@@ -412,6 +422,10 @@ BOOL wglDeleteContext(HGLRC context)
     }
     // A reported failure still frees the context: every caller drops its
     // handle after the call, so nothing could free it later.
+    if (::wglGetCurrentContext() == Native(context))
+    {
+        ForgetPacedFrame(true);
+    }
     const BOOL deleted = ::wglDeleteContext(Native(context));
     return DisplayFaulty(DisplayStep::DeleteContext) ? FALSE : deleted;
 }
