@@ -65,6 +65,7 @@ public:
     }
     platform::HWND GetWindowHandle() const { return window; }
     platform::HDC GetDeviceContext() const { return deviceContext; }
+    platform::HGLRC GetRenderingContext() const { return renderingContext; }
 
     // Read access for the frame loop's users and tests.
     std::int32_t GetWidth() const { return width; }

@@ -693,17 +693,21 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context)
     {
         return FALSE;
     }
-    if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
+    return SDL_GL_MakeCurrent(dc->window->sdl, context->context) == 0 ? TRUE : FALSE;
+}
+
+BOOL wglSwapIntervalEXT(int interval)
+{
+    if (SDL_GL_GetCurrentContext() == nullptr)
     {
         return FALSE;
     }
-    // Ask for vsync, adaptive where the driver has it; the frame loop is
-    // paced by the swap alone.
-    if (SDL_GL_SetSwapInterval(-1) != 0)
-    {
-        SDL_GL_SetSwapInterval(1);
-    }
-    return TRUE;
+    return SDL_GL_SetSwapInterval(interval) == 0 ? TRUE : FALSE;
+}
+
+int wglGetSwapIntervalEXT()
+{
+    return SDL_GL_GetCurrentContext() != nullptr ? SDL_GL_GetSwapInterval() : 0;
 }
 
 BOOL wglDeleteContext(HGLRC context)

@@ -150,6 +150,14 @@ HGLRC wglCreateContext(HDC dc);
 BOOL wglMakeCurrent(HDC dc, HGLRC context);
 BOOL wglDeleteContext(HGLRC context);
 HDC wglGetCurrentDC();
+// How many display refreshes the current context's swap waits for; negative
+// for adaptive (no wait for a late frame) where the driver has it. Nothing
+// here asks for one: the driver's default stands unless a program asks
+// (a production's development mode may). FALSE without a current context
+// or when the driver refuses; a refused adaptive interval is not retried.
+BOOL wglSwapIntervalEXT(int interval);
+// The current context's swap interval, 0 without a current context.
+int wglGetSwapIntervalEXT();
 // Window-system functions by name ("wglGetExtensionsStringARB",
 // "wglChoosePixelFormatARB"), else the GL entry point of that name.
 void (*wglGetProcAddress(const char* name))();

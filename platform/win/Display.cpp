@@ -396,22 +396,21 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context)
     {
         ForgetPacedFrame(now != nullptr);
     }
-    if (!::wglMakeCurrent(Native(dc), Native(context)))
-    {
-        return FALSE;
-    }
-    if (context != nullptr)
-    {
-        // Vsync, adaptive where the driver has it: the frame loop is paced by
-        // the swap alone.
-        using SwapInterval = BOOL(WINAPI*)(int);
-        auto swapInterval = reinterpret_cast<SwapInterval>(GetGLProcAddress("wglSwapIntervalEXT"));
-        if (swapInterval != nullptr && !swapInterval(-1))
-        {
-            swapInterval(1);
-        }
-    }
-    return TRUE;
+    return ::wglMakeCurrent(Native(dc), Native(context)) ? TRUE : FALSE;
+}
+
+BOOL wglSwapIntervalEXT(int interval)
+{
+    using SwapInterval = ::BOOL(WINAPI*)(int);
+    auto set = reinterpret_cast<SwapInterval>(GetGLProcAddress("wglSwapIntervalEXT"));
+    return set != nullptr && set(interval) ? TRUE : FALSE;
+}
+
+int wglGetSwapIntervalEXT()
+{
+    using GetSwapInterval = int(WINAPI*)();
+    auto get = reinterpret_cast<GetSwapInterval>(GetGLProcAddress("wglGetSwapIntervalEXT"));
+    return get != nullptr ? get() : 0;
 }
 
 BOOL wglDeleteContext(HGLRC context)
