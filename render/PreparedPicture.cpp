@@ -445,9 +445,24 @@ void KeyBlackInPlace(unsigned char* rgba, std::size_t pixelCount)
 }
 
 cPreparedPicture::cPreparedPicture()
-    : status(kEmpty), kind(platform::PictureDecoder::kPicture), ownAlpha(false), maxSize(0),
-      maxBytes(0), width(0), height(0), naturalWidth(0), naturalHeight(0), capacity(0)
+    : status(kEmpty), kind(platform::PictureDecoder::kPicture), ownAlpha(false), topRowFirst(false),
+      maxSize(0), maxBytes(0), width(0), height(0), naturalWidth(0), naturalHeight(0), capacity(0)
 {
+}
+
+void cPreparedPicture::FlipRows()
+{
+    if (status != kReady)
+    {
+        return;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * kTexelBytes;
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+    {
+        std::swap_ranges(&pixels[top * rowBytes], &pixels[top * rowBytes] + rowBytes,
+                         &pixels[bottom * rowBytes]);
+    }
+    topRowFirst = !topRowFirst;
 }
 
 void cPreparedPicture::Clear()
@@ -462,6 +477,7 @@ void cPreparedPicture::Reset()
     status = kEmpty;
     kind = platform::PictureDecoder::kPicture;
     ownAlpha = false;
+    topRowFirst = false;
     path.clear();
     reason.clear();
     maxSize = width = height = naturalWidth = naturalHeight = 0;
@@ -565,6 +581,7 @@ cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder& dec
         return status;
     }
     ownAlpha = png && decoder.HasAlpha();
+    topRowFirst = png;
     width = w;
     height = h;
     status = kReady;

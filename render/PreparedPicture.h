@@ -80,6 +80,10 @@ public:
     // width x height RGBA pixels, texture row 0 first: the picture's bottom
     // row for the picture loader, a PNG's top row.
     const unsigned char* GetPixels() const { return pixels.get(); }
+    // Whether texture row 0 is the picture's top row (a PNG's order).
+    bool TopRowFirst() const { return topRowFirst; }
+    // Turns a ready picture upside down: its rows in the other order.
+    void FlipRows();
 
 private:
     // Back to empty, the pixel memory kept.
@@ -88,6 +92,7 @@ private:
     Status status;
     platform::PictureDecoder::Kind kind;
     bool ownAlpha;
+    bool topRowFirst;
     std::string path;
     int maxSize;
     long long maxBytes;

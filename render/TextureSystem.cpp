@@ -104,7 +104,8 @@ void cTextureSystem::LoadTexture(const char* path)
     LoadTexture(path, nullptr);
 }
 
-void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, long long maxBytes)
+void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, long long maxBytes,
+                                 Rows rows)
 {
     if (platform::CurrentGLVersion() == 0)
     {
@@ -127,10 +128,10 @@ void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, l
         cPreparedPicture picture;
         picture.Prepare(platform::PictureDecoder::kPng, platform::ResolvePath(path), maxSize,
                         maxBytes);
-        Upload(path, picture);
+        Upload(path, picture, rows);
         return;
     }
-    LoadPicture(path, prefetch, maxBytes);
+    LoadPicture(path, prefetch, maxBytes, rows);
 }
 
 bool cTextureSystem::LoadPicture(const char* path)
@@ -139,6 +140,12 @@ bool cTextureSystem::LoadPicture(const char* path)
 }
 
 bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, long long maxBytes)
+{
+    return LoadPicture(path, prefetch, maxBytes, kAsLoaded);
+}
+
+bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, long long maxBytes,
+                                 Rows rows)
 {
     if (path == nullptr || platform::CurrentGLVersion() == 0)
     {
@@ -182,7 +189,7 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
         picture.Prepare(*decoder, full, maxSize, maxBytes);
     }
-    const bool made = Upload(path, picture);
+    const bool made = Upload(path, picture, rows);
     if (prefetch != nullptr)
     {
         prefetch->Recycle(std::move(picture));
@@ -190,12 +197,16 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
     return made;
 }
 
-bool cTextureSystem::Upload(const char* path, const cPreparedPicture& picture)
+bool cTextureSystem::Upload(const char* path, cPreparedPicture& picture, Rows rows)
 {
     if (picture.GetStatus() != cPreparedPicture::kReady)
     {
         Tell(path, picture.GetReason());
         return false;
+    }
+    if (rows == kUpright && picture.TopRowFirst())
+    {
+        picture.FlipRows();
     }
     glGenTextures(1, &texture);
     if (texture == 0)
