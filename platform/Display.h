@@ -1,7 +1,9 @@
 // Window, display mode, device and GL context in the window system's own
-// terms (window classes, DEVMODE, pixel formats, WGL contexts), implemented
-// over SDL2. Each step can fail on its own, as the window system's can, and
-// tests can make any step fail on purpose.
+// terms (window classes, DEVMODE, pixel formats, WGL contexts). Every back end
+// provides all of it (platform/README.md); one may refuse every display mode
+// but the desktop's and offer no multisample format. Each step can fail on
+// its own, as the window system's can, and tests can make any step fail on
+// purpose through the shared seam state.
 //
 // GL objects outlive a context: every context is created in one share group
 // rooted in a hidden context that lives as long as the process, so textures,

@@ -60,6 +60,14 @@ void PressDialogKey(HWND dialog, int virtualKey);
 void ClickDialogItem(HWND dialog, int id);
 void CloseDialogBox(HWND dialog);
 
+// Messages.
+// Drops every queued message.
+void FlushMessages();
+// Called whenever PeekMessageW finds nothing to take: lets a test act while
+// a loop spins idle (a window stays minimised for a while, say).
+using IdleHook = void (*)(void* context);
+void SetIdleHook(IdleHook hook, void* context);
+
 // Message boxes.
 struct MessageBoxCall
 {

@@ -9,7 +9,7 @@
 
 #include "platform/FramePacing.h"
 #include "platform/GLProc.h"
-#include "platform/win/SeamState.h"
+#include "platform/SeamState.h"
 
 #include <cstdio>
 #include <cstring>

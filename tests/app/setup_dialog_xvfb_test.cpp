@@ -2,7 +2,7 @@
 // finds it by its caption and presses Enter or Escape. Uses the display in
 // MIVEX_TEST_DISPLAY, or starts its own Xvfb.
 #include "platform/Display.h"
-#include "platform/PngBind.h"
+#include "platform/PngDecoder.h"
 #include "support/XServer.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,10 @@
 // Message queue over SDL's event queue.
 #include "platform/Messages.h"
 
+#include "platform/BackEnd.h"
+
 #include "platform/Display.h"
-#include "platform/DisplayInternal.h"
+#include "platform/sdl/DisplayInternal.h"
 
 #include <SDL.h>
 
@@ -13,9 +15,6 @@ namespace platform
 
 namespace
 {
-
-IdleHook idleHook = nullptr;
-void* idleContext = nullptr;
 
 std::deque<MSG>& Queue()
 {
@@ -211,7 +210,7 @@ int VirtualKeyFromSdlKey(int key)
     }
 }
 
-BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
+bool PeekSystemMessage(MSG* message, HWND window, UINT first, UINT last, UINT remove)
 {
     Pump();
     std::deque<MSG>& queue = Queue();
@@ -230,14 +229,10 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
             {
                 queue.erase(it);
             }
-            return TRUE;
+            return true;
         }
     }
-    if (idleHook != nullptr)
-    {
-        idleHook(idleContext);
-    }
-    return FALSE;
+    return false;
 }
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -279,12 +274,6 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
     (void)lParam;
     return 0;
-}
-
-void SetIdleHook(IdleHook hook, void* context)
-{
-    idleHook = hook;
-    idleContext = context;
 }
 
 void FlushMessages()

@@ -4,9 +4,9 @@
 // afterwards; SDL fixes a window's visual at creation. So a window here is a
 // record first, and its SDL window is made when its pixel format is set.
 #include "platform/Display.h"
-#include "platform/TestSeams.h"
+#include "platform/SeamState.h"
 
-#include "platform/DisplayInternal.h"
+#include "platform/sdl/DisplayInternal.h"
 #include "platform/FramePacing.h"
 #include "platform/GLProc.h"
 #include "platform/MessageBox.h"
@@ -43,7 +43,6 @@ struct WindowRecord
     int pixelFormat = 0;
     PIXELFORMATDESCRIPTOR descriptor{};
     DeviceRecord dc{nullptr};
-    int presented = 0;
 };
 
 struct ContextRecord
@@ -67,9 +66,6 @@ struct State
     bool haveMode = false;
     SDL_DisplayMode mode{};
     int cursorCount = 0;
-    std::array<bool, static_cast<int>(DisplayStep::Count)> faults{};
-    bool extensionsOverridden = false;
-    std::string extensionsOverride;
     std::string extensions;
     // The hidden root of the share group every display context joins.
     SDL_Window* rootWindow = nullptr;
@@ -81,11 +77,6 @@ State& S()
 {
     static State state;
     return state;
-}
-
-bool Faulty(DisplayStep step)
-{
-    return S().faults[static_cast<int>(step)];
 }
 
 bool EnsureVideo()
@@ -217,9 +208,10 @@ bool FormatWorks(int samples)
 const char* GetExtensionsString(HDC)
 {
     State& s = S();
-    if (s.extensionsOverridden)
+    const char* replaced = nullptr;
+    if (WindowExtensionsOverridden(&replaced))
     {
-        return s.extensionsOverride.empty() ? nullptr : s.extensionsOverride.c_str();
+        return replaced;
     }
     // The pixel-format query is ours; multisampling is there when the GL
     // implementation offers it.
@@ -293,22 +285,6 @@ bool IsWindowMinimised(HWND window)
            (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
-void SetDisplayFault(DisplayStep step, bool fail)
-{
-    S().faults[static_cast<int>(step)] = fail;
-}
-
-void ClearDisplayFaults()
-{
-    S().faults.fill(false);
-}
-
-void SetWindowExtensionsOverride(const char* extensions)
-{
-    S().extensionsOverridden = extensions != nullptr;
-    S().extensionsOverride = extensions != nullptr ? extensions : "";
-}
-
 HINSTANCE GetModuleHandleW(const char16_t*)
 {
     static int module;
@@ -318,7 +294,7 @@ HINSTANCE GetModuleHandleW(const char16_t*)
 std::uint16_t RegisterClassW(const WNDCLASSW* windowClass)
 {
     if (windowClass == nullptr || windowClass->lpszClassName == nullptr ||
-        Faulty(DisplayStep::RegisterClass))
+        DisplayFaulty(DisplayStep::RegisterClass))
     {
         return 0;
     }
@@ -333,7 +309,7 @@ std::uint16_t RegisterClassW(const WNDCLASSW* windowClass)
 
 BOOL UnregisterClassW(const char16_t* className, HINSTANCE)
 {
-    if (className == nullptr || Faulty(DisplayStep::UnregisterClass))
+    if (className == nullptr || DisplayFaulty(DisplayStep::UnregisterClass))
     {
         return FALSE;
     }
@@ -355,7 +331,7 @@ int ChangeDisplaySettingsW(const DEVMODEW* mode, DWORD flags)
         }
         return DISP_CHANGE_SUCCESSFUL;
     }
-    if (Faulty(DisplayStep::ChangeDisplaySettings) || !EnsureVideo())
+    if (DisplayFaulty(DisplayStep::ChangeDisplaySettings) || !EnsureVideo())
     {
         return DISP_CHANGE_FAILED;
     }
@@ -409,7 +385,7 @@ BOOL AdjustWindowRectEx(RECT* rect, DWORD, BOOL, DWORD)
 HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
                      int x, int y, int width, int height, HWND, void*, HINSTANCE, void*)
 {
-    if (className == nullptr || Faulty(DisplayStep::CreateWindow) || !EnsureVideo())
+    if (className == nullptr || DisplayFaulty(DisplayStep::CreateWindow) || !EnsureVideo())
     {
         return nullptr;
     }
@@ -440,7 +416,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* t
 
 BOOL DestroyWindow(HWND window)
 {
-    if (!Live(window) || Faulty(DisplayStep::DestroyWindow))
+    if (!Live(window) || DisplayFaulty(DisplayStep::DestroyWindow))
     {
         return FALSE;
     }
@@ -452,6 +428,7 @@ BOOL DestroyWindow(HWND window)
         }
         SDL_DestroyWindow(window->sdl);
     }
+    ForgetPresentedFrames(window);
     S().windows.erase(window);
     delete window;
     return TRUE;
@@ -540,11 +517,6 @@ BOOL IsWindow(HWND window)
     return Live(window) ? TRUE : FALSE;
 }
 
-int PresentedFrames(HWND window)
-{
-    return Live(window) ? window->presented : 0;
-}
-
 BOOL GetClientSize(HWND window, int* width, int* height)
 {
     if (!Live(window) || width == nullptr || height == nullptr)
@@ -565,7 +537,7 @@ BOOL GetClientSize(HWND window, int* width, int* height)
 
 HDC GetDC(HWND window)
 {
-    if (!Live(window) || Faulty(DisplayStep::GetDC))
+    if (!Live(window) || DisplayFaulty(DisplayStep::GetDC))
     {
         return nullptr;
     }
@@ -574,7 +546,7 @@ HDC GetDC(HWND window)
 
 int ReleaseDC(HWND window, HDC dc)
 {
-    if (!Live(window) || dc != &window->dc || Faulty(DisplayStep::ReleaseDC))
+    if (!Live(window) || dc != &window->dc || DisplayFaulty(DisplayStep::ReleaseDC))
     {
         return 0;
     }
@@ -584,7 +556,7 @@ int ReleaseDC(HWND window, HDC dc)
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor)
 {
     if (dc == nullptr || descriptor == nullptr || !Live(dc->window) ||
-        Faulty(DisplayStep::ChoosePixelFormat))
+        DisplayFaulty(DisplayStep::ChoosePixelFormat))
     {
         return 0;
     }
@@ -594,7 +566,7 @@ int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor)
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* descriptor)
 {
     if (dc == nullptr || descriptor == nullptr || !Live(dc->window) ||
-        Faulty(DisplayStep::SetPixelFormat))
+        DisplayFaulty(DisplayStep::SetPixelFormat))
     {
         return FALSE;
     }
@@ -647,7 +619,7 @@ BOOL SwapBuffers(HDC dc)
         return FALSE;
     }
     SDL_GL_SwapWindow(dc->window->sdl);
-    ++dc->window->presented;
+    CountPresentedFrame(dc->window);
     if (SDL_GL_GetCurrentContext() != nullptr)
     {
         PaceFrame();
@@ -658,7 +630,7 @@ BOOL SwapBuffers(HDC dc)
 HGLRC wglCreateContext(HDC dc)
 {
     if (dc == nullptr || !Live(dc->window) || dc->window->sdl == nullptr ||
-        Faulty(DisplayStep::CreateContext))
+        DisplayFaulty(DisplayStep::CreateContext))
     {
         return nullptr;
     }
@@ -672,7 +644,7 @@ HGLRC wglCreateContext(HDC dc)
 
 BOOL wglMakeCurrent(HDC dc, HGLRC context)
 {
-    if (Faulty(DisplayStep::MakeCurrent))
+    if (DisplayFaulty(DisplayStep::MakeCurrent))
     {
         return FALSE;
     }
@@ -718,7 +690,7 @@ BOOL wglDeleteContext(HGLRC context)
     }
     // A reported failure still frees the context: every caller drops its
     // handle after the call, so nothing could free it later.
-    const bool fail = Faulty(DisplayStep::DeleteContext);
+    const bool fail = DisplayFaulty(DisplayStep::DeleteContext);
     if (SDL_GL_GetCurrentContext() == context->context)
     {
         ForgetPacedFrame(true);
