@@ -421,6 +421,13 @@ LRESULT cWindowsSystem::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+bool cWindowsSystem::CloseAsked()
+{
+    MSG message{};
+    return PeekMessageW(&message, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) ||
+           PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+}
+
 int cWindowsSystem::MainLoop()
 {
     MSG message{};
@@ -495,6 +502,13 @@ int cWindowsSystem::Run()
     {
         DrawLoading();
         SwapBuffers(deviceContext);
+        // A loading frame that keeps its flag must still let the window's
+        // close (or a signal, which arrives as one) end the program.
+        if (loadingPending && CloseAsked())
+        {
+            DestroyDisplay();
+            return 0;
+        }
     }
     Start();
     ShowWindow(window, SW_SHOWNORMAL);

@@ -65,6 +65,7 @@ public:
     }
     platform::HWND GetWindowHandle() const { return window; }
     platform::HDC GetDeviceContext() const { return deviceContext; }
+    platform::HGLRC GetRenderingContext() const { return renderingContext; }
 
     // Read access for the frame loop's users and tests.
     std::int32_t GetWidth() const { return width; }
@@ -79,6 +80,9 @@ public:
     static void SetMessageTarget(cWindowsSystem* target);
 
 protected:
+    // Whether a close or quit waits in the queue; it stays there.
+    static bool CloseAsked();
+
     platform::HDC deviceContext;
     platform::HGLRC renderingContext;
     platform::HWND window;

@@ -1,7 +1,8 @@
-// Counter over SDL's performance counter, or a scripted one.
+// The counter every back end offers: the system's, or the scripted one tests
+// and the capture tool install. Depends on platform/BackEnd.h.
 #include "platform/Counter.h"
 
-#include <SDL.h>
+#include "platform/BackEnd.h"
 
 namespace platform
 {
@@ -28,9 +29,12 @@ bool QueryPerformanceCounter(std::int64_t* count)
     {
         return false;
     }
-    *count =
-        Script().count ? Script().count() : static_cast<std::int64_t>(SDL_GetPerformanceCounter());
-    return true;
+    if (Script().count)
+    {
+        *count = Script().count();
+        return true;
+    }
+    return SystemCounter(count);
 }
 
 bool QueryPerformanceFrequency(std::int64_t* frequency)
@@ -39,9 +43,12 @@ bool QueryPerformanceFrequency(std::int64_t* frequency)
     {
         return false;
     }
-    *frequency = Script().count ? Script().frequency
-                                : static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
-    return true;
+    if (Script().count)
+    {
+        *frequency = Script().frequency;
+        return true;
+    }
+    return SystemCounterFrequency(frequency);
 }
 
 } // namespace platform

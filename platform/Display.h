@@ -1,7 +1,9 @@
 // Window, display mode, device and GL context in the window system's own
-// terms (window classes, DEVMODE, pixel formats, WGL contexts), implemented
-// over SDL2. Each step can fail on its own, as the window system's can, and
-// tests can make any step fail on purpose.
+// terms (window classes, DEVMODE, pixel formats, WGL contexts). Every back end
+// provides all of it (platform/README.md); one may refuse every display mode
+// but the desktop's and offer no multisample format. Each step can fail on
+// its own, as the window system's can, and tests can make any step fail on
+// purpose through the shared seam state.
 //
 // GL objects outlive a context: every context is created in one share group
 // rooted in a hidden context that lives as long as the process, so textures,
@@ -150,6 +152,14 @@ HGLRC wglCreateContext(HDC dc);
 BOOL wglMakeCurrent(HDC dc, HGLRC context);
 BOOL wglDeleteContext(HGLRC context);
 HDC wglGetCurrentDC();
+// How many display refreshes the current context's swap waits for; negative
+// for adaptive (no wait for a late frame) where the driver has it. Nothing
+// here asks for one: the driver's default stands unless a program asks
+// (a production's development mode may). FALSE without a current context
+// or when the driver refuses; a refused adaptive interval is not retried.
+BOOL wglSwapIntervalEXT(int interval);
+// The current context's swap interval, 0 without a current context.
+int wglGetSwapIntervalEXT();
 // Window-system functions by name ("wglGetExtensionsStringARB",
 // "wglChoosePixelFormatARB"), else the GL entry point of that name.
 void (*wglGetProcAddress(const char* name))();

@@ -1,7 +1,9 @@
 // Message boxes in the system's style: a text, a caption, OK or Yes/No with an
-// icon. The text always goes to standard error as well. SDL draws the box;
-// where it cannot but a display exists, the dialog host draws it; only where
-// no display can show a box is the default answer (OK, or No) taken.
+// icon. The text always goes to standard error as well, and a test's
+// answerer replaces the box (both shared by every back end). The back end
+// draws the box; where it cannot but a display exists, the dialog host draws
+// it; only where no display can show a box is the default answer (OK, or No)
+// taken.
 #pragma once
 
 #include "platform/Text.h"

@@ -1,6 +1,7 @@
-// The thread's message queue: window events from SDL arrive here as window
-// messages (size, activation, close, keys with virtual-key codes), next to
-// messages posted by the program and by tests.
+// The thread's message queue: the system's window events arrive here as
+// window messages (size, activation, close, keys with virtual-key codes),
+// next to messages posted by the program and by tests. A back end provides
+// every call here; the idle hook tests install (TestSeams.h) is shared.
 #pragma once
 
 #include "platform/Win32.h"
@@ -29,17 +30,5 @@ LRESULT DispatchMessageW(const MSG* message);
 // The default handling: Alt+F4 asks the window to close, the close command
 // becomes WM_CLOSE; everything else is left alone.
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The virtual-key code of an SDL key code, 0 for keys without one (exposed
-// for tests).
-int VirtualKeyFromSdlKey(int sdlKey);
-
-// Drops every queued message (tests).
-void FlushMessages();
-
-// Called whenever PeekMessageW finds nothing to take: lets a test act while
-// a loop spins idle (a window stays minimised for a while, say).
-using IdleHook = void (*)(void* context);
-void SetIdleHook(IdleHook hook, void* context);
 
 } // namespace platform

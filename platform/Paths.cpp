@@ -1,53 +1,11 @@
-// Case-insensitive, separator-agnostic path lookup over POSIX directories.
+// What every back end's path lookup starts with: one separator, the forward
+// slash. Depends on platform/BackEnd.h.
 #include "platform/Paths.h"
 
-#include <dirent.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <vector>
+#include "platform/BackEnd.h"
 
 namespace platform
 {
-
-namespace
-{
-
-bool Exists(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-// The entry of a folder whose name matches case-insensitively, preferring an
-// exact match; empty when there is none.
-std::string FindEntry(const std::string& folder, const std::string& name)
-{
-    const std::string base = folder.empty() ? "." : folder;
-    if (Exists(folder.empty() ? name : folder + "/" + name))
-    {
-        return name;
-    }
-    DIR* dir = ::opendir(base.c_str());
-    if (dir == nullptr)
-    {
-        return std::string();
-    }
-    std::string found;
-    while (dirent* entry = ::readdir(dir))
-    {
-        if (::strcasecmp(entry->d_name, name.c_str()) == 0)
-        {
-            found = entry->d_name;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
-}
-
-} // namespace
 
 std::string ResolvePath(const std::string& path)
 {
@@ -59,63 +17,7 @@ std::string ResolvePath(const std::string& path)
             c = '/';
         }
     }
-    if (normal.empty() || Exists(normal))
-    {
-        return normal;
-    }
-
-    std::vector<std::string> parts;
-    std::string::size_type start = 0;
-    const bool absolute = normal[0] == '/';
-    while (start <= normal.size())
-    {
-        const std::string::size_type slash = normal.find('/', start);
-        const std::string::size_type stop = slash == std::string::npos ? normal.size() : slash;
-        if (stop > start)
-        {
-            parts.push_back(normal.substr(start, stop - start));
-        }
-        if (slash == std::string::npos)
-        {
-            break;
-        }
-        start = slash + 1;
-    }
-
-    std::string resolved = absolute ? "/" : "";
-    for (const std::string& part : parts)
-    {
-        std::string folder = resolved;
-        if (folder.size() > 1 && folder.back() == '/')
-        {
-            folder.pop_back();
-        }
-        const std::string entry = (part == "." || part == "..") ? part : FindEntry(folder, part);
-        if (entry.empty())
-        {
-            return normal;
-        }
-        if (!resolved.empty() && resolved.back() != '/')
-        {
-            resolved += '/';
-        }
-        resolved += entry;
-    }
-    return resolved;
-}
-
-std::string GetCurrentDirectory()
-{
-    std::vector<char> buffer(256);
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr)
-    {
-        buffer.resize(buffer.size() * 2);
-        if (buffer.size() > (1u << 20))
-        {
-            return std::string();
-        }
-    }
-    return std::string(buffer.data());
+    return FindPathIgnoringCase(normal);
 }
 
 } // namespace platform

@@ -1,21 +1,24 @@
-// The picture decoders of this platform: the picture loader's files through
-// libjpeg-turbo (platform/JpegDecoder.h), PNG files through libpng
-// (platform/PngBind.h).
+// What every back end's decoders share: the sizing of a decode by halving.
 #include "platform/PictureDecoder.h"
-
-#include "platform/JpegDecoder.h"
-#include "platform/PngBind.h"
 
 namespace platform
 {
 
-std::unique_ptr<PictureDecoder> PictureDecoder::Create(Kind kind)
+int PictureDecoder::HalvedSide(int side, int halvings)
 {
-    if (kind == kPng)
+    return static_cast<int>((static_cast<long long>(side) + (1LL << halvings) - 1) >> halvings);
+}
+
+int PictureDecoder::HalvingsCovering(int width, int height, int minWidth, int minHeight)
+{
+    int halvings = 0;
+    while (halvings < 30 && HalvedSide(width, halvings + 1) >= minWidth &&
+           HalvedSide(height, halvings + 1) >= minHeight &&
+           (HalvedSide(width, halvings) > 1 || HalvedSide(height, halvings) > 1))
     {
-        return std::unique_ptr<PictureDecoder>(new PngDecoder);
+        ++halvings;
     }
-    return std::unique_ptr<PictureDecoder>(new JpegDecoder);
+    return halvings;
 }
 
 } // namespace platform

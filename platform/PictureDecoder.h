@@ -56,6 +56,13 @@ public:
     // row has been read, -1 on damaged data; closed after 0 or -1.
     virtual int ReadSomeRows(unsigned char* first, std::ptrdiff_t stride, int maxRows) = 0;
 
+    // A side halved that many times, rounding up.
+    static int HalvedSide(int side, int halvings);
+    // The most times a width x height picture can be halved while still at
+    // least minWidth x minHeight (and not below 1 x 1): the size a decoder
+    // that reduces by halving decodes at.
+    static int HalvingsCovering(int width, int height, int minWidth, int minHeight);
+
 protected:
     PictureDecoder() = default;
     PictureDecoder(const PictureDecoder&) = delete;

@@ -60,6 +60,14 @@ void PressDialogKey(HWND dialog, int virtualKey);
 void ClickDialogItem(HWND dialog, int id);
 void CloseDialogBox(HWND dialog);
 
+// Messages.
+// Drops every queued message.
+void FlushMessages();
+// Called whenever PeekMessageW finds nothing to take: lets a test act while
+// a loop spins idle (a window stays minimised for a while, say).
+using IdleHook = void (*)(void* context);
+void SetIdleHook(IdleHook hook, void* context);
+
 // The development overlay.
 // Stands in for the pointer over the attached overlay from its next frame
 // on: window pixels, and whether the left button is down; cleared, the

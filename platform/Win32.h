@@ -1,6 +1,7 @@
 // The system vocabulary the engine speaks: handle types, window messages,
-// virtual-key codes, message-box styles and answers. The platform files map
-// these onto SDL2; nothing above platform/ sees SDL itself.
+// virtual-key codes, message-box styles and answers. Each back end maps
+// these onto its system (platform/README.md); nothing above platform/ sees
+// the system itself.
 #pragma once
 
 #include <cstdint>

@@ -3,11 +3,13 @@
 // The picture loader's files are sized to a power-of-two texture from their
 // size on the display, stretched, black keyed out, bottom row first; PNG
 // files keep their own size and alpha, top row first. Also the pieces of
-// that pipeline (sizing, halving, stretching, keying). Depends on
-// platform/PictureDecoder.h only, whatever decodes underneath.
+// that pipeline (sizing, halving); stretching and keying are the
+// resampler's (render/Resampler.h). Depends on platform/PictureDecoder.h
+// only, whatever decodes underneath.
 #pragma once
 
 #include "platform/PictureDecoder.h"
+#include "render/Resampler.h"
 
 #include <cstddef>
 #include <memory>
@@ -80,6 +82,10 @@ public:
     // width x height RGBA pixels, texture row 0 first: the picture's bottom
     // row for the picture loader, a PNG's top row.
     const unsigned char* GetPixels() const { return pixels.get(); }
+    // Whether texture row 0 is the picture's top row (a PNG's order).
+    bool TopRowFirst() const { return topRowFirst; }
+    // Turns a ready picture upside down: its rows in the other order.
+    void FlipRows();
 
 private:
     // Back to empty, the pixel memory kept.
@@ -88,6 +94,7 @@ private:
     Status status;
     platform::PictureDecoder::Kind kind;
     bool ownAlpha;
+    bool topRowFirst;
     std::string path;
     int maxSize;
     long long maxBytes;
@@ -111,17 +118,5 @@ int HalvingsToFit(long long width, long long height, long long maxBytes);
 
 // A side halved that many times, rounding up.
 int HalvedSide(int side, int halvings);
-
-// Stretches a tightly packed RGB picture to another size: area averaging
-// along an axis that shrinks, bilinear along one that grows, an axis that
-// keeps its size copied as it is.
-void StretchPicture(const unsigned char* src, int srcWidth, int srcHeight, unsigned char* dst,
-                    int dstWidth, int dstHeight);
-
-// RGB to RGBA with pure black transparent and everything else opaque.
-void KeyBlack(const unsigned char* rgb, std::size_t pixelCount, unsigned char* rgba);
-
-// The same key on RGBA pixels in place: the fourth byte from the other three.
-void KeyBlackInPlace(unsigned char* rgba, std::size_t pixelCount);
 
 } // namespace MivexGL

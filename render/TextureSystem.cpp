@@ -45,7 +45,7 @@ void Enlist(cTextureSystem* texture)
 
 } // namespace
 
-cTextureSystem::cTextureSystem() : texture(0), allowance(kMaxPictureBytes)
+cTextureSystem::cTextureSystem() : texture(0), allowance(kMaxPictureBytes), rowOrder(kAsLoaded)
 {
     Enlist(this);
 }
@@ -58,7 +58,8 @@ cTextureSystem::~cTextureSystem()
 }
 
 cTextureSystem::cTextureSystem(cTextureSystem&& other) noexcept
-    : texture(other.texture), source(std::move(other.source)), allowance(other.allowance)
+    : texture(other.texture), source(std::move(other.source)), allowance(other.allowance),
+      rowOrder(other.rowOrder)
 {
     other.texture = 0;
     other.source.clear();
@@ -70,6 +71,7 @@ cTextureSystem& cTextureSystem::operator=(cTextureSystem&& other) noexcept
     std::swap(texture, other.texture);
     std::swap(source, other.source);
     std::swap(allowance, other.allowance);
+    std::swap(rowOrder, other.rowOrder);
     return *this;
 }
 
@@ -149,7 +151,8 @@ void cTextureSystem::LoadTexture(const char* path)
     LoadTexture(path, nullptr);
 }
 
-void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, long long maxBytes)
+void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, long long maxBytes,
+                                 Rows rows)
 {
     if (platform::CurrentGLVersion() == 0)
     {
@@ -160,7 +163,7 @@ void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, l
     {
         return;
     }
-    Remember(path, maxBytes);
+    Remember(path, maxBytes, rows);
     // An earlier texture is never deleted (after a display switch its name
     // may belong to another object of the new context), only replaced: a PNG
     // by its new name or 0, the picture loader's path by a new name once its
@@ -173,10 +176,10 @@ void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, l
         cPreparedPicture picture;
         picture.Prepare(platform::PictureDecoder::kPng, platform::ResolvePath(path), maxSize,
                         maxBytes);
-        Upload(path, picture);
+        Upload(path, picture, rows);
         return;
     }
-    LoadPicture(path, prefetch, maxBytes);
+    LoadPicture(path, prefetch, maxBytes, rows);
 }
 
 bool cTextureSystem::LoadPicture(const char* path)
@@ -186,11 +189,17 @@ bool cTextureSystem::LoadPicture(const char* path)
 
 bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, long long maxBytes)
 {
+    return LoadPicture(path, prefetch, maxBytes, kAsLoaded);
+}
+
+bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, long long maxBytes,
+                                 Rows rows)
+{
     if (path == nullptr || platform::CurrentGLVersion() == 0)
     {
         return false;
     }
-    Remember(path, maxBytes);
+    Remember(path, maxBytes, rows);
     if (IsUrl(path))
     {
         Tell(path, "pictures are not fetched from the network");
@@ -229,7 +238,7 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
         picture.Prepare(*decoder, full, maxSize, maxBytes);
     }
-    const bool made = Upload(path, picture);
+    const bool made = Upload(path, picture, rows);
     if (prefetch != nullptr)
     {
         prefetch->Recycle(std::move(picture));
@@ -237,7 +246,7 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
     return made;
 }
 
-void cTextureSystem::Remember(const char* path, long long maxBytes)
+void cTextureSystem::Remember(const char* path, long long maxBytes, Rows rows)
 {
     // The caller's path may be this very string (a reload).
     if (path != source.c_str())
@@ -245,6 +254,7 @@ void cTextureSystem::Remember(const char* path, long long maxBytes)
         source = path;
     }
     allowance = maxBytes;
+    rowOrder = rows;
 }
 
 std::string cTextureSystem::GetFilePath() const
@@ -277,17 +287,21 @@ bool cTextureSystem::Reload()
     }
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    const bool made = Upload(source.c_str(), picture, texture != 0);
+    const bool made = Upload(source.c_str(), picture, rowOrder, texture != 0);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
     return made;
 }
 
-bool cTextureSystem::Upload(const char* path, const cPreparedPicture& picture, bool reuse)
+bool cTextureSystem::Upload(const char* path, cPreparedPicture& picture, Rows rows, bool reuse)
 {
     if (picture.GetStatus() != cPreparedPicture::kReady)
     {
         Tell(path, picture.GetReason());
         return false;
+    }
+    if (rows == kUpright && picture.TopRowFirst())
+    {
+        picture.FlipRows();
     }
     if (!reuse)
     {

@@ -1,7 +1,12 @@
 // One 2D texture made from a picture file: names with ".png" through the PNG
 // reader at the file's own size and alpha, every other name through the
 // system's picture loader, sized to a power of two from the picture's size
-// on a 96 pixels-per-inch display, with pure black keyed out. A texture
+// on a 96 pixels-per-inch display, with pure black keyed out. Row order
+// differs by format, as the demo's own pictures expect: the picture loader's
+// formats (JPEG, BMP, GIF) put the picture's bottom row at t = 0, upright on
+// a quad whose t grows upward; a PNG puts its top row there, upside down on
+// the same quad. Loading with kUpright gives the bottom row at t = 0 whatever
+// the format. A texture
 // larger than its memory allowance is halved until it fits, and a picture
 // that does not load says why in one line on standard error. Needs a
 // current GL context for loading and binding; the platform layer resolves
@@ -34,6 +39,14 @@ public:
     cTextureSystem(cTextureSystem&& other) noexcept;
     cTextureSystem& operator=(cTextureSystem&& other) noexcept;
 
+    // The rows as each format stores them (see above), or the picture's
+    // bottom row first whatever its format.
+    enum Rows
+    {
+        kAsLoaded,
+        kUpright
+    };
+
     // Enables GL_TEXTURE_2D and loads the file. A PNG that fails leaves
     // name 0; a picture-loader file that fails leaves the name as it was, 0
     // until a load has succeeded.
@@ -44,7 +57,12 @@ public:
     // it fits, and a line on standard error saying so). The GL calls are the
     // same ones in the same order with or without prefetch.
     void LoadTexture(const char* path, cTexturePrefetch* prefetch,
-                     long long maxBytes = kMaxPictureBytes);
+                     long long maxBytes = kMaxPictureBytes, Rows rows = kAsLoaded);
+    // The same with the rows in the given order.
+    void LoadTexture(const char* path, Rows rows)
+    {
+        LoadTexture(path, nullptr, kMaxPictureBytes, rows);
+    }
     // The picture loader's path; true when the texture was created. The name changes
     // only then, or to 0 when the GL hands out no name.
     bool LoadPicture(const char* path);
@@ -85,12 +103,14 @@ public:
 private:
     // The one upload of every format, or the line saying why not; true when
     // the texture was made. reuse keeps the current name.
-    bool Upload(const char* path, const cPreparedPicture& picture, bool reuse = false);
-    void Remember(const char* path, long long maxBytes);
+    bool Upload(const char* path, cPreparedPicture& picture, Rows rows, bool reuse = false);
+    bool LoadPicture(const char* path, cTexturePrefetch* prefetch, long long maxBytes, Rows rows);
+    void Remember(const char* path, long long maxBytes, Rows rows);
 
     GLuint texture;
     std::string source;
     long long allowance;
+    Rows rowOrder;
 };
 
 } // namespace MivexGL

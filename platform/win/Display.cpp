@@ -7,8 +7,9 @@
 // made at first use, so textures, lists and programs survive F1.
 #include "platform/Display.h"
 
+#include "platform/FramePacing.h"
 #include "platform/GLProc.h"
-#include "platform/win/SeamState.h"
+#include "platform/SeamState.h"
 
 #include <cstdio>
 #include <cstring>
@@ -352,6 +353,10 @@ BOOL SwapBuffers(HDC dc)
     {
         CountPresentedFrame(Ours(window));
     }
+    if (::wglGetCurrentContext() != nullptr)
+    {
+        PaceFrame();
+    }
     return TRUE;
 }
 
@@ -386,22 +391,26 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context)
     {
         return FALSE;
     }
-    if (!::wglMakeCurrent(Native(dc), Native(context)))
+    ::HGLRC now = ::wglGetCurrentContext();
+    if (now != Native(context))
     {
-        return FALSE;
+        ForgetPacedFrame(now != nullptr);
     }
-    if (context != nullptr)
-    {
-        // Vsync, adaptive where the driver has it: the frame loop is paced by
-        // the swap alone.
-        using SwapInterval = BOOL(WINAPI*)(int);
-        auto swapInterval = reinterpret_cast<SwapInterval>(GetGLProcAddress("wglSwapIntervalEXT"));
-        if (swapInterval != nullptr && !swapInterval(-1))
-        {
-            swapInterval(1);
-        }
-    }
-    return TRUE;
+    return ::wglMakeCurrent(Native(dc), Native(context)) ? TRUE : FALSE;
+}
+
+BOOL wglSwapIntervalEXT(int interval)
+{
+    using SwapInterval = ::BOOL(WINAPI*)(int);
+    auto set = reinterpret_cast<SwapInterval>(GetGLProcAddress("wglSwapIntervalEXT"));
+    return set != nullptr && set(interval) ? TRUE : FALSE;
+}
+
+int wglGetSwapIntervalEXT()
+{
+    using GetSwapInterval = int(WINAPI*)();
+    auto get = reinterpret_cast<GetSwapInterval>(GetGLProcAddress("wglGetSwapIntervalEXT"));
+    return get != nullptr ? get() : 0;
 }
 
 BOOL wglDeleteContext(HGLRC context)
@@ -412,6 +421,10 @@ BOOL wglDeleteContext(HGLRC context)
     }
     // A reported failure still frees the context: every caller drops its
     // handle after the call, so nothing could free it later.
+    if (::wglGetCurrentContext() == Native(context))
+    {
+        ForgetPacedFrame(true);
+    }
     const BOOL deleted = ::wglDeleteContext(Native(context));
     return DisplayFaulty(DisplayStep::DeleteContext) ? FALSE : deleted;
 }

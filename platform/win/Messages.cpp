@@ -4,6 +4,8 @@
 // Depends on platform/Messages.h and platform/win/Native.h.
 #include "platform/Messages.h"
 
+#include "platform/BackEnd.h"
+
 #include "platform/win/Native.h"
 
 namespace platform
@@ -11,9 +13,6 @@ namespace platform
 
 namespace
 {
-
-IdleHook idleHook = nullptr;
-void* idleContext = nullptr;
 
 // The last message taken, whole: dispatching it again hands the system the
 // time and position it stamped, which our MSG does not carry.
@@ -37,16 +36,12 @@ void* idleContext = nullptr;
 
 } // namespace
 
-BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
+bool PeekSystemMessage(MSG* message, HWND window, UINT first, UINT last, UINT remove)
 {
     ::MSG n{};
     if (!::PeekMessageW(&n, Native(window), first, last, remove))
     {
-        if (idleHook != nullptr)
-        {
-            idleHook(idleContext);
-        }
-        return FALSE;
+        return false;
     }
     if ((remove & PM_REMOVE) != 0)
     {
@@ -56,7 +51,7 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
     {
         *message = MSG{Ours(n.hwnd), n.message, n.wParam, n.lParam};
     }
-    return TRUE;
+    return true;
 }
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -92,12 +87,6 @@ LRESULT DispatchMessageW(const MSG* message)
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return ::DefWindowProcW(Native(window), message, wParam, lParam);
-}
-
-void SetIdleHook(IdleHook hook, void* context)
-{
-    idleHook = hook;
-    idleContext = context;
 }
 
 void FlushMessages()

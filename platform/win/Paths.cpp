@@ -1,8 +1,10 @@
-// Data paths on Windows: the file system already ignores letter case and
-// takes either separator, so resolving only writes the separators one way.
+// Data paths on Windows: the file system already ignores letter case, so
+// there is nothing to look up.
 // Narrow paths are UTF-8 here, as everywhere in the program. Depends on
 // platform/Paths.h, platform/Text.h and platform/win/Native.h.
 #include "platform/Paths.h"
+
+#include "platform/BackEnd.h"
 
 #include "platform/Text.h"
 
@@ -16,17 +18,9 @@
 namespace platform
 {
 
-std::string ResolvePath(const std::string& path)
+std::string FindPathIgnoringCase(const std::string& path)
 {
-    std::string normal = path;
-    for (char& c : normal)
-    {
-        if (c == '\\')
-        {
-            c = '/';
-        }
-    }
-    return normal;
+    return path;
 }
 
 std::string GetCurrentDirectory()

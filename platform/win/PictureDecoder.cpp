@@ -538,16 +538,9 @@ public:
             return Fail(Hresult("unsupported format", result));
         }
         source = converter;
-        // The most halvings that still cover the wanted size.
-        shift = 0;
-        while (shift < 30 && Halved(width, shift + 1) >= minWidth &&
-               Halved(height, shift + 1) >= minHeight &&
-               (Halved(width, shift) > 1 || Halved(height, shift) > 1))
-        {
-            ++shift;
-        }
-        outW = Halved(width, shift);
-        outH = Halved(height, shift);
+        shift = HalvingsCovering(width, height, minWidth, minHeight);
+        outW = HalvedSide(width, shift);
+        outH = HalvedSide(height, shift);
         row.assign(static_cast<std::size_t>(width) * 4, 0);
         sums.assign(static_cast<std::size_t>(outW) * 4, 0);
         next = 0;
@@ -580,11 +573,6 @@ public:
     }
 
 private:
-    static int Halved(int side, int halvings)
-    {
-        return static_cast<int>((static_cast<long long>(side) + (1LL << halvings) - 1) >> halvings);
-    }
-
     // Output row next: the average of each box of source pixels it covers,
     // the last boxes cut short at the edges.
     bool Produce(unsigned char* out)

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -269,19 +270,72 @@ public:
     void Release() override { calls.push_back("Release"); }
 };
 
-TEST(Run, LoadingFrameOnceThenStartLoopAndTeardown)
+// Run in a plain window with no dialog, as the message target.
+int RunWindowed(cWindowsSystem& app)
 {
-    testsupport::BoxRecorder boxes;
-    OneFrameApp app;
     app.SetFullscreen(false);
     app.SetAntiAliasing(false);
     app.SetSetupDialog(false);
     cWindowsSystem::SetMessageTarget(&app);
-    EXPECT_EQ(app.Run(), 0);
+    const int code = app.Run();
     cWindowsSystem::SetMessageTarget(nullptr);
+    return code;
+}
+
+TEST(Run, LoadingFrameOnceThenStartLoopAndTeardown)
+{
+    testsupport::BoxRecorder boxes;
+    OneFrameApp app;
+    EXPECT_EQ(RunWindowed(app), 0);
     EXPECT_EQ(app.calls, (std::vector<std::string>{"DrawLoading", "Start", "Draw", "Release"}));
     EXPECT_EQ(app.GetWindowHandle(), nullptr);
     EXPECT_TRUE(boxes.Calls().empty());
+}
+
+// A loading frame that never clears its flag; the third asks to end the
+// program the way the window's close or a signal does.
+class StuckLoadingApp : public OneFrameApp
+{
+public:
+    bool bySignal = false;
+    int loadingFrames = 0;
+    bool DrawLoading() override
+    {
+        if (++loadingFrames == 3)
+        {
+            struct sigaction current = {};
+            sigaction(SIGTERM, nullptr, &current);
+            if (bySignal && current.sa_handler == SIG_DFL)
+            {
+                ADD_FAILURE() << "SIGTERM has no handler while a display is up";
+                PostMessageW(window, WM_CLOSE, 0, 0);
+            }
+            else if (bySignal)
+            {
+                std::raise(SIGTERM);
+            }
+            else
+            {
+                PostMessageW(window, WM_CLOSE, 0, 0);
+            }
+        }
+        return true;
+    }
+};
+
+TEST(Run, ALoadingFrameThatNeverFinishesStillEndsOnCloseOrSignal)
+{
+    for (const bool bySignal : {false, true})
+    {
+        StuckLoadingApp app;
+        app.bySignal = bySignal;
+        EXPECT_EQ(RunWindowed(app), 0);
+        FlushMessages();
+        EXPECT_EQ(app.loadingFrames, 3) << (bySignal ? "SIGTERM" : "WM_CLOSE");
+        // Nothing was started; the display went as on every other way out.
+        EXPECT_EQ(app.calls, (std::vector<std::string>{"Release"}));
+        EXPECT_EQ(app.GetWindowHandle(), nullptr);
+    }
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // finds it by its caption and presses Enter or Escape. Uses the display in
 // MIVEX_TEST_DISPLAY, or starts its own Xvfb.
 #include "platform/Display.h"
-#include "platform/PngBind.h"
+#include "platform/PngDecoder.h"
 #include "support/XServer.h"
 
 #include <gtest/gtest.h>
@@ -102,7 +102,8 @@ protected:
         if (*found && look)
         {
             std::string printed;
-            for (int i = 0; i < 100 && printed.find("control") == std::string::npos; ++i)
+            // Generous: on a busy machine the dialog's frames come slowly.
+            for (int i = 0; i < 1200 && printed.find("settled") == std::string::npos; ++i)
             {
                 usleep(50000);
                 std::ifstream file(out);
@@ -110,8 +111,6 @@ protected:
                 text << file.rdbuf();
                 printed = text.str();
             }
-            // The frames after the first settle the layout.
-            usleep(300000);
             look(window, printed);
         }
         if (*found)

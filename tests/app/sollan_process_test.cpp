@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -23,10 +24,13 @@ class DemoProcess : public ::testing::Test
 protected:
     void SetUp() override
     {
-        display = testsupport::TestDisplay();
-        if (display.empty() || !testsupport::OnPath("xdotool"))
+        if (NeedsDisplay())
         {
-            GTEST_SKIP() << "needs Xvfb (or MIVEX_TEST_DISPLAY) and xdotool";
+            display = testsupport::TestDisplay();
+            if (display.empty() || !testsupport::OnPath("xdotool"))
+            {
+                GTEST_SKIP() << "needs Xvfb (or MIVEX_TEST_DISPLAY) and xdotool";
+            }
         }
         folder = testsupport::MakeTempFolder("mivex-run");
         const std::string data = std::string(MIVEX_BINARY_DIR) + "/data";
@@ -50,8 +54,18 @@ protected:
             {
                 _exit(126);
             }
-            setenv("DISPLAY", display.c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "x11", 1);
+            // As from a terminal, whatever this runner ignores.
+            std::signal(SIGINT, SIG_DFL);
+            std::signal(SIGTERM, SIG_DFL);
+            if (display.empty())
+            {
+                setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            }
+            else
+            {
+                setenv("DISPLAY", display.c_str(), 1);
+                setenv("SDL_VIDEODRIVER", "x11", 1);
+            }
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             const std::string binary = std::string(MIVEX_BINARY_DIR) + "/sollan";
             execl(binary.c_str(), "sollan", static_cast<char*>(nullptr));
@@ -87,6 +101,28 @@ protected:
         }
         return -1;
     }
+
+    // Whether the demo handles the signal yet (its window system takes
+    // SIGINT and SIGTERM once its display is up), waiting for that.
+    bool WaitUntilCatching(int signal, int seconds)
+    {
+        const unsigned long long bit = 1ULL << (signal - 1);
+        for (int i = 0; i < seconds * 10; ++i)
+        {
+            const std::string status =
+                testsupport::ReadFile("/proc/" + std::to_string(child) + "/status");
+            const std::string::size_type at = status.find("SigCgt:");
+            if (at != std::string::npos &&
+                (std::stoull(status.substr(at + 7, 24), nullptr, 16) & bit) != 0)
+            {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    virtual bool NeedsDisplay() const { return true; }
 
     void ExpectLogOpening()
     {
@@ -125,6 +161,32 @@ TEST_F(DemoProcess, ClosingTheWindowEndsItWithCodeZero)
 
     EXPECT_EQ(WaitExit(120), 0);
     ExpectLogOpening();
+}
+
+// Headless, where nothing but a signal can end it early: SIGTERM and SIGINT
+// end it as the window's close does, with code 0, long before its five
+// minutes are up.
+class HeadlessDemoProcess : public DemoProcess
+{
+protected:
+    bool NeedsDisplay() const override { return false; }
+};
+
+TEST_F(HeadlessDemoProcess, SigtermAndSigintEndItWithCodeZero)
+{
+    for (const int signal : {SIGTERM, SIGINT})
+    {
+        Start();
+        ASSERT_TRUE(WaitUntilCatching(signal, 120)) << "the demo never took the signal";
+        kill(child, signal);
+        EXPECT_EQ(WaitExit(120), 0) << strsignal(signal);
+        if (child > 0)
+        {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+            child = -1;
+        }
+    }
 }
 
 } // namespace

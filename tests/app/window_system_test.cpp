@@ -75,6 +75,30 @@ TEST_F(WindowSystem, CreatesAWindowWithACurrentContextAndProjection)
     EXPECT_NEAR(projection[0], 2.4142135f * 480.0f / 640.0f, 1e-4f);
 }
 
+// No frame limiter of our own: making a context current leaves the swap
+// interval as it was, and only a program's own request changes it.
+TEST_F(WindowSystem, TheSwapIntervalIsTheDriversUnlessAskedFor)
+{
+    EXPECT_FALSE(wglSwapIntervalEXT(1)) << "taken without a current context";
+    ASSERT_TRUE(app.CreateDisplay());
+    HDC dc = app.GetDeviceContext();
+    HGLRC context = wglCreateContext(dc);
+    ASSERT_NE(context, nullptr);
+    for (const int asked : {0, 1})
+    {
+        if (!wglSwapIntervalEXT(asked))
+        {
+            continue;
+        }
+        EXPECT_EQ(wglGetSwapIntervalEXT(), asked);
+        ASSERT_TRUE(wglMakeCurrent(dc, context));
+        EXPECT_EQ(wglGetSwapIntervalEXT(), asked) << "changed by making a context current";
+        ASSERT_TRUE(wglMakeCurrent(nullptr, nullptr));
+        ASSERT_TRUE(wglMakeCurrent(dc, app.GetRenderingContext()));
+    }
+    EXPECT_TRUE(wglDeleteContext(context));
+}
+
 TEST_F(WindowSystem, EachFailedStepTearsDownThenSaysWhy)
 {
     const struct

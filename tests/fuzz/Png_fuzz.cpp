@@ -2,8 +2,8 @@
 // alpha channel (the first byte's low bit chooses, the rest is the file). A
 // decoded picture must hold exactly width x height pixels of the announced
 // kind; a refusal must leave nothing behind and say why. Depends on
-// platform/PngBind.h.
-#include "platform/PngBind.h"
+// platform/PngDecoder.h.
+#include "platform/PngDecoder.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <cstddef>

@@ -3,7 +3,7 @@
 // chunk and interlacing, written with libpng on the spot, and the JPEG
 // variants made with convert and jpegtran. Pixels must agree to a level.
 #include "platform/JpegDecoder.h"
-#include "platform/PngBind.h"
+#include "platform/PngDecoder.h"
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>

@@ -2,7 +2,7 @@
 // both sides until it fits and says so once; and the whole demo, fed a data
 // folder of tiny 1-dpi JPEGs (each asking for the largest texture) and one
 // huge PNG, loads in bounded memory, measured as the child's peak RSS.
-#include "platform/PngBind.h"
+#include "platform/PngDecoder.h"
 #include "render/TextureSystem.h"
 #include "support/Recorders.h"
 

@@ -198,6 +198,36 @@ TEST_F(TextureLoad, PngNamesChooseThePngReaderCaseSensitively)
     EXPECT_EQ(capital.GetName(), 0u);
 }
 
+// Upright: the picture's bottom row at t = 0 for every format, a PNG turned
+// over and a JPEG as it always loads.
+TEST_F(TextureLoad, UprightPutsTheBottomRowFirstWhateverTheFormat)
+{
+    // Top row: red, green; bottom row: blue, white.
+    const std::vector<unsigned char> pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    const std::string png = kDir + "/upright.png";
+    fixtures::WritePng(png, 2, 2, pixels, false);
+    const std::string jpeg = Jpeg("upright.jpg", 64, 64);
+    for (const std::string& path : {png, jpeg})
+    {
+        cTextureSystem upright;
+        upright.LoadTexture(path.c_str(), cTextureSystem::kUpright);
+        ASSERT_NE(upright.GetName(), 0u) << path;
+        GLint w = 0, h = 0;
+        const std::vector<unsigned char> texels = Texels(upright, w, h);
+        const int x = w - 1 - w / 8;
+        const int top = h - 1 - h / 8;
+        ExpectTexel(texels, w, w / 8, h / 8, {0, 0, 255});
+        ExpectTexel(texels, w, x, h / 8, {255, 255, 255});
+        ExpectTexel(texels, w, w / 8, top, {255, 0, 0});
+        ExpectTexel(texels, w, x, top, {0, 255, 0});
+    }
+    // As loaded, the PNG still comes top row first.
+    cTextureSystem asStored;
+    asStored.LoadTexture(png.c_str(), cTextureSystem::kAsLoaded);
+    GLint w = 0, h = 0;
+    ExpectTexel(Texels(asStored, w, h), w, 0, 0, {255, 0, 0});
+}
+
 TEST_F(TextureLoad, PathsResolveSeparatorsCaseAndLength)
 {
     Jpeg("Mixed.jpg", 16, 16);

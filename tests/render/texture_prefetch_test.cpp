@@ -349,7 +349,7 @@ TEST_F(Prefetch, NoMorePicturesAreHeldAheadThanTheBound)
     cTexturePrefetch bytes;
     ASSERT_TRUE(bytes.Start(largePointers.data(), 4, allowances.data()));
     // Once the worker has made two it claims the next at once, if it may.
-    for (int wait = 0; wait < 2000 && bytes.GetWorkerCount() < 2; ++wait)
+    for (int wait = 0; wait < 6000 && bytes.GetWorkerCount() < 2; ++wait)
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

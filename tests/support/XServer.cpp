@@ -38,6 +38,48 @@ bool Exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
+// Waits until the server takes a connection, not merely until its socket
+// appears: on a loaded machine the two are seconds apart. Gives up when the
+// server dies, or after a bound no healthy server comes near.
+bool WaitUntilServing(pid_t server, const std::string& name)
+{
+    void* x11 = dlopen("libX11.so.6", RTLD_NOW);
+    auto open = x11 != nullptr
+                    ? reinterpret_cast<Display* (*)(const char*)>(dlsym(x11, "XOpenDisplay"))
+                    : nullptr;
+    auto close =
+        x11 != nullptr ? reinterpret_cast<int (*)(Display*)>(dlsym(x11, "XCloseDisplay")) : nullptr;
+    bool serving = false;
+    for (int i = 0; i < 2400 && !serving; ++i)
+    {
+        if (waitpid(server, nullptr, WNOHANG) == server)
+        {
+            break;
+        }
+        if (open != nullptr && close != nullptr)
+        {
+            if (Display* x = open(name.c_str()))
+            {
+                close(x);
+                serving = true;
+            }
+        }
+        else
+        {
+            serving = Exists("/tmp/.X11-unix/X" + name.substr(1));
+        }
+        if (!serving)
+        {
+            usleep(50000);
+        }
+    }
+    if (x11 != nullptr)
+    {
+        dlclose(x11);
+    }
+    return serving;
+}
+
 // Starts an Xvfb of this process's own in the given slot; fontPath, when
 // given, replaces the server's font path.
 std::string StartServer(int slot, const char* fontPath)
@@ -63,11 +105,14 @@ std::string StartServer(int slot, const char* fontPath)
             std::atexit(&StopServers);
         }
         servers[slot] = server;
-        for (int i = 0; i < 200 && !Exists(socket); ++i)
+        if (!WaitUntilServing(server, name))
         {
-            usleep(50000);
+            kill(server, SIGTERM);
+            waitpid(server, nullptr, 0);
+            servers[slot] = -1;
+            return std::string();
         }
-        return Exists(socket) ? name : std::string();
+        return name;
     }
     return std::string();
 }

@@ -4,6 +4,7 @@
 #include "app/WindowsSystem.h"
 #include "platform/GL.h"
 #include "platform/Messages.h"
+#include "platform/TestSeams.h"
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>

@@ -14,6 +14,7 @@ namespace
 {
 
 bool dialogShown = false;
+int dialogFrames = 0;
 
 void Print(std::int32_t width, std::int32_t height, bool fullscreen, bool antiAliasing)
 {
@@ -54,6 +55,13 @@ int main(int argc, char** argv)
                                 static_cast<long>(r.top), static_cast<long>(r.right),
                                 static_cast<long>(r.bottom));
                 }
+                std::fflush(stdout);
+            }
+            // The frames after the first settle the layout; the test
+            // looks at the dialog once this is printed.
+            if (++dialogFrames == 2)
+            {
+                std::printf("settled\n");
                 std::fflush(stdout);
             }
             dialogShown = true;

@@ -59,6 +59,8 @@ struct DialogRecord
     std::vector<Control> controls;
     int defaultId = IDOK;
     bool ended = false;
+    // Ended by a quit (a signal, say), which the program must still see.
+    bool quit = false;
     INT_PTR result = 0;
     SDL_Window* window = nullptr;
     // Pixels per 4 horizontal and 8 vertical dialog units.
@@ -449,6 +451,7 @@ void HandleEvent(DialogRecord& record, const SDL_Event& event)
     switch (event.type)
     {
     case SDL_QUIT:
+        record.quit = true;
         Close(record);
         return;
     case SDL_WINDOWEVENT:
@@ -565,6 +568,13 @@ void RunModal(DialogRecord& record, int width, int height)
                 FrameHook()(HandleOf(&record));
             }
         }
+    }
+    // The box took the quit; it belongs to the program's loop as well.
+    if (record.quit)
+    {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
     }
 }
 

@@ -1,9 +1,11 @@
 // Message queue over SDL's event queue.
 #include "platform/Messages.h"
 
+#include "platform/BackEnd.h"
+
 #include "platform/Display.h"
-#include "platform/DisplayInternal.h"
 #include "platform/OverlayInternal.h"
+#include "platform/sdl/DisplayInternal.h"
 
 #include <SDL.h>
 
@@ -14,9 +16,6 @@ namespace platform
 
 namespace
 {
-
-IdleHook idleHook = nullptr;
-void* idleContext = nullptr;
 
 std::deque<MSG>& Queue()
 {
@@ -213,7 +212,7 @@ int VirtualKeyFromSdlKey(int key)
     }
 }
 
-BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
+bool PeekSystemMessage(MSG* message, HWND window, UINT first, UINT last, UINT remove)
 {
     Pump();
     std::deque<MSG>& queue = Queue();
@@ -232,14 +231,10 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove)
             {
                 queue.erase(it);
             }
-            return TRUE;
+            return true;
         }
     }
-    if (idleHook != nullptr)
-    {
-        idleHook(idleContext);
-    }
-    return FALSE;
+    return false;
 }
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -281,12 +276,6 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
     (void)lParam;
     return 0;
-}
-
-void SetIdleHook(IdleHook hook, void* context)
-{
-    idleHook = hook;
-    idleContext = context;
 }
 
 void FlushMessages()

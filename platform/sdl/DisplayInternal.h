@@ -13,5 +13,7 @@ namespace platform
 HWND FindWindowBySdlId(std::uint32_t id);
 // Whether the window is minimised at the system level.
 bool IsWindowMinimised(HWND window);
+// The virtual-key code of an SDL key code, 0 for keys without one.
+int VirtualKeyFromSdlKey(int sdlKey);
 
 } // namespace platform

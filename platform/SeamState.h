@@ -1,8 +1,8 @@
-// What the Windows back end's pass-through wrappers ask of the test seams:
+// What every back end asks of the test seams, kept once for all of them:
 // which steps are to fail, the extension string tests put in place of the
-// driver's, the message-box answerer and the frame count per window. The
-// state lives in TestSeams.cpp; the program itself never sets any of it, so
-// every question here answers "as the system does" in a normal run.
+// driver's, the message-box answerer and the frame count per window. Tests
+// set it through platform/TestSeams.h; the program itself never sets any of
+// it, so every question here answers "as the system does" in a normal run.
 #pragma once
 
 #include "platform/TestSeams.h"
@@ -17,7 +17,7 @@ bool WindowExtensionsOverridden(const char** text);
 // The installed answerer, or null when the real boxes are to be shown.
 const MessageBoxAnswerer* InstalledAnswerer();
 // Frames presented per window: counted on each swap, dropped when the
-// window goes. The key is the system's window handle, cast.
+// window goes.
 void CountPresentedFrame(HWND window);
 void ForgetPresentedFrames(HWND window);
 

@@ -1,6 +1,6 @@
 // Font faces over fontconfig (lookup, process-private registration) and
 // FreeType (glyph images and outlines).
-#include "platform/FontFace.h"
+#include "platform/sdl/FontFace.h"
 
 #include "platform/Paths.h"
 

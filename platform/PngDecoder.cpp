@@ -1,7 +1,7 @@
 // PNG decoding over libpng's row reader, with every transform that brings a
 // file to 8-bit RGB or RGBA done by libpng itself, and halving done on the
 // rows as they come; the PNG reader of the texture loader on top.
-#include "platform/PngBind.h"
+#include "platform/PngDecoder.h"
 
 #include <png.h>
 
@@ -497,16 +497,7 @@ bool PngDecoder::StartDecode(int minWidth, int minHeight, int& outWidth, int& ou
         error = "no picture open";
         return false;
     }
-    // The most halvings whose result still covers the size asked for.
-    int halvings = 0;
-    auto halved = [](int side, int times)
-    { return static_cast<int>((static_cast<long long>(side) + (1LL << times) - 1) >> times); };
-    while (halvings < 30 && halved(width, halvings + 1) >= minWidth &&
-           halved(height, halvings + 1) >= minHeight &&
-           (halved(width, halvings) > 1 || halved(height, halvings) > 1))
-    {
-        ++halvings;
-    }
+    const int halvings = HalvingsCovering(width, height, minWidth, minHeight);
     const std::string file = path;
     if (!DecodePngFile(file.c_str(), decoded, &error, true, kMaxPngPixels, 0, halvings))
     {

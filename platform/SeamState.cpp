@@ -1,7 +1,7 @@
-// The test seams of the window, the messages and the message boxes on
-// Windows: plain state that the pass-through wrappers consult before calling
-// the system. Depends on platform/TestSeams.h only.
-#include "platform/win/SeamState.h"
+// The test seams' state, shared by the back ends: plain state that their
+// wrappers consult before calling the system. Depends on
+// platform/TestSeams.h only.
+#include "platform/SeamState.h"
 
 #include <array>
 #include <map>

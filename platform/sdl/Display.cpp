@@ -4,9 +4,10 @@
 // afterwards; SDL fixes a window's visual at creation. So a window here is a
 // record first, and its SDL window is made when its pixel format is set.
 #include "platform/Display.h"
-#include "platform/TestSeams.h"
+#include "platform/SeamState.h"
 
-#include "platform/DisplayInternal.h"
+#include "platform/sdl/DisplayInternal.h"
+#include "platform/FramePacing.h"
 #include "platform/GLProc.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
@@ -42,7 +43,6 @@ struct WindowRecord
     int pixelFormat = 0;
     PIXELFORMATDESCRIPTOR descriptor{};
     DeviceRecord dc{nullptr};
-    int presented = 0;
 };
 
 struct ContextRecord
@@ -66,9 +66,6 @@ struct State
     bool haveMode = false;
     SDL_DisplayMode mode{};
     int cursorCount = 0;
-    std::array<bool, static_cast<int>(DisplayStep::Count)> faults{};
-    bool extensionsOverridden = false;
-    std::string extensionsOverride;
     std::string extensions;
     // The hidden root of the share group every display context joins.
     SDL_Window* rootWindow = nullptr;
@@ -80,11 +77,6 @@ State& S()
 {
     static State state;
     return state;
-}
-
-bool Faulty(DisplayStep step)
-{
-    return S().faults[static_cast<int>(step)];
 }
 
 bool EnsureVideo()
@@ -216,9 +208,10 @@ bool FormatWorks(int samples)
 const char* GetExtensionsString(HDC)
 {
     State& s = S();
-    if (s.extensionsOverridden)
+    const char* replaced = nullptr;
+    if (WindowExtensionsOverridden(&replaced))
     {
-        return s.extensionsOverride.empty() ? nullptr : s.extensionsOverride.c_str();
+        return replaced;
     }
     // The pixel-format query is ours; multisampling is there when the GL
     // implementation offers it.
@@ -292,22 +285,6 @@ bool IsWindowMinimised(HWND window)
            (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
-void SetDisplayFault(DisplayStep step, bool fail)
-{
-    S().faults[static_cast<int>(step)] = fail;
-}
-
-void ClearDisplayFaults()
-{
-    S().faults.fill(false);
-}
-
-void SetWindowExtensionsOverride(const char* extensions)
-{
-    S().extensionsOverridden = extensions != nullptr;
-    S().extensionsOverride = extensions != nullptr ? extensions : "";
-}
-
 HINSTANCE GetModuleHandleW(const char16_t*)
 {
     static int module;
@@ -317,7 +294,7 @@ HINSTANCE GetModuleHandleW(const char16_t*)
 std::uint16_t RegisterClassW(const WNDCLASSW* windowClass)
 {
     if (windowClass == nullptr || windowClass->lpszClassName == nullptr ||
-        Faulty(DisplayStep::RegisterClass))
+        DisplayFaulty(DisplayStep::RegisterClass))
     {
         return 0;
     }
@@ -332,7 +309,7 @@ std::uint16_t RegisterClassW(const WNDCLASSW* windowClass)
 
 BOOL UnregisterClassW(const char16_t* className, HINSTANCE)
 {
-    if (className == nullptr || Faulty(DisplayStep::UnregisterClass))
+    if (className == nullptr || DisplayFaulty(DisplayStep::UnregisterClass))
     {
         return FALSE;
     }
@@ -354,7 +331,7 @@ int ChangeDisplaySettingsW(const DEVMODEW* mode, DWORD flags)
         }
         return DISP_CHANGE_SUCCESSFUL;
     }
-    if (Faulty(DisplayStep::ChangeDisplaySettings) || !EnsureVideo())
+    if (DisplayFaulty(DisplayStep::ChangeDisplaySettings) || !EnsureVideo())
     {
         return DISP_CHANGE_FAILED;
     }
@@ -408,7 +385,7 @@ BOOL AdjustWindowRectEx(RECT* rect, DWORD, BOOL, DWORD)
 HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
                      int x, int y, int width, int height, HWND, void*, HINSTANCE, void*)
 {
-    if (className == nullptr || Faulty(DisplayStep::CreateWindow) || !EnsureVideo())
+    if (className == nullptr || DisplayFaulty(DisplayStep::CreateWindow) || !EnsureVideo())
     {
         return nullptr;
     }
@@ -439,7 +416,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* t
 
 BOOL DestroyWindow(HWND window)
 {
-    if (!Live(window) || Faulty(DisplayStep::DestroyWindow))
+    if (!Live(window) || DisplayFaulty(DisplayStep::DestroyWindow))
     {
         return FALSE;
     }
@@ -451,6 +428,7 @@ BOOL DestroyWindow(HWND window)
         }
         SDL_DestroyWindow(window->sdl);
     }
+    ForgetPresentedFrames(window);
     S().windows.erase(window);
     delete window;
     return TRUE;
@@ -539,11 +517,6 @@ BOOL IsWindow(HWND window)
     return Live(window) ? TRUE : FALSE;
 }
 
-int PresentedFrames(HWND window)
-{
-    return Live(window) ? window->presented : 0;
-}
-
 BOOL GetClientSize(HWND window, int* width, int* height)
 {
     if (!Live(window) || width == nullptr || height == nullptr)
@@ -564,7 +537,7 @@ BOOL GetClientSize(HWND window, int* width, int* height)
 
 HDC GetDC(HWND window)
 {
-    if (!Live(window) || Faulty(DisplayStep::GetDC))
+    if (!Live(window) || DisplayFaulty(DisplayStep::GetDC))
     {
         return nullptr;
     }
@@ -573,7 +546,7 @@ HDC GetDC(HWND window)
 
 int ReleaseDC(HWND window, HDC dc)
 {
-    if (!Live(window) || dc != &window->dc || Faulty(DisplayStep::ReleaseDC))
+    if (!Live(window) || dc != &window->dc || DisplayFaulty(DisplayStep::ReleaseDC))
     {
         return 0;
     }
@@ -583,7 +556,7 @@ int ReleaseDC(HWND window, HDC dc)
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor)
 {
     if (dc == nullptr || descriptor == nullptr || !Live(dc->window) ||
-        Faulty(DisplayStep::ChoosePixelFormat))
+        DisplayFaulty(DisplayStep::ChoosePixelFormat))
     {
         return 0;
     }
@@ -593,7 +566,7 @@ int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor)
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* descriptor)
 {
     if (dc == nullptr || descriptor == nullptr || !Live(dc->window) ||
-        Faulty(DisplayStep::SetPixelFormat))
+        DisplayFaulty(DisplayStep::SetPixelFormat))
     {
         return FALSE;
     }
@@ -646,14 +619,18 @@ BOOL SwapBuffers(HDC dc)
         return FALSE;
     }
     SDL_GL_SwapWindow(dc->window->sdl);
-    ++dc->window->presented;
+    CountPresentedFrame(dc->window);
+    if (SDL_GL_GetCurrentContext() != nullptr)
+    {
+        PaceFrame();
+    }
     return TRUE;
 }
 
 HGLRC wglCreateContext(HDC dc)
 {
     if (dc == nullptr || !Live(dc->window) || dc->window->sdl == nullptr ||
-        Faulty(DisplayStep::CreateContext))
+        DisplayFaulty(DisplayStep::CreateContext))
     {
         return nullptr;
     }
@@ -667,9 +644,14 @@ HGLRC wglCreateContext(HDC dc)
 
 BOOL wglMakeCurrent(HDC dc, HGLRC context)
 {
-    if (Faulty(DisplayStep::MakeCurrent))
+    if (DisplayFaulty(DisplayStep::MakeCurrent))
     {
         return FALSE;
+    }
+    SDL_GLContext now = SDL_GL_GetCurrentContext();
+    if (now != (context != nullptr ? context->context : nullptr))
+    {
+        ForgetPacedFrame(now != nullptr);
     }
     if (context == nullptr)
     {
@@ -683,17 +665,21 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context)
     {
         return FALSE;
     }
-    if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
+    return SDL_GL_MakeCurrent(dc->window->sdl, context->context) == 0 ? TRUE : FALSE;
+}
+
+BOOL wglSwapIntervalEXT(int interval)
+{
+    if (SDL_GL_GetCurrentContext() == nullptr)
     {
         return FALSE;
     }
-    // Ask for vsync, adaptive where the driver has it; the frame loop is
-    // paced by the swap alone.
-    if (SDL_GL_SetSwapInterval(-1) != 0)
-    {
-        SDL_GL_SetSwapInterval(1);
-    }
-    return TRUE;
+    return SDL_GL_SetSwapInterval(interval) == 0 ? TRUE : FALSE;
+}
+
+int wglGetSwapIntervalEXT()
+{
+    return SDL_GL_GetCurrentContext() != nullptr ? SDL_GL_GetSwapInterval() : 0;
 }
 
 BOOL wglDeleteContext(HGLRC context)
@@ -704,9 +690,10 @@ BOOL wglDeleteContext(HGLRC context)
     }
     // A reported failure still frees the context: every caller drops its
     // handle after the call, so nothing could free it later.
-    const bool fail = Faulty(DisplayStep::DeleteContext);
+    const bool fail = DisplayFaulty(DisplayStep::DeleteContext);
     if (SDL_GL_GetCurrentContext() == context->context)
     {
+        ForgetPacedFrame(true);
         SDL_GL_MakeCurrent(SDL_GL_GetCurrentWindow(), nullptr);
     }
     SDL_GL_DeleteContext(context->context);
