@@ -28,7 +28,7 @@ void cPostEffects::Create()
     // float targets to a few levels), and a software renderer samples 8-bit
     // textures several times faster than half floats.
     MivexGL::cRenderTextureSystem* all[] = {&scene,    &ping, &pong, &halfPing,
-                                            &halfPong, &blur, &glow};
+                                            &halfPong, &blur, &glow, &focusGlow};
     for (MivexGL::cRenderTextureSystem* target : all)
     {
         target->SetColorFormat(GL_RGBA8);
@@ -42,6 +42,7 @@ void cPostEffects::Create()
     halfPong.Create(kHalfWidth, kHalfHeight, 1);
     blur.Create(kBlurWidth, kBlurHeight, 1);
     glow.Create(kGlowWidth, kGlowHeight, 1);
+    focusGlow.Create(kFocusGlowWidth, kFocusGlowHeight, 1);
     // Creation leaves the last colour texture bound.
     glBindTexture(GL_TEXTURE_2D, 0);
 }
@@ -154,11 +155,10 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
     dof.SetDepthRange(nearPlane, farPlane);
     dof.SetAmount(0.0f);
     // The full-size mix is left to Present, which draws it with the glow
-    // in its one pass; the glow is made from a half-size mix.
-    MivexGL::cRenderTextureSystem& half = Spare(true);
-    steps->Run("depth of field", [&] { DepthOfFieldPass(source, half); });
+    // in its one pass; the glow is made from a small mix.
+    steps->Run("depth of field", [&] { DepthOfFieldPass(source, focusGlow); });
     focusPending = true;
-    glowSource = &half;
+    glowSource = &focusGlow;
 }
 
 void cPostEffects::DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,

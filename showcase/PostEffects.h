@@ -25,6 +25,10 @@ public:
     static constexpr int kBlurHeight = 192;
     static constexpr int kHalfWidth = 512;
     static constexpr int kHalfHeight = 384;
+    // The mix the bloom reads: the bloom spreads it over texels of its own
+    // size, so it needs no more.
+    static constexpr int kFocusGlowWidth = 256;
+    static constexpr int kFocusGlowHeight = 192;
 
     cPostEffects();
 
@@ -42,7 +46,7 @@ public:
     // Sharp at focus (eye distance), fully blurred range beyond it either
     // way, for a projection with these clip planes. The full-size mix waits
     // for Present, which draws it in its own pass, unless another pass
-    // needs the image first; the bloom reads a half-size mix.
+    // needs the image first; the bloom reads a small mix.
     void DepthOfField(float focus, float range, float nearPlane, float farPlane);
     // Zoom blur about the middle: the last sample is 1 - amount times the
     // size. Drawn at half size. The showcase's program has its eight
@@ -84,6 +88,7 @@ private:
     MivexGL::cRenderTextureSystem halfPong;
     MivexGL::cRenderTextureSystem blur;
     MivexGL::cRenderTextureSystem glow;
+    MivexGL::cRenderTextureSystem focusGlow;
     MivexGL::cRenderTextureSystem* current;
     // What the bloom reads when not the current image.
     MivexGL::cRenderTextureSystem* glowSource;
