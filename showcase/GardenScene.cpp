@@ -234,12 +234,17 @@ void cGardenScene::DrawPlant()
     // The mesh gives each piece its axis as tangent. The fog distance is
     // one value for the whole plant, given as the fog coordinate.
     glFogCoordf(6.0f);
+    // The far sides of the stems and buds never show but at the open ends
+    // of the thinnest twigs: culled, half the triangles are never set up.
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
     glPushMatrix();
     // The turtle heads down -z; the plant grows up.
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(std::sin(Seconds() * 0.7f) * 3.0f, 0.0f, 1.0f, 0.0f);
     plantMesh.Draw(program.GetTangentAttribute());
     glPopMatrix();
+    glDisable(GL_CULL_FACE);
     glFogCoordf(0.0f);
     glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
     program.Unbind();
