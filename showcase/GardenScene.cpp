@@ -111,9 +111,12 @@ void cGardenScene::Draw()
         return;
     }
     PlaceCamera();
-    steps->Run("ground: cSimpleBumpShader", [this] { DrawGround(); });
-    steps->Run("rocks: cTwoLightShader", [this] { DrawRocks(); });
+    // Nearest first: the depth test then spares shading the ground under
+    // the plant and the rocks. None of them blends, so the picture is the
+    // same.
     steps->Run("plant: cTwoLightUnderwaterShader", [this] { DrawPlant(); });
+    steps->Run("rocks: cTwoLightShader", [this] { DrawRocks(); });
+    steps->Run("ground: cSimpleBumpShader", [this] { DrawGround(); });
     steps->Run("pollen: cParticleSystem", [this] { DrawPollen(); });
 }
 
