@@ -9,6 +9,7 @@
 #pragma once
 
 #include "FrameSteps.h"
+#include "PresentShader.h"
 #include "render/RenderTextureSystem.h"
 
 namespace showcase
@@ -30,6 +31,18 @@ public:
     static constexpr int kFocusGlowWidth = 256;
     static constexpr int kFocusGlowHeight = 192;
 
+    // Where the scene drew nothing (its depth is the far plane's), in
+    // window fractions from the bottom left: every row above `above`, less
+    // the box. The depth of field there is the blur alone.
+    struct OpenSky
+    {
+        float above;
+        float left;
+        float bottom;
+        float right;
+        float top;
+    };
+
     cPostEffects();
 
     void SetResources(cShowcaseResources* value) { resources = value; }
@@ -48,6 +61,10 @@ public:
     // for Present, which draws it in its own pass, unless another pass
     // needs the image first; the bloom reads a small mix.
     void DepthOfField(float focus, float range, float nearPlane, float farPlane);
+    // Lets Present draw the open sky of this frame's depth of field with the
+    // blur alone, without reading the image or the depth there. BeginScene
+    // forgets it.
+    void SetOpenSky(const OpenSky& value);
     // Zoom blur about the middle: the last sample is 1 - amount times the
     // size. Drawn at half size. The showcase's program has its eight
     // samples built in; iterations only reaches one that has not.
@@ -78,6 +95,12 @@ private:
     // Draws the waiting depth of field at full size and makes it current.
     void ResolveFocus();
     static void BindUnit(int unit, GLuint texture);
+    // A rectangle of the window in whole pixels, the image read at the same
+    // place, under identity matrices.
+    static void WindowRectangle(int left, int bottom, int right, int top);
+    // The waiting depth of field drawn with the blur alone over the open
+    // sky and in full elsewhere, with the program bound by the caller.
+    void DrawAroundSky(cPresentShader& focused, cPresentShader& blurred);
 
     cShowcaseResources* resources;
     const cFrameSteps* steps;
@@ -95,6 +118,8 @@ private:
     bool glowReady;
     // The current image still wants its depth of field.
     bool focusPending;
+    OpenSky sky;
+    bool skyKnown;
 };
 
 } // namespace showcase

@@ -156,6 +156,12 @@ void cShowcaseScene::Draw()
     glLoadIdentity();
     post.EndScene();
 
+    cPostEffects::OpenSky sky{};
+    // Another part drawing in the same frame could fill the garden's sky.
+    if (garden.WillDraw() && !crystal.WillDraw() && !credits.WillDraw() && garden.GetOpenSky(sky))
+    {
+        post.SetOpenSky(sky);
+    }
     if (garden.WillDraw())
     {
         post.DepthOfField(garden.FocusDistance(), 6.0f, cGardenScene::kNear, cGardenScene::kFar);
