@@ -6,6 +6,7 @@
 // rather than once per strip.
 #include "render/LindenmayerMesh.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace MivexGL
@@ -75,6 +76,8 @@ void cLindenmayerMesh::Build(const cLindenmayerSystem& system, float step, float
 {
     data.clear();
     indices.clear();
+    pieceStarts.clear();
+    pieceMiddles.clear();
     float sines[kRing];
     float cosines[kRing];
     for (int i = 0; i < kSlices; ++i)
@@ -119,6 +122,14 @@ void cLindenmayerMesh::Build(const cLindenmayerSystem& system, float step, float
                     const bool isCylinder = piece == cLindenmayerSystem::kForward;
                     const std::vector<GLfloat>& shape = isCylinder ? cylinder : sphere;
                     const GLuint base = static_cast<GLuint>(GetVertexCount());
+                    pieceStarts.push_back(static_cast<GLuint>(indices.size()));
+                    // A sphere sits on the frame's origin, a cylinder runs
+                    // a step along its z from there.
+                    const float along = isCylinder ? step * 0.5f : 0.0f;
+                    for (std::size_t row = 0; row < 3; ++row)
+                    {
+                        pieceMiddles.push_back(frame[12 + row] + frame[8 + row] * along);
+                    }
                     for (std::size_t v = 0; v < shape.size(); v += kTemplateStride)
                     {
                         const GLfloat* p = &shape[v];
@@ -151,21 +162,40 @@ const std::vector<GLuint>& cLindenmayerMesh::FacingFirst() const
     }
     order.clear();
     away.clear();
-    for (std::size_t t = 0; t < indices.size(); t += 3)
+    nearest.clear();
+    for (std::size_t piece = 0; piece < pieceStarts.size(); ++piece)
     {
-        // The smooth normals of the corners tell the side a triangle shows.
-        float facing = 0.0f;
-        const GLfloat* first = &data[static_cast<std::size_t>(indices[t]) * kStride];
-        for (std::size_t k = 0; k < 3; ++k)
+        float distance = 0.0f;
+        for (std::size_t i = 0; i < 3; ++i)
         {
-            const GLfloat* n = &data[static_cast<std::size_t>(indices[t + k]) * kStride + 3];
-            for (int i = 0; i < 3; ++i)
-            {
-                facing += n[i] * (eye[i] - first[i]);
-            }
+            const float d = pieceMiddles[piece * 3 + i] - eye[i];
+            distance += d * d;
         }
-        std::vector<GLuint>& to = facing >= 0.0f ? order : away;
-        to.insert(to.end(), {indices[t], indices[t + 1], indices[t + 2]});
+        nearest.emplace_back(distance, static_cast<GLuint>(piece));
+    }
+    std::sort(nearest.begin(), nearest.end());
+    for (const std::pair<float, GLuint>& piece : nearest)
+    {
+        const std::size_t begin = pieceStarts[piece.second];
+        const std::size_t end =
+            piece.second + 1 < pieceStarts.size() ? pieceStarts[piece.second + 1] : indices.size();
+        for (std::size_t t = begin; t < end; t += 3)
+        {
+            // The smooth normals of the corners tell the side a triangle
+            // shows.
+            float facing = 0.0f;
+            const GLfloat* first = &data[static_cast<std::size_t>(indices[t]) * kStride];
+            for (std::size_t k = 0; k < 3; ++k)
+            {
+                const GLfloat* n = &data[static_cast<std::size_t>(indices[t + k]) * kStride + 3];
+                for (int i = 0; i < 3; ++i)
+                {
+                    facing += n[i] * (eye[i] - first[i]);
+                }
+            }
+            std::vector<GLuint>& to = facing >= 0.0f ? order : away;
+            to.insert(to.end(), {indices[t], indices[t + 1], indices[t + 2]});
+        }
     }
     order.insert(order.end(), away.begin(), away.end());
     return order;

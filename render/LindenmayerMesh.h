@@ -10,6 +10,7 @@
 #include "render/LindenmayerSystem.h"
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace MivexGL
@@ -33,7 +34,9 @@ public:
     std::size_t GetIndexCount() const { return indices.size(); }
     const std::vector<GLfloat>& GetData() const { return data; }
     // The triangles' indices in the order Draw gives them for the current
-    // model-view matrix: those facing the eye first.
+    // model-view matrix: those facing the eye first, piece by piece from
+    // the nearest piece, so that near twigs hide far ones before these are
+    // shaded.
     const std::vector<GLuint>& FacingFirst() const;
 
 private:
@@ -45,9 +48,13 @@ private:
 
     std::vector<GLfloat> data;
     std::vector<GLuint> indices;
+    // Where each piece's triangles start in indices, and its middle.
+    std::vector<GLuint> pieceStarts;
+    std::vector<GLfloat> pieceMiddles;
     // Kept between frames so that drawing does not allocate.
     mutable std::vector<GLuint> order;
     mutable std::vector<GLuint> away;
+    mutable std::vector<std::pair<float, GLuint>> nearest;
 };
 
 } // namespace MivexGL

@@ -9,6 +9,7 @@
 #include "render/Geometry.h"
 #include "render/Vector3d.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace showcase
@@ -32,6 +33,36 @@ constexpr float kRocks[4][4] = {{-2.6f, 0.1f, 1.4f, 0.7f},
 
 constexpr float kFogColour[3] = {0.10f, 0.12f, 0.20f};
 
+// A point through the current model-view and projection matrices: window
+// fractions from the bottom left and the clip w, false behind the eye.
+bool Project(const float (&point)[3], float& x, float& y, float& w)
+{
+    GLfloat modelView[16];
+    GLfloat projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    float eye[4];
+    for (int row = 0; row < 4; ++row)
+    {
+        eye[row] = modelView[row] * point[0] + modelView[4 + row] * point[1] +
+                   modelView[8 + row] * point[2] + modelView[12 + row];
+    }
+    float clip[4];
+    for (int row = 0; row < 4; ++row)
+    {
+        clip[row] = projection[row] * eye[0] + projection[4 + row] * eye[1] +
+                    projection[8 + row] * eye[2] + projection[12 + row] * eye[3];
+    }
+    w = clip[3];
+    if (w <= 0.01f)
+    {
+        return false;
+    }
+    x = (clip[0] / w + 1.0f) * 0.5f;
+    y = (clip[1] / w + 1.0f) * 0.5f;
+    return true;
+}
+
 void BindMap(int unit, MivexGL::cTextureSystem& texture)
 {
     glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
@@ -49,9 +80,23 @@ void UnbindMap(int unit, MivexGL::cTextureSystem& texture)
 
 cGardenScene::cGardenScene()
     : plant(kPlantGenerations, kPlantRule), pollen(std::make_unique<cPollenEmitter>(150)),
-      bass(0.0f)
+      bass(0.0f), sky{}, skyKnown(false)
 {
     plantMesh.Build(plant, kStep, kBranchAngle, kPlantRadius);
+    const std::vector<GLfloat>& vertices = plantMesh.GetData();
+    for (int i = 0; i < 3; ++i)
+    {
+        plantBounds[0][i] = vertices.empty() ? 0.0f : vertices[static_cast<std::size_t>(i)];
+        plantBounds[1][i] = plantBounds[0][i];
+    }
+    for (std::size_t v = 0; v < vertices.size(); v += MivexGL::cLindenmayerMesh::kStride)
+    {
+        for (std::size_t i = 0; i < 3; ++i)
+        {
+            plantBounds[0][i] = std::min(plantBounds[0][i], vertices[v + i]);
+            plantBounds[1][i] = std::max(plantBounds[1][i], vertices[v + i]);
+        }
+    }
 }
 
 cGardenScene::~cGardenScene() = default;
@@ -94,12 +139,18 @@ float cGardenScene::FocusDistance() const
     return cameraDistance.Value();
 }
 
+bool cGardenScene::GetOpenSky(cPostEffects::OpenSky& out) const
+{
+    out = sky;
+    return skyKnown;
+}
+
 void cGardenScene::PlaceCamera()
 {
     const float a = cameraAngle.Value();
     const double r = cameraDistance.Value();
     camera.SetProjection(45.0, 4.0 / 3.0, kNear, kFar);
-    camera.SetView(MivexGL::cVector3d(r * std::sin(a), 2.0, r * std::cos(a)),
+    camera.SetView(MivexGL::cVector3d(r * std::sin(a), kEyeHeight, r * std::cos(a)),
                    MivexGL::cVector3d(0.0, 1.9, 0.0), MivexGL::cVector3d(0.0, 1.0, 0.0));
     camera.Apply();
 }
@@ -111,9 +162,21 @@ void cGardenScene::Draw()
         return;
     }
     PlaceCamera();
-    steps->Run("ground: cSimpleBumpShader", [this] { DrawGround(); });
-    steps->Run("rocks: cTwoLightShader", [this] { DrawRocks(); });
+    // The eye is above everything but the plant and the pollen (which
+    // leaves the depth alone): the ground and the rocks stay below the
+    // horizon, the line a level look far ahead meets.
+    const float a = cameraAngle.Value();
+    const float r = cameraDistance.Value();
+    const float ahead[3] = {(r - 1000.0f) * std::sin(a), kEyeHeight, (r - 1000.0f) * std::cos(a)};
+    float horizonX = 0.0f;
+    float horizonW = 0.0f;
+    skyKnown = Project(ahead, horizonX, sky.above, horizonW);
+    // Nearest first: the depth test then spares shading the ground under
+    // the plant and the rocks. None of them blends, so the picture is the
+    // same.
     steps->Run("plant: cTwoLightUnderwaterShader", [this] { DrawPlant(); });
+    steps->Run("rocks: cTwoLightShader", [this] { DrawRocks(); });
+    steps->Run("ground: cSimpleBumpShader", [this] { DrawGround(); });
     steps->Run("pollen: cParticleSystem", [this] { DrawPollen(); });
 }
 
@@ -229,23 +292,71 @@ void cGardenScene::DrawPlant()
     program.SetFogColor(0.05f, 0.25f, 0.35f);
     program.SetTime(Seconds() * 2.0f);
     // Clip-space height of the water line: the plant's foot is below it.
-    program.SetWaterLevel(-1.3f + 0.4f * std::fmin(1.0f, bass));
+    const float waterLevel = -1.3f + 0.4f * std::fmin(1.0f, bass);
+    program.SetWaterLevel(waterLevel);
     program.Bind();
     // The mesh gives each piece its axis as tangent. The fog distance is
     // one value for the whole plant, given as the fog coordinate.
     glFogCoordf(6.0f);
+    // The far sides of the stems and buds never show but at the open ends
+    // of the thinnest twigs: culled, half the triangles are never set up.
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
     glPushMatrix();
     // The turtle heads down -z; the plant grows up.
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(std::sin(Seconds() * 0.7f) * 3.0f, 0.0f, 1.0f, 0.0f);
+    SkyAroundPlant(waterLevel);
     plantMesh.Draw(program.GetTangentAttribute());
     glPopMatrix();
+    glDisable(GL_CULL_FACE);
     glFogCoordf(0.0f);
     glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
     program.Unbind();
     UnbindMap(2, specular);
     UnbindMap(1, normals);
     UnbindMap(0, colour);
+}
+
+void cGardenScene::SkyAroundPlant(float waterLevel)
+{
+    float low[2] = {1.0f, 1.0f};
+    float high[2] = {0.0f, 0.0f};
+    float nearest = 1.0e9f;
+    for (int corner = 0; corner < 8; ++corner)
+    {
+        const float point[3] = {plantBounds[corner & 1][0], plantBounds[(corner >> 1) & 1][1],
+                                plantBounds[(corner >> 2) & 1][2]};
+        float at[2];
+        float w = 0.0f;
+        if (!Project(point, at[0], at[1], w))
+        {
+            skyKnown = false;
+            return;
+        }
+        nearest = std::min(nearest, w);
+        for (int i = 0; i < 2; ++i)
+        {
+            low[i] = std::min(low[i], at[i]);
+            high[i] = std::max(high[i], at[i]);
+        }
+    }
+    sky.left = low[0];
+    sky.bottom = low[1];
+    sky.right = high[0];
+    sky.top = high[1];
+    // The foot's vertices, below the water level in clip space, move up to
+    // one clip unit each way: they stay below the level plus one, and w is
+    // least at a corner of the box. Only when that reaches above the
+    // horizon does the box widen for them.
+    const float wobbleTop = 0.5f + 0.5f * std::max(0.0f, waterLevel + 1.0f) / nearest;
+    if (wobbleTop > sky.above)
+    {
+        const float wobble = 0.5f / nearest;
+        sky.left -= wobble;
+        sky.right += wobble;
+        sky.top = std::max(sky.top, wobbleTop);
+    }
 }
 
 void cGardenScene::DrawPollen()

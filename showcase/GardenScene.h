@@ -9,6 +9,7 @@
 #pragma once
 
 #include "PollenEmitter.h"
+#include "PostEffects.h"
 #include "ShowcasePart.h"
 #include "demo/SyncSystem.h"
 #include "render/Camera.h"
@@ -25,6 +26,7 @@ class cGardenScene : public cShowcasePart
 public:
     static constexpr float kNear = 0.5f;
     static constexpr float kFar = 60.0f;
+    static constexpr float kEyeHeight = 2.0f;
 
     cGardenScene();
     ~cGardenScene() override;
@@ -37,6 +39,9 @@ public:
     // Eye distance from the camera to the plant, for the depth of field.
     float FocusDistance() const;
     const MivexGL::cLindenmayerSystem& GetPlant() const { return plant; }
+    // The part of the window the last Draw left empty; false when it could
+    // not tell.
+    bool GetOpenSky(cPostEffects::OpenSky& out) const;
 
 private:
     void PlaceCamera();
@@ -44,15 +49,22 @@ private:
     void DrawRocks();
     void DrawPlant();
     void DrawPollen();
+    // The window box the plant may cover, for the open sky; needs the
+    // plant's matrices current and the water level its program has.
+    void SkyAroundPlant(float waterLevel);
 
     MivexGL::cLindenmayerSystem plant;
     // The plant never changes shape: baked once, drawn in one call.
     MivexGL::cLindenmayerMesh plantMesh;
+    // The mesh's bounds, lowest corner then highest.
+    float plantBounds[2][3];
     MivexGL::cCamera camera;
     std::unique_ptr<cPollenEmitter> pollen;
     MivexGL::cSyncSystem::cHandle cameraAngle;
     MivexGL::cSyncSystem::cHandle cameraDistance;
     float bass;
+    cPostEffects::OpenSky sky;
+    bool skyKnown;
 };
 
 } // namespace showcase

@@ -6,6 +6,9 @@
 #include "platform/GL.h"
 #include "render/Quad.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace showcase
 {
 
@@ -14,11 +17,43 @@ namespace
 
 constexpr int kSize[2] = {cShowcaseResources::kImageWidth, cShowcaseResources::kImageHeight};
 
+// Pixels kept between the open sky and what the scene drew, for rounding.
+constexpr float kSkyMargin = 2.0f;
+
+// Draws under identity model-view and projection matrices, both put back.
+template <typename Body> void UnderIdentity(Body&& body)
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    body();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+// A window fraction to a whole pixel, moved outwards by the margin.
+int PixelBelow(float fraction, int size)
+{
+    return std::clamp(
+        static_cast<int>(std::floor(fraction * static_cast<float>(size) - kSkyMargin)), 0, size);
+}
+
+int PixelAbove(float fraction, int size)
+{
+    return std::clamp(static_cast<int>(std::ceil(fraction * static_cast<float>(size) + kSkyMargin)),
+                      0, size);
+}
+
 } // namespace
 
 cPostEffects::cPostEffects()
     : resources(nullptr), steps(nullptr), current(&scene), glowSource(nullptr), glowReady(false),
-      focusPending(false)
+      focusPending(false), sky{}, skyKnown(false)
 {
 }
 
@@ -28,7 +63,7 @@ void cPostEffects::Create()
     // float targets to a few levels), and a software renderer samples 8-bit
     // textures several times faster than half floats.
     MivexGL::cRenderTextureSystem* all[] = {&scene,    &ping, &pong, &halfPing,
-                                            &halfPong, &blur, &glow};
+                                            &halfPong, &blur, &glow, &focusGlow};
     for (MivexGL::cRenderTextureSystem* target : all)
     {
         target->SetColorFormat(GL_RGBA8);
@@ -42,6 +77,7 @@ void cPostEffects::Create()
     halfPong.Create(kHalfWidth, kHalfHeight, 1);
     blur.Create(kBlurWidth, kBlurHeight, 1);
     glow.Create(kGlowWidth, kGlowHeight, 1);
+    focusGlow.Create(kFocusGlowWidth, kFocusGlowHeight, 1);
     // Creation leaves the last colour texture bound.
     glBindTexture(GL_TEXTURE_2D, 0);
 }
@@ -62,22 +98,64 @@ void cPostEffects::BindUnit(int unit, GLuint texture)
     glActiveTexture(GL_TEXTURE0);
 }
 
+void cPostEffects::WindowRectangle(int left, int bottom, int right, int top)
+{
+    if (left >= right || bottom >= top)
+    {
+        return;
+    }
+    const float u0 = static_cast<float>(left) / static_cast<float>(kSize[0]);
+    const float u1 = static_cast<float>(right) / static_cast<float>(kSize[0]);
+    const float v0 = static_cast<float>(bottom) / static_cast<float>(kSize[1]);
+    const float v1 = static_cast<float>(top) / static_cast<float>(kSize[1]);
+    UnderIdentity(
+        [&]
+        {
+            glBegin(GL_QUADS);
+            glTexCoord2f(u0, v0);
+            glVertex2f(u0 * 2.0f - 1.0f, v0 * 2.0f - 1.0f);
+            glTexCoord2f(u1, v0);
+            glVertex2f(u1 * 2.0f - 1.0f, v0 * 2.0f - 1.0f);
+            glTexCoord2f(u1, v1);
+            glVertex2f(u1 * 2.0f - 1.0f, v1 * 2.0f - 1.0f);
+            glTexCoord2f(u0, v1);
+            glVertex2f(u0 * 2.0f - 1.0f, v1 * 2.0f - 1.0f);
+            glEnd();
+        });
+}
+
+void cPostEffects::DrawAroundSky(cPresentShader& focused, cPresentShader& blurred)
+{
+    const int w = kSize[0];
+    const int h = kSize[1];
+    const int horizon = PixelAbove(sky.above, h);
+    const int left = PixelBelow(sky.left, w);
+    const int right = std::max(left, PixelAbove(sky.right, w));
+    const int top = std::max(horizon, PixelAbove(sky.top, h));
+    // Below the horizon and the box's column up to its top: the full mix.
+    WindowRectangle(0, 0, w, horizon);
+    WindowRectangle(left, horizon, right, top);
+    focused.Unbind();
+    // Without the blur's own program the full mix draws the sky as well.
+    if (!blurred.Bind())
+    {
+        focused.Bind();
+    }
+    WindowRectangle(0, horizon, left, h);
+    WindowRectangle(right, horizon, w, h);
+    WindowRectangle(left, top, right, h);
+}
+
 void cPostEffects::FullScreenQuad()
 {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    // The quad lies at z = 1, on the far plane of an identity projection;
-    // moved to z = 0 it is safely inside.
-    glTranslatef(0.0f, 0.0f, -1.0f);
-    MivexGL::DrawQuad();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    UnderIdentity(
+        []
+        {
+            // The quad lies at z = 1, on the far plane of an identity
+            // projection; moved to z = 0 it is safely inside.
+            glTranslatef(0.0f, 0.0f, -1.0f);
+            MivexGL::DrawQuad();
+        });
 }
 
 void cPostEffects::BeginPass(MivexGL::cRenderTextureSystem& target)
@@ -100,6 +178,7 @@ void cPostEffects::BeginScene(float r, float g, float b)
     glowReady = false;
     focusPending = false;
     glowSource = nullptr;
+    skyKnown = false;
     scene.Begin();
     glPushAttrib(GL_VIEWPORT_BIT);
     glViewport(0, 0, scene.GetWidth(), scene.GetHeight());
@@ -110,6 +189,12 @@ void cPostEffects::BeginScene(float r, float g, float b)
                    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
                    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
                });
+}
+
+void cPostEffects::SetOpenSky(const OpenSky& value)
+{
+    sky = value;
+    skyKnown = true;
 }
 
 void cPostEffects::EndScene()
@@ -154,11 +239,10 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
     dof.SetDepthRange(nearPlane, farPlane);
     dof.SetAmount(0.0f);
     // The full-size mix is left to Present, which draws it with the glow
-    // in its one pass; the glow is made from a half-size mix.
-    MivexGL::cRenderTextureSystem& half = Spare(true);
-    steps->Run("depth of field", [&] { DepthOfFieldPass(source, half); });
+    // in its one pass; the glow is made from a small mix.
+    steps->Run("depth of field", [&] { DepthOfFieldPass(source, focusGlow); });
     focusPending = true;
-    glowSource = &half;
+    glowSource = &focusGlow;
 }
 
 void cPostEffects::DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
@@ -298,13 +382,22 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                    }
                    BindUnit(1, glow.GetColorTexture());
                    cPresentShader* present = nullptr;
+                   cPresentShader* blurred = nullptr;
                    if (resources != nullptr)
                    {
                        present = focusPending ? &resources->GetFocusedPresentShader()
                                               : &resources->GetPresentShader();
-                       present->SetSamplerUnits(0, 1, 2, 3);
-                       present->SetGlowStrength(glowReady ? glowStrength : 0.0f);
-                       present->SetDepthOfField(resources->GetDepthOfFieldShader());
+                       blurred = focusPending && skyKnown ? &resources->GetBlurredPresentShader()
+                                                          : nullptr;
+                       for (cPresentShader* program : {present, blurred})
+                       {
+                           if (program != nullptr)
+                           {
+                               program->SetSamplerUnits(0, 1, 2, 3);
+                               program->SetGlowStrength(glowReady ? glowStrength : 0.0f);
+                               program->SetDepthOfField(resources->GetDepthOfFieldShader());
+                           }
+                       }
                    }
                    if (focusPending)
                    {
@@ -313,7 +406,14 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                    }
                    if (present != nullptr && present->Bind())
                    {
-                       FullScreenQuad();
+                       if (blurred != nullptr)
+                       {
+                           DrawAroundSky(*present, *blurred);
+                       }
+                       else
+                       {
+                           FullScreenQuad();
+                       }
                        present->Unbind();
                    }
                    else

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "FrameSteps.h"
+#include "PresentShader.h"
 #include "render/RenderTextureSystem.h"
 
 namespace showcase
@@ -25,6 +26,22 @@ public:
     static constexpr int kBlurHeight = 192;
     static constexpr int kHalfWidth = 512;
     static constexpr int kHalfHeight = 384;
+    // The mix the bloom reads: the bloom spreads it over texels of its own
+    // size, so it needs no more.
+    static constexpr int kFocusGlowWidth = 256;
+    static constexpr int kFocusGlowHeight = 192;
+
+    // Where the scene drew nothing (its depth is the far plane's), in
+    // window fractions from the bottom left: every row above `above`, less
+    // the box. The depth of field there is the blur alone.
+    struct OpenSky
+    {
+        float above;
+        float left;
+        float bottom;
+        float right;
+        float top;
+    };
 
     cPostEffects();
 
@@ -42,8 +59,12 @@ public:
     // Sharp at focus (eye distance), fully blurred range beyond it either
     // way, for a projection with these clip planes. The full-size mix waits
     // for Present, which draws it in its own pass, unless another pass
-    // needs the image first; the bloom reads a half-size mix.
+    // needs the image first; the bloom reads a small mix.
     void DepthOfField(float focus, float range, float nearPlane, float farPlane);
+    // Lets Present draw the open sky of this frame's depth of field with the
+    // blur alone, without reading the image or the depth there. BeginScene
+    // forgets it.
+    void SetOpenSky(const OpenSky& value);
     // Zoom blur about the middle: the last sample is 1 - amount times the
     // size. Drawn at half size. The showcase's program has its eight
     // samples built in; iterations only reaches one that has not.
@@ -74,6 +95,12 @@ private:
     // Draws the waiting depth of field at full size and makes it current.
     void ResolveFocus();
     static void BindUnit(int unit, GLuint texture);
+    // A rectangle of the window in whole pixels, the image read at the same
+    // place, under identity matrices.
+    static void WindowRectangle(int left, int bottom, int right, int top);
+    // The waiting depth of field drawn with the blur alone over the open
+    // sky and in full elsewhere, with the program bound by the caller.
+    void DrawAroundSky(cPresentShader& focused, cPresentShader& blurred);
 
     cShowcaseResources* resources;
     const cFrameSteps* steps;
@@ -84,12 +111,15 @@ private:
     MivexGL::cRenderTextureSystem halfPong;
     MivexGL::cRenderTextureSystem blur;
     MivexGL::cRenderTextureSystem glow;
+    MivexGL::cRenderTextureSystem focusGlow;
     MivexGL::cRenderTextureSystem* current;
     // What the bloom reads when not the current image.
     MivexGL::cRenderTextureSystem* glowSource;
     bool glowReady;
     // The current image still wants its depth of field.
     bool focusPending;
+    OpenSky sky;
+    bool skyKnown;
 };
 
 } // namespace showcase

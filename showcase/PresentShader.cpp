@@ -28,6 +28,15 @@ vec4 Image(vec2 uv)
 }
 )";
 
+// The mix's weight is exactly 1 at the far plane: the blur, opaque.
+const char* const kBlurredImage = R"(
+uniform sampler2D blur;
+vec4 Image(vec2 uv)
+{
+    return vec4(texture2D(blur, uv).rgb, 1.0);
+}
+)";
+
 const char* const kPresentMain = R"(
 uniform sampler2D glow;
 uniform float glowStrength;
@@ -47,10 +56,11 @@ void main()
 // The texts live as long as the process, as the program base needs.
 const char* PresentSource(cPresentShader::Focus focus)
 {
-    static const std::string texts[2] = {std::string(kSharpImage) + kPresentMain,
+    static const std::string texts[3] = {std::string(kSharpImage) + kPresentMain,
                                          std::string(MivexGL::kDepthOfFieldFunction) +
-                                             kFocusedImage + kPresentMain};
-    return texts[focus == cPresentShader::kWithDepthOfField ? 1 : 0].c_str();
+                                             kFocusedImage + kPresentMain,
+                                         std::string(kBlurredImage) + kPresentMain};
+    return texts[focus].c_str();
 }
 
 } // namespace

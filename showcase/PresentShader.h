@@ -31,7 +31,11 @@ public:
     enum Focus
     {
         kSharp,
-        kWithDepthOfField
+        kWithDepthOfField,
+        // Where the depth of field is known to be all blur (nothing drawn,
+        // the depth at the far plane): the blur alone, which is what the mix
+        // gives there, without reading the image or the depth.
+        kBlurredOnly
     };
 
     explicit cPresentShader(Focus focus = kSharp);

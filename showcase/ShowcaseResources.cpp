@@ -61,6 +61,7 @@ int cShowcaseResources::Load()
     Build(wipe);
     Build(present);
     Build(focusedPresent);
+    Build(blurredPresent);
     wobble.InitGLSL();
     wobble.LoadVertexShader();
     // The wobble brings a vertex stage only; its fragment stage is the

@@ -67,6 +67,7 @@ public:
     MivexGL::cWipeMaskShader& GetWipeShader() { return wipe; }
     cPresentShader& GetPresentShader() { return present; }
     cPresentShader& GetFocusedPresentShader() { return focusedPresent; }
+    cPresentShader& GetBlurredPresentShader() { return blurredPresent; }
     MivexGL::cWobbleShader& GetWobbleShader() { return wobble; }
 
 private:
@@ -88,6 +89,7 @@ private:
     MivexGL::cWipeMaskShader wipe;
     cPresentShader present;
     cPresentShader focusedPresent{cPresentShader::kWithDepthOfField};
+    cPresentShader blurredPresent{cPresentShader::kBlurredOnly};
     MivexGL::cWobbleShader wobble;
 };
 

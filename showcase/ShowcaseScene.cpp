@@ -156,9 +156,20 @@ void cShowcaseScene::Draw()
     glLoadIdentity();
     post.EndScene();
 
+    cPostEffects::OpenSky sky{};
+    // Another part drawing in the same frame could fill the garden's sky,
+    // and the far plane is all blur only while the focus stays a range
+    // short of it (an editor may move the camera anywhere).
+    constexpr float kFocusRange = 6.0f;
+    if (garden.WillDraw() && !crystal.WillDraw() && !credits.WillDraw() &&
+        garden.FocusDistance() + kFocusRange < cGardenScene::kFar && garden.GetOpenSky(sky))
+    {
+        post.SetOpenSky(sky);
+    }
     if (garden.WillDraw())
     {
-        post.DepthOfField(garden.FocusDistance(), 6.0f, cGardenScene::kNear, cGardenScene::kFar);
+        post.DepthOfField(garden.FocusDistance(), kFocusRange, cGardenScene::kNear,
+                          cGardenScene::kFar);
     }
     if (crystal.WillDraw())
     {

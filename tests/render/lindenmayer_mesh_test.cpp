@@ -150,6 +150,49 @@ TEST_F(LindenmayerMesh, TrianglesFacingTheEyeComeFirst)
     EXPECT_TRUE(seenAway);
 }
 
+TEST_F(LindenmayerMesh, FacingPiecesComeNearestFirst)
+{
+    // Three steps of 2 down -z; the eye is off the far end, so the last
+    // piece is the nearest and the first the farthest.
+    const cLindenmayerSystem stem(1, "FFF");
+    cLindenmayerMesh mesh;
+    mesh.Build(stem, 2.0f, 27.0f, 0.5f);
+    glLoadIdentity();
+    glTranslatef(-3.0f, 0.0f, 9.0f);
+    const std::vector<GLuint>& order = mesh.FacingFirst();
+    ASSERT_EQ(order.size(), mesh.GetIndexCount());
+    const std::vector<GLfloat>& data = mesh.GetData();
+    const float eye[3] = {3.0f, 0.0f, -9.0f};
+    int lastPiece = 3;
+    int facing = 0;
+    for (std::size_t t = 0; t < order.size(); t += 3)
+    {
+        float dot = 0.0f;
+        float z = 0.0f;
+        const GLfloat* first = &data[order[t] * cLindenmayerMesh::kStride];
+        for (std::size_t k = 0; k < 3; ++k)
+        {
+            const GLfloat* v = &data[order[t + k] * cLindenmayerMesh::kStride];
+            for (int i = 0; i < 3; ++i)
+            {
+                dot += v[3 + i] * (eye[i] - first[i]);
+            }
+            z += v[2] / 3.0f;
+        }
+        if (dot < 0.0f)
+        {
+            break;
+        }
+        const int piece = static_cast<int>(-z / 2.0f);
+        EXPECT_LE(piece, lastPiece)
+            << "triangle " << t / 3 << " of piece " << piece << " after one of piece " << lastPiece;
+        lastPiece = piece;
+        ++facing;
+    }
+    EXPECT_GT(facing, 0);
+    EXPECT_EQ(lastPiece, 0);
+}
+
 TEST(LindenmayerMeshTangents, FollowEachPiecesHeadingAndStandOffItsNormals)
 {
     // A step down the turtle's -z, a quarter turn about x, a second step:

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 #include <sstream>
@@ -140,6 +142,7 @@ TEST(ShowcaseState, NoStepLeavesStateForTheNext)
         EXPECT_TRUE(r.GetWipeShader().IsLinked());
         EXPECT_TRUE(r.GetPresentShader().IsLinked());
         EXPECT_TRUE(r.GetFocusedPresentShader().IsLinked());
+        EXPECT_TRUE(r.GetBlurredPresentShader().IsLinked());
         EXPECT_TRUE(r.GetWobbleShader().IsLinked());
         started.GetDirector().GetSteps().SetObserver(
             [&](const char* step, bool after)
@@ -182,5 +185,75 @@ TEST(ShowcaseState, NoStepLeavesStateForTheNext)
     for (const char* step : expected)
     {
         EXPECT_EQ(seen.count(step), 1u) << "never ran: " << step;
+    }
+}
+
+// Present draws the garden's open sky with the blur alone, which is only the
+// picture where the scene drew nothing: every pixel there must still hold
+// the far plane's depth once the garden is drawn, through the camera's turn
+// and the plant's sway. The sky must also be large enough to be worth it.
+TEST(ShowcaseState, GardenOpenSkyHoldsNothingDrawn)
+{
+    testsupport::ScriptedClock clock;
+    ScriptedShowcase app(clock);
+    app.SetStartAt(500);
+    app.times = {0, 3000, 7500, 12000, 17000};
+    int checked = 0;
+    std::vector<std::string> drawn;
+    app.afterStart = [&](ScriptedShowcase& started)
+    {
+        showcase::cShowcaseScene& director = started.GetDirector();
+        director.GetSteps().SetObserver(
+            [&](const char* step, bool after)
+            {
+                if (!after || std::string(step) != "pollen: cParticleSystem")
+                {
+                    return;
+                }
+                showcase::cPostEffects::OpenSky sky{};
+                if (!director.GetGarden().GetOpenSky(sky))
+                {
+                    drawn.push_back("open sky unknown");
+                    return;
+                }
+                const int w = showcase::cShowcaseResources::kImageWidth;
+                const int h = showcase::cShowcaseResources::kImageHeight;
+                std::vector<GLfloat> depth(static_cast<std::size_t>(w * h));
+                glReadPixels(0, 0, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+                // Without the margins Present keeps: a stricter edge.
+                const int horizon = std::clamp(static_cast<int>(std::ceil(sky.above * h)), 0, h);
+                const int left = static_cast<int>(std::floor(sky.left * w));
+                const int right = static_cast<int>(std::ceil(sky.right * w));
+                const int top = static_cast<int>(std::ceil(sky.top * h));
+                int open = 0;
+                for (int y = horizon; y < h; ++y)
+                {
+                    for (int x = 0; x < w; ++x)
+                    {
+                        if (x >= left && x < right && y < top)
+                        {
+                            continue;
+                        }
+                        ++open;
+                        if (depth[static_cast<std::size_t>(y * w + x)] < 1.0f)
+                        {
+                            drawn.push_back("drawn at " + std::to_string(x) + ", " +
+                                            std::to_string(y));
+                            return;
+                        }
+                    }
+                }
+                if (open < w * h / 5)
+                {
+                    drawn.push_back("open sky of only " + std::to_string(open) + " pixels");
+                }
+                ++checked;
+            });
+    };
+    ASSERT_EQ(RunShowcase(app), 0);
+    EXPECT_EQ(checked, 5);
+    for (const std::string& fault : drawn)
+    {
+        ADD_FAILURE() << fault;
     }
 }
