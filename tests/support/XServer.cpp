@@ -96,8 +96,11 @@ std::string StartServer(int slot, const char* fontPath)
         if (server == 0)
         {
             // The font path replaces the default list; a null ends the list early.
+            // No reset when a client leaves: the readiness probe is the first
+            // to, and a reset under the next client's connection loses it.
             execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                   fontPath != nullptr ? "-fp" : nullptr, fontPath, static_cast<char*>(nullptr));
+                   "-noreset", fontPath != nullptr ? "-fp" : nullptr, fontPath,
+                   static_cast<char*>(nullptr));
             _exit(127);
         }
         if (servers[0] < 0 && servers[1] < 0)
