@@ -241,8 +241,6 @@ public:
     OlePicture() : picture(nullptr), dc(nullptr), bitmap(nullptr), bits(nullptr), next(0) {}
     ~OlePicture() override { Close(); }
 
-    Kind GetKind() const override { return kPicture; }
-
     bool Open(const std::string& path) override
     {
         Close();
@@ -436,8 +434,6 @@ public:
     {
     }
     ~WicPng() override { Close(); }
-
-    Kind GetKind() const override { return kPng; }
 
     bool Open(const std::string& path) override
     {
@@ -633,13 +629,14 @@ private:
 
 } // namespace
 
-std::unique_ptr<PictureDecoder> PictureDecoder::Create(Kind kind)
+std::unique_ptr<PictureDecoder> PictureDecoder::CreatePictureLoader()
 {
-    if (kind == kPng)
-    {
-        return std::unique_ptr<PictureDecoder>(new WicPng);
-    }
     return std::unique_ptr<PictureDecoder>(new OlePicture);
+}
+
+std::unique_ptr<PictureDecoder> PictureDecoder::CreatePngReader()
+{
+    return std::unique_ptr<PictureDecoder>(new WicPng);
 }
 
 } // namespace platform
