@@ -38,8 +38,6 @@ public:
     JpegDecoder();
     ~JpegDecoder() override;
 
-    Kind GetKind() const override { return kPicture; }
-
     // Reads the header; false for a missing, non-JPEG or damaged file, or
     // one whose decode would need more memory than we allow the library (a
     // progressive or multi-scan picture keeps all of its coefficients).

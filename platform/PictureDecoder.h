@@ -4,8 +4,9 @@
 // the file carries alpha), then decodes at the smallest reduced size its
 // format offers that still covers what the caller needs, a few rows at a
 // time into memory the caller owns. Every decoder delivers R, G, B, A
-// (A 255 where the file has none), top row first. Depends on nothing; each
-// back end implements Create.
+// (A 255 where the file has none), top row first. Which decoder a file goes
+// to is platform/PictureFormat.h's table. Depends on nothing; each back end
+// implements CreatePictureLoader and CreatePngReader.
 #pragma once
 
 #include <cstddef>
@@ -18,20 +19,12 @@ namespace platform
 class PictureDecoder
 {
 public:
-    // Which decoder a file goes to: the system's picture loader (JPEG) or
-    // the PNG reader. The texture loader decides by the file's name.
-    enum Kind
-    {
-        kPicture,
-        kPng
-    };
-
-    // A decoder of that kind for this platform; never null.
-    static std::unique_ptr<PictureDecoder> Create(Kind kind);
+    // This back end's decoders; never null: the system's picture loader
+    // (JPEG at least), and its PNG reader.
+    static std::unique_ptr<PictureDecoder> CreatePictureLoader();
+    static std::unique_ptr<PictureDecoder> CreatePngReader();
 
     virtual ~PictureDecoder() = default;
-
-    virtual Kind GetKind() const = 0;
 
     // Reads the header; false for a missing, unknown, damaged or oversized
     // file, with the reason in GetError.

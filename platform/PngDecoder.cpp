@@ -3,6 +3,8 @@
 // rows as they come; the PNG reader of the texture loader on top.
 #include "platform/PngDecoder.h"
 
+#include "platform/BoxAverage.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -103,68 +105,7 @@ struct Scratch
     std::vector<unsigned char> row;
     std::vector<unsigned char> whole;
     std::vector<std::uint64_t> sums;
-};
-
-// Box averages of factor x factor source pixels, fed one source row at a
-// time, so a halved picture never exists at full size (unless interlaced).
-class BoxShrink
-{
-public:
-    BoxShrink(Scratch& scratch, PngPixels& target, std::size_t pixelBytes, png_uint_32 fileWidth,
-              png_uint_32 fileHeight, int halvings)
-        : sums(scratch.sums), out(target), channels(pixelBytes), width(fileWidth),
-          height(fileHeight), shift(halvings), band(0), y(0)
-    {
-        sums.assign(static_cast<std::size_t>(out.width) * channels, 0);
-    }
-
-    void Add(const unsigned char* row)
-    {
-        for (png_uint_32 x = 0; x < width; ++x)
-        {
-            std::uint64_t* sum = &sums[static_cast<std::size_t>(x >> shift) * channels];
-            for (std::size_t c = 0; c < channels; ++c)
-            {
-                sum[c] += row[x * channels + c];
-            }
-        }
-        ++band;
-        ++y;
-        if (band == (1u << shift) || y == height)
-        {
-            Emit();
-        }
-    }
-
-private:
-    void Emit()
-    {
-        const std::size_t outY = (y - 1) >> shift;
-        unsigned char* target = out.pixels.data() + outY * out.width * channels;
-        for (png_uint_32 ox = 0; ox < out.width; ++ox)
-        {
-            // The last column and row of boxes may be cut short.
-            const std::uint64_t columns =
-                std::min<std::uint64_t>(1u << shift, width - (ox << shift));
-            const std::uint64_t count = columns * band;
-            for (std::size_t c = 0; c < channels; ++c)
-            {
-                std::uint64_t& sum = sums[ox * channels + c];
-                target[ox * channels + c] = static_cast<unsigned char>((sum + count / 2) / count);
-                sum = 0;
-            }
-        }
-        band = 0;
-    }
-
-    std::vector<std::uint64_t>& sums;
-    PngPixels& out;
-    std::size_t channels;
-    png_uint_32 width;
-    png_uint_32 height;
-    int shift;
-    std::uint32_t band;
-    png_uint_32 y;
+    BoxAverage box;
 };
 
 // Adam7 rows as libpng gives them without its own interlace handling: each
@@ -303,14 +244,23 @@ bool DecodeInto(png_structp png, png_infop info, PngPixels& out, Scratch& scratc
         SumPasses(png, scratch, out, channels, width, height, rowBytes, shift);
         return true;
     }
-    BoxShrink shrink(scratch, out, channels, width, height, shift);
+    BoxAverage& box = scratch.box;
+    box.Start(channels, width, height, shift);
+    const std::size_t outRow = static_cast<std::size_t>(out.width) * channels;
+    const auto add = [&](const unsigned char* row)
+    {
+        if (box.Add(row))
+        {
+            box.Emit(out.pixels.data() + outRow * box.RowsDone());
+        }
+    };
     if (passes == 1)
     {
         scratch.row.assign(rowBytes, 0);
         for (png_uint_32 y = 0; y < height; ++y)
         {
             png_read_row(png, scratch.row.data(), nullptr);
-            shrink.Add(scratch.row.data());
+            add(scratch.row.data());
         }
         return true;
     }
@@ -324,7 +274,7 @@ bool DecodeInto(png_structp png, png_infop info, PngPixels& out, Scratch& scratc
     }
     for (png_uint_32 y = 0; y < height; ++y)
     {
-        shrink.Add(scratch.whole.data() + rowBytes * y);
+        add(scratch.whole.data() + rowBytes * y);
     }
     return true;
 }

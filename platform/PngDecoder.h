@@ -59,7 +59,6 @@ public:
     PngDecoder();
     ~PngDecoder() override;
 
-    Kind GetKind() const override { return kPng; }
     // False also for a file of more than kMaxPngPixels pixels.
     bool Open(const std::string& path) override;
     void Close() override;

@@ -49,8 +49,9 @@ int HalvedSide(int side, int halvings)
 }
 
 cPreparedPicture::cPreparedPicture()
-    : status(kEmpty), kind(platform::PictureDecoder::kPicture), ownAlpha(false), topRowFirst(false),
-      maxSize(0), maxBytes(0), width(0), height(0), naturalWidth(0), naturalHeight(0), capacity(0)
+    : status(kEmpty), format(&platform::PictureFormat::PictureLoader()), ownAlpha(false),
+      topRowFirst(false), maxSize(0), maxBytes(0), width(0), height(0), naturalWidth(0),
+      naturalHeight(0), capacity(0)
 {
 }
 
@@ -79,7 +80,7 @@ void cPreparedPicture::Clear()
 void cPreparedPicture::Reset()
 {
     status = kEmpty;
-    kind = platform::PictureDecoder::kPicture;
+    format = &platform::PictureFormat::PictureLoader();
     ownAlpha = false;
     topRowFirst = false;
     path.clear();
@@ -91,20 +92,20 @@ void cPreparedPicture::Reset()
 cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, int maxTextureSize,
                                                    long long maxTextureBytes)
 {
-    return Prepare(platform::PictureDecoder::kPicture, fullPath, maxTextureSize, maxTextureBytes);
+    return Prepare(platform::PictureFormat::PictureLoader(), fullPath, maxTextureSize,
+                   maxTextureBytes);
 }
 
-cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder::Kind decoderKind,
+cPreparedPicture::Status cPreparedPicture::Prepare(const platform::PictureFormat& fileFormat,
                                                    const std::string& fullPath, int maxTextureSize,
                                                    long long maxTextureBytes)
 {
-    const std::unique_ptr<platform::PictureDecoder> decoder =
-        platform::PictureDecoder::Create(decoderKind);
+    const std::unique_ptr<platform::PictureDecoder> decoder = fileFormat.create();
     if (!decoder->Open(fullPath))
     {
         std::string name = fullPath;
         Reset();
-        kind = decoderKind;
+        format = &fileFormat;
         path = std::move(name);
         maxSize = maxTextureSize;
         maxBytes = maxTextureBytes;
@@ -112,15 +113,23 @@ cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder::Kin
         status = kUnreadable;
         return status;
     }
-    return Prepare(*decoder, fullPath, maxTextureSize, maxTextureBytes);
+    return Prepare(fileFormat, *decoder, fullPath, maxTextureSize, maxTextureBytes);
 }
 
-void cPreparedPicture::NaturalSize(const platform::PictureDecoder& decoder, int maxTextureSize,
+cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder& decoder,
+                                                   const std::string& fullPath, int maxTextureSize,
+                                                   long long maxTextureBytes)
+{
+    return Prepare(platform::PictureFormat::PictureLoader(), decoder, fullPath, maxTextureSize,
+                   maxTextureBytes);
+}
+
+void cPreparedPicture::NaturalSize(const platform::PictureFormat& fileFormat,
+                                   const platform::PictureDecoder& decoder, int maxTextureSize,
                                    int& width, int& height)
 {
-    if (decoder.GetKind() == platform::PictureDecoder::kPng)
+    if (fileFormat.sizing == platform::PictureFormat::kAsStored)
     {
-        // A PNG is uploaded at its own size, as stored.
         width = decoder.GetWidth();
         height = decoder.GetHeight();
         return;
@@ -129,14 +138,15 @@ void cPreparedPicture::NaturalSize(const platform::PictureDecoder& decoder, int 
     height = TextureSizeFor(decoder.GetDisplayHeight(), maxTextureSize);
 }
 
-cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder& decoder,
+cPreparedPicture::Status cPreparedPicture::Prepare(const platform::PictureFormat& fileFormat,
+                                                   platform::PictureDecoder& decoder,
                                                    const std::string& fullPath, int maxTextureSize,
                                                    long long maxTextureBytes)
 {
     // fullPath may be our own path: made again for another limit.
     std::string name = fullPath;
     Reset();
-    kind = decoder.GetKind();
+    format = &fileFormat;
     path = std::move(name);
     maxSize = maxTextureSize;
     maxBytes = maxTextureBytes;
@@ -146,8 +156,8 @@ cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder& dec
         reason = "no texture size limit";
         return status;
     }
-    const bool png = kind == platform::PictureDecoder::kPng;
-    NaturalSize(decoder, maxTextureSize, naturalWidth, naturalHeight);
+    const bool asStored = fileFormat.sizing == platform::PictureFormat::kAsStored;
+    NaturalSize(fileFormat, decoder, maxTextureSize, naturalWidth, naturalHeight);
     const int halvings = HalvingsToFit(naturalWidth, naturalHeight, maxTextureBytes);
     const int w = HalvedSide(naturalWidth, halvings);
     const int h = HalvedSide(naturalHeight, halvings);
@@ -174,18 +184,19 @@ cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder& dec
         capacity = bytes;
     }
     // The picture loader's texture row 0 is the picture's bottom row: written
-    // upwards from the end. A PNG goes up as stored, with its own alpha.
+    // upwards from the end. A picture kept as stored goes up top row first,
+    // with its own alpha.
     unsigned char* const first =
-        png ? pixels.get() : pixels.get() + rowBytes * static_cast<std::size_t>(h - 1);
+        asStored ? pixels.get() : pixels.get() + rowBytes * static_cast<std::size_t>(h - 1);
     const std::ptrdiff_t stride =
-        png ? static_cast<std::ptrdiff_t>(rowBytes) : -static_cast<std::ptrdiff_t>(rowBytes);
-    if (!DecodeStretched(decoder, pictureWidth, pictureHeight, first, stride, w, h, !png))
+        asStored ? static_cast<std::ptrdiff_t>(rowBytes) : -static_cast<std::ptrdiff_t>(rowBytes);
+    if (!DecodeStretched(decoder, pictureWidth, pictureHeight, first, stride, w, h, !asStored))
     {
         reason = decoder.GetError();
         return status;
     }
-    ownAlpha = png && decoder.HasAlpha();
-    topRowFirst = png;
+    ownAlpha = asStored && decoder.HasAlpha();
+    topRowFirst = asStored;
     width = w;
     height = h;
     status = kReady;

@@ -1,14 +1,15 @@
 // A picture made ready for upload without any GL call, so that it can be
 // made on any thread, 4 bytes a pixel, halved to fit a memory allowance.
-// The picture loader's files are sized to a power-of-two texture from their
-// size on the display, stretched, black keyed out, bottom row first; PNG
-// files keep their own size and alpha, top row first. Also the pieces of
-// that pipeline (sizing, halving); stretching and keying are the
-// resampler's (render/Resampler.h). Depends on platform/PictureDecoder.h
+// The file's format (platform/PictureFormat.h) says how: the picture
+// loader's files are sized to a power-of-two texture from their size on the
+// display, stretched, black keyed out, bottom row first; files kept as
+// stored (PNG) keep their own size and alpha, top row first. Also the pieces
+// of that pipeline (sizing, halving); stretching and keying are the
+// resampler's (render/Resampler.h). Depends on platform/PictureFormat.h
 // only, whatever decodes underneath.
 #pragma once
 
-#include "platform/PictureDecoder.h"
+#include "platform/PictureFormat.h"
 #include "render/Resampler.h"
 
 #include <cstddef>
@@ -50,21 +51,25 @@ public:
     // GL_MAX_TEXTURE_SIZE of maxSize; a texture of more than maxBytes is
     // halved on both sides until it fits.
     Status Prepare(const std::string& fullPath, int maxSize, long long maxBytes = kMaxPictureBytes);
-    // The same with the decoder of that kind.
-    Status Prepare(platform::PictureDecoder::Kind kind, const std::string& fullPath, int maxSize,
+    // The same with that format's decoder.
+    Status Prepare(const platform::PictureFormat& format, const std::string& fullPath, int maxSize,
                    long long maxBytes);
-    // The same for a decoder that has already opened fullPath. All keep the
-    // pixel memory of an earlier picture when it is large enough.
+    // The same for a decoder of that format (the picture loader's when not
+    // given) that has already opened fullPath. All keep the pixel memory of
+    // an earlier picture when it is large enough.
+    Status Prepare(const platform::PictureFormat& format, platform::PictureDecoder& decoder,
+                   const std::string& fullPath, int maxSize, long long maxBytes = kMaxPictureBytes);
     Status Prepare(platform::PictureDecoder& decoder, const std::string& fullPath, int maxSize,
                    long long maxBytes = kMaxPictureBytes);
-    // The texture size an opened file gets before any halving.
-    static void NaturalSize(const platform::PictureDecoder& decoder, int maxSize, int& width,
+    // The texture size an opened file of that format gets before any halving.
+    static void NaturalSize(const platform::PictureFormat& format,
+                            const platform::PictureDecoder& decoder, int maxSize, int& width,
                             int& height);
     // Back to empty, the pixel memory released.
     void Clear();
 
     Status GetStatus() const { return status; }
-    platform::PictureDecoder::Kind GetKind() const { return kind; }
+    const platform::PictureFormat& GetFormat() const { return *format; }
     // Whether the file's own alpha is in the pixels (a PNG's), rather than
     // the black key or none.
     bool HasOwnAlpha() const { return ownAlpha; }
@@ -92,7 +97,7 @@ private:
     void Reset();
 
     Status status;
-    platform::PictureDecoder::Kind kind;
+    const platform::PictureFormat* format;
     bool ownAlpha;
     bool topRowFirst;
     std::string path;

@@ -9,7 +9,7 @@
 #include "app/ProblemLog.h"
 #include "platform/GLProc.h"
 #include "platform/Paths.h"
-#include "platform/PictureDecoder.h"
+#include "platform/PictureFormat.h"
 #include "render/TexturePrefetch.h"
 
 #include <algorithm>
@@ -83,7 +83,7 @@ std::vector<cTextureSystem*> cTextureSystem::Textures()
 
 bool cTextureSystem::TakesPictureLoader(const char* path)
 {
-    return path != nullptr && std::string(path).find(".png") == std::string::npos;
+    return path != nullptr && platform::PictureFormat::For(path).TakesPictureLoader();
 }
 
 std::string cTextureSystem::PictureRequest(const char* path)
@@ -122,20 +122,20 @@ bool cTextureSystem::MeasureTexture(const char* path, int maxSize, int& width, i
     {
         return false;
     }
-    const bool png = !TakesPictureLoader(path);
-    if (!png && IsUrl(path))
+    const platform::PictureFormat& format = platform::PictureFormat::For(path);
+    const bool loader = format.TakesPictureLoader();
+    if (loader && IsUrl(path))
     {
         return false;
     }
-    const std::unique_ptr<platform::PictureDecoder> decoder = platform::PictureDecoder::Create(
-        png ? platform::PictureDecoder::kPng : platform::PictureDecoder::kPicture);
-    if (!decoder->Open(platform::ResolvePath(png ? std::string(path) : PictureRequest(path))))
+    const std::unique_ptr<platform::PictureDecoder> decoder = format.create();
+    if (!decoder->Open(platform::ResolvePath(loader ? PictureRequest(path) : std::string(path))))
     {
         return false;
     }
     int w = 0;
     int h = 0;
-    cPreparedPicture::NaturalSize(*decoder, maxSize, w, h);
+    cPreparedPicture::NaturalSize(format, *decoder, maxSize, w, h);
     // A PNG is never shrunk to the limit: past it, it does not count.
     if (w > maxSize || h > maxSize)
     {
@@ -168,14 +168,14 @@ void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, l
     // may belong to another object of the new context), only replaced: a PNG
     // by its new name or 0, the picture loader's path by a new name once its
     // picture is ready, so a picture that fails leaves the earlier name.
-    if (!TakesPictureLoader(path))
+    const platform::PictureFormat& format = platform::PictureFormat::For(path);
+    if (!format.TakesPictureLoader())
     {
         texture = 0;
         GLint maxSize = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
         cPreparedPicture picture;
-        picture.Prepare(platform::PictureDecoder::kPng, platform::ResolvePath(path), maxSize,
-                        maxBytes);
+        picture.Prepare(format, platform::ResolvePath(path), maxSize, maxBytes);
         Upload(path, picture, rows);
         return;
     }
@@ -229,7 +229,7 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
     {
         const std::string full = platform::ResolvePath(request);
         const std::unique_ptr<platform::PictureDecoder> decoder =
-            platform::PictureDecoder::Create(platform::PictureDecoder::kPicture);
+            platform::PictureFormat::PictureLoader().create();
         if (!decoder->Open(full))
         {
             Tell(path, decoder->GetError());
@@ -277,14 +277,7 @@ bool cTextureSystem::Reload()
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     cPreparedPicture picture;
-    if (TakesPictureLoader(source.c_str()))
-    {
-        picture.Prepare(file, maxSize, allowance);
-    }
-    else
-    {
-        picture.Prepare(platform::PictureDecoder::kPng, file, maxSize, allowance);
-    }
+    picture.Prepare(platform::PictureFormat::For(source), file, maxSize, allowance);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     const bool made = Upload(source.c_str(), picture, rowOrder, texture != 0);
@@ -312,11 +305,11 @@ bool cTextureSystem::Upload(const char* path, cPreparedPicture& picture, Rows ro
         Tell(path, "no texture name");
         return false;
     }
-    const bool png = picture.GetKind() == platform::PictureDecoder::kPng;
+    const bool asStored = !picture.GetFormat().TakesPictureLoader();
     glBindTexture(GL_TEXTURE_2D, texture);
-    // The PNG reader's textures clamp; the picture loader leaves the wraps
-    // at the GL's default.
-    if (png)
+    // Textures kept as stored (the PNG reader's) clamp; the picture loader
+    // leaves the wraps at the GL's default.
+    if (asStored)
     {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
@@ -330,7 +323,7 @@ bool cTextureSystem::Upload(const char* path, cPreparedPicture& picture, Rows ro
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     // A PNG without alpha stays an RGB texture, as the file is.
-    const GLint internal = png && !picture.HasOwnAlpha() ? GL_RGB : GL_RGBA;
+    const GLint internal = asStored && !picture.HasOwnAlpha() ? GL_RGB : GL_RGBA;
     glTexImage2D(GL_TEXTURE_2D, 0, internal, picture.GetWidth(), picture.GetHeight(), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, picture.GetPixels());
     glPopClientAttrib();

@@ -1,6 +1,7 @@
-// One 2D texture made from a picture file: names with ".png" through the PNG
-// reader at the file's own size and alpha, every other name through the
-// system's picture loader, sized to a power of two from the picture's size
+// One 2D texture made from a picture file, its format picked by its name
+// (platform/PictureFormat.h): names with ".png" through the PNG reader at
+// the file's own size and alpha, every other name through the system's
+// picture loader, sized to a power of two from the picture's size
 // on a 96 pixels-per-inch display, with pure black keyed out. Row order
 // differs by format, as the demo's own pictures expect: the picture loader's
 // formats (JPEG, BMP, GIF) put the picture's bottom row at t = 0, upright on
@@ -73,7 +74,8 @@ public:
     // from the file's header alone; false when the header does not read.
     static bool MeasureTexture(const char* path, int maxSize, int& width, int& height);
 
-    // Whether LoadTexture sends path to the picture loader (no ".png" in it).
+    // Whether LoadTexture sends path to the picture loader (its format's row
+    // says so: no ".png" in it).
     static bool TakesPictureLoader(const char* path);
     // What the picture loader opens for a path that is not a URL: the current
     // folder, "/", the path; before case and separators are resolved.

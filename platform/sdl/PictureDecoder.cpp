@@ -9,13 +9,14 @@
 namespace platform
 {
 
-std::unique_ptr<PictureDecoder> PictureDecoder::Create(Kind kind)
+std::unique_ptr<PictureDecoder> PictureDecoder::CreatePictureLoader()
 {
-    if (kind == kPng)
-    {
-        return std::unique_ptr<PictureDecoder>(new PngDecoder);
-    }
     return std::unique_ptr<PictureDecoder>(new JpegDecoder);
+}
+
+std::unique_ptr<PictureDecoder> PictureDecoder::CreatePngReader()
+{
+    return std::unique_ptr<PictureDecoder>(new PngDecoder);
 }
 
 } // namespace platform

@@ -4,15 +4,19 @@
 // picture is rendered upright into a 32-bit DIB section at its own pixel
 // size, from which rows are handed out; stretching and the colour key are
 // the texture loader's. PNG files go through the Windows Imaging Component,
-// halved on the way in by box averages as the PNG reader elsewhere does.
+// halved on the way in by the box averages every PNG reader shares
+// (platform/BoxAverage.h).
 // Depends on platform/PictureDecoder.h, OLE, GDI and WIC.
 #include "platform/PictureDecoder.h"
+
+#include "platform/BoxAverage.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win/Native.h"
@@ -241,8 +245,6 @@ public:
     OlePicture() : picture(nullptr), dc(nullptr), bitmap(nullptr), bits(nullptr), next(0) {}
     ~OlePicture() override { Close(); }
 
-    Kind GetKind() const override { return kPicture; }
-
     bool Open(const std::string& path) override
     {
         Close();
@@ -437,8 +439,6 @@ public:
     }
     ~WicPng() override { Close(); }
 
-    Kind GetKind() const override { return kPng; }
-
     bool Open(const std::string& path) override
     {
         Close();
@@ -513,7 +513,6 @@ public:
         Release(factory);
         shift = next = outW = outH = 0;
         row.clear();
-        sums.clear();
         Forget();
     }
 
@@ -542,7 +541,7 @@ public:
         outW = HalvedSide(width, shift);
         outH = HalvedSide(height, shift);
         row.assign(static_cast<std::size_t>(width) * 4, 0);
-        sums.assign(static_cast<std::size_t>(outW) * 4, 0);
+        box.Start(4, static_cast<unsigned>(width), static_cast<unsigned>(height), shift);
         next = 0;
         outWidth = outW;
         outHeight = outH;
@@ -573,14 +572,13 @@ public:
     }
 
 private:
-    // Output row next: the average of each box of source pixels it covers,
-    // the last boxes cut short at the edges.
+    // Output row next: the source rows its boxes cover, as RGBA, through the
+    // shared box average.
     bool Produce(unsigned char* out)
     {
         const int top = next << shift;
         const int bottom = std::min(height, top + (1 << shift));
         const UINT rowBytes = static_cast<UINT>(width) * 4;
-        std::fill(sums.begin(), sums.end(), 0);
         for (int y = top; y < bottom; ++y)
         {
             const WICRect band = {0, y, width, 1};
@@ -590,29 +588,18 @@ private:
                 Fail(Hresult("damaged file", result));
                 return false;
             }
-            for (int x = 0; x < width; ++x)
+            for (std::size_t x = 0; x < row.size(); x += 4)
             {
-                std::uint64_t* sum = &sums[static_cast<std::size_t>(x >> shift) * 4];
-                const unsigned char* in = &row[static_cast<std::size_t>(x) * 4];
-                // BGRA in, summed as RGBA.
-                sum[0] += in[2];
-                sum[1] += in[1];
-                sum[2] += in[0];
-                sum[3] += in[3];
+                std::swap(row[x], row[x + 2]);
+            }
+            if (box.Add(row.data()))
+            {
+                box.Emit(out);
             }
         }
-        const std::uint64_t rows = static_cast<std::uint64_t>(bottom - top);
-        for (int x = 0; x < outW; ++x)
+        if (!alpha)
         {
-            const std::uint64_t columns =
-                static_cast<std::uint64_t>(std::min(width, (x + 1) << shift) - (x << shift));
-            const std::uint64_t count = columns * rows;
-            for (int c = 0; c < 4; ++c)
-            {
-                const std::uint64_t sum = sums[static_cast<std::size_t>(x) * 4 + c];
-                out[x * 4 + c] = static_cast<unsigned char>((sum + count / 2) / count);
-            }
-            if (!alpha)
+            for (int x = 0; x < outW; ++x)
             {
                 out[x * 4 + 3] = 255;
             }
@@ -628,18 +615,19 @@ private:
     int outW;
     int outH;
     std::vector<unsigned char> row;
-    std::vector<std::uint64_t> sums;
+    BoxAverage box;
 };
 
 } // namespace
 
-std::unique_ptr<PictureDecoder> PictureDecoder::Create(Kind kind)
+std::unique_ptr<PictureDecoder> PictureDecoder::CreatePictureLoader()
 {
-    if (kind == kPng)
-    {
-        return std::unique_ptr<PictureDecoder>(new WicPng);
-    }
     return std::unique_ptr<PictureDecoder>(new OlePicture);
+}
+
+std::unique_ptr<PictureDecoder> PictureDecoder::CreatePngReader()
+{
+    return std::unique_ptr<PictureDecoder>(new WicPng);
 }
 
 } // namespace platform

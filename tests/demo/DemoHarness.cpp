@@ -3,7 +3,7 @@
 
 #include "app/DebugSystem.h"
 #include "demo/Resources.h"
-#include "platform/PictureDecoder.h"
+#include "platform/PictureFormat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,7 +62,7 @@ Picture LoadPicture(const std::string& path)
     // Through the platform's own decoder, so the reference is what the
     // engine itself sees on either system.
     Picture picture;
-    auto decoder = platform::PictureDecoder::Create(platform::PictureDecoder::kPicture);
+    auto decoder = platform::PictureFormat::PictureLoader().create();
     if (!decoder->Open(path))
     {
         return picture;

@@ -6,7 +6,7 @@
 // MIVEX_PICTURE_REFERENCE naming a folder of raw RGBA decodes made on the
 // host (tests/windows/picture_agreement.sh), the data pictures are compared
 // with them too.
-#include "platform/PictureDecoder.h"
+#include "platform/PictureFormat.h"
 #include "render/PreparedPicture.h"
 
 #include <gtest/gtest.h>
@@ -266,7 +266,8 @@ TEST_F(WindowsPictures, PngFilesKeepTheirSizeAlphaAndRowOrderAndHalveByBoxes)
     };
     const std::string path = WritePng("odd.png", 37, 29, true, pixel);
     cPreparedPicture picture;
-    ASSERT_EQ(picture.Prepare(PictureDecoder::kPng, path, 16384, MivexGL::kMaxPictureBytes),
+    ASSERT_EQ(picture.Prepare(platform::PictureFormat::For(".png"), path, 16384,
+                              MivexGL::kMaxPictureBytes),
               cPreparedPicture::kReady)
         << picture.GetReason();
     ASSERT_EQ(picture.GetWidth(), 37);
@@ -282,7 +283,7 @@ TEST_F(WindowsPictures, PngFilesKeepTheirSizeAlphaAndRowOrderAndHalveByBoxes)
     }
 
     // Halved twice: 10 x 8, each texel the rounded mean of its box.
-    ASSERT_EQ(picture.Prepare(PictureDecoder::kPng, path, 16384, 10 * 8 * 4),
+    ASSERT_EQ(picture.Prepare(platform::PictureFormat::For(".png"), path, 16384, 10 * 8 * 4),
               cPreparedPicture::kReady);
     ASSERT_EQ(picture.GetWidth(), 10);
     ASSERT_EQ(picture.GetHeight(), 8);
@@ -317,7 +318,8 @@ TEST_F(WindowsPictures, PngFilesKeepTheirSizeAlphaAndRowOrderAndHalveByBoxes)
         [](int x, int y) {
             return Rgba{static_cast<unsigned char>(x), static_cast<unsigned char>(y), 9, 255};
         });
-    ASSERT_EQ(picture.Prepare(PictureDecoder::kPng, solid, 16384, MivexGL::kMaxPictureBytes),
+    ASSERT_EQ(picture.Prepare(platform::PictureFormat::For(".png"), solid, 16384,
+                              MivexGL::kMaxPictureBytes),
               cPreparedPicture::kReady);
     EXPECT_FALSE(picture.HasOwnAlpha());
     ExpectTexel(picture, 2, 1, {2, 1, 9, 255});
@@ -333,23 +335,24 @@ TEST_F(WindowsPictures, FailuresSayWhy)
                               0x03, 0x01, 0x11, 0x00, 0x02, 0x11, 0x01, 0x03, 0x11, 0x01});
     struct Case
     {
-        PictureDecoder::Kind kind;
         std::string path;
         std::string reason;
     };
     const Case cases[] = {
-        {PictureDecoder::kPng, kDir + "/missing.png", "no such file or directory"},
-        {PictureDecoder::kPicture, kDir + "/missing.jpg", "no such file or directory"},
-        {PictureDecoder::kPng, text, "not a PNG file"},
-        {PictureDecoder::kPicture, kDir + "/huge.jpg", "picture too large"},
+        {kDir + "/missing.png", "no such file or directory"},
+        {kDir + "/missing.jpg", "no such file or directory"},
+        {text, "not a PNG file"},
+        {kDir + "/huge.jpg", "picture too large"},
     };
     for (const Case& c : cases)
     {
-        const std::unique_ptr<PictureDecoder> decoder = PictureDecoder::Create(c.kind);
+        const std::unique_ptr<PictureDecoder> decoder =
+            platform::PictureFormat::For(c.path).create();
         EXPECT_FALSE(decoder->Open(c.path)) << c.path;
         EXPECT_EQ(decoder->GetError(), c.reason) << c.path;
     }
-    const std::unique_ptr<PictureDecoder> loader = PictureDecoder::Create(PictureDecoder::kPicture);
+    const std::unique_ptr<PictureDecoder> loader =
+        platform::PictureFormat::PictureLoader().create();
     EXPECT_FALSE(loader->Open(kDir + "/text.jpg"));
     EXPECT_NE(loader->GetError(), "");
 }
@@ -380,7 +383,7 @@ TEST(PictureAgreement, DataPicturesDecodeAsOnTheHost)
             Load(std::string(folder) + "/" + name + ".rgba");
         ASSERT_FALSE(reference.empty()) << name;
         const std::unique_ptr<PictureDecoder> decoder =
-            PictureDecoder::Create(png ? PictureDecoder::kPng : PictureDecoder::kPicture);
+            platform::PictureFormat::For(entry.path().string()).create();
         ASSERT_TRUE(decoder->Open(entry.path().string())) << name << ": " << decoder->GetError();
         const int shownWidth = decoder->GetDisplayWidth();
         const int shownHeight = decoder->GetDisplayHeight();
