@@ -44,22 +44,31 @@ protected:
     {
         const std::string quoted = "\"" + caption + "\"";
         // Generous: under the sanitizers on a busy machine a box can take long.
+        // A box that is mapped may not take keys yet, so Return is pressed
+        // again, a second apart, until the box is gone.
+        bool seen = false;
         for (int i = 0; i < 900; ++i)
         {
             const std::string tree =
                 testsupport::Capture("DISPLAY=" + display + " xwininfo -root -tree 2>/dev/null");
             const std::string::size_type at = tree.find(quoted);
-            if (at != std::string::npos)
+            if (at == std::string::npos)
             {
-                const std::string::size_type start = tree.rfind('\n', at) + 1;
-                const std::string id =
-                    tree.substr(start, tree.find(' ', tree.find_first_not_of(' ', start)) - start);
-                const std::string press = "DISPLAY=" + display + " xdotool windowfocus --sync " +
-                                          id + " key Return >/dev/null 2>&1";
-                std::system(press.c_str());
-                return;
+                if (seen)
+                {
+                    return;
+                }
+                usleep(100000);
+                continue;
             }
-            usleep(100000);
+            seen = true;
+            const std::string::size_type start = tree.rfind('\n', at) + 1;
+            const std::string id =
+                tree.substr(start, tree.find(' ', tree.find_first_not_of(' ', start)) - start);
+            const std::string press = "DISPLAY=" + display + " xdotool windowfocus --sync " + id +
+                                      " key Return >/dev/null 2>&1";
+            std::system(press.c_str());
+            usleep(1000000);
         }
     }
 
@@ -99,10 +108,12 @@ protected:
             pclose(pipe);
         }
         *found = !window.empty();
-        if (*found && look)
+        if (*found)
         {
+            // A key pressed before the dialog takes input is lost, so every
+            // run waits for it to settle. Generous: on a busy machine the
+            // dialog's frames come slowly.
             std::string printed;
-            // Generous: on a busy machine the dialog's frames come slowly.
             for (int i = 0; i < 1200 && printed.find("settled") == std::string::npos; ++i)
             {
                 usleep(50000);
@@ -111,7 +122,10 @@ protected:
                 text << file.rdbuf();
                 printed = text.str();
             }
-            look(window, printed);
+            if (look)
+            {
+                look(window, printed);
+            }
         }
         if (*found)
         {
