@@ -3,6 +3,7 @@
 #include "app/WindowsSystem.h"
 
 #include "app/TimerSystem.h"
+#include "app/WindowsSystemSeams.h"
 #include "platform/GL.h"
 #include "platform/GLProc.h"
 #include "platform/MessageBox.h"

@@ -107,7 +107,4 @@ private:
     bool FailDisplay(const char16_t* text);
 };
 
-// The whole-word search of an extension string (exposed for tests).
-bool HasWholeWord(const char* extensions, const char* name);
-
 } // namespace MivexGL

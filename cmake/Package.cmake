@@ -53,7 +53,7 @@ install(TARGETS ${MIVEX_PACKAGE_TARGETS} EXPORT MivexGLTargets
 # class.
 foreach(layer platform app render shaders demo production resources)
   file(GLOB headers ${CMAKE_SOURCE_DIR}/${layer}/*.h ${CMAKE_SOURCE_DIR}/${layer}/*.def)
-  list(FILTER headers EXCLUDE REGEX "/(TestSeams|SeamState|BackEnd|Tarnel)\\.h$")
+  list(FILTER headers EXCLUDE REGEX "/([A-Za-z]*Seams|SeamState|BackEnd|Tarnel)\\.h$")
   install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/MivexGL/${layer})
 endforeach()
 

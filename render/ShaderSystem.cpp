@@ -5,7 +5,10 @@
 // its new texts fail.
 #include "render/ShaderSystem.h"
 
+#include "render/ShaderSeams.h"
+
 #include "app/ProblemLog.h"
+#include "platform/GLProc.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,7 +23,7 @@ namespace
 {
 
 const char* gExtensionsOverride = nullptr;
-cShaderSystem::ProcLookup gLookupOverride = nullptr;
+ShaderProcLookup gLookupOverride = nullptr;
 cShaderSystem::SourceHook gSourceHook = nullptr;
 void* gSourceContext = nullptr;
 
@@ -51,12 +54,12 @@ template <typename T> void Fetch(T& slot, const char* name)
 
 } // namespace
 
-void cShaderSystem::SetExtensionsOverride(const char* extensions)
+void SetShaderExtensionsOverride(const char* extensions)
 {
     gExtensionsOverride = extensions;
 }
 
-void cShaderSystem::SetProcLookupOverride(ProcLookup lookup)
+void SetShaderProcLookupOverride(ShaderProcLookup lookup)
 {
     gLookupOverride = lookup;
 }

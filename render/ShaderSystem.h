@@ -10,7 +10,6 @@
 #pragma once
 
 #include "platform/GL.h"
-#include "platform/GLProc.h"
 
 #include <string>
 #include <vector>
@@ -44,12 +43,6 @@ public:
     // fixed function.
     void Use() const;
     void UseFixedFunction() const;
-
-    // Test seams: stand-ins for the context's extension string and for the
-    // entry-point lookup; nullptr restores the real ones.
-    using ProcLookup = platform::GLProc (*)(const char* name);
-    static void SetExtensionsOverride(const char* extensions);
-    static void SetProcLookupOverride(ProcLookup lookup);
 
     // Every program object alive, oldest first.
     static std::vector<const cShaderSystem*> Programs();

@@ -2,6 +2,7 @@
 // display creation says, teardown that tries every step, the message table,
 // the extension search and the multisample re-creation.
 #include "app/WindowsSystem.h"
+#include "app/WindowsSystemSeams.h"
 #include "platform/Display.h"
 #include "platform/GL.h"
 #include "platform/Messages.h"

@@ -2,6 +2,9 @@
 // capability guard (through the extension and lookup seams), stage failures
 // and the release order of GL objects.
 #include "render/ShaderSystem.h"
+#include "render/ShaderSeams.h"
+
+#include "platform/GLProc.h"
 
 // The harness lives with the program-library tests; this area links it in
 // here rather than into every render test.
@@ -12,6 +15,8 @@
 #include <vector>
 
 using MivexGL::cShaderSystem;
+using MivexGL::SetShaderExtensionsOverride;
+using MivexGL::SetShaderProcLookupOverride;
 using shadertest::Rgba;
 using shadertest::ShaderHarness;
 
@@ -81,12 +86,12 @@ protected:
         gDeleted.clear();
         gLookups = 0;
         gMissing[0] = gMissing[1] = gMissing[2] = nullptr;
-        cShaderSystem::SetProcLookupOverride(&Lookup);
+        SetShaderProcLookupOverride(&Lookup);
     }
     void TearDown() override
     {
-        cShaderSystem::SetProcLookupOverride(nullptr);
-        cShaderSystem::SetExtensionsOverride(nullptr);
+        SetShaderProcLookupOverride(nullptr);
+        SetShaderExtensionsOverride(nullptr);
     }
 
     ShaderHarness harness;
@@ -120,7 +125,7 @@ TEST_F(ShaderSystemTest, ColourProgramKeepsGreenBlueAlphaOfVertexColour)
 TEST_F(ShaderSystemTest, MissingGLSLExtensionLoadsNothing)
 {
     // Shader objects without the shading language: not enough.
-    cShaderSystem::SetExtensionsOverride("GL_ARB_multitexture GL_ARB_shader_objects");
+    SetShaderExtensionsOverride("GL_ARB_multitexture GL_ARB_shader_objects");
     {
         cProbe shader;
         EXPECT_FALSE(shader.InitGLSL());
@@ -133,7 +138,7 @@ TEST_F(ShaderSystemTest, MissingGLSLExtensionLoadsNothing)
     EXPECT_EQ(gLookups, 0);
     EXPECT_TRUE(gDeleted.empty());
 
-    cShaderSystem::SetExtensionsOverride("GL_ARB_shading_language_100");
+    SetShaderExtensionsOverride("GL_ARB_shading_language_100");
     cProbe second;
     EXPECT_FALSE(second.InitGLSL());
     EXPECT_EQ(gLookups, 0);

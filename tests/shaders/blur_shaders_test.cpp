@@ -4,6 +4,8 @@
 
 #include "ShaderHarness.h"
 
+#include "render/ShaderSeams.h"
+
 #include <cmath>
 
 using namespace MivexGL;
@@ -212,10 +214,10 @@ TEST_F(BlurTest, GaussianRecordsSevenLocationsInOrder)
 
 TEST_F(BlurTest, GaussianWithoutGLSLStoresSizeButBuildsNothing)
 {
-    cShaderSystem::SetExtensionsOverride("GL_ARB_shader_objects");
+    SetShaderExtensionsOverride("GL_ARB_shader_objects");
     cGaussianMapShader shader;
     EXPECT_FALSE(shader.InitGLSL());
-    cShaderSystem::SetExtensionsOverride(nullptr);
+    SetShaderExtensionsOverride(nullptr);
     EXPECT_FALSE(shader.LoadVertexShader());
     EXPECT_FALSE(shader.LoadBlurMapProgram(1024.0f, 768.0f));
     EXPECT_FLOAT_EQ(shader.GetHeight(), 768.0f);

@@ -9,6 +9,7 @@
 #include "shaders/ScreenShaders.h"
 
 #include "platform/GLProc.h"
+#include "render/ShaderSeams.h"
 
 #include <cstring>
 #include <sstream>
@@ -81,7 +82,7 @@ class ProgramFailureTest : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(harness.Init(4, 4)); }
-    void TearDown() override { cShaderSystem::SetProcLookupOverride(nullptr); }
+    void TearDown() override { SetShaderProcLookupOverride(nullptr); }
 
     shadertest::ShaderHarness harness;
 };
@@ -153,7 +154,7 @@ template <typename Shader> void CheckNamed(const char* name)
 
 TEST_F(ProgramFailureTest, EveryClassNamesItself)
 {
-    cShaderSystem::SetProcLookupOverride(&BreakingLookup);
+    SetShaderProcLookupOverride(&BreakingLookup);
     CheckNamed<cWaterNoFogShader>("cWaterNoFogShader");
     CheckNamed<cWaterShader>("cWaterShader");
     CheckNamed<cUnderwaterShader>("cUnderwaterShader");
