@@ -13,6 +13,8 @@ packages=(
   # A PostScript-outline (CFF) face for the outline font tests.
   fonts-urw-base35
   xvfb xauth xdotool x11-utils ffmpeg
+  # Debian source tarballs of the Windows build's libraries come as .tar.xz.
+  xz-utils
   # SDL's X11 message box draws with the X core fonts.
   xfonts-base
   # The reference decoder the picture tests compare against, and jpegtran
