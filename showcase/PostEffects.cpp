@@ -211,6 +211,10 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
         return;
     }
     MivexGL::cRenderTextureSystem& source = *current;
+    MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
+    dof.SetFocus(focus, range);
+    dof.SetDepthRange(nearPlane, farPlane);
+    dof.SetAmount(0.0f);
     steps->Run("disc blur",
                [&]
                {
@@ -234,15 +238,34 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
                    glDisable(GL_BLEND);
                    EndPass(blur);
                });
-    MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
-    dof.SetFocus(focus, range);
-    dof.SetDepthRange(nearPlane, farPlane);
-    dof.SetAmount(0.0f);
+    steps->Run("focus weight", [&] { FocusWeightPass(); });
     // The full-size mix is left to Present, which draws it with the glow
     // in its one pass; the glow is made from a small mix.
     steps->Run("depth of field", [&] { DepthOfFieldPass(source, focusGlow); });
     focusPending = true;
     glowSource = &focusGlow;
+}
+
+void cPostEffects::FocusWeightPass()
+{
+    // The weight changes slowly but where the depth jumps, so the blur's
+    // size holds it, and the full-size mix then reads no depth.
+    cPresentShader& weight = resources->GetFocusWeightShader();
+    weight.SetSamplerUnits(0, 1, 2, 3);
+    weight.SetGlowStrength(0.0f);
+    weight.SetDepthOfField(resources->GetDepthOfFieldShader());
+    BeginPass(blur);
+    glPushAttrib(GL_COLOR_BUFFER_BIT);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    BindUnit(3, scene.GetDepthTexture());
+    if (weight.Bind())
+    {
+        FullScreenQuad();
+        weight.Unbind();
+    }
+    BindUnit(3, 0);
+    glPopAttrib();
+    EndPass(blur);
 }
 
 void cPostEffects::DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
@@ -402,7 +425,6 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                    if (focusPending)
                    {
                        BindUnit(2, blur.GetColorTexture());
-                       BindUnit(3, scene.GetDepthTexture());
                    }
                    if (present != nullptr && present->Bind())
                    {
@@ -426,7 +448,6 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                    }
                    if (focusPending)
                    {
-                       BindUnit(3, 0);
                        BindUnit(2, 0);
                    }
                    BindUnit(1, 0);

@@ -90,6 +90,8 @@ private:
     // The unit quad over the whole of the current viewport.
     static void FullScreenQuad();
     // The depth of field of source (the scene's depth) drawn into target.
+    // The depth of field's mix weight into the blur's alpha.
+    void FocusWeightPass();
     void DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
                           MivexGL::cRenderTextureSystem& target);
     // Draws the waiting depth of field at full size and makes it current.

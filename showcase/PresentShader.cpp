@@ -21,10 +21,22 @@ vec4 Image(vec2 uv)
 }
 )";
 
+// The blur carries the mix's weight in its alpha (kFocusWeight drew it at
+// the blur's size), so the full-size pass reads no depth.
 const char* const kFocusedImage = R"(
+uniform sampler2D sampler0;
+uniform sampler2D blur;
 vec4 Image(vec2 uv)
 {
-    return DepthOfField(uv);
+    vec4 b = texture2D(blur, uv);
+    return vec4(mix(texture2D(sampler0, uv).rgb, b.rgb, b.a), 1.0);
+}
+)";
+
+const char* const kWeightImage = R"(
+vec4 Image(vec2 uv)
+{
+    return vec4(0.0, 0.0, 0.0, FocusWeight(uv));
 }
 )";
 
@@ -56,10 +68,10 @@ void main()
 // The texts live as long as the process, as the program base needs.
 const char* PresentSource(cPresentShader::Focus focus)
 {
-    static const std::string texts[3] = {std::string(kSharpImage) + kPresentMain,
-                                         std::string(MivexGL::kDepthOfFieldFunction) +
-                                             kFocusedImage + kPresentMain,
-                                         std::string(kBlurredImage) + kPresentMain};
+    static const std::string texts[4] = {
+        std::string(kSharpImage) + kPresentMain, std::string(kFocusedImage) + kPresentMain,
+        std::string(kBlurredImage) + kPresentMain,
+        std::string(MivexGL::kFocusWeightFunction) + kWeightImage + kPresentMain};
     return texts[focus].c_str();
 }
 

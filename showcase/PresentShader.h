@@ -35,7 +35,10 @@ public:
         // Where the depth of field is known to be all blur (nothing drawn,
         // the depth at the far plane): the blur alone, which is what the mix
         // gives there, without reading the image or the depth.
-        kBlurredOnly
+        kBlurredOnly,
+        // The depth of field's mix weight into alpha, drawn into the blur
+        // with only alpha written, for kWithDepthOfField to read there.
+        kFocusWeight
     };
 
     explicit cPresentShader(Focus focus = kSharp);
