@@ -268,6 +268,24 @@ void cPostEffects::FocusWeightPass()
     EndPass(blur);
 }
 
+void cPostEffects::FocusLayerPass(float glowStrength)
+{
+    cPresentShader& layer = resources->GetFocusLayerShader();
+    layer.SetSamplerUnits(0, 1, 2, 3);
+    layer.SetGlowStrength(glowStrength);
+    BeginPass(focusGlow);
+    BindUnit(1, glow.GetColorTexture());
+    BindUnit(2, blur.GetColorTexture());
+    if (layer.Bind())
+    {
+        FullScreenQuad();
+        layer.Unbind();
+    }
+    BindUnit(2, 0);
+    BindUnit(1, 0);
+    EndPass(focusGlow);
+}
+
 void cPostEffects::DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
                                     MivexGL::cRenderTextureSystem& target)
 {
@@ -388,6 +406,13 @@ void cPostEffects::Bloom(float level, float spread)
 
 void cPostEffects::Present(float glowStrength, float wipeEdge)
 {
+    const float strength = glowReady ? glowStrength : 0.0f;
+    // The small mix the bloom read is spent; the layer takes its place.
+    const bool layered = focusPending && resources != nullptr;
+    if (layered)
+    {
+        steps->Run("focus layer", [&] { FocusLayerPass(strength); });
+    }
     steps->Run("present",
                [&]
                {
@@ -417,14 +442,14 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                            if (program != nullptr)
                            {
                                program->SetSamplerUnits(0, 1, 2, 3);
-                               program->SetGlowStrength(glowReady ? glowStrength : 0.0f);
+                               program->SetGlowStrength(layered ? 0.0f : strength);
                                program->SetDepthOfField(resources->GetDepthOfFieldShader());
                            }
                        }
                    }
                    if (focusPending)
                    {
-                       BindUnit(2, blur.GetColorTexture());
+                       BindUnit(2, focusGlow.GetColorTexture());
                    }
                    if (present != nullptr && present->Bind())
                    {

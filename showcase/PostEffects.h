@@ -92,6 +92,8 @@ private:
     // The depth of field of source (the scene's depth) drawn into target.
     // The depth of field's mix weight into the blur's alpha.
     void FocusWeightPass();
+    // The blur's share of the mix and the glow into the small mix's target.
+    void FocusLayerPass(float glowStrength);
     void DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
                           MivexGL::cRenderTextureSystem& target);
     // Draws the waiting depth of field at full size and makes it current.

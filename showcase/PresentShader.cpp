@@ -21,15 +21,32 @@ vec4 Image(vec2 uv)
 }
 )";
 
-// The blur carries the mix's weight in its alpha (kFocusWeight drew it at
-// the blur's size), so the full-size pass reads no depth.
+// The layer (kFocusLayer) holds all but the sharp image's share, which its
+// alpha gives, so the full-size pass reads two textures and no depth. The
+// window clamps alpha to 1 either way.
 const char* const kFocusedImage = R"(
 uniform sampler2D sampler0;
 uniform sampler2D blur;
 vec4 Image(vec2 uv)
 {
     vec4 b = texture2D(blur, uv);
-    return vec4(mix(texture2D(sampler0, uv).rgb, b.rgb, b.a), 1.0);
+    return vec4(texture2D(sampler0, uv).rgb * b.a + b.rgb, 1.0);
+}
+)";
+
+// At the blur's size: the blur times the mix's weight (kFocusWeight left it
+// in the blur's alpha) plus the glow, and the sharp image's share in alpha.
+// Every term is positive, so a sum the target clamps is one the window would.
+const char* const kFocusLayer = R"(
+uniform sampler2D blur;
+uniform sampler2D glow;
+uniform float glowStrength;
+varying vec2 texCoords;
+void main()
+{
+    vec4 b = texture2D(blur, texCoords);
+    vec3 g = glowStrength > 0.0 ? texture2D(glow, texCoords).rgb * glowStrength : vec3(0.0);
+    gl_FragColor = vec4(b.rgb * b.a + g, 1.0 - b.a);
 }
 )";
 
@@ -40,7 +57,7 @@ vec4 Image(vec2 uv)
 }
 )";
 
-// The mix's weight is exactly 1 at the far plane: the blur, opaque.
+// The mix's weight is exactly 1 at the far plane: the layer, opaque.
 const char* const kBlurredImage = R"(
 uniform sampler2D blur;
 vec4 Image(vec2 uv)
@@ -68,10 +85,10 @@ void main()
 // The texts live as long as the process, as the program base needs.
 const char* PresentSource(cPresentShader::Focus focus)
 {
-    static const std::string texts[4] = {
+    static const std::string texts[5] = {
         std::string(kSharpImage) + kPresentMain, std::string(kFocusedImage) + kPresentMain,
         std::string(kBlurredImage) + kPresentMain,
-        std::string(MivexGL::kFocusWeightFunction) + kWeightImage + kPresentMain};
+        std::string(MivexGL::kFocusWeightFunction) + kWeightImage + kPresentMain, kFocusLayer};
     return texts[focus].c_str();
 }
 

@@ -38,7 +38,11 @@ public:
         kBlurredOnly,
         // The depth of field's mix weight into alpha, drawn into the blur
         // with only alpha written, for kWithDepthOfField to read there.
-        kFocusWeight
+        kFocusWeight,
+        // The blur's share and the glow at the blur's size, for
+        // kWithDepthOfField and kBlurredOnly to read as their blur with no
+        // glow of their own.
+        kFocusLayer
     };
 
     explicit cPresentShader(Focus focus = kSharp);

@@ -63,6 +63,7 @@ int cShowcaseResources::Load()
     Build(focusedPresent);
     Build(blurredPresent);
     Build(focusWeight);
+    Build(focusLayer);
     wobble.InitGLSL();
     wobble.LoadVertexShader();
     // The wobble brings a vertex stage only; its fragment stage is the

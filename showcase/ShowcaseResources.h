@@ -69,6 +69,7 @@ public:
     cPresentShader& GetFocusedPresentShader() { return focusedPresent; }
     cPresentShader& GetBlurredPresentShader() { return blurredPresent; }
     cPresentShader& GetFocusWeightShader() { return focusWeight; }
+    cPresentShader& GetFocusLayerShader() { return focusLayer; }
     MivexGL::cWobbleShader& GetWobbleShader() { return wobble; }
 
 private:
@@ -92,6 +93,7 @@ private:
     cPresentShader focusedPresent{cPresentShader::kWithDepthOfField};
     cPresentShader blurredPresent{cPresentShader::kBlurredOnly};
     cPresentShader focusWeight{cPresentShader::kFocusWeight};
+    cPresentShader focusLayer{cPresentShader::kFocusLayer};
     MivexGL::cWobbleShader wobble;
 };
 
