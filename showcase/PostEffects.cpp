@@ -238,7 +238,6 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
                    glDisable(GL_BLEND);
                    EndPass(blur);
                });
-    steps->Run("focus weight", [&] { FocusWeightPass(); });
     // The full-size mix is left to Present, which draws it with the glow
     // in its one pass; the glow is made from a small mix.
     steps->Run("depth of field", [&] { DepthOfFieldPass(source, focusGlow); });
@@ -246,41 +245,22 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
     glowSource = &focusGlow;
 }
 
-void cPostEffects::FocusWeightPass()
-{
-    // The weight changes slowly but where the depth jumps, so the blur's
-    // size holds it, and the full-size mix then reads no depth.
-    cPresentShader& weight = resources->GetFocusWeightShader();
-    weight.SetSamplerUnits(0, 1, 2, 3);
-    weight.SetGlowStrength(0.0f);
-    weight.SetDepthOfField(resources->GetDepthOfFieldShader());
-    BeginPass(blur);
-    glPushAttrib(GL_COLOR_BUFFER_BIT);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
-    BindUnit(3, scene.GetDepthTexture());
-    if (weight.Bind())
-    {
-        FullScreenQuad();
-        weight.Unbind();
-    }
-    BindUnit(3, 0);
-    glPopAttrib();
-    EndPass(blur);
-}
-
 void cPostEffects::FocusLayerPass(float glowStrength)
 {
     cPresentShader& layer = resources->GetFocusLayerShader();
     layer.SetSamplerUnits(0, 1, 2, 3);
     layer.SetGlowStrength(glowStrength);
+    layer.SetDepthOfField(resources->GetDepthOfFieldShader());
     BeginPass(focusGlow);
     BindUnit(1, glow.GetColorTexture());
     BindUnit(2, blur.GetColorTexture());
+    BindUnit(3, scene.GetDepthTexture());
     if (layer.Bind())
     {
         FullScreenQuad();
         layer.Unbind();
     }
+    BindUnit(3, 0);
     BindUnit(2, 0);
     BindUnit(1, 0);
     EndPass(focusGlow);

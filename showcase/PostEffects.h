@@ -90,8 +90,6 @@ private:
     // The unit quad over the whole of the current viewport.
     static void FullScreenQuad();
     // The depth of field of source (the scene's depth) drawn into target.
-    // The depth of field's mix weight into the blur's alpha.
-    void FocusWeightPass();
     // The blur's share of the mix and the glow into the small mix's target.
     void FocusLayerPass(float glowStrength);
     void DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,

@@ -34,8 +34,9 @@ vec4 Image(vec2 uv)
 }
 )";
 
-// At the blur's size: the blur times the mix's weight (kFocusWeight left it
-// in the blur's alpha) plus the glow, and the sharp image's share in alpha.
+// At the blur's size: the blur times the mix's weight plus the glow, and
+// the sharp image's share in alpha. The weight is smooth but where the depth
+// jumps, and there the blur it picks is spread over the blur's texels too.
 // Every term is positive, so a sum the target clamps is one the window would.
 const char* const kFocusLayer = R"(
 uniform sampler2D blur;
@@ -44,16 +45,9 @@ uniform float glowStrength;
 varying vec2 texCoords;
 void main()
 {
-    vec4 b = texture2D(blur, texCoords);
+    float w = FocusWeight(texCoords);
     vec3 g = glowStrength > 0.0 ? texture2D(glow, texCoords).rgb * glowStrength : vec3(0.0);
-    gl_FragColor = vec4(b.rgb * b.a + g, 1.0 - b.a);
-}
-)";
-
-const char* const kWeightImage = R"(
-vec4 Image(vec2 uv)
-{
-    return vec4(0.0, 0.0, 0.0, FocusWeight(uv));
+    gl_FragColor = vec4(texture2D(blur, texCoords).rgb * w + g, 1.0 - w);
 }
 )";
 
@@ -85,10 +79,10 @@ void main()
 // The texts live as long as the process, as the program base needs.
 const char* PresentSource(cPresentShader::Focus focus)
 {
-    static const std::string texts[5] = {
-        std::string(kSharpImage) + kPresentMain, std::string(kFocusedImage) + kPresentMain,
-        std::string(kBlurredImage) + kPresentMain,
-        std::string(MivexGL::kFocusWeightFunction) + kWeightImage + kPresentMain, kFocusLayer};
+    static const std::string texts[4] = {std::string(kSharpImage) + kPresentMain,
+                                         std::string(kFocusedImage) + kPresentMain,
+                                         std::string(kBlurredImage) + kPresentMain,
+                                         std::string(MivexGL::kFocusWeightFunction) + kFocusLayer};
     return texts[focus].c_str();
 }
 

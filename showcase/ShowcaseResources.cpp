@@ -62,7 +62,6 @@ int cShowcaseResources::Load()
     Build(present);
     Build(focusedPresent);
     Build(blurredPresent);
-    Build(focusWeight);
     Build(focusLayer);
     wobble.InitGLSL();
     wobble.LoadVertexShader();

@@ -68,7 +68,6 @@ public:
     cPresentShader& GetPresentShader() { return present; }
     cPresentShader& GetFocusedPresentShader() { return focusedPresent; }
     cPresentShader& GetBlurredPresentShader() { return blurredPresent; }
-    cPresentShader& GetFocusWeightShader() { return focusWeight; }
     cPresentShader& GetFocusLayerShader() { return focusLayer; }
     MivexGL::cWobbleShader& GetWobbleShader() { return wobble; }
 
@@ -92,7 +91,6 @@ private:
     cPresentShader present;
     cPresentShader focusedPresent{cPresentShader::kWithDepthOfField};
     cPresentShader blurredPresent{cPresentShader::kBlurredOnly};
-    cPresentShader focusWeight{cPresentShader::kFocusWeight};
     cPresentShader focusLayer{cPresentShader::kFocusLayer};
     MivexGL::cWobbleShader wobble;
 };
