@@ -86,7 +86,8 @@ void main()
 
 const char* DepthFragmentSource()
 {
-    static const std::string text = std::string(kDepthOfFieldFunction) + kDepthFragmentMain;
+    static const std::string text =
+        std::string(kFocusWeightFunction) + kDepthOfFieldFunction + kDepthFragmentMain;
     return text.c_str();
 }
 
@@ -198,21 +199,27 @@ void cRadialBlurShader::SendValues() const
 
 // Depth of field.
 
-const char* const kDepthOfFieldFunction = R"(
-uniform sampler2D sampler0;
-uniform sampler2D blur;
+const char* const kFocusWeightFunction = R"(
 uniform sampler2D depth;
 uniform vec4 vSParams;
 uniform float fDoFAmnt;
+float FocusWeight(vec2 uv)
+{
+    float d = texture2D(depth, uv).r;
+    float z = (-vSParams.z * vSParams.w) / (d - vSParams.w);
+    float w = clamp(abs(z - vSParams.x) / vSParams.y, 0.0, 1.0) - fDoFAmnt;
+    return max(w, 0.0);
+}
+)";
+
+const char* const kDepthOfFieldFunction = R"(
+uniform sampler2D sampler0;
+uniform sampler2D blur;
 vec4 DepthOfField(vec2 uv)
 {
     vec4 a = texture2D(sampler0, uv);
     vec4 b = texture2D(blur, uv);
-    float d = texture2D(depth, uv).r;
-    float z = (-vSParams.z * vSParams.w) / (d - vSParams.w);
-    float w = clamp(abs(z - vSParams.x) / vSParams.y, 0.0, 1.0) - fDoFAmnt;
-    w = max(w, 0.0);
-    vec4 o = mix(a, b, w);
+    vec4 o = mix(a, b, FocusWeight(uv));
     o.a = 1.0;
     return o;
 }

@@ -64,8 +64,11 @@ private:
     int sourceUnit;
 };
 
-// The depth of field's GLSL: its uniforms (the names cDepthOfFieldShader
-// lists) and vec4 DepthOfField(vec2 uv), for programs that do more with it.
+// The depth of field's GLSL, for programs that do more with it: the mix's
+// weight from depth, float FocusWeight(vec2 uv), and after it vec4
+// DepthOfField(vec2 uv); with their uniforms, the names cDepthOfFieldShader
+// lists.
+extern const char* const kFocusWeightFunction;
 extern const char* const kDepthOfFieldFunction;
 
 class cDepthOfFieldShader : public cListedShader

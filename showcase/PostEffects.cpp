@@ -211,6 +211,10 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
         return;
     }
     MivexGL::cRenderTextureSystem& source = *current;
+    MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
+    dof.SetFocus(focus, range);
+    dof.SetDepthRange(nearPlane, farPlane);
+    dof.SetAmount(0.0f);
     steps->Run("disc blur",
                [&]
                {
@@ -234,15 +238,32 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
                    glDisable(GL_BLEND);
                    EndPass(blur);
                });
-    MivexGL::cDepthOfFieldShader& dof = resources->GetDepthOfFieldShader();
-    dof.SetFocus(focus, range);
-    dof.SetDepthRange(nearPlane, farPlane);
-    dof.SetAmount(0.0f);
     // The full-size mix is left to Present, which draws it with the glow
     // in its one pass; the glow is made from a small mix.
     steps->Run("depth of field", [&] { DepthOfFieldPass(source, focusGlow); });
     focusPending = true;
     glowSource = &focusGlow;
+}
+
+void cPostEffects::FocusLayerPass(float glowStrength)
+{
+    cPresentShader& layer = resources->GetFocusLayerShader();
+    layer.SetSamplerUnits(0, 1, 2, 3);
+    layer.SetGlowStrength(glowStrength);
+    layer.SetDepthOfField(resources->GetDepthOfFieldShader());
+    BeginPass(focusGlow);
+    BindUnit(1, glow.GetColorTexture());
+    BindUnit(2, blur.GetColorTexture());
+    BindUnit(3, scene.GetDepthTexture());
+    if (layer.Bind())
+    {
+        FullScreenQuad();
+        layer.Unbind();
+    }
+    BindUnit(3, 0);
+    BindUnit(2, 0);
+    BindUnit(1, 0);
+    EndPass(focusGlow);
 }
 
 void cPostEffects::DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
@@ -365,6 +386,13 @@ void cPostEffects::Bloom(float level, float spread)
 
 void cPostEffects::Present(float glowStrength, float wipeEdge)
 {
+    const float strength = glowReady ? glowStrength : 0.0f;
+    // The small mix the bloom read is spent; the layer takes its place.
+    const bool layered = focusPending && resources != nullptr;
+    if (layered)
+    {
+        steps->Run("focus layer", [&] { FocusLayerPass(strength); });
+    }
     steps->Run("present",
                [&]
                {
@@ -394,15 +422,14 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                            if (program != nullptr)
                            {
                                program->SetSamplerUnits(0, 1, 2, 3);
-                               program->SetGlowStrength(glowReady ? glowStrength : 0.0f);
+                               program->SetGlowStrength(layered ? 0.0f : strength);
                                program->SetDepthOfField(resources->GetDepthOfFieldShader());
                            }
                        }
                    }
                    if (focusPending)
                    {
-                       BindUnit(2, blur.GetColorTexture());
-                       BindUnit(3, scene.GetDepthTexture());
+                       BindUnit(2, focusGlow.GetColorTexture());
                    }
                    if (present != nullptr && present->Bind())
                    {
@@ -426,7 +453,6 @@ void cPostEffects::Present(float glowStrength, float wipeEdge)
                    }
                    if (focusPending)
                    {
-                       BindUnit(3, 0);
                        BindUnit(2, 0);
                    }
                    BindUnit(1, 0);

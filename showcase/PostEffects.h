@@ -90,6 +90,8 @@ private:
     // The unit quad over the whole of the current viewport.
     static void FullScreenQuad();
     // The depth of field of source (the scene's depth) drawn into target.
+    // The blur's share of the mix and the glow into the small mix's target.
+    void FocusLayerPass(float glowStrength);
     void DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
                           MivexGL::cRenderTextureSystem& target);
     // Draws the waiting depth of field at full size and makes it current.

@@ -21,14 +21,37 @@ vec4 Image(vec2 uv)
 }
 )";
 
+// The layer (kFocusLayer) holds all but the sharp image's share, which its
+// alpha gives, so the full-size pass reads two textures and no depth. The
+// window clamps alpha to 1 either way.
 const char* const kFocusedImage = R"(
+uniform sampler2D sampler0;
+uniform sampler2D blur;
 vec4 Image(vec2 uv)
 {
-    return DepthOfField(uv);
+    vec4 b = texture2D(blur, uv);
+    return vec4(texture2D(sampler0, uv).rgb * b.a + b.rgb, 1.0);
 }
 )";
 
-// The mix's weight is exactly 1 at the far plane: the blur, opaque.
+// At the blur's size: the blur times the mix's weight plus the glow, and
+// the sharp image's share in alpha. The weight is smooth but where the depth
+// jumps, and there the blur it picks is spread over the blur's texels too.
+// Every term is positive, so a sum the target clamps is one the window would.
+const char* const kFocusLayer = R"(
+uniform sampler2D blur;
+uniform sampler2D glow;
+uniform float glowStrength;
+varying vec2 texCoords;
+void main()
+{
+    float w = FocusWeight(texCoords);
+    vec3 g = glowStrength > 0.0 ? texture2D(glow, texCoords).rgb * glowStrength : vec3(0.0);
+    gl_FragColor = vec4(texture2D(blur, texCoords).rgb * w + g, 1.0 - w);
+}
+)";
+
+// The mix's weight is exactly 1 at the far plane: the layer, opaque.
 const char* const kBlurredImage = R"(
 uniform sampler2D blur;
 vec4 Image(vec2 uv)
@@ -56,10 +79,10 @@ void main()
 // The texts live as long as the process, as the program base needs.
 const char* PresentSource(cPresentShader::Focus focus)
 {
-    static const std::string texts[3] = {std::string(kSharpImage) + kPresentMain,
-                                         std::string(MivexGL::kDepthOfFieldFunction) +
-                                             kFocusedImage + kPresentMain,
-                                         std::string(kBlurredImage) + kPresentMain};
+    static const std::string texts[4] = {std::string(kSharpImage) + kPresentMain,
+                                         std::string(kFocusedImage) + kPresentMain,
+                                         std::string(kBlurredImage) + kPresentMain,
+                                         std::string(MivexGL::kFocusWeightFunction) + kFocusLayer};
     return texts[focus].c_str();
 }
 

@@ -1,11 +1,10 @@
 // The showcase's last pass in one program: the finished image with its glow
 // added at a strength, drawn to the window, and in the variant with depth of
-// field the image is first mixed from the sharp scene and its blur by depth.
-// One full-screen pass instead of a full-size depth of field pass, the image
-// and then the glow blended over it, each of which costs about a frame of
-// one textured quad on a software renderer. Builds on the listed-uniform
-// program base (shaders/ListedShader.h) and the depth of field's GLSL
-// (shaders/ScreenShaders.h).
+// field the sharp scene is mixed with a small layer that holds the blur's
+// share by depth and the glow. One full-screen pass instead of a full-size depth of field pass, the
+// image and then the glow blended over it, each of which costs about a frame of one textured quad
+// on a software renderer. Builds on the listed-uniform program base (shaders/ListedShader.h) and
+// the depth of field's GLSL (shaders/ScreenShaders.h).
 #pragma once
 
 #include "shaders/ScreenShaders.h"
@@ -35,7 +34,11 @@ public:
         // Where the depth of field is known to be all blur (nothing drawn,
         // the depth at the far plane): the blur alone, which is what the mix
         // gives there, without reading the image or the depth.
-        kBlurredOnly
+        kBlurredOnly,
+        // The blur's share and the glow at the blur's size, for
+        // kWithDepthOfField and kBlurredOnly to read as their blur with no
+        // glow of their own.
+        kFocusLayer
     };
 
     explicit cPresentShader(Focus focus = kSharp);

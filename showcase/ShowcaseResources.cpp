@@ -62,6 +62,7 @@ int cShowcaseResources::Load()
     Build(present);
     Build(focusedPresent);
     Build(blurredPresent);
+    Build(focusLayer);
     wobble.InitGLSL();
     wobble.LoadVertexShader();
     // The wobble brings a vertex stage only; its fragment stage is the

@@ -68,6 +68,7 @@ public:
     cPresentShader& GetPresentShader() { return present; }
     cPresentShader& GetFocusedPresentShader() { return focusedPresent; }
     cPresentShader& GetBlurredPresentShader() { return blurredPresent; }
+    cPresentShader& GetFocusLayerShader() { return focusLayer; }
     MivexGL::cWobbleShader& GetWobbleShader() { return wobble; }
 
 private:
@@ -90,6 +91,7 @@ private:
     cPresentShader present;
     cPresentShader focusedPresent{cPresentShader::kWithDepthOfField};
     cPresentShader blurredPresent{cPresentShader::kBlurredOnly};
+    cPresentShader focusLayer{cPresentShader::kFocusLayer};
     MivexGL::cWobbleShader wobble;
 };
 
