@@ -4,6 +4,7 @@
 #include "platform/SeamState.h"
 
 #include <array>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -20,6 +21,8 @@ struct Seams
     std::string extensions;
     MessageBoxAnswerer answerer;
     std::map<HWND, int> presented;
+    bool dialogFault = false;
+    std::function<void(HWND)> dialogFrameHook;
 };
 
 Seams& S()
@@ -85,6 +88,26 @@ int PresentedFrames(HWND window)
 {
     auto it = S().presented.find(window);
     return it != S().presented.end() ? it->second : 0;
+}
+
+void SetDialogFault(bool fail)
+{
+    S().dialogFault = fail;
+}
+
+bool DialogFaulty()
+{
+    return S().dialogFault;
+}
+
+void SetDialogFrameHook(std::function<void(HWND dialog)> hook)
+{
+    S().dialogFrameHook = std::move(hook);
+}
+
+const std::function<void(HWND dialog)>& DialogFrameHook()
+{
+    return S().dialogFrameHook;
 }
 
 } // namespace platform

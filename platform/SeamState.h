@@ -1,6 +1,7 @@
 // What every back end asks of the test seams, kept once for all of them:
 // which steps are to fail, the extension string tests put in place of the
-// driver's, the message-box answerer and the frame count per window. Tests
+// driver's, the message-box answerer, the frame count per window and the
+// dialogs' fault and frame hook. Tests
 // set it through platform/TestSeams.h; the program itself never sets any of
 // it, so every question here answers "as the system does" in a normal run.
 #pragma once
@@ -20,5 +21,10 @@ const MessageBoxAnswerer* InstalledAnswerer();
 // window goes.
 void CountPresentedFrame(HWND window);
 void ForgetPresentedFrames(HWND window);
+// Whether DialogBoxParamW is to fail.
+bool DialogFaulty();
+// What a dialog drawn by the back end calls after each frame; empty when
+// tests set none.
+const std::function<void(HWND dialog)>& DialogFrameHook();
 
 } // namespace platform

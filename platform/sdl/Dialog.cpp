@@ -1,9 +1,11 @@
-// The dialog host: resource tables, the control model behind the dialog
-// messages, and the modal loop that lays a template out, draws it with Dear
-// ImGui (SDL2 and OpenGL2 back ends) in its own window and context, and turns
-// clicks, Enter, Escape and the close box into the procedure's messages.
+// The dialog host's view: DialogBoxParamW lays a template out in the base
+// units of the font that draws it, draws its control model (DialogModel)
+// with Dear ImGui (SDL2 and OpenGL2 back ends) in a window and GL context of
+// its own, and feeds the model the clicks, Enter, Escape and close box that
+// SDL delivers. Depends on SDL2, Dear ImGui, fontconfig and the GL.
 #include "platform/Dialog.h"
-#include "platform/TestSeams.h"
+#include "platform/SeamState.h"
+#include "platform/sdl/DialogModel.h"
 
 #include "platform/Text.h"
 #include "platform/Video.h"
@@ -17,9 +19,8 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <cstdlib>
-#include <map>
 #include <string>
+#include <vector>
 
 namespace platform
 {
@@ -27,201 +28,24 @@ namespace platform
 namespace
 {
 
-enum class Kind
+// A bitmap static's picture, owned by the modal loop.
+struct Picture
 {
-    PushButton,
-    CheckBox,
-    ComboBox,
-    Text,
-    Bitmap
-};
-
-struct Control
-{
-    int id = 0;
-    Kind kind = Kind::Text;
-    DWORD style = 0;
-    std::string text;
-    RECT rect{};
-    std::vector<std::u16string> items;
-    int selection = -1;
-    UINT check = BST_UNCHECKED;
-    int bitmapId = 0;
     GLuint texture = 0;
-    int bitmapWidth = 0;
-    int bitmapHeight = 0;
+    int width = 0;
+    int height = 0;
 };
 
-struct DialogRecord
+// What the modal loop draws and feeds: the model, its window, and the
+// pictures by control index.
+struct ModalDialog
 {
-    const DialogTemplate* dialogTemplate = nullptr;
-    DLGPROC procedure = nullptr;
-    std::vector<Control> controls;
-    int defaultId = IDOK;
-    bool ended = false;
+    DialogModel& model;
+    SDL_Window* window;
+    std::vector<Picture> pictures;
     // Ended by a quit (a signal, say), which the program must still see.
-    bool quit = false;
-    INT_PTR result = 0;
-    SDL_Window* window = nullptr;
-    // Pixels per 4 horizontal and 8 vertical dialog units.
-    int baseX = 6;
-    int baseY = 13;
-    // Commands from the frame just drawn, sent once it is finished.
-    std::vector<WPARAM> pendingCommands;
+    bool quit;
 };
-
-std::vector<DialogRecord*>& LiveDialogs()
-{
-    static std::vector<DialogRecord*> live;
-    return live;
-}
-
-bool& Fault()
-{
-    static bool fail = false;
-    return fail;
-}
-
-std::function<void(HWND)>& FrameHook()
-{
-    static std::function<void(HWND)> hook;
-    return hook;
-}
-
-HWND HandleOf(DialogRecord* record)
-{
-    return reinterpret_cast<HWND>(record);
-}
-
-// Handles are checked against the live dialogs before use.
-DialogRecord* Lookup(HWND dialog)
-{
-    for (DialogRecord* record : LiveDialogs())
-    {
-        if (HandleOf(record) == dialog)
-        {
-            return record;
-        }
-    }
-    return nullptr;
-}
-
-Control* FindControl(DialogRecord* record, int id)
-{
-    if (record == nullptr)
-    {
-        return nullptr;
-    }
-    for (Control& control : record->controls)
-    {
-        if (control.id == id)
-        {
-            return &control;
-        }
-    }
-    return nullptr;
-}
-
-bool SameClass(const char16_t* name, const char* expected)
-{
-    if (name == nullptr)
-    {
-        return false;
-    }
-    std::size_t i = 0;
-    for (; name[i] != 0 && expected[i] != 0; ++i)
-    {
-        const char16_t c = name[i];
-        const char16_t lower = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-        if (lower != static_cast<char16_t>(expected[i]))
-        {
-            return false;
-        }
-    }
-    return name[i] == 0 && expected[i] == 0;
-}
-
-void BuildControls(DialogRecord& record)
-{
-    const DialogTemplate& t = *record.dialogTemplate;
-    for (int i = 0; i < t.controlCount; ++i)
-    {
-        const DialogControl& source = t.controls[i];
-        Control control;
-        control.id = source.id;
-        control.style = source.style;
-        control.text = source.text != nullptr ? Utf16ToUtf8(source.text) : std::string();
-        control.rect = DialogUnitsToPixels(source.x, source.y, source.cx, source.cy, record.baseX,
-                                           record.baseY);
-        control.bitmapId = source.bitmapId;
-        if (SameClass(source.className, "button"))
-        {
-            const DWORD type = source.style & BS_TYPEMASK;
-            control.kind = type == BS_AUTOCHECKBOX ? Kind::CheckBox : Kind::PushButton;
-            if (type == BS_DEFPUSHBUTTON)
-            {
-                record.defaultId = source.id;
-            }
-        }
-        else if (SameClass(source.className, "combobox"))
-        {
-            control.kind = Kind::ComboBox;
-        }
-        else if ((source.style & SS_TYPEMASK) == SS_BITMAP)
-        {
-            control.kind = Kind::Bitmap;
-        }
-        else
-        {
-            control.kind = Kind::Text;
-        }
-        record.controls.push_back(control);
-    }
-}
-
-void Command(DialogRecord& record, int id, std::uint16_t code)
-{
-    if (!record.ended && record.procedure != nullptr)
-    {
-        record.procedure(HandleOf(&record), WM_COMMAND,
-                         MAKEWPARAM(static_cast<std::uint16_t>(id), code), 0);
-    }
-}
-
-// The close box: a procedure that leaves WM_CLOSE alone gets Cancel, as the
-// default dialog handling does.
-void Close(DialogRecord& record)
-{
-    if (!record.ended && record.procedure != nullptr &&
-        record.procedure(HandleOf(&record), WM_CLOSE, 0, 0) == FALSE)
-    {
-        Command(record, IDCANCEL, BN_CLICKED);
-    }
-}
-
-void Key(DialogRecord& record, int virtualKey)
-{
-    if (virtualKey == VK_RETURN)
-    {
-        Command(record, record.defaultId, BN_CLICKED);
-    }
-    else if (virtualKey == VK_ESCAPE)
-    {
-        Command(record, IDCANCEL, BN_CLICKED);
-    }
-}
-
-void Click(DialogRecord& record, Control& control)
-{
-    if (control.kind == Kind::CheckBox)
-    {
-        control.check = control.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-    }
-    if (control.kind == Kind::CheckBox || control.kind == Kind::PushButton)
-    {
-        Command(record, control.id, BN_CLICKED);
-    }
-}
 
 std::string FindFontFile(const char16_t* face)
 {
@@ -297,11 +121,12 @@ GLuint MakeTexture(const BitmapResource& bitmap)
     return texture;
 }
 
-void DrawControls(DialogRecord& record)
+void DrawControls(ModalDialog& dialog)
 {
-    for (std::size_t i = 0; i < record.controls.size(); ++i)
+    std::vector<DialogItem>& items = dialog.model.GetItems();
+    for (std::size_t i = 0; i < items.size(); ++i)
     {
-        Control& control = record.controls[i];
+        DialogItem& control = items[i];
         const float x = static_cast<float>(control.rect.left);
         const float y = static_cast<float>(control.rect.top);
         const float w = static_cast<float>(control.rect.right - control.rect.left);
@@ -310,10 +135,10 @@ void DrawControls(DialogRecord& record)
         ImGui::PushID(static_cast<int>(i));
         switch (control.kind)
         {
-        case Kind::PushButton:
+        case ControlKind::PushButton:
         {
             // The default button carries the heavier frame.
-            const bool isDefault = control.id == record.defaultId;
+            const bool isDefault = control.id == dialog.model.GetDefaultId();
             // The heavier frame straddles its edge; inset it a pixel so it
             // stays inside the control.
             const float inset = isDefault ? 1.0f : 0.0f;
@@ -324,8 +149,7 @@ void DrawControls(DialogRecord& record)
             }
             if (ImGui::Button(control.text.c_str(), ImVec2(w - 2.0f * inset, h - 2.0f * inset)))
             {
-                record.pendingCommands.push_back(
-                    MAKEWPARAM(static_cast<std::uint16_t>(control.id), BN_CLICKED));
+                dialog.model.Queue(MAKEWPARAM(static_cast<std::uint16_t>(control.id), BN_CLICKED));
             }
             if (isDefault)
             {
@@ -333,7 +157,7 @@ void DrawControls(DialogRecord& record)
             }
             break;
         }
-        case Kind::CheckBox:
+        case ControlKind::CheckBox:
         {
             // The box is as tall as the control, not as a framed field.
             const ImVec2 padding = ImGui::GetStyle().FramePadding;
@@ -345,13 +169,12 @@ void DrawControls(DialogRecord& record)
             if (ImGui::Checkbox(control.text.c_str(), &checked))
             {
                 control.check = checked ? BST_CHECKED : BST_UNCHECKED;
-                record.pendingCommands.push_back(
-                    MAKEWPARAM(static_cast<std::uint16_t>(control.id), BN_CLICKED));
+                dialog.model.Queue(MAKEWPARAM(static_cast<std::uint16_t>(control.id), BN_CLICKED));
             }
             ImGui::PopStyleVar();
             break;
         }
-        case Kind::ComboBox:
+        case ControlKind::ComboBox:
         {
             const int count = static_cast<int>(control.items.size());
             const std::string preview =
@@ -374,7 +197,7 @@ void DrawControls(DialogRecord& record)
                     if (ImGui::Selectable(item.c_str(), selected) && !selected)
                     {
                         control.selection = k;
-                        record.pendingCommands.push_back(
+                        dialog.model.Queue(
                             MAKEWPARAM(static_cast<std::uint16_t>(control.id), CBN_SELCHANGE));
                     }
                     if (selected)
@@ -391,17 +214,19 @@ void DrawControls(DialogRecord& record)
             }
             break;
         }
-        case Kind::Bitmap:
+        case ControlKind::Bitmap:
+        {
             // A bitmap static shows the picture at its own size.
-            if (control.texture != 0)
+            const Picture& picture = dialog.pictures[i];
+            if (picture.texture != 0)
             {
                 ImGui::Image(
-                    reinterpret_cast<ImTextureID>(static_cast<std::uintptr_t>(control.texture)),
-                    ImVec2(static_cast<float>(control.bitmapWidth),
-                           static_cast<float>(control.bitmapHeight)));
+                    reinterpret_cast<ImTextureID>(static_cast<std::uintptr_t>(picture.texture)),
+                    ImVec2(static_cast<float>(picture.width), static_cast<float>(picture.height)));
             }
             break;
-        case Kind::Text:
+        }
+        case ControlKind::Text:
         {
             // A static control shows nothing outside its rectangle.
             const ImVec2 origin = ImGui::GetWindowPos();
@@ -416,7 +241,7 @@ void DrawControls(DialogRecord& record)
     }
 }
 
-void DrawFrame(DialogRecord& record, int width, int height)
+void DrawFrame(ModalDialog& dialog, int width, int height)
 {
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
@@ -427,17 +252,17 @@ void DrawFrame(DialogRecord& record, int width, int height)
                  ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
                      ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoSavedSettings |
                      ImGuiWindowFlags_NoBringToFrontOnFocus);
-    DrawControls(record);
+    DrawControls(dialog);
     ImGui::End();
     ImGui::Render();
     int drawableWidth = width;
     int drawableHeight = height;
-    SDL_GL_GetDrawableSize(record.window, &drawableWidth, &drawableHeight);
+    SDL_GL_GetDrawableSize(dialog.window, &drawableWidth, &drawableHeight);
     glViewport(0, 0, drawableWidth, drawableHeight);
     glClearColor(0.94f, 0.94f, 0.94f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
-    SDL_GL_SwapWindow(record.window);
+    SDL_GL_SwapWindow(dialog.window);
 }
 
 bool ListOpen()
@@ -445,14 +270,14 @@ bool ListOpen()
     return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
 }
 
-void HandleEvent(DialogRecord& record, const SDL_Event& event)
+void HandleEvent(ModalDialog& dialog, const SDL_Event& event)
 {
-    const Uint32 own = SDL_GetWindowID(record.window);
+    const Uint32 own = SDL_GetWindowID(dialog.window);
     switch (event.type)
     {
     case SDL_QUIT:
-        record.quit = true;
-        Close(record);
+        dialog.quit = true;
+        dialog.model.Close();
         return;
     case SDL_WINDOWEVENT:
         if (event.window.windowID != own)
@@ -461,7 +286,7 @@ void HandleEvent(DialogRecord& record, const SDL_Event& event)
         }
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
         {
-            Close(record);
+            dialog.model.Close();
             return;
         }
         break;
@@ -477,12 +302,12 @@ void HandleEvent(DialogRecord& record, const SDL_Event& event)
             const SDL_Keycode sym = event.key.keysym.sym;
             if (sym == SDLK_RETURN || sym == SDLK_KP_ENTER)
             {
-                Key(record, VK_RETURN);
+                dialog.model.Key(VK_RETURN);
                 return;
             }
             if (sym == SDLK_ESCAPE)
             {
-                Key(record, VK_ESCAPE);
+                dialog.model.Key(VK_ESCAPE);
                 return;
             }
         }
@@ -518,38 +343,25 @@ void HandleEvent(DialogRecord& record, const SDL_Event& event)
     ImGui_ImplSDL2_ProcessEvent(&event);
 }
 
-void SendPending(DialogRecord& record)
-{
-    std::vector<WPARAM> commands;
-    commands.swap(record.pendingCommands);
-    for (WPARAM command : commands)
-    {
-        if (!record.ended)
-        {
-            record.procedure(HandleOf(&record), WM_COMMAND, command, 0);
-        }
-    }
-}
-
-void RunModal(DialogRecord& record, int width, int height)
+void RunModal(ModalDialog& dialog, int width, int height)
 {
     // The first frames settle the layout before the loop starts waiting.
     int framesToDraw = 2;
-    while (!record.ended)
+    while (!dialog.model.IsEnded())
     {
         SDL_Event event;
         bool any = false;
         if (framesToDraw == 0 && SDL_WaitEventTimeout(&event, 500) != 0)
         {
-            HandleEvent(record, event);
+            HandleEvent(dialog, event);
             any = true;
         }
-        while (!record.ended && SDL_PollEvent(&event) != 0)
+        while (!dialog.model.IsEnded() && SDL_PollEvent(&event) != 0)
         {
-            HandleEvent(record, event);
+            HandleEvent(dialog, event);
             any = true;
         }
-        if (record.ended)
+        if (dialog.model.IsEnded())
         {
             break;
         }
@@ -561,16 +373,16 @@ void RunModal(DialogRecord& record, int width, int height)
         if (framesToDraw > 0)
         {
             --framesToDraw;
-            DrawFrame(record, width, height);
-            SendPending(record);
-            if (!record.ended && FrameHook())
+            DrawFrame(dialog, width, height);
+            dialog.model.SendQueued();
+            if (!dialog.model.IsEnded() && DialogFrameHook())
             {
-                FrameHook()(HandleOf(&record));
+                DialogFrameHook()(dialog.model.GetHandle());
             }
         }
     }
     // The box took the quit; it belongs to the program's loop as well.
-    if (record.quit)
+    if (dialog.quit)
     {
         SDL_Event quit{};
         quit.type = SDL_QUIT;
@@ -628,230 +440,10 @@ struct ModalSession
 
 } // namespace
 
-HWND CreateDialogModel(int templateId, DLGPROC procedure)
-{
-    const DialogTemplate* t = FindDialogTemplate(templateId);
-    if (t == nullptr)
-    {
-        return nullptr;
-    }
-    auto* record = new DialogRecord;
-    record->dialogTemplate = t;
-    record->procedure = procedure;
-    BuildControls(*record);
-    LiveDialogs().push_back(record);
-    return HandleOf(record);
-}
-
-void DestroyDialogModel(HWND dialog)
-{
-    DialogRecord* record = Lookup(dialog);
-    // Only models made by CreateDialogModel are owned here; a modal dialog's
-    // record belongs to its loop.
-    if (record == nullptr || record->window != nullptr)
-    {
-        return;
-    }
-    auto& live = LiveDialogs();
-    live.erase(std::remove(live.begin(), live.end(), record), live.end());
-    delete record;
-}
-
-std::vector<RECT> GetDialogControlRects(HWND dialog)
-{
-    std::vector<RECT> rects;
-    if (DialogRecord* record = Lookup(dialog))
-    {
-        for (const Control& control : record->controls)
-        {
-            rects.push_back(control.rect);
-        }
-    }
-    return rects;
-}
-
-bool IsDialogEnded(HWND dialog, INT_PTR* result)
-{
-    DialogRecord* record = Lookup(dialog);
-    if (record == nullptr || !record->ended)
-    {
-        return false;
-    }
-    if (result != nullptr)
-    {
-        *result = record->result;
-    }
-    return true;
-}
-
-void SetDialogFault(bool fail)
-{
-    Fault() = fail;
-}
-
-void SetDialogFrameHook(std::function<void(HWND dialog)> hook)
-{
-    FrameHook() = std::move(hook);
-}
-
-void PressDialogKey(HWND dialog, int virtualKey)
-{
-    DialogRecord* record = Lookup(dialog);
-    if (record == nullptr)
-    {
-        return;
-    }
-    if (record->window == nullptr || (virtualKey != VK_RETURN && virtualKey != VK_ESCAPE))
-    {
-        Key(*record, virtualKey);
-        return;
-    }
-    // Through the event queue, the way a real key arrives.
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.windowID = SDL_GetWindowID(record->window);
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = virtualKey == VK_RETURN ? SDLK_RETURN : SDLK_ESCAPE;
-    event.key.keysym.scancode = virtualKey == VK_RETURN ? SDL_SCANCODE_RETURN : SDL_SCANCODE_ESCAPE;
-    SDL_PushEvent(&event);
-}
-
-void ClickDialogItem(HWND dialog, int id)
-{
-    DialogRecord* record = Lookup(dialog);
-    Control* control = FindControl(record, id);
-    if (control != nullptr)
-    {
-        Click(*record, *control);
-    }
-}
-
-void CloseDialogBox(HWND dialog)
-{
-    DialogRecord* record = Lookup(dialog);
-    if (record == nullptr)
-    {
-        return;
-    }
-    if (record->window == nullptr)
-    {
-        Close(*record);
-        return;
-    }
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = SDL_GetWindowID(record->window);
-    event.window.event = SDL_WINDOWEVENT_CLOSE;
-    SDL_PushEvent(&event);
-}
-
-BOOL EndDialog(HWND dialog, INT_PTR result)
-{
-    DialogRecord* record = Lookup(dialog);
-    if (record == nullptr)
-    {
-        return FALSE;
-    }
-    record->ended = true;
-    record->result = result;
-    return TRUE;
-}
-
-LRESULT SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Control* control = FindControl(Lookup(dialog), id);
-    if (control == nullptr)
-    {
-        return 0;
-    }
-    if (control->kind != Kind::ComboBox)
-    {
-        return 0;
-    }
-    const int count = static_cast<int>(control->items.size());
-    const auto index = static_cast<LRESULT>(static_cast<INT_PTR>(wParam));
-    switch (message)
-    {
-    case CB_ADDSTRING:
-    {
-        const auto* text = reinterpret_cast<const char16_t*>(lParam);
-        if (text == nullptr)
-        {
-            return CB_ERR;
-        }
-        control->items.emplace_back(text);
-        return count;
-    }
-    case CB_GETCOUNT:
-        return count;
-    case CB_GETCURSEL:
-        return control->selection >= 0 ? control->selection : CB_ERR;
-    case CB_SETCURSEL:
-        // Out of range (including -1) clears the selection and reports CB_ERR.
-        if (index < 0 || index >= count)
-        {
-            control->selection = -1;
-            return CB_ERR;
-        }
-        control->selection = static_cast<int>(index);
-        return index;
-    case CB_GETLBTEXTLEN:
-        return index >= 0 && index < count
-                   ? static_cast<LRESULT>(control->items[static_cast<std::size_t>(index)].size())
-                   : CB_ERR;
-    case CB_GETLBTEXT:
-    {
-        auto* buffer = reinterpret_cast<char16_t*>(lParam);
-        if (index < 0 || index >= count || buffer == nullptr)
-        {
-            return CB_ERR;
-        }
-        const std::u16string& item = control->items[static_cast<std::size_t>(index)];
-        std::copy(item.begin(), item.end(), buffer);
-        buffer[item.size()] = 0;
-        return static_cast<LRESULT>(item.size());
-    }
-    case CB_RESETCONTENT:
-        control->items.clear();
-        control->selection = -1;
-        return 0;
-    default:
-        return 0;
-    }
-}
-
-BOOL CheckDlgButton(HWND dialog, int id, UINT check)
-{
-    Control* control = FindControl(Lookup(dialog), id);
-    if (control == nullptr || control->kind != Kind::CheckBox)
-    {
-        return FALSE;
-    }
-    control->check = check;
-    return TRUE;
-}
-
-UINT IsDlgButtonChecked(HWND dialog, int id)
-{
-    Control* control = FindControl(Lookup(dialog), id);
-    return control != nullptr && control->kind == Kind::CheckBox ? control->check : BST_UNCHECKED;
-}
-
-BOOL GetDlgItemRect(HWND dialog, int id, RECT* rect)
-{
-    Control* control = FindControl(Lookup(dialog), id);
-    if (control == nullptr || rect == nullptr)
-    {
-        return FALSE;
-    }
-    *rect = control->rect;
-    return TRUE;
-}
-
 INT_PTR DialogBoxParamW(HINSTANCE, int templateId, HWND, DLGPROC procedure, LPARAM param)
 {
     const DialogTemplate* t = FindDialogTemplate(templateId);
-    if (Fault() || t == nullptr || procedure == nullptr)
+    if (DialogFaulty() || t == nullptr || procedure == nullptr)
     {
         return -1;
     }
@@ -865,9 +457,6 @@ INT_PTR DialogBoxParamW(HINSTANCE, int templateId, HWND, DLGPROC procedure, LPAR
         return -1;
     }
 
-    DialogRecord record;
-    record.dialogTemplate = t;
-    record.procedure = procedure;
     session.ui = ImGui::CreateContext();
     ImGui::SetCurrentContext(session.ui);
     ImGuiIO& io = ImGui::GetIO();
@@ -892,10 +481,10 @@ INT_PTR DialogBoxParamW(HINSTANCE, int templateId, HWND, DLGPROC procedure, LPAR
     const ImFont* font = io.Fonts->Fonts[0];
     const char* letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     const float lettersWidth = font->CalcTextSizeA(font->FontSize, FLT_MAX, 0.0f, letters).x;
-    record.baseX = std::max(1, (static_cast<int>(lettersWidth + 0.5f) / 26 + 1) / 2);
-    record.baseY = std::max(1, static_cast<int>(font->FontSize + 0.5f));
-    BuildControls(record);
-    const RECT client = DialogUnitsToPixels(0, 0, t->cx, t->cy, record.baseX, record.baseY);
+    const int baseX = std::max(1, (static_cast<int>(lettersWidth + 0.5f) / 26 + 1) / 2);
+    const int baseY = std::max(1, static_cast<int>(font->FontSize + 0.5f));
+    DialogModel model(*t, procedure, baseX, baseY);
+    const RECT client = DialogUnitsToPixels(0, 0, t->cx, t->cy, baseX, baseY);
     const int width = static_cast<int>(client.right);
     const int height = static_cast<int>(client.bottom);
 
@@ -919,7 +508,7 @@ INT_PTR DialogBoxParamW(HINSTANCE, int templateId, HWND, DLGPROC procedure, LPAR
     {
         return -1;
     }
-    record.window = session.window;
+    model.SetWindowId(SDL_GetWindowID(session.window));
 
     ImGui::StyleColorsLight();
     ImGuiStyle& style = ImGui::GetStyle();
@@ -934,36 +523,34 @@ INT_PTR DialogBoxParamW(HINSTANCE, int templateId, HWND, DLGPROC procedure, LPAR
         return -1;
     }
 
-    for (Control& control : record.controls)
+    ModalDialog dialog{model, session.window, {}, false};
+    const std::vector<DialogItem>& items = model.GetItems();
+    dialog.pictures.resize(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
     {
-        if (control.kind == Kind::Bitmap)
+        if (items[i].kind == ControlKind::Bitmap)
         {
-            const BitmapResource bitmap = LoadBitmapResource(control.bitmapId);
-            control.texture = MakeTexture(bitmap);
-            control.bitmapWidth = bitmap.width;
-            control.bitmapHeight = bitmap.height;
+            const BitmapResource bitmap = LoadBitmapResource(items[i].bitmapId);
+            dialog.pictures[i] = {MakeTexture(bitmap), bitmap.width, bitmap.height};
         }
     }
 
-    LiveDialogs().push_back(&record);
-    record.procedure(HandleOf(&record), WM_INITDIALOG, 0, param);
-    if (!record.ended)
+    procedure(model.GetHandle(), WM_INITDIALOG, 0, param);
+    if (!model.IsEnded())
     {
         SDL_ShowWindow(session.window);
         SDL_RaiseWindow(session.window);
-        RunModal(record, width, height);
+        RunModal(dialog, width, height);
     }
-    auto& live = LiveDialogs();
-    live.erase(std::remove(live.begin(), live.end(), &record), live.end());
-    for (Control& control : record.controls)
+    for (Picture& picture : dialog.pictures)
     {
-        if (control.texture != 0)
+        if (picture.texture != 0)
         {
-            glDeleteTextures(1, &control.texture);
-            control.texture = 0;
+            glDeleteTextures(1, &picture.texture);
+            picture.texture = 0;
         }
     }
-    return record.result;
+    return model.GetResult();
 }
 
 } // namespace platform

@@ -1,30 +1,20 @@
 // The dialog calls on Windows: the dialog manager itself runs the dialog
 // from the template compiled into the executable's resources (resources/
 // sollan.rc), so the procedure gets the system's own messages. The template
-// and bitmap tables are shared with the other back end (DialogResources).
+// and bitmap tables are shared with the other back end (DialogResources), as
+// is the tests' fault (SeamState).
 #include "platform/Dialog.h"
-#include "platform/TestSeams.h"
+#include "platform/SeamState.h"
 
 #include "platform/win/Native.h"
 
 namespace platform
 {
 
-namespace
-{
-
-bool& Fault()
-{
-    static bool fail = false;
-    return fail;
-}
-
-} // namespace
-
 INT_PTR DialogBoxParamW(HINSTANCE instance, int templateId, HWND owner, DLGPROC procedure,
                         LPARAM param)
 {
-    if (Fault() || procedure == nullptr)
+    if (DialogFaulty() || procedure == nullptr)
     {
         return -1;
     }
@@ -75,11 +65,6 @@ BOOL GetDlgItemRect(HWND dialog, int id, RECT* rect)
     rect->right = r.right;
     rect->bottom = r.bottom;
     return TRUE;
-}
-
-void SetDialogFault(bool fail)
-{
-    Fault() = fail;
 }
 
 } // namespace platform
