@@ -185,7 +185,7 @@ int main()
     {
         const double ratio =
             application.quadMs[m] > 0.0 ? application.frameMs[m] / application.quadMs[m] : 0.0;
-        std::printf("  %-8s at %5d ms: %7.2f ms per frame, one-quad frame %6.2f ms, ratio %5.1f\n",
+        std::printf("  %-8s at %5d ms: %7.2f ms per frame, one-quad frame %6.2f ms, ratio %5.2f\n",
                     kNames[m], static_cast<int>(kMoments[m]), application.frameMs[m],
                     application.quadMs[m], ratio);
     }
