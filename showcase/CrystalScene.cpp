@@ -205,13 +205,15 @@ void cCrystalScene::Draw()
         MivexGL::cVector3d(6.0 * std::sin(a), 1.2 + std::sin(a * 0.7), 6.0 * std::cos(a)),
         MivexGL::cVector3d(0.0, 0.0, 0.0), MivexGL::cVector3d(0.0, 1.0, 0.0));
     camera.Apply();
+    // The crystal first: the depth test then spares shading the room behind
+    // it. The sparks leave the depth alone, so they come last, over both.
+    steps->Run("crystal: cCrystalShader", [this] { DrawCrystal(); });
     steps->Run("surroundings",
                [this]
                {
                    DrawSurroundings();
                    sparks->Render(0.12f);
                });
-    steps->Run("crystal: cCrystalShader", [this] { DrawCrystal(); });
 }
 
 void cCrystalScene::DrawCrystal()
