@@ -3,7 +3,8 @@
 // picture gets it prepared, waits for the one in the works (preparing a later
 // one meanwhile), or prepares it itself when the worker has not reached it.
 // At most kAhead pictures, and about kAheadBytes of them, are prepared or in
-// the works at a time. Never makes a GL call off the calling thread. Depends
+// the works at a time. Given a budget, it shares it out in list order as it
+// opens each picture. Never makes a GL call off the calling thread. Depends
 // on render/PreparedPicture.h, render/TextureSystem.h (which names go to the
 // picture loader) and platform/Paths.h.
 #pragma once
@@ -46,7 +47,7 @@ public:
     // each path may take what is left, at most kMaxPictureBytes, and takes
     // that halved until it fits; one whose header does not read takes
     // nothing. A queued picture is measured when it is opened to be
-    // prepared, so no file is opened twice; the rest (PNG, URL) here.
+    // prepared, so none is opened twice; the rest (PNG, URL) here.
     bool StartWithin(const char* const* paths, int count, long long budget);
     // The allowance of paths[index] as the Start gave or worked it out;
     // waits for, or opens itself, the pictures before it that decide it.
@@ -95,8 +96,8 @@ private:
     // One per path of the Start's list.
     struct Plan
     {
-        // The texture size before any halving once the file has been
-        // opened; 0 x 0 when its header does not read.
+        // Once the file has been opened: the texture size before any
+        // halving, 0 x 0 when its header does not read.
         bool measured;
         int width;
         int height;
