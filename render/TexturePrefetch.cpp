@@ -379,7 +379,8 @@ bool cTexturePrefetch::Take(const std::string& request, cPreparedPicture& pictur
                             { return Opened(index, width, height); });
             return true;
         }
-        // In the works on the worker: do a later one meanwhile.
+        // In the works on the worker, or waiting for the allowances before
+        // it: do a later one meanwhile.
         const int later = ClaimFrom(index + 1);
         if (later >= 0)
         {

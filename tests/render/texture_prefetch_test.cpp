@@ -494,12 +494,19 @@ TEST_F(Prefetch, ABudgetIsSharedInListOrderAndEachPictureIsOpenedOnce)
         EXPECT_EQ(opens[name], 1) << name;
     }
 
-    // Asked for out of order, with nothing taken, the allowances are the same.
+    // Asked for out of order, or with the pictures before skipped, the
+    // allowances are the same.
     ASSERT_TRUE(prefetch.StartWithin(pointers.data(), 6, 32768 + 20480));
     for (int i = 5; i >= 0; --i)
     {
         EXPECT_EQ(prefetch.GetAllowance(i), planned[i]) << paths[i];
     }
+    ASSERT_TRUE(prefetch.StartWithin(pointers.data(), 6, 32768 + 20480));
+    MivexGL::cPreparedPicture last;
+    ASSERT_TRUE(prefetch.Take(cTextureSystem::PictureRequest(pointers[5]), last));
+    EXPECT_EQ(last.GetMaxBytes(), planned[5]);
+    EXPECT_EQ(last.GetWidth(), 32);
+    EXPECT_EQ(prefetch.GetAllowance(3), planned[3]);
 }
 
 TEST(PrefetchWithoutContext, StartsNothing)
