@@ -1,15 +1,11 @@
 // The manifest and the one fixed load order. Nothing is tested: each loader
 // leaves an empty object on failure and loading always runs to the end. The
 // pictures are prepared ahead by render/TexturePrefetch.h, each at the size
-// the budget leaves it, worked out from the headers before any is decoded.
+// the budget leaves it, worked out in manifest order as each is opened.
 #include "demo/Resources.h"
 
 #include "render/TexturePrefetch.h"
 
-#include "platform/GL.h"
-#include "platform/GLProc.h"
-
-#include <algorithm>
 #include <cstring>
 
 namespace MivexGL
@@ -48,45 +44,18 @@ int cResources::Init()
     return 0;
 }
 
-void cResources::PlanTextures(long long budget, long long (&allowance)[kTextureCount])
-{
-    GLint maxSize = 0;
-    if (platform::CurrentGLVersion() != 0)
-    {
-        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    }
-    long long left = budget;
-    for (int i = 0; i < kTextureCount; ++i)
-    {
-        allowance[i] = std::min(left, kMaxPictureBytes);
-        int width = 0;
-        int height = 0;
-        // A picture whose header does not read will not load either.
-        if (!cTextureSystem::MeasureTexture(kManifest[i], maxSize, width, height))
-        {
-            continue;
-        }
-        const int halvings = HalvingsToFit(width, height, allowance[i]);
-        allowance[i] = static_cast<long long>(HalvedSide(width, halvings)) *
-                       HalvedSide(height, halvings) * kTexelBytes;
-        left = std::max(0LL, left - allowance[i]);
-    }
-}
-
 int cResources::Load()
 {
-    long long allowance[kTextureCount];
-    PlanTextures(kTextureBudget, allowance);
     // The pictures are decoded and stretched ahead on a worker, in manifest
     // order, while the music and fonts load; every GL call stays here.
     cTexturePrefetch prefetch;
-    prefetch.Start(kManifest, kTextureCount, allowance);
+    prefetch.StartWithin(kManifest, kTextureCount, kTextureBudget);
     music.Init(nullptr);
     bitmapFont.CreateBitmapFont(u"", u"Arial", -16);
     outlineFont.CreateOutlineFont(u"Data/General/c_font.ttf", u"Action Force Normal", -26);
     for (int i = 0; i < kTextureCount; ++i)
     {
-        textures[i].LoadTexture(kManifest[i], &prefetch, allowance[i]);
+        textures[i].LoadTexture(kManifest[i], &prefetch, prefetch.GetAllowance(i));
     }
     prefetch.Stop();
     gaussianMap.InitGLSL();

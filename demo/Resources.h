@@ -55,10 +55,6 @@ public:
 
     // The manifest index of a file name as written, or -1.
     static int FindTexture(const char* file);
-    // Each picture's texture memory allowance under budget, in manifest
-    // order, from the files' headers: the size it will have. GL context
-    // current (for the texture size limit).
-    static void PlanTextures(long long budget, long long (&allowance)[kTextureCount]);
 
 private:
     cMusicSystem music;

@@ -100,20 +100,39 @@ cPreparedPicture::Status cPreparedPicture::Prepare(const platform::PictureFormat
                                                    const std::string& fullPath, int maxTextureSize,
                                                    long long maxTextureBytes)
 {
+    return Prepare(fileFormat, fullPath, maxTextureSize,
+                   [maxTextureBytes](int, int) { return maxTextureBytes; });
+}
+
+cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, int maxTextureSize,
+                                                   const AllowanceFor& allowanceFor)
+{
+    return Prepare(platform::PictureFormat::PictureLoader(), fullPath, maxTextureSize,
+                   allowanceFor);
+}
+
+cPreparedPicture::Status cPreparedPicture::Prepare(const platform::PictureFormat& fileFormat,
+                                                   const std::string& fullPath, int maxTextureSize,
+                                                   const AllowanceFor& allowanceFor)
+{
     const std::unique_ptr<platform::PictureDecoder> decoder = fileFormat.create();
     if (!decoder->Open(fullPath))
     {
         std::string name = fullPath;
+        const long long allowance = allowanceFor(0, 0);
         Reset();
         format = &fileFormat;
         path = std::move(name);
         maxSize = maxTextureSize;
-        maxBytes = maxTextureBytes;
+        maxBytes = allowance;
         reason = decoder->GetError();
         status = kUnreadable;
         return status;
     }
-    return Prepare(fileFormat, *decoder, fullPath, maxTextureSize, maxTextureBytes);
+    int w = 0;
+    int h = 0;
+    NaturalSize(fileFormat, *decoder, maxTextureSize, w, h);
+    return Prepare(fileFormat, *decoder, fullPath, maxTextureSize, allowanceFor(w, h));
 }
 
 cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder& decoder,

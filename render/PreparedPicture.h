@@ -13,6 +13,7 @@
 #include "render/Resampler.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,13 @@ public:
     // The same with that format's decoder.
     Status Prepare(const platform::PictureFormat& format, const std::string& fullPath, int maxSize,
                    long long maxBytes);
+    // The allowance for a picture of a natural texture size, 0 x 0 when the
+    // file did not open.
+    using AllowanceFor = std::function<long long(int naturalWidth, int naturalHeight)>;
+    // The same with the picture loader's decoder, the allowance asked for
+    // once the file has opened, before it is decoded: whoever works it out
+    // needs the size, and opening may be the whole decode.
+    Status Prepare(const std::string& fullPath, int maxSize, const AllowanceFor& allowanceFor);
     // The same for a decoder of that format (the picture loader's when not
     // given) that has already opened fullPath. All keep the pixel memory of
     // an earlier picture when it is large enough.
@@ -95,6 +103,8 @@ public:
 private:
     // Back to empty, the pixel memory kept.
     void Reset();
+    Status Prepare(const platform::PictureFormat& format, const std::string& fullPath, int maxSize,
+                   const AllowanceFor& allowanceFor);
 
     Status status;
     const platform::PictureFormat* format;

@@ -17,7 +17,8 @@ namespace MivexGL
 {
 
 cTexturePrefetch::cTexturePrefetch()
-    : maxSize(0), taken(0), stopping(false), workerCount(0), callerCount(0), peakAhead(0)
+    : maxSize(0), planned(0), left(0), budgeted(false), taken(0), stopping(false), workerCount(0),
+      callerCount(0), peakAhead(0)
 {
 }
 
@@ -27,6 +28,17 @@ cTexturePrefetch::~cTexturePrefetch()
 }
 
 bool cTexturePrefetch::Start(const char* const* paths, int count, const long long* maxBytes)
+{
+    return Queue(paths, count, maxBytes, -1);
+}
+
+bool cTexturePrefetch::StartWithin(const char* const* paths, int count, long long budget)
+{
+    return Queue(paths, count, nullptr, std::max(0LL, budget));
+}
+
+bool cTexturePrefetch::Queue(const char* const* paths, int count, const long long* maxBytes,
+                             long long budget)
 {
     Stop();
     if (paths == nullptr || platform::CurrentGLVersion() == 0)
@@ -44,18 +56,40 @@ bool cTexturePrefetch::Start(const char* const* paths, int count, const long lon
     taken = 0;
     stopping = false;
     workerCount = callerCount = peakAhead = 0;
+    budgeted = budget >= 0;
+    left = budget;
+    planned = 0;
     for (int i = 0; i < count; ++i)
     {
         const char* path = paths[i];
+        const long long allowance = maxBytes != nullptr ? maxBytes[i] : kMaxPictureBytes;
+        plans.push_back(Plan{!budgeted, 0, 0, allowance, -1});
         // Only what the picture loader would open: no PNG, no URL.
         if (!cTextureSystem::TakesPictureLoader(path) ||
             std::string(path).find("http://") != std::string::npos)
         {
             continue;
         }
-        const long long allowance = maxBytes != nullptr ? maxBytes[i] : kMaxPictureBytes;
-        slots.push_back(Slot{cTextureSystem::PictureRequest(path), allowance,
+        plans.back().slot = static_cast<int>(slots.size());
+        slots.push_back(Slot{path, cTextureSystem::PictureRequest(path), plans.size() - 1,
                              maxBytes != nullptr ? allowance : 0, kPending, cPreparedPicture()});
+    }
+    if (budgeted)
+    {
+        for (std::size_t i = 0; i < plans.size(); ++i)
+        {
+            int width = 0;
+            int height = 0;
+            if (plans[i].slot < 0)
+            {
+                cTextureSystem::MeasureTexture(paths[i], limit, width, height);
+                Measured(i, width, height);
+            }
+        }
+    }
+    else
+    {
+        planned = plans.size();
     }
     if (slots.empty())
     {
@@ -86,7 +120,95 @@ void cTexturePrefetch::Stop()
     std::lock_guard<std::mutex> guard(mutex);
     slots.clear();
     spares.clear();
+    plans.clear();
+    planned = 0;
     taken = 0;
+}
+
+void cTexturePrefetch::Measured(std::size_t entry, int width, int height)
+{
+    if (entry >= plans.size() || plans[entry].measured)
+    {
+        return;
+    }
+    plans[entry].measured = true;
+    plans[entry].width = width;
+    plans[entry].height = height;
+    for (; planned < plans.size() && plans[planned].measured; ++planned)
+    {
+        Plan& plan = plans[planned];
+        plan.allowance = std::min(left, kMaxPictureBytes);
+        // A picture whose header does not read will not load either.
+        if (plan.width > 0 && plan.height > 0)
+        {
+            const int halvings = HalvingsToFit(plan.width, plan.height, plan.allowance);
+            plan.allowance = static_cast<long long>(HalvedSide(plan.width, halvings)) *
+                             HalvedSide(plan.height, halvings) * kTexelBytes;
+            left = std::max(0LL, left - plan.allowance);
+        }
+    }
+    changed.notify_all();
+}
+
+long long cTexturePrefetch::Opened(std::size_t index, int width, int height)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    if (index >= slots.size())
+    {
+        return kMaxPictureBytes;
+    }
+    Slot& slot = slots[index];
+    Measured(slot.entry, width, height);
+    const long long allowance = plans[slot.entry].allowance;
+    if (budgeted)
+    {
+        slot.expectedBytes = allowance;
+    }
+    return allowance;
+}
+
+void cTexturePrefetch::MeasureSlot(std::unique_lock<std::mutex>& guard, std::size_t index)
+{
+    const std::string path = slots[index].path;
+    const std::size_t entry = slots[index].entry;
+    const int limit = maxSize;
+    guard.unlock();
+    int width = 0;
+    int height = 0;
+    cTextureSystem::MeasureTexture(path.c_str(), limit, width, height);
+    guard.lock();
+    Measured(entry, width, height);
+}
+
+long long cTexturePrefetch::GetAllowance(int index)
+{
+    std::unique_lock<std::mutex> guard(mutex);
+    const std::size_t entry = static_cast<std::size_t>(index);
+    if (index < 0 || entry >= plans.size())
+    {
+        return kMaxPictureBytes;
+    }
+    while (planned <= entry)
+    {
+        // Every path not queued was measured at the start.
+        const std::size_t first = static_cast<std::size_t>(plans[planned].slot);
+        if (slots[first].state == kPending)
+        {
+            const int claimed = ClaimFrom(taken);
+            if (claimed >= 0)
+            {
+                PrepareSlot(guard, claimed, callerCount);
+            }
+            else
+            {
+                MeasureSlot(guard, first);
+            }
+            continue;
+        }
+        // In the works: whoever opened it files its size.
+        changed.wait(guard);
+    }
+    return plans[entry].allowance;
 }
 
 cPreparedPicture cTexturePrefetch::TakeSpare()
@@ -139,6 +261,10 @@ int cTexturePrefetch::ClaimFrom(std::size_t index)
     {
         if (slots[i].state == kPending)
         {
+            if (slots[i].entry > planned)
+            {
+                return -1;
+            }
             if (ahead > 0 && aheadBytes + slots[i].expectedBytes > kAheadBytes)
             {
                 return -1;
@@ -156,10 +282,10 @@ void cTexturePrefetch::PrepareSlot(std::unique_lock<std::mutex>& guard, int inde
     const std::size_t at = static_cast<std::size_t>(index);
     const std::string request = slots[at].request;
     const int limit = maxSize;
-    const long long allowance = slots[at].maxBytes;
     cPreparedPicture picture = TakeSpare();
     guard.unlock();
-    picture.Prepare(platform::ResolvePath(request), limit, allowance);
+    picture.Prepare(platform::ResolvePath(request), limit,
+                    [this, at](int width, int height) { return Opened(at, width, height); });
     guard.lock();
     ++counter;
     // A slot given up while it was being made is simply dropped.
@@ -207,14 +333,24 @@ bool cTexturePrefetch::Take(const std::string& request, cPreparedPicture& pictur
     {
         return false;
     }
-    // Skipped pictures free their place in the bound.
+    // Skipped pictures free their place in the bound; those not opened yet
+    // are still measured, as later allowances depend on them.
+    std::vector<std::size_t> unmeasured;
     for (std::size_t i = taken; i < index; ++i)
     {
+        if (slots[i].state == kPending && !plans[slots[i].entry].measured)
+        {
+            unmeasured.push_back(i);
+        }
         slots[i].picture.Clear();
         slots[i].state = kDone;
     }
     taken = index;
     changed.notify_all();
+    for (std::size_t i : unmeasured)
+    {
+        MeasureSlot(guard, i);
+    }
 
     Slot& slot = slots[index];
     for (;;)
@@ -227,21 +363,24 @@ bool cTexturePrefetch::Take(const std::string& request, cPreparedPicture& pictur
             changed.notify_all();
             return true;
         }
-        if (slot.state == kPending)
+        // Not reached yet: made here, on the spot, once every allowance
+        // before it is known.
+        if (slot.state == kPending && slot.entry <= planned)
         {
-            // Not reached yet: made here, on the spot.
             slot.state = kDone;
             taken = index + 1;
             ++callerCount;
             const int limit = maxSize;
-            const long long allowance = slot.maxBytes;
             picture = TakeSpare();
             changed.notify_all();
             guard.unlock();
-            picture.Prepare(platform::ResolvePath(request), limit, allowance);
+            picture.Prepare(platform::ResolvePath(request), limit,
+                            [this, index](int width, int height)
+                            { return Opened(index, width, height); });
             return true;
         }
-        // In the works on the worker: do a later one meanwhile.
+        // In the works on the worker, or waiting for the allowances before
+        // it: do a later one meanwhile.
         const int later = ClaimFrom(index + 1);
         if (later >= 0)
         {

@@ -3,7 +3,8 @@
 // picture gets it prepared, waits for the one in the works (preparing a later
 // one meanwhile), or prepares it itself when the worker has not reached it.
 // At most kAhead pictures, and about kAheadBytes of them, are prepared or in
-// the works at a time. Never makes a GL call off the calling thread. Depends
+// the works at a time. Given a budget, it shares it out in list order as it
+// opens each picture. Never makes a GL call off the calling thread. Depends
 // on render/PreparedPicture.h, render/TextureSystem.h (which names go to the
 // picture loader) and platform/Paths.h.
 #pragma once
@@ -42,6 +43,16 @@ public:
     // context must be current; false, with nothing queued, without one. A
     // worker that cannot be started leaves every picture to Take.
     bool Start(const char* const* paths, int count, const long long* maxBytes = nullptr);
+    // The same with the allowances worked out from budget in list order:
+    // each path may take what is left, at most kMaxPictureBytes, and takes
+    // that halved until it fits; one whose header does not read takes
+    // nothing. A queued picture is measured when it is opened to be
+    // prepared, so none is opened twice; the rest (PNG, URL) here.
+    bool StartWithin(const char* const* paths, int count, long long budget);
+    // The allowance of paths[index] as the Start gave or worked it out;
+    // waits for, or opens itself, the pictures before it that decide it.
+    // kMaxPictureBytes when not started.
+    long long GetAllowance(int index);
     // Waits for the worker and drops every picture not taken.
     void Stop();
 
@@ -70,20 +81,47 @@ private:
     };
     struct Slot
     {
+        std::string path;
         std::string request;
-        long long maxBytes;
+        // Its path's index in the Start's list.
+        std::size_t entry;
         // What the picture counts against kAheadBytes while in the works:
-        // its allowance when the caller gave one, since a set's allowances
-        // are the sizes its pictures will have; 0 when unknown.
+        // its allowance once known when the caller gave one or a budget,
+        // since a set's allowances are the sizes its pictures will have; 0
+        // when unknown.
         long long expectedBytes;
         State state;
         cPreparedPicture picture;
     };
+    // One per path of the Start's list.
+    struct Plan
+    {
+        // Once the file has been opened: the texture size before any
+        // halving, 0 x 0 when its header does not read.
+        bool measured;
+        int width;
+        int height;
+        // Known for every path before planned.
+        long long allowance;
+        // Its slot; -1 when not queued.
+        int slot;
+    };
 
+    bool Queue(const char* const* paths, int count, const long long* maxBytes, long long budget);
     void Work();
-    // The first pending slot from index on, when the bound allows one more;
-    // -1 otherwise. Called with the lock held.
+    // The first pending slot from index on, when the bound allows one more
+    // and every earlier allowance is known; -1 otherwise. Called with the
+    // lock held.
     int ClaimFrom(std::size_t index);
+    // Files an entry's size and works out every allowance it lets through.
+    // Called with the lock held.
+    void Measured(std::size_t entry, int width, int height);
+    // The allowance of a slot's picture that has just opened, before it is
+    // decoded. Takes the lock.
+    long long Opened(std::size_t index, int width, int height);
+    // Measures a slot's picture without preparing it (skipped, or held back
+    // by the bound).
+    void MeasureSlot(std::unique_lock<std::mutex>& lock, std::size_t index);
     // A spare picture's memory, or an empty picture. Called with the lock held.
     cPreparedPicture TakeSpare();
     // Prepares slot index outside the lock and files the result.
@@ -95,6 +133,11 @@ private:
     std::vector<cPreparedPicture> spares;
     std::thread worker;
     int maxSize;
+    std::vector<Plan> plans;
+    std::size_t planned;
+    // The budget not yet allowed; budgeted when the Start gave one.
+    long long left;
+    bool budgeted;
     // Slots before this one are all done.
     std::size_t taken;
     bool stopping;

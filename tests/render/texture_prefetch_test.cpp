@@ -7,6 +7,9 @@
 
 #include "TextureFixtures.h"
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <map>
 #include <string>
@@ -445,6 +448,65 @@ TEST_F(Prefetch, APictureMadeForAnotherLimitIsMadeAgain)
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 32);
     EXPECT_EQ(Texels(limited.GetName()), Texels(plain.GetName()));
+}
+
+TEST_F(Prefetch, ABudgetIsSharedInListOrderAndEachPictureIsOpenedOnce)
+{
+    // 100 x 60 is a 128 x 64 texture, 32 KiB; the budget runs out at the
+    // third JPEG. A missing picture takes nothing, the PNG its 8 bytes.
+    const std::vector<unsigned char> png = {1, 2, 3, 255, 4, 5, 6, 255};
+    fixtures::WritePng(kDir + "/w.png", 2, 1, png, false);
+    const std::vector<std::string> paths = {Picture("w1.jpg", 100, 60, 0),
+                                            kDir + "/w-missing.jpg",
+                                            kDir + "/w.png",
+                                            Picture("w2.jpg", 100, 60, 40),
+                                            Picture("w3.jpg", 100, 60, 80),
+                                            Picture("w4.jpg", 100, 60, 120)};
+    const std::vector<long long> planned = {32768, 20480, 8, 8192, 8192, 2048};
+    const std::vector<const char*> pointers = Pointers(paths);
+
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, kDir.c_str(), IN_OPEN), 0);
+    cTexturePrefetch prefetch;
+    ASSERT_TRUE(prefetch.StartWithin(pointers.data(), 6, 32768 + 20480));
+    for (int i = 0; i < 6; ++i)
+    {
+        EXPECT_EQ(prefetch.GetAllowance(i), planned[i]) << paths[i];
+        cTextureSystem texture;
+        texture.LoadTexture(pointers[i], &prefetch, prefetch.GetAllowance(i));
+    }
+    prefetch.Stop();
+    std::map<std::string, int> opens;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t got = 0; (got = read(watch, events, sizeof events)) > 0;)
+    {
+        for (char* at = events; at < events + got;)
+        {
+            const inotify_event* event = reinterpret_cast<const inotify_event*>(at);
+            ++opens[event->len > 0 ? event->name : ""];
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    close(watch);
+    for (const char* name : {"w1.jpg", "w2.jpg", "w3.jpg", "w4.jpg"})
+    {
+        EXPECT_EQ(opens[name], 1) << name;
+    }
+
+    // Asked for out of order, or with the pictures before skipped, the
+    // allowances are the same.
+    ASSERT_TRUE(prefetch.StartWithin(pointers.data(), 6, 32768 + 20480));
+    for (int i = 5; i >= 0; --i)
+    {
+        EXPECT_EQ(prefetch.GetAllowance(i), planned[i]) << paths[i];
+    }
+    ASSERT_TRUE(prefetch.StartWithin(pointers.data(), 6, 32768 + 20480));
+    MivexGL::cPreparedPicture last;
+    ASSERT_TRUE(prefetch.Take(cTextureSystem::PictureRequest(pointers[5]), last));
+    EXPECT_EQ(last.GetMaxBytes(), planned[5]);
+    EXPECT_EQ(last.GetWidth(), 32);
+    EXPECT_EQ(prefetch.GetAllowance(3), planned[3]);
 }
 
 TEST(PrefetchWithoutContext, StartsNothing)
