@@ -247,6 +247,16 @@ int AudioChannelGetData(AudioHandle handle, float* buffer, std::uint32_t request
         return -1;
     }
     const std::array<float, kFftSize> samples = stream->History();
+    if (!AudioSpectrum512(samples.data(), buffer))
+    {
+        return -1;
+    }
+    return static_cast<int>(kFftBins * sizeof(float));
+}
+
+bool AudioSpectrum512(const float* samples, float* magnitudes)
+{
+    static_assert(kFftSize == 512, "the history is the spectrum's window");
     const std::array<float, kFftSize>& window = HannWindow();
     std::array<float, kFftSize> windowed{};
     float windowSum = 0.0f;
@@ -264,7 +274,7 @@ int AudioChannelGetData(AudioHandle handle, float* buffer, std::uint32_t request
         kiss_fftr_alloc(static_cast<int>(kFftSize), 0, planMemory.data(), &planBytes);
     if (plan == nullptr)
     {
-        return -1;
+        return false;
     }
     std::array<kiss_fft_cpx, kFftBins + 1> bins{};
     kiss_fftr(plan, windowed.data(), bins.data());
@@ -272,9 +282,9 @@ int AudioChannelGetData(AudioHandle handle, float* buffer, std::uint32_t request
     for (std::size_t k = 0; k < kFftBins; ++k)
     {
         const float scale = (k == 0 ? 1.0f : 2.0f) / windowSum;
-        buffer[k] = std::hypot(bins[k].r, bins[k].i) * scale;
+        magnitudes[k] = std::hypot(bins[k].r, bins[k].i) * scale;
     }
-    return static_cast<int>(kFftBins * sizeof(float));
+    return true;
 }
 
 bool AudioChannelIsActive(AudioHandle handle)

@@ -66,6 +66,11 @@ bool AudioChannelStop(AudioHandle stream);
 // touched: the samples come from a copy of what the mixer handed out.
 int AudioChannelGetData(AudioHandle stream, float* buffer, std::uint32_t request);
 
+// The same spectrum of any 512 mono samples, oldest first: Hann-windowed,
+// 256 amplitudes (a full-scale sine on a bin's centre reads 1 there). False,
+// with `magnitudes` untouched, when the transform cannot be set up.
+bool AudioSpectrum512(const float* samples, float* magnitudes);
+
 // True while the stream is playing (started and not yet at its end).
 bool AudioChannelIsActive(AudioHandle stream);
 // Decoded length in bytes (POS_BYTE units); 0 for a dead handle.

@@ -1,33 +1,14 @@
-// Decoding once and a direct transform per request: 256 bins of 512 samples
-// is a few hundred thousand multiply-adds, far below a frame's drawing.
+// Decoding once, and per request the player's own transform of the window.
 #include "SoundBands.h"
 
 #include "platform/Audio.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace showcase
 {
 
-namespace
-{
-
-constexpr double kPi = 3.14159265358979323846;
-
-} // namespace
-
-cSoundBands::cSoundBands() : window(kWindow), cosines(kWindow), sines(kWindow), bins{}
-{
-    for (int i = 0; i < kWindow; ++i)
-    {
-        window[static_cast<std::size_t>(i)] =
-            static_cast<float>(0.5 - 0.5 * std::cos(2.0 * kPi * i / kWindow));
-        cosines[static_cast<std::size_t>(i)] =
-            static_cast<float>(std::cos(2.0 * kPi * i / kWindow));
-        sines[static_cast<std::size_t>(i)] = static_cast<float>(std::sin(2.0 * kPi * i / kWindow));
-    }
-}
+cSoundBands::cSoundBands() : bins{} {}
 
 bool cSoundBands::Load(const std::string& path)
 {
@@ -61,23 +42,11 @@ void cSoundBands::At(std::int32_t ms)
     for (int i = 0; i < kWindow; ++i)
     {
         const std::int64_t at = first + i;
-        const float sample = at >= 0 && at < count ? mono[static_cast<std::size_t>(at)] : 0.0f;
-        frame[i] = sample * window[static_cast<std::size_t>(i)];
+        frame[i] = at >= 0 && at < count ? mono[static_cast<std::size_t>(at)] : 0.0f;
     }
-    // A Hann-windowed sine of amplitude 1 peaks at kWindow / 4.
-    const float scale = 4.0f / kWindow;
-    for (int k = 0; k < kBins; ++k)
+    if (!platform::AudioSpectrum512(frame, bins))
     {
-        float re = 0.0f;
-        float im = 0.0f;
-        int phase = 0;
-        for (int i = 0; i < kWindow; ++i)
-        {
-            re += frame[i] * cosines[static_cast<std::size_t>(phase)];
-            im -= frame[i] * sines[static_cast<std::size_t>(phase)];
-            phase = (phase + k) & (kWindow - 1);
-        }
-        bins[k] = std::sqrt(re * re + im * im) * scale;
+        std::fill(bins, bins + kBins, 0.0f);
     }
 }
 

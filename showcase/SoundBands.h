@@ -1,7 +1,7 @@
 // The music's spectrum at any moment of the timeline: the whole tune is
 // decoded once, and each request windows the 512 samples that end at the
-// asked millisecond and takes their magnitudes, 256 bins as the music
-// player's FetchSpectrum lays them out. Unlike the player's own snapshot,
+// asked millisecond and takes their magnitudes with the music player's own
+// transform, 256 bins as its FetchSpectrum lays them out. Unlike the player's own snapshot,
 // which is whatever the mixer last handed out, this follows the frame clock,
 // so a seek, a capture on a virtual clock and a plain run all see the same
 // spectrum at the same time. Depends on platform/Audio.h for decoding.
@@ -42,9 +42,6 @@ public:
 
 private:
     std::vector<float> mono;
-    std::vector<float> window;
-    std::vector<float> cosines;
-    std::vector<float> sines;
     float bins[kBins];
 };
 
