@@ -239,10 +239,11 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
                    EndPass(blur);
                });
     // The full-size mix is left to Present, which draws it with the glow
-    // in its one pass; the glow is made from a small mix.
-    steps->Run("depth of field", [&] { DepthOfFieldPass(source, focusGlow); });
+    // in its one pass. The glow spreads the blur itself: a small mix of the
+    // sharp image and the blur, spread as widely, looks the same and was a
+    // pass of its own reading the full-size image and depth.
     focusPending = true;
-    glowSource = &focusGlow;
+    glowSource = &blur;
 }
 
 void cPostEffects::FocusLayerPass(float glowStrength)

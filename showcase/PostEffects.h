@@ -26,8 +26,8 @@ public:
     static constexpr int kBlurHeight = 192;
     static constexpr int kHalfWidth = 512;
     static constexpr int kHalfHeight = 384;
-    // The mix the bloom reads: the bloom spreads it over texels of its own
-    // size, so it needs no more.
+    // The focus layer: the blur's share of the depth of field and the glow,
+    // both of which are this size already.
     static constexpr int kFocusGlowWidth = 256;
     static constexpr int kFocusGlowHeight = 192;
 

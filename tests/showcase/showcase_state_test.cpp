@@ -176,7 +176,7 @@ TEST(ShowcaseState, NoStepLeavesStateForTheNext)
                                     "spectrum floor",
                                     "credits: cWobbleShader",
                                     "disc blur",
-                                    "depth of field",
+                                    "focus layer",
                                     "radial blur",
                                     "distort",
                                     "bloom",
