@@ -59,7 +59,7 @@ public:
     // Sharp at focus (eye distance), fully blurred range beyond it either
     // way, for a projection with these clip planes. The full-size mix waits
     // for Present, which draws it in its own pass, unless another pass
-    // needs the image first; the bloom reads a small mix.
+    // needs the image first; the bloom spreads the blur.
     void DepthOfField(float focus, float range, float nearPlane, float farPlane);
     // Lets Present draw the open sky of this frame's depth of field with the
     // blur alone, without reading the image or the depth there. BeginScene
@@ -89,9 +89,9 @@ private:
     void EndPass(MivexGL::cRenderTextureSystem& target);
     // The unit quad over the whole of the current viewport.
     static void FullScreenQuad();
-    // The depth of field of source (the scene's depth) drawn into target.
-    // The blur's share of the mix and the glow into the small mix's target.
+    // The blur's share of the mix and the glow into the focus layer.
     void FocusLayerPass(float glowStrength);
+    // The depth of field of source (the scene's depth) drawn into target.
     void DepthOfFieldPass(MivexGL::cRenderTextureSystem& source,
                           MivexGL::cRenderTextureSystem& target);
     // Draws the waiting depth of field at full size and makes it current.
