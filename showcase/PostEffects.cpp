@@ -52,8 +52,8 @@ int PixelAbove(float fraction, int size)
 } // namespace
 
 cPostEffects::cPostEffects()
-    : resources(nullptr), steps(nullptr), current(&scene), glowSource(nullptr), glowReady(false),
-      focusPending(false), sky{}, skyKnown(false)
+    : resources(nullptr), steps(nullptr), drawn(&scene), current(&scene), glowSource(nullptr),
+      glowReady(false), focusPending(false), sky{}, skyKnown(false)
 {
 }
 
@@ -62,8 +62,8 @@ void cPostEffects::Create()
     // The showcase's images stay within 0..1 (its frames match those of half
     // float targets to a few levels), and a software renderer samples 8-bit
     // textures several times faster than half floats.
-    MivexGL::cRenderTextureSystem* all[] = {&scene,    &ping, &pong, &halfPing,
-                                            &halfPong, &blur, &glow, &focusGlow};
+    MivexGL::cRenderTextureSystem* all[] = {&scene,    &halfScene, &ping, &pong,     &halfPing,
+                                            &halfPong, &blur,      &glow, &focusGlow};
     for (MivexGL::cRenderTextureSystem* target : all)
     {
         target->SetColorFormat(GL_RGBA8);
@@ -73,6 +73,7 @@ void cPostEffects::Create()
     scene.Create(kSize[0], kSize[1], 1);
     ping.Create(kSize[0], kSize[1], 1);
     pong.Create(kSize[0], kSize[1], 1);
+    halfScene.Create(kHalfWidth, kHalfHeight, 1);
     halfPing.Create(kHalfWidth, kHalfHeight, 1);
     halfPong.Create(kHalfWidth, kHalfHeight, 1);
     blur.Create(kBlurWidth, kBlurHeight, 1);
@@ -173,15 +174,16 @@ void cPostEffects::EndPass(MivexGL::cRenderTextureSystem& target)
     glPopAttrib();
 }
 
-void cPostEffects::BeginScene(float r, float g, float b)
+void cPostEffects::BeginScene(float r, float g, float b, bool halfSize)
 {
     glowReady = false;
     focusPending = false;
     glowSource = nullptr;
     skyKnown = false;
-    scene.Begin();
+    drawn = halfSize ? &halfScene : &scene;
+    drawn->Begin();
     glPushAttrib(GL_VIEWPORT_BIT);
-    glViewport(0, 0, scene.GetWidth(), scene.GetHeight());
+    glViewport(0, 0, drawn->GetWidth(), drawn->GetHeight());
     steps->Run("scene clear",
                [&]
                {
@@ -199,14 +201,15 @@ void cPostEffects::SetOpenSky(const OpenSky& value)
 
 void cPostEffects::EndScene()
 {
-    scene.End();
+    drawn->End();
     glPopAttrib();
-    current = &scene;
+    current = drawn;
 }
 
 void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float farPlane)
 {
-    if (resources == nullptr)
+    // A half-size scene keeps no depth: the one read would be stale.
+    if (resources == nullptr || drawn != &scene)
     {
         return;
     }

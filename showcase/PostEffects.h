@@ -1,5 +1,6 @@
 // The showcase's image passes: the scenes draw into a full-size render
-// target, and each pass reads the current image and leaves its result in a
+// target (or a half-size one when only a half-size pass will see them), and
+// each pass reads the current image and leaves its result in a
 // spare target (depth of field with a disc blur, radial blur, distortion),
 // the bloom makes a small glow image beside it, and Present draws the result
 // to the window with the glow added and a wipe mask over it. Every program
@@ -52,8 +53,11 @@ public:
 
     // The scenes draw between these, into the scene target, which is
     // cleared to the colour given. EndScene keeps its depth for the depth
-    // of field and makes the scene the current image.
-    void BeginScene(float r, float g, float b);
+    // of field and makes the scene the current image. A frame only ever
+    // seen through a half-size pass (the radial blur) may draw its scene
+    // at half size: a quarter of the pixels to shade. Such a scene keeps
+    // no depth to read, so it cannot take the depth of field.
+    void BeginScene(float r, float g, float b, bool halfSize = false);
     void EndScene();
 
     // Sharp at focus (eye distance), fully blurred range beyond it either
@@ -107,6 +111,9 @@ private:
     cShowcaseResources* resources;
     const cFrameSteps* steps;
     MivexGL::cRenderTextureSystem scene;
+    MivexGL::cRenderTextureSystem halfScene;
+    // The scene target of this frame: scene or halfScene.
+    MivexGL::cRenderTextureSystem* drawn;
     MivexGL::cRenderTextureSystem ping;
     MivexGL::cRenderTextureSystem pong;
     MivexGL::cRenderTextureSystem halfPing;

@@ -141,7 +141,9 @@ void cShowcaseScene::Draw()
     }
     else if (crystal.WillDraw())
     {
-        post.BeginScene(0.0f, 0.0f, 0.0f);
+        // Without the garden's depth of field the frame is seen only
+        // through the half-size radial blur below.
+        post.BeginScene(0.0f, 0.0f, 0.0f, true);
     }
     else
     {
