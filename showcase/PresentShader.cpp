@@ -76,12 +76,23 @@ void main()
 }
 )";
 
+// The layer holds the glow already. A branch on glowStrength would not do:
+// a software renderer reads a texture inside a branch even when no pixel
+// takes it, and that read was a fifth of the pass.
+const char* const kLayeredMain = R"(
+varying vec2 texCoords;
+void main()
+{
+    gl_FragColor = Image(texCoords);
+}
+)";
+
 // The texts live as long as the process, as the program base needs.
 const char* PresentSource(cPresentShader::Focus focus)
 {
     static const std::string texts[4] = {std::string(kSharpImage) + kPresentMain,
-                                         std::string(kFocusedImage) + kPresentMain,
-                                         std::string(kBlurredImage) + kPresentMain,
+                                         std::string(kFocusedImage) + kLayeredMain,
+                                         std::string(kBlurredImage) + kLayeredMain,
                                          std::string(MivexGL::kFocusWeightFunction) + kFocusLayer};
     return texts[focus].c_str();
 }
