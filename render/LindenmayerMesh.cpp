@@ -15,12 +15,10 @@ namespace MivexGL
 namespace
 {
 
-constexpr int kSlices = cLindenmayerSystem::kSlices;
-constexpr int kStacks = kSlices / 2;
-constexpr int kRing = kSlices + 1;
 constexpr float kPi = 3.14159265358979f;
 
-// A piece's vertices in its own frame, rings of kRing: position, normal, s, t.
+// A piece's vertices in its own frame, rings of slices + 1: position, normal,
+// s, t.
 constexpr int kTemplateStride = 8;
 
 void PushTemplateVertex(std::vector<GLfloat>& piece, float x, float y, float z, float nx, float ny,
@@ -63,7 +61,7 @@ void cLindenmayerMesh::Strip(GLuint first, GLuint second)
     // triangles: where a sphere's strip meets a pole one triangle of each
     // quad is empty, and the other diagonal would give the pole a different
     // texture coordinate.
-    for (GLuint i = 0; i < kSlices; ++i)
+    for (GLuint i = 0; i < static_cast<GLuint>(slices); ++i)
     {
         const GLuint a = first + i;
         const GLuint b = second + i;
@@ -72,48 +70,54 @@ void cLindenmayerMesh::Strip(GLuint first, GLuint second)
 }
 
 void cLindenmayerMesh::Build(const cLindenmayerSystem& system, float step, float angle,
-                             float radius)
+                             float radius, int sides)
 {
     data.clear();
     indices.clear();
     pieceStarts.clear();
     pieceMiddles.clear();
-    float sines[kRing];
-    float cosines[kRing];
-    for (int i = 0; i < kSlices; ++i)
+    slices = std::max(sides, cLindenmayerSystem::kFewestSlices);
+    const int stacks = slices / 2;
+    const int ringSize = slices + 1;
+    const GLuint ring = static_cast<GLuint>(ringSize);
+    const float around = static_cast<float>(slices);
+    const float down = static_cast<float>(stacks);
+    std::vector<float> sines(static_cast<std::size_t>(ringSize));
+    std::vector<float> cosines(static_cast<std::size_t>(ringSize));
+    for (int i = 0; i < slices; ++i)
     {
-        const float a = 2.0f * kPi * static_cast<float>(i) / kSlices;
-        sines[i] = std::sin(a);
-        cosines[i] = std::cos(a);
+        const float a = 2.0f * kPi * static_cast<float>(i) / around;
+        sines[static_cast<std::size_t>(i)] = std::sin(a);
+        cosines[static_cast<std::size_t>(i)] = std::cos(a);
     }
-    sines[kSlices] = sines[0];
-    cosines[kSlices] = cosines[0];
+    sines[static_cast<std::size_t>(slices)] = sines[0];
+    cosines[static_cast<std::size_t>(slices)] = cosines[0];
     // Cylinder rings at z = 0 and at the step; sphere rings from the +z
     // pole (stack 0) to the -z pole.
     std::vector<GLfloat> cylinder;
     for (int row = 0; row < 2; ++row)
     {
-        for (int i = 0; i < kRing; ++i)
+        for (std::size_t i = 0; i < sines.size(); ++i)
         {
             PushTemplateVertex(cylinder, radius * sines[i], radius * cosines[i],
                                static_cast<float>(row) * step, sines[i], cosines[i], 0.0f,
-                               1.0f - static_cast<float>(i) / kSlices, static_cast<float>(row));
+                               1.0f - static_cast<float>(i) / around, static_cast<float>(row));
         }
     }
     const float ball = radius * 2.0f;
     std::vector<GLfloat> sphere;
-    for (int stack = 0; stack <= kStacks; ++stack)
+    for (int stack = 0; stack <= stacks; ++stack)
     {
-        const float a = kPi * static_cast<float>(stack) / kStacks;
+        const float a = kPi * static_cast<float>(stack) / down;
         // The poles are exact points.
-        const float ringSin = stack == 0 || stack == kStacks ? 0.0f : std::sin(a);
+        const float ringSin = stack == 0 || stack == stacks ? 0.0f : std::sin(a);
         const float ringCos = std::cos(a);
-        for (int i = 0; i < kRing; ++i)
+        for (std::size_t i = 0; i < sines.size(); ++i)
         {
             PushTemplateVertex(sphere, ball * ringSin * sines[i], ball * ringSin * cosines[i],
                                ball * ringCos, sines[i] * ringSin, cosines[i] * ringSin, ringCos,
-                               1.0f - static_cast<float>(i) / kSlices,
-                               1.0f - static_cast<float>(stack) / kStacks);
+                               1.0f - static_cast<float>(i) / around,
+                               1.0f - static_cast<float>(stack) / down);
         }
     }
     system.Walk(step, angle,
@@ -137,14 +141,14 @@ void cLindenmayerMesh::Build(const cLindenmayerSystem& system, float step, float
                     }
                     if (isCylinder)
                     {
-                        Strip(base, base + kRing);
+                        Strip(base, base + ring);
                         return;
                     }
                     // GLU runs each sphere strip from the lower ring to the
                     // upper one.
-                    for (GLuint stack = 0; stack < kStacks; ++stack)
+                    for (GLuint stack = 0; stack < static_cast<GLuint>(stacks); ++stack)
                     {
-                        Strip(base + (stack + 1) * kRing, base + stack * kRing);
+                        Strip(base + (stack + 1) * ring, base + stack * ring);
                     }
                 });
 }

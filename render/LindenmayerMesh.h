@@ -22,8 +22,11 @@ public:
     // Position, normal, texture coordinate and tangent of each vertex.
     static constexpr int kStride = 11;
 
-    // The pieces Draw of the system would draw with these values.
-    void Build(const cLindenmayerSystem& system, float step, float angle, float radius);
+    // The pieces Draw of the system would draw with these values. Fewer
+    // sides suit pieces only a few pixels across: each side is a long thin
+    // pair of triangles, which a software renderer pays for by its length.
+    void Build(const cLindenmayerSystem& system, float step, float angle, float radius,
+               int sides = cLindenmayerSystem::kSlices);
     // Triangles from the current model-view matrix (a rotation and a move),
     // the tangents to the generic attribute given. The triangles that face
     // the eye go first, so the depth test spares shading most of what they
@@ -46,6 +49,7 @@ private:
     // The triangles of a quad strip between two rings of stored vertices.
     void Strip(GLuint first, GLuint second);
 
+    int slices = cLindenmayerSystem::kSlices;
     std::vector<GLfloat> data;
     std::vector<GLuint> indices;
     // Where each piece's triangles start in indices, and its middle.

@@ -3,6 +3,7 @@
 // model-view stack (32 levels at least) and unbalanced brackets stay harmless.
 #include "render/LindenmayerSystem.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -186,8 +187,9 @@ void cLindenmayerSystem::Walk(float step, float angle, const Piece& piece) const
     }
 }
 
-void cLindenmayerSystem::Draw(float step, float angle, float radius) const
+void cLindenmayerSystem::Draw(float step, float angle, float radius, int slices) const
 {
+    slices = std::max(slices, kFewestSlices);
     if (quadric == nullptr)
     {
         return;
@@ -203,11 +205,11 @@ void cLindenmayerSystem::Draw(float step, float angle, float radius) const
              glMultMatrixf(frame.data());
              if (piece == kForward)
              {
-                 gluCylinder(quadric, radius, radius, step, kSlices, 1);
+                 gluCylinder(quadric, radius, radius, step, slices, 1);
              }
              else
              {
-                 gluSphere(quadric, radius * 2.0f, kSlices, kSlices / 2);
+                 gluSphere(quadric, radius * 2.0f, slices, slices / 2);
              }
              glPopMatrix();
          });

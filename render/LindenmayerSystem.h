@@ -32,8 +32,11 @@ public:
         kSphere = 9
     };
 
-    // Pieces round their axis, for the cylinders and the spheres.
+    // Pieces round their axis, for the cylinders and the spheres, unless
+    // told otherwise; a sphere has half as many stacks.
     static constexpr int kSlices = 8;
+    // Fewer would leave a sphere without a ring between its poles.
+    static constexpr int kFewestSlices = 4;
 
     // A column-major matrix, as GL takes it.
     using Frame = std::array<GLfloat, 16>;
@@ -58,7 +61,7 @@ public:
     // of the given radius and step length, + - about x, & ^ about y, : / about
     // z (angle in degrees), [ ] save and restore the turtle, O a sphere. The
     // model-view matrix and the matrix mode are left as found.
-    void Draw(float step, float angle, float radius = 0.05f) const;
+    void Draw(float step, float angle, float radius = 0.05f, int slices = kSlices) const;
     // The turtle of Draw without GL: the pieces in drawing order.
     void Walk(float step, float angle, const Piece& piece) const;
 

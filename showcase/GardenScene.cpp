@@ -25,6 +25,10 @@ constexpr int kPlantGenerations = 3;
 constexpr float kStep = 0.3f;
 constexpr float kBranchAngle = 27.0f;
 constexpr float kPlantRadius = 0.045f;
+// A twig is about a dozen pixels across at the garden's distance: six sides
+// look as round as eight there, and a quarter fewer long thin triangles cost
+// a fifth of the plant's frame less to set up and shade.
+constexpr int kPlantSides = 6;
 
 constexpr float kRocks[4][4] = {{-2.6f, 0.1f, 1.4f, 0.7f},
                                 {2.9f, 0.0f, -1.2f, 0.9f},
@@ -82,7 +86,7 @@ cGardenScene::cGardenScene()
     : plant(kPlantGenerations, kPlantRule), pollen(std::make_unique<cPollenEmitter>(150)),
       bass(0.0f), sky{}, skyKnown(false)
 {
-    plantMesh.Build(plant, kStep, kBranchAngle, kPlantRadius);
+    plantMesh.Build(plant, kStep, kBranchAngle, kPlantRadius, kPlantSides);
     const std::vector<GLfloat>& vertices = plantMesh.GetData();
     for (int i = 0; i < 3; ++i)
     {

@@ -83,31 +83,39 @@ TEST_F(LindenmayerMesh, EmitsTheVerticesOfTheQuadrics)
     // triangles a quad; rings of 9 vertices, 2 a cylinder and 5 a sphere.
     EXPECT_EQ(mesh.GetIndexCount(), (25u * 8u + 12u * 4u * 8u) * 6u);
     EXPECT_EQ(mesh.GetVertexCount(), (25u * 2u + 12u * 5u) * 9u);
+    // With six sides: 3 stacks, rings of 7.
+    cLindenmayerMesh six;
+    six.Build(plant, 2.0f, 27.0f, 0.5f, 6);
+    EXPECT_EQ(six.GetIndexCount(), (25u * 6u + 12u * 3u * 6u) * 6u);
+    EXPECT_EQ(six.GetVertexCount(), (25u * 2u + 12u * 4u) * 7u);
 
     // Once with the texture coordinates, once with the normals in their
-    // place (the normal-map texture generation hands on the eye normal).
-    for (bool normals : {false, true})
-    {
-        if (normals)
+    // place (the normal-map texture generation hands on the eye normal),
+    // at the usual sides and at six.
+    for (int sides : {cLindenmayerSystem::kSlices, 6})
+        for (bool normals : {false, true})
         {
-            glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_NORMAL_MAP);
-            glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_NORMAL_MAP);
-            glEnable(GL_TEXTURE_GEN_S);
-            glEnable(GL_TEXTURE_GEN_T);
+            if (normals)
+            {
+                glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_NORMAL_MAP);
+                glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_NORMAL_MAP);
+                glEnable(GL_TEXTURE_GEN_S);
+                glEnable(GL_TEXTURE_GEN_T);
+            }
+            const std::vector<Key> quadrics =
+                Triangles([&] { plant.Draw(2.0f, 27.0f, 0.5f, sides); });
+            const std::vector<Key> baked = Triangles([&] { (sides == 6 ? six : mesh).Draw(6); });
+            glDisable(GL_TEXTURE_GEN_S);
+            glDisable(GL_TEXTURE_GEN_T);
+            ASSERT_FALSE(quadrics.empty());
+            std::vector<Key> missing;
+            std::set_symmetric_difference(quadrics.begin(), quadrics.end(), baked.begin(),
+                                          baked.end(), std::back_inserter(missing));
+            // Rounding may split a few grid cells; a real fault moves many.
+            EXPECT_LE(missing.size(), quadrics.size() / 50)
+                << sides << " sides, " << (normals ? "normals: " : "coordinates: ")
+                << quadrics.size() << " quadric triangles, " << baked.size() << " baked";
         }
-        const std::vector<Key> quadrics = Triangles([&] { plant.Draw(2.0f, 27.0f, 0.5f); });
-        const std::vector<Key> baked = Triangles([&] { mesh.Draw(6); });
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
-        ASSERT_FALSE(quadrics.empty());
-        std::vector<Key> missing;
-        std::set_symmetric_difference(quadrics.begin(), quadrics.end(), baked.begin(), baked.end(),
-                                      std::back_inserter(missing));
-        // Rounding may split a few grid cells; a real fault moves many.
-        EXPECT_LE(missing.size(), quadrics.size() / 50)
-            << (normals ? "normals: " : "coordinates: ") << quadrics.size()
-            << " quadric triangles, " << baked.size() << " baked";
-    }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
