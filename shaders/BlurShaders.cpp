@@ -3,6 +3,8 @@
 // binding.
 #include "shaders/BlurShaders.h"
 
+#include <string>
+
 namespace MivexGL
 {
 
@@ -19,10 +21,7 @@ void main()
 }
 )";
 
-namespace
-{
-
-const char* const kBlurMapFragmentSource = R"(
+const char* const kBlurMapFunction = R"(
 uniform sampler2D sampler0;
 uniform sampler2D sampler1;
 uniform float BlurFactor;
@@ -30,27 +29,43 @@ uniform float width;
 uniform float height;
 uniform float alpha;
 uniform float bloom;
-varying vec2 texCoords;
-void main()
+vec4 BlurMap(vec2 uv)
 {
     float sw = (1.0 / width) * BlurFactor;
     float sh = (1.0 / height) * BlurFactor;
-    vec4 b = texture2D(sampler0, texCoords + vec2(-sw, -sh)) * (1.0 / 16.0);
-    b += texture2D(sampler0, texCoords + vec2(0.0, -sh)) * (2.0 / 16.0);
-    b += texture2D(sampler0, texCoords + vec2(sw, -sh)) * (1.0 / 16.0);
-    b += texture2D(sampler0, texCoords + vec2(-sw, 0.0)) * (2.0 / 16.0);
-    b += texture2D(sampler0, texCoords) * (4.0 / 16.0);
-    b += texture2D(sampler0, texCoords + vec2(sw, 0.0)) * (2.0 / 16.0);
-    b += texture2D(sampler0, texCoords + vec2(-sw, sh)) * (1.0 / 16.0);
-    b += texture2D(sampler0, texCoords + vec2(0.0, sh)) * (2.0 / 16.0);
-    b += texture2D(sampler0, texCoords + vec2(sw, sh)) * (1.0 / 16.0);
+    vec4 b = texture2D(sampler0, uv + vec2(-sw, -sh)) * (1.0 / 16.0);
+    b += texture2D(sampler0, uv + vec2(0.0, -sh)) * (2.0 / 16.0);
+    b += texture2D(sampler0, uv + vec2(sw, -sh)) * (1.0 / 16.0);
+    b += texture2D(sampler0, uv + vec2(-sw, 0.0)) * (2.0 / 16.0);
+    b += texture2D(sampler0, uv) * (4.0 / 16.0);
+    b += texture2D(sampler0, uv + vec2(sw, 0.0)) * (2.0 / 16.0);
+    b += texture2D(sampler0, uv + vec2(-sw, sh)) * (1.0 / 16.0);
+    b += texture2D(sampler0, uv + vec2(0.0, sh)) * (2.0 / 16.0);
+    b += texture2D(sampler0, uv + vec2(sw, sh)) * (1.0 / 16.0);
     b = clamp((b - bloom) / (1.0 - bloom), 0.0, 1.0);
     b.a = alpha * b.a;
-    vec4 o = texture2D(sampler0, texCoords);
-    float w = texture2D(sampler1, texCoords).r;
-    gl_FragColor = mix(o, b, w);
+    vec4 o = texture2D(sampler0, uv);
+    float w = texture2D(sampler1, uv).r;
+    return mix(o, b, w);
 }
 )";
+
+namespace
+{
+
+const char* const kBlurMapMain = R"(
+varying vec2 texCoords;
+void main()
+{
+    gl_FragColor = BlurMap(texCoords);
+}
+)";
+
+const char* BlurMapFragmentSource()
+{
+    static const std::string text = std::string(kBlurMapFunction) + kBlurMapMain;
+    return text.c_str();
+}
 
 // Thirteen samples over ten: brighter than the source by design.
 const char* const kDiscFragmentSource = R"(
@@ -82,8 +97,8 @@ const char* const cGaussianMapShader::kUniformNames[kSlotCount] = {
     "sampler0", "sampler1", "BlurFactor", "width", "height", "alpha", "bloom"};
 
 cGaussianMapShader::cGaussianMapShader()
-    : cListedShader("cGaussianMapShader", kImageVertexSource, kBlurMapFragmentSource, kUniformNames,
-                    kSlotCount),
+    : cListedShader("cGaussianMapShader", kImageVertexSource, BlurMapFragmentSource(),
+                    kUniformNames, kSlotCount),
       blurFactor(0.01f), bloom(0.0f), width(0.0f), height(0.0f), alpha(1.0f), sourceUnit(0),
       mapUnit(1)
 {

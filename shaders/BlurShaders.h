@@ -13,6 +13,10 @@ namespace MivexGL
 // Vertex stage shared by the image programs: fixed transform, texture
 // coordinate set 0 handed on as "texCoords".
 extern const char* const kImageVertexSource;
+// The blur map as a GLSL function, vec4 BlurMap(vec2 uv), with the uniforms
+// cGaussianMapShader lists, for a program that wants the bloom of a texel
+// without a pass of its own.
+extern const char* const kBlurMapFunction;
 
 class cGaussianMapShader : public cListedShader
 {

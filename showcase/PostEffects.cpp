@@ -52,8 +52,8 @@ int PixelAbove(float fraction, int size)
 } // namespace
 
 cPostEffects::cPostEffects()
-    : resources(nullptr), steps(nullptr), drawn(&scene), current(&scene), glowSource(nullptr),
-      glowReady(false), focusPending(false), sky{}, skyKnown(false)
+    : resources(nullptr), steps(nullptr), drawn(&scene), current(&scene), glowReady(false),
+      focusPending(false), sky{}, skyKnown(false)
 {
 }
 
@@ -178,7 +178,6 @@ void cPostEffects::BeginScene(float r, float g, float b, bool halfSize)
 {
     glowReady = false;
     focusPending = false;
-    glowSource = nullptr;
     skyKnown = false;
     drawn = halfSize ? &halfScene : &scene;
     drawn->Begin();
@@ -246,17 +245,19 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
     // sharp image and the blur, spread as widely, looks the same and was a
     // pass of its own reading the full-size image and depth.
     focusPending = true;
-    glowSource = &blur;
 }
 
 void cPostEffects::FocusLayerPass(float glowStrength)
 {
     cPresentShader& layer = resources->GetFocusLayerShader();
-    layer.SetSamplerUnits(0, 1, 2, 3);
+    // The blur is both the layer's blur and the bloom's image.
+    layer.SetSamplerUnits(2, 1, 2, 3);
+    layer.SetMapUnit(1);
     layer.SetGlowStrength(glowStrength);
     layer.SetDepthOfField(resources->GetDepthOfFieldShader());
+    layer.SetBloom(resources->GetBloomShader());
     BeginPass(focusGlow);
-    BindUnit(1, glow.GetColorTexture());
+    BindUnit(1, resources->GetTexture(cShowcaseResources::kBloomMap).GetName());
     BindUnit(2, blur.GetColorTexture());
     BindUnit(3, scene.GetDepthTexture());
     if (layer.Bind())
@@ -299,7 +300,6 @@ void cPostEffects::ResolveFocus()
     steps->Run("full-size depth of field", [&] { DepthOfFieldPass(source, target); });
     current = &target;
     focusPending = false;
-    glowSource = nullptr;
 }
 
 void cPostEffects::RadialBlur(float amount, int iterations)
@@ -366,18 +366,26 @@ void cPostEffects::Bloom(float level, float spread)
     {
         return;
     }
-    MivexGL::cRenderTextureSystem& source = glowSource != nullptr ? *glowSource : *current;
+    MivexGL::cGaussianMapShader& gauss = resources->GetBloomShader();
+    gauss.SetBlurFactor(spread);
+    gauss.SetBloom(level);
+    gauss.SetAlpha(1.0f);
+    glowReady = true;
+    // The waiting depth of field's glow spreads its blur, at the blur's own
+    // texels: its layer works the bloom out there itself, which spares a
+    // pass and a read.
+    if (focusPending)
+    {
+        return;
+    }
+    MivexGL::cRenderTextureSystem& source = *current;
     steps->Run("bloom",
                [&]
                {
-                   MivexGL::cGaussianMapShader& gauss = resources->GetBloomShader();
                    BeginPass(glow);
                    BindUnit(0, source.GetColorTexture());
                    BindUnit(1, resources->GetTexture(cShowcaseResources::kBloomMap).GetName());
                    gauss.SetSamplerUnits(0, 1);
-                   gauss.SetBlurFactor(spread);
-                   gauss.SetBloom(level);
-                   gauss.SetAlpha(1.0f);
                    gauss.Bind();
                    FullScreenQuad();
                    gauss.Unbind();
@@ -385,7 +393,6 @@ void cPostEffects::Bloom(float level, float spread)
                    BindUnit(0, 0);
                    EndPass(glow);
                });
-    glowReady = true;
 }
 
 void cPostEffects::Present(float glowStrength, float wipeEdge)

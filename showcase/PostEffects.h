@@ -75,7 +75,9 @@ public:
     void RadialBlur(float amount, int iterations);
     // One of the numbered distortions of the current image, at half size.
     void Distort(int program, float x, float y, float z, float w);
-    // The glow of the parts brighter than level, spread texels apart.
+    // The glow of the parts brighter than level, spread texels apart. With
+    // the depth of field waiting, the glow of its blur, which its focus
+    // layer works out.
     void Bloom(float level, float spread);
     // The current image to the window, the glow added at strength (0 for
     // none), then black below wipeEdge (in screen heights from the bottom;
@@ -122,8 +124,6 @@ private:
     MivexGL::cRenderTextureSystem glow;
     MivexGL::cRenderTextureSystem focusGlow;
     MivexGL::cRenderTextureSystem* current;
-    // What the bloom reads when not the current image.
-    MivexGL::cRenderTextureSystem* glowSource;
     bool glowReady;
     // The current image still wants its depth of field.
     bool focusPending;

@@ -38,16 +38,15 @@ vec4 Image(vec2 uv)
 // the sharp image's share in alpha. The weight is smooth but where the depth
 // jumps, and there the blur it picks is spread over the blur's texels too.
 // Every term is positive, so a sum the target clamps is one the window would.
+// The blur is the bloom's image (sampler0), so its centre texel is read once.
 const char* const kFocusLayer = R"(
-uniform sampler2D blur;
-uniform sampler2D glow;
 uniform float glowStrength;
 varying vec2 texCoords;
 void main()
 {
     float w = FocusWeight(texCoords);
-    vec3 g = glowStrength > 0.0 ? texture2D(glow, texCoords).rgb * glowStrength : vec3(0.0);
-    gl_FragColor = vec4(texture2D(blur, texCoords).rgb * w + g, 1.0 - w);
+    vec3 g = BlurMap(texCoords).rgb * glowStrength;
+    gl_FragColor = vec4(texture2D(sampler0, texCoords).rgb * w + g, 1.0 - w);
 }
 )";
 
@@ -90,22 +89,24 @@ void main()
 // The texts live as long as the process, as the program base needs.
 const char* PresentSource(cPresentShader::Focus focus)
 {
-    static const std::string texts[4] = {std::string(kSharpImage) + kPresentMain,
-                                         std::string(kFocusedImage) + kLayeredMain,
-                                         std::string(kBlurredImage) + kLayeredMain,
-                                         std::string(MivexGL::kFocusWeightFunction) + kFocusLayer};
+    static const std::string texts[4] = {
+        std::string(kSharpImage) + kPresentMain, std::string(kFocusedImage) + kLayeredMain,
+        std::string(kBlurredImage) + kLayeredMain,
+        std::string(MivexGL::kFocusWeightFunction) + MivexGL::kBlurMapFunction + kFocusLayer};
     return texts[focus].c_str();
 }
 
 } // namespace
 
 const char* const cPresentShader::kUniformNames[kSlotCount] = {
-    "sampler0", "glow", "glowStrength", "blur", "depth", "vSParams", "fDoFAmnt"};
+    "sampler0", "glow",       "glowStrength", "blur",   "depth", "vSParams", "fDoFAmnt",
+    "sampler1", "BlurFactor", "width",        "height", "alpha", "bloom"};
 
 cPresentShader::cPresentShader(Focus focus)
     : cListedShader("cPresentShader", MivexGL::kImageVertexSource, PresentSource(focus),
                     kUniformNames, kSlotCount),
-      units{0, 1, 2, 3}, glowStrength(0.0f), params{0.0f, 1.0f, 0.0f, 0.0f}, amount(0.0f)
+      units{0, 1, 2, 3}, glowStrength(0.0f), params{0.0f, 1.0f, 0.0f, 0.0f}, amount(0.0f),
+      mapUnit(1), bloom{0.0f, 1.0f, 1.0f, 1.0f, 0.0f}
 {
 }
 
@@ -126,6 +127,15 @@ void cPresentShader::SetDepthOfField(const MivexGL::cDepthOfFieldShader& from)
     amount = from.GetAmount();
 }
 
+void cPresentShader::SetBloom(const MivexGL::cGaussianMapShader& from)
+{
+    bloom[0] = from.GetBlurFactor();
+    bloom[1] = from.GetWidth();
+    bloom[2] = from.GetHeight();
+    bloom[3] = from.GetAlpha();
+    bloom[4] = from.GetBloom();
+}
+
 void cPresentShader::SendValues() const
 {
     Send1i("sampler0", units[0]);
@@ -135,6 +145,12 @@ void cPresentShader::SendValues() const
     Send1i("depth", units[3]);
     Send4f("vSParams", params);
     Send1f("fDoFAmnt", amount);
+    Send1i("sampler1", mapUnit);
+    Send1f("BlurFactor", bloom[0]);
+    Send1f("width", bloom[1]);
+    Send1f("height", bloom[2]);
+    Send1f("alpha", bloom[3]);
+    Send1f("bloom", bloom[4]);
 }
 
 } // namespace showcase

@@ -7,6 +7,7 @@
 // the depth of field's GLSL (shaders/ScreenShaders.h).
 #pragma once
 
+#include "shaders/BlurShaders.h"
 #include "shaders/ScreenShaders.h"
 
 namespace showcase
@@ -24,6 +25,12 @@ public:
         kDepth,
         kParams,
         kAmount,
+        kMap,
+        kBlurFactor,
+        kWidth,
+        kHeight,
+        kAlpha,
+        kBloom,
         kSlotCount
     };
     static const char* const kUniformNames[kSlotCount];
@@ -37,7 +44,8 @@ public:
         kBlurredOnly,
         // The blur's share and the glow at the blur's size, for
         // kWithDepthOfField and kBlurredOnly to read as their blur with no
-        // glow of their own.
+        // glow of their own. The glow is the bloom of the blur, worked out
+        // for each texel here rather than read from a pass of its own.
         kFocusLayer
     };
 
@@ -53,6 +61,11 @@ public:
     float GetGlowStrength() const { return glowStrength; }
     // Focus, range, depth range and amount as that program has them.
     void SetDepthOfField(const MivexGL::cDepthOfFieldShader& from);
+    // The layer's bloom: the blur in the image's unit, the blur map in
+    // this one, and the spread, level and size as the bloom program has
+    // them.
+    void SetMapUnit(int value) { mapUnit = value; }
+    void SetBloom(const MivexGL::cGaussianMapShader& from);
 
 protected:
     void SendValues() const override;
@@ -62,6 +75,9 @@ private:
     float glowStrength;
     float params[4];
     float amount;
+    int mapUnit;
+    // Spread, size, alpha and level of the layer's bloom.
+    float bloom[5];
 };
 
 } // namespace showcase

@@ -257,3 +257,38 @@ TEST(ShowcaseState, GardenOpenSkyHoldsNothingDrawn)
         ADD_FAILURE() << fault;
     }
 }
+
+// The garden's glow comes from its focus layer, which works out the bloom of
+// the depth of field's blur itself: a lower bloom level there must brighten
+// the frame, as it would a glow drawn in a pass of its own.
+TEST(ShowcaseState, GardenGlowFollowsTheBloomLevel)
+{
+    double mean[2] = {};
+    for (int lowered = 0; lowered < 2; ++lowered)
+    {
+        testsupport::ScriptedClock clock;
+        ScriptedShowcase app(clock);
+        app.SetStartAt(8000);
+        app.afterStart = [&](ScriptedShowcase& started)
+        {
+            showcase::cShowcaseScene& director = started.GetDirector();
+            director.GetSteps().SetObserver(
+                [&director, lowered](const char* step, bool after)
+                {
+                    if (lowered != 0 && !after && std::string(step) == "focus layer")
+                    {
+                        director.GetResources().GetBloomShader().SetBloom(0.05f);
+                    }
+                });
+        };
+        ASSERT_EQ(RunShowcase(app), 0);
+        ASSERT_FALSE(app.lastFrame.empty());
+        double sum = 0.0;
+        for (std::uint8_t value : app.lastFrame)
+        {
+            sum += value;
+        }
+        mean[lowered] = sum / static_cast<double>(app.lastFrame.size());
+    }
+    EXPECT_GT(mean[1], mean[0] + 5.0) << "levels " << mean[0] << " and " << mean[1];
+}
