@@ -21,6 +21,12 @@ void main()
 }
 )";
 
+std::string ImageFragmentSource(const std::string& functions, const char* name)
+{
+    return functions + "varying vec2 texCoords;\nvoid main()\n{\n    gl_FragColor = " + name +
+           "(texCoords);\n}\n";
+}
+
 const char* const kBlurMapFunction = R"(
 uniform sampler2D sampler0;
 uniform sampler2D sampler1;
@@ -53,17 +59,9 @@ vec4 BlurMap(vec2 uv)
 namespace
 {
 
-const char* const kBlurMapMain = R"(
-varying vec2 texCoords;
-void main()
-{
-    gl_FragColor = BlurMap(texCoords);
-}
-)";
-
 const char* BlurMapFragmentSource()
 {
-    static const std::string text = std::string(kBlurMapFunction) + kBlurMapMain;
+    static const std::string text = ImageFragmentSource(kBlurMapFunction, "BlurMap");
     return text.c_str();
 }
 

@@ -7,12 +7,17 @@
 
 #include "shaders/ListedShader.h"
 
+#include <string>
+
 namespace MivexGL
 {
 
 // Vertex stage shared by the image programs: fixed transform, texture
 // coordinate set 0 handed on as "texCoords".
 extern const char* const kImageVertexSource;
+// A fragment stage of functions ending in vec4 name(vec2 uv), drawn at the
+// image coordinates; the text lives as long as the program that reads it.
+std::string ImageFragmentSource(const std::string& functions, const char* name);
 // The blur map as a GLSL function, vec4 BlurMap(vec2 uv), with the uniforms
 // cGaussianMapShader lists, for a program that wants the bloom of a texel
 // without a pass of its own.

@@ -76,18 +76,10 @@ void main()
 }
 )";
 
-const char* const kDepthFragmentMain = R"(
-varying vec2 texCoords;
-void main()
-{
-    gl_FragColor = DepthOfField(texCoords);
-}
-)";
-
 const char* DepthFragmentSource()
 {
-    static const std::string text =
-        std::string(kFocusWeightFunction) + kDepthOfFieldFunction + kDepthFragmentMain;
+    static const std::string text = ImageFragmentSource(
+        std::string(kFocusWeightFunction) + kDepthOfFieldFunction, "DepthOfField");
     return text.c_str();
 }
 
