@@ -225,19 +225,21 @@ void cPostEffects::DepthOfField(float focus, float range, float nearPlane, float
                    source.BindColor();
                    disc.SetSamplerUnit(0);
                    disc.SetBlurFactor(0.006f);
+                   // The disc sums thirteen taps over ten; scaling back by
+                   // 10/13 keeps out-of-focus parts as bright as they were.
+                   // The blend's constant scales it as it is drawn (after the
+                   // clamp to the target's range, as a second draw over it
+                   // did) and reads nothing back.
+                   glEnable(GL_BLEND);
+                   glBlendColor(0.0f, 0.0f, 0.0f, 10.0f / 13.0f);
+                   glBlendFunc(GL_CONSTANT_ALPHA, GL_ZERO);
                    disc.Bind();
                    FullScreenQuad();
                    disc.Unbind();
-                   source.Unbind();
-                   // The disc sums thirteen taps over ten; scaling back by 10/13 keeps
-                   // out-of-focus parts as bright as they were.
-                   glEnable(GL_BLEND);
-                   glBlendFunc(GL_ZERO, GL_SRC_ALPHA);
-                   glColor4f(0.0f, 0.0f, 0.0f, 10.0f / 13.0f);
-                   FullScreenQuad();
-                   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+                   glBlendColor(0.0f, 0.0f, 0.0f, 0.0f);
                    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
                    glDisable(GL_BLEND);
+                   source.Unbind();
                    EndPass(blur);
                });
     // The full-size mix is left to Present, which draws it with the glow
