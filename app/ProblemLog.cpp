@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 namespace MivexGL
 {
@@ -13,17 +14,52 @@ cProblemLog& cProblemLog::Instance()
     return log;
 }
 
-void cProblemLog::Report(const std::string& line)
+void cProblemLog::Keep(const std::string& key, const std::string& line)
 {
-    std::lock_guard<std::mutex> lock(mutex);
     // One write per line, so lines from two threads never interleave.
     std::fprintf(stderr, "%s\n", line.c_str());
-    lines.push_back(line);
+    lines.push_back(cLine{key, line});
     while (lines.size() > kKept)
     {
         lines.pop_front();
     }
     ++count;
+}
+
+void cProblemLog::Report(const std::string& line)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Keep(std::string(), line);
+}
+
+void cProblemLog::ReportKeyed(const std::string& key, const std::string& line)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto at = open.find(key);
+    if (at != open.end() && at->second == line)
+    {
+        return;
+    }
+    open[key] = line;
+    Keep(key, line);
+}
+
+void cProblemLog::Resolve(const std::string& key)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (open.erase(key) == 0)
+    {
+        return;
+    }
+    std::deque<cLine> kept;
+    for (cLine& line : lines)
+    {
+        if (line.key != key)
+        {
+            kept.push_back(std::move(line));
+        }
+    }
+    lines.swap(kept);
 }
 
 void cProblemLog::Reportf(const char* format, ...)
@@ -46,7 +82,13 @@ void cProblemLog::Reportf(const char* format, ...)
 std::vector<std::string> cProblemLog::Recent() const
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return std::vector<std::string>(lines.begin(), lines.end());
+    std::vector<std::string> texts;
+    texts.reserve(lines.size());
+    for (const cLine& line : lines)
+    {
+        texts.push_back(line.text);
+    }
+    return texts;
 }
 
 std::uint64_t cProblemLog::Count() const

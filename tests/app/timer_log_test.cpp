@@ -1,15 +1,18 @@
 // The frame timer's millisecond arithmetic on a scripted counter, and the
 // debug log's exact bytes.
 #include "app/DebugSystem.h"
+#include "app/ProblemLog.h"
 #include "app/TimerSystem.h"
 #include "platform/Counter.h"
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 using MivexGL::cDebugSystem;
 using MivexGL::cTimerSystem;
@@ -104,3 +107,29 @@ TEST(DebugLog, LinesAreNumberedTaggedAndEndInCrLf)
 }
 
 } // namespace
+
+TEST(ProblemLog, AKeyedFailureIsSaidOnceUntilItChangesAndLeavesTheListWhenResolved)
+{
+    MivexGL::cProblemLog& log = MivexGL::cProblemLog::Instance();
+    const std::uint64_t mark = log.Count();
+    for (int retry = 0; retry < 5; ++retry)
+    {
+        log.ReportKeyed("sync:link", "sync: 127.0.0.1:1338: no editor");
+    }
+    EXPECT_EQ(log.Count() - mark, 1u);
+    log.ReportKeyed("sync:link", "sync: 127.0.0.1:1338: dropped");
+    log.Report("texture: other: unkeyed");
+    EXPECT_EQ(log.Count() - mark, 3u);
+
+    log.Resolve("sync:link");
+    const std::vector<std::string> kept = log.Recent();
+    for (const std::string& line : kept)
+    {
+        EXPECT_EQ(line.find("sync: 127.0.0.1"), std::string::npos) << line;
+    }
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(kept.back(), "texture: other: unkeyed");
+    // Broken again after the fix: said again.
+    log.ReportKeyed("sync:link", "sync: 127.0.0.1:1338: no editor");
+    EXPECT_EQ(log.Count() - mark, 4u);
+}
