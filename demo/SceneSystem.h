@@ -2,7 +2,10 @@
 // clock and is driven once per frame through UpdateIfActive and DrawIfActive,
 // which anchor its clock on its first frame and call its own Update and Draw
 // only while the window is open. Time texts ("2:10.0") become milliseconds
-// through ParseTime. Depends on app/TimerSystem.h and render/FontSystem.h.
+// through ParseTime, whose fraction counts whole milliseconds and whose
+// "1:30" is 90 ms; SetWindow and ParseStrictTime read minutes:seconds as a
+// reader would ("1:30" is 90000 ms) and refuse what they cannot read.
+// Depends on app/TimerSystem.h, app/ProblemLog.h and render/FontSystem.h.
 #pragma once
 
 #include "render/FontSystem.h"
@@ -75,6 +78,15 @@ public:
     // Whether DrawIfActive, called now, would call Draw.
     bool WillDraw() const;
 
+    // Both ends in the strict form (ParseStrictTime). A text it refuses, or
+    // an end before the start, is said in one "scene: " line and leaves the
+    // window as it was; false then.
+    bool SetWindow(const std::string& start, const std::string& end);
+    // Empty when the texts given to SetStartTime/SetEndTime read the same in
+    // the strict form (or none were given since SetWindow); else how the
+    // window reads both ways, for a line naming the scene.
+    std::string WindowMisreading() const;
+
 protected:
     cFontSystem font;
     bool forceActive;
@@ -86,11 +98,22 @@ protected:
 
 private:
     void Anchor();
+
+    // The texts the window was last set from by SetStartTime/SetEndTime.
+    std::string startText;
+    std::string endText;
 };
 
 // minutes:seconds.fraction to milliseconds; the fraction's digits count as
 // whole milliseconds ("0:01.5" is 1005). Never fails: a component that does
 // not start with a number counts as 0.
 std::int32_t ParseTime(const std::string& text);
+
+// minutes:seconds with an optional decimal fraction of a second, as a reader
+// means it: "1:30" is 90000, "0:15.5" is 15500, "0:19.999" is 19999. The
+// seconds take two digits (00 to 59) and the fraction one to three. False,
+// with ms untouched and error naming the text, for anything else or a time
+// past what 32 bits of milliseconds hold.
+bool ParseStrictTime(const std::string& text, std::int32_t& ms, std::string& error);
 
 } // namespace MivexGL

@@ -2,6 +2,7 @@
 #include "production/Production.h"
 
 #include "app/DebugSystem.h"
+#include "app/ProblemLog.h"
 #include "app/TimerSystem.h"
 #include "platform/GL.h"
 #include "platform/GLProc.h"
@@ -83,6 +84,20 @@ bool cProduction::Start()
         music.Init(window);
     }
     director.Init();
+    if (control.IsDevMode())
+    {
+        // A window written "0:15" plays 15 ms in: said before anyone
+        // wonders why the scene never shows.
+        for (const cNamedScene& named : Scenes())
+        {
+            const std::string misreading =
+                named.scene != nullptr ? named.scene->WindowMisreading() : std::string();
+            if (!misreading.empty())
+            {
+                cProblemLog::Instance().Report("scene: " + named.name + ": " + misreading);
+            }
+        }
+    }
     // The timer's zero and the first note of the music are one moment: no
     // other work may come between these two.
     cTimerSystem::Instance().Reset();

@@ -57,8 +57,7 @@ int cShowcaseScene::Init()
     {
         parts[i]->SetShowcase(&resources, &steps);
         parts[i]->Init();
-        parts[i]->SetStartTime(windows[i][0]);
-        parts[i]->SetEndTime(windows[i][1]);
+        parts[i]->SetWindow(windows[i][0], windows[i][1]);
         parts[i]->SetDisabled(false);
     }
     // The clock and the music start when the production's Start has

@@ -27,7 +27,7 @@ namespace showcase
 class cShowcaseScene : public MivexGL::cSceneSystem
 {
 public:
-    // The parts' windows, as time texts.
+    // The parts' windows, as minutes:seconds (SetWindow).
     static constexpr const char* kGardenStart = "0:00.0";
     static constexpr const char* kGardenEnd = "0:19.999";
     static constexpr const char* kCrystalStart = "0:20.0";

@@ -1,13 +1,24 @@
 // The scene framework on a scripted clock: time texts, anchoring, inclusive
-// windows, the scene's own clock, and the disabled and forced flags.
+// windows, the scene's own clock, and the disabled and forced flags; the
+// strict time form, and --dev naming a window the two forms read apart.
+#include "app/ProblemLog.h"
 #include "app/TimerSystem.h"
 #include "demo/SceneSystem.h"
+#include "production/Production.h"
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+using MivexGL::cProblemLog;
 using MivexGL::cSceneSystem;
 using MivexGL::cTimerSystem;
+using MivexGL::ParseStrictTime;
 using MivexGL::ParseTime;
 
 namespace
@@ -21,12 +32,15 @@ TEST(ParseTime, MinutesSecondsAndFraction)
     // The fraction's digits are whole milliseconds, not tenths.
     EXPECT_EQ(ParseTime("0:01.5"), 1005);
     EXPECT_EQ(ParseTime("0:01.50"), 1050);
+    EXPECT_EQ(ParseTime("0:15.5"), 15005);
 }
 
 TEST(ParseTime, MissingPartsKeepTheirOwnUnits)
 {
     // Without a point the seconds stay seconds.
     EXPECT_EQ(ParseTime("1:05"), 65);
+    EXPECT_EQ(ParseTime("0:15"), 15);
+    EXPECT_EQ(ParseTime("1:30"), 90);
     EXPECT_EQ(ParseTime("10.250"), 10250);
     EXPECT_EQ(ParseTime("42"), 42);
     EXPECT_EQ(ParseTime(""), 0);
@@ -44,6 +58,107 @@ TEST(ParseTime, ComponentsThatAreNotNumbersCountAsZero)
     EXPECT_EQ(ParseTime("1:ab.5"), 60 * 1000 + 5);
     // A number too large for 32 bits is not a number.
     EXPECT_EQ(ParseTime("99999999999.7"), 7);
+}
+
+TEST(ParseStrictTime, ReadsMinutesSecondsAsAReaderMeansThem)
+{
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"1:30", 90000}, {"0:15.5", 15500}, {"2:10.0", 130000},  {"0:19.999", 19999},
+        {"0:00", 0},     {"0:01.05", 1050}, {"125:00", 7500000}, {"35791:23.647", 2147483647},
+    };
+    for (const auto& [text, expected] : cases)
+    {
+        std::int32_t ms = -1;
+        std::string error;
+        EXPECT_TRUE(ParseStrictTime(text, ms, error)) << text << ": " << error;
+        EXPECT_EQ(ms, expected) << text;
+    }
+}
+
+TEST(ParseStrictTime, RefusesWhatItCannotReadNamingTheText)
+{
+    for (const char* text : {"1:3x", "", "1:75", "35791:23.648", "99999999999:00", "1:5", "90",
+                             "1:30.", "1:30.1234", "-1:00", " 1:30", "1:30 ", ":30", "1:30:00"})
+    {
+        std::int32_t ms = 7;
+        std::string error;
+        EXPECT_FALSE(ParseStrictTime(text, ms, error)) << text;
+        EXPECT_EQ(ms, 7) << text;
+        EXPECT_NE(error.find("\"" + std::string(text) + "\""), std::string::npos) << error;
+    }
+}
+
+// Lines said since mark, oldest first.
+std::vector<std::string> ProblemsSince(std::uint64_t mark)
+{
+    const std::vector<std::string> recent = cProblemLog::Instance().Recent();
+    const std::size_t fresh =
+        std::min<std::size_t>(cProblemLog::Instance().Count() - mark, recent.size());
+    return {recent.end() - static_cast<std::ptrdiff_t>(fresh), recent.end()};
+}
+
+TEST(SceneWindow, ARefusedTextIsSaidOnceAndLeavesTheWindow)
+{
+    cSceneSystem scene;
+    ASSERT_TRUE(scene.SetWindow("0:15", "1:30.5"));
+    EXPECT_EQ(scene.GetStartTime(), 15000);
+    EXPECT_EQ(scene.GetEndTime(), 90500);
+    for (const auto& [start, end, named] :
+         {std::tuple{"0:20", "1:3x", "\"1:3x\""}, std::tuple{"0:40", "0:20", "\"0:20\""}})
+    {
+        const std::uint64_t mark = cProblemLog::Instance().Count();
+        EXPECT_FALSE(scene.SetWindow(start, end));
+        const std::vector<std::string> lines = ProblemsSince(mark);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].rfind("scene: ", 0), 0u) << lines[0];
+        EXPECT_NE(lines[0].find(named), std::string::npos) << lines[0];
+        EXPECT_EQ(scene.GetStartTime(), 15000);
+        EXPECT_EQ(scene.GetEndTime(), 90500);
+    }
+}
+
+class cTwoPartDirector : public cSceneSystem
+{
+public:
+    int Init() override
+    {
+        written.SetStartTime("0:15");
+        written.SetEndTime("0:30.0");
+        agreeing.SetStartTime("0:30.0");
+        agreeing.SetEndTime("0:59.999");
+        strict.SetWindow("1:00", "1:30");
+        return 0;
+    }
+    std::vector<MivexGL::cNamedScene> GetScenes() const
+    {
+        return {{"written", &written}, {"agreeing", &agreeing}, {"strict", &strict}};
+    }
+    cSceneSystem written;
+    cSceneSystem agreeing;
+    cSceneSystem strict;
+};
+
+// Only --dev checks, and only the scene whose texts read apart is named.
+TEST(SceneWindow, DevNamesASceneWhoseWindowReadsDifferentlyInMinutesSeconds)
+{
+    const MivexGL::cProductionInfo info{"windows", "Windows", 120000, "data", ""};
+    for (const bool dev : {false, true})
+    {
+        MivexGL::cProductionOf<cTwoPartDirector> app(info);
+        app.SetDevMode(dev);
+        const std::uint64_t mark = cProblemLog::Instance().Count();
+        app.Start();
+        const std::vector<std::string> lines = ProblemsSince(mark);
+        if (!dev)
+        {
+            EXPECT_TRUE(lines.empty());
+            continue;
+        }
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].rfind("scene: written: ", 0), 0u) << lines[0];
+        EXPECT_NE(lines[0].find("\"0:15\""), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find("15000"), std::string::npos) << lines[0];
+    }
 }
 
 // Counts its own calls and remembers the clock each update saw.
