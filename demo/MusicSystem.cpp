@@ -1,12 +1,44 @@
 // cMusicSystem over the platform audio output.
 #include "demo/MusicSystem.h"
 
+#include "app/ProblemLog.h"
 #include "platform/Paths.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace MivexGL
 {
+
+namespace
+{
+
+constexpr const char* kUndecodable = "not an MP3 file that can be played";
+
+// What can be told without opening the file: a FIFO would block the open, a
+// device or a huge file would be read without end.
+std::string FileTrouble(const std::string& resolved)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(resolved, error);
+    if (!std::filesystem::exists(status))
+    {
+        return "no such file";
+    }
+    if (!std::filesystem::is_regular_file(status))
+    {
+        return "not a regular file";
+    }
+    const std::uintmax_t size = std::filesystem::file_size(resolved, error);
+    if (error || size > cMusicSystem::kMaxFileBytes)
+    {
+        return error ? error.message() : "larger than 256 MiB";
+    }
+    return {};
+}
+
+} // namespace
 
 cMusicSystem::cMusicSystem()
     : file("data/music/music.mp3"), spectrum{}, stream(0), window(nullptr), loop(false)
@@ -37,8 +69,34 @@ bool cMusicSystem::Init(platform::HWND handle)
     // A second owner's init only adds a user of the already open output.
     platform::AudioInit(1, 44100, 0, window, nullptr);
     const std::string path = platform::ResolvePath(file);
-    stream = platform::AudioStreamCreateFile(path.c_str(), platform::STREAM_PRESCAN);
+    std::string problem = FileTrouble(path);
+    if (problem.empty())
+    {
+        stream = platform::AudioStreamCreateFile(path.c_str(), platform::STREAM_PRESCAN);
+        problem = stream == 0 ? kUndecodable : "";
+    }
+    if (!problem.empty())
+    {
+        cProblemLog::Instance().Report("music: " + file + ": " + problem);
+    }
     return true;
+}
+
+std::string cMusicSystem::Check(const std::string& path)
+{
+    const std::string resolved = platform::ResolvePath(path);
+    const std::string problem = FileTrouble(resolved);
+    if (!problem.empty())
+    {
+        return problem;
+    }
+    // Opened as Init opens it, on an output of its own use that makes no sound.
+    platform::AudioInit(0, platform::AUDIO_RATE, 0, nullptr, nullptr);
+    const platform::AudioHandle probe =
+        platform::AudioStreamCreateFile(resolved.c_str(), platform::STREAM_PRESCAN);
+    platform::AudioStreamFree(probe);
+    platform::AudioFree();
+    return probe == 0 ? kUndecodable : "";
 }
 
 bool cMusicSystem::Play()

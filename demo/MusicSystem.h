@@ -1,7 +1,8 @@
 // One MP3 stream of the demo: the loading tune or the main music. Opens the
 // shared audio output, plays the file from its start (looping or once), stops
-// it and copies out a spectrum of what was just heard. Depends on
-// platform/Audio.h and platform/Paths.h.
+// it and copies out a spectrum of what was just heard. A file it cannot play
+// is said in one "music: <file>: <reason>" line. Depends on platform/Audio.h,
+// platform/Paths.h and app/ProblemLog.h.
 #pragma once
 
 #include "platform/Audio.h"
@@ -25,8 +26,9 @@ public:
     void SetFile(std::string path);
     void SetLoop(bool looping);
 
-    // Opens the output and creates the stream; a missing file leaves no
-    // stream and every later call does nothing. Always true.
+    // Opens the output and creates the stream; a file that cannot be played
+    // leaves no stream, says why in one line, and every later call does
+    // nothing. Always true.
     bool Init(platform::HWND handle);
     // From the first sample, looping if asked. Always true.
     bool Play();
@@ -44,6 +46,13 @@ public:
 
     const float* GetSpectrum() const { return spectrum; }
     std::uint32_t GetStream() const { return stream; }
+
+    // Files past this are refused before anything reads them.
+    static constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t(256) << 20;
+    // Why the file at path cannot be played, or empty when it can: what
+    // Init would say after "music: <file>: ". Opens the file only when it is
+    // a regular file within kMaxFileBytes.
+    static std::string Check(const std::string& path);
 
 private:
     std::string file;

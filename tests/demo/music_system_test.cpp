@@ -1,14 +1,19 @@
 // cMusicSystem as the demo uses it: the loading tune looping while the main
-// music starts, a missing file running silently, restarts and the spectrum the
+// music starts, a missing file running silently and saying why, restarts and the spectrum the
 // director fetches each frame. Sound is read back through SDL's disk driver.
 #include "demo/MusicSystem.h"
 
 #include "../platform/AudioFixture.h"
+#include "app/ProblemLog.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 using MivexGL::cMusicSystem;
 using namespace audiotest;
@@ -54,17 +59,31 @@ protected:
     std::string disk;
 };
 
-TEST_F(MusicSystemTest, MissingOrBrokenFileLeavesNoStreamAndEverythingStaysHarmless)
+// Each says one "music: <file>: <reason>" line. A FIFO is never opened: the
+// open would wait for a writer that never comes.
+TEST_F(MusicSystemTest, MissingOrBrokenFileLeavesNoStreamSaysWhyAndEverythingStaysHarmless)
 {
     WriteText(dir + "/broken.mp3", "ID3 but nothing after it");
-    for (const std::string name : {"missing.mp3", "broken.mp3"})
+    ASSERT_EQ(mkfifo((dir + "/fifo.mp3").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((dir + "/folder.mp3").c_str(), 0700), 0);
+    const std::pair<const char*, const char*> files[] = {{"missing.mp3", "no such file"},
+                                                         {"broken.mp3", "not an MP3 file"},
+                                                         {"fifo.mp3", "not a regular file"},
+                                                         {"folder.mp3", "not a regular file"}};
+    for (const auto& [name, reason] : files)
     {
+        const std::string path = dir + "/" + name;
+        EXPECT_EQ(cMusicSystem::Check(path).rfind(reason, 0), 0u) << name;
         cMusicSystem music;
         EXPECT_EQ(music.GetStream(), 0u);
-        music.SetFile(dir + "/" + name);
+        music.SetFile(path);
         music.SetLoop(true);
+        const std::uint64_t mark = MivexGL::cProblemLog::Instance().Count();
         EXPECT_TRUE(music.Init(nullptr));
         EXPECT_EQ(music.GetStream(), 0u);
+        const std::vector<std::string> lines = MivexGL::cProblemLog::Instance().Recent();
+        ASSERT_EQ(MivexGL::cProblemLog::Instance().Count() - mark, 1u) << name;
+        EXPECT_EQ(lines.back().rfind("music: " + path + ": " + reason, 0), 0u) << lines.back();
         EXPECT_TRUE(music.Play());
         music.FetchSpectrum();
         EXPECT_TRUE(music.Stop());
@@ -82,8 +101,11 @@ TEST_F(MusicSystemTest, FileIsFoundWithTheProgramsSeparatorsAndLetterCase)
     Fixture("Data/General/Loading.mp3", Sine(440.0, 0.2, 0.5f));
     cMusicSystem music;
     music.SetFile(dir + "\\data\\general\\loading.mp3");
+    const std::uint64_t mark = MivexGL::cProblemLog::Instance().Count();
     music.Init(nullptr);
     EXPECT_NE(music.GetStream(), 0u);
+    EXPECT_EQ(MivexGL::cProblemLog::Instance().Count(), mark);
+    EXPECT_EQ(cMusicSystem::Check(dir + "\\data\\general\\loading.mp3"), "");
 }
 
 TEST_F(MusicSystemTest, LoopingMusicPlaysOnPastItsEndAndTheOtherEnds)

@@ -9,6 +9,7 @@
 #include "Schedule.h"
 #include "VideoPipe.h"
 #include "app/FrameScript.h"
+#include "demo/MusicSystem.h"
 #include "platform/Counter.h"
 
 #include <algorithm>
@@ -177,12 +178,23 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
         Say("no " + data + "/ folder in " + root.string() +
             " or beside the tool: pictures and music will be missing");
     }
-    std::string music =
+    const std::string music =
         production.music.empty() ? std::string() : (root / production.music).string();
-    if (!options.videoFile.empty() && !music.empty() && !fs::is_regular_file(music, fsError))
+    if (!options.videoFile.empty() && music.empty())
     {
-        Say("no " + music + ": the video will have no sound");
-        music.clear();
+        Say("the production has no music: the video will have no sound");
+    }
+    else if (!options.videoFile.empty())
+    {
+        // Refused here rather than by ffmpeg after the first frames, and by
+        // the decoder the production plays it with.
+        const std::string problem = MivexGL::cMusicSystem::Check(music);
+        if (!problem.empty())
+        {
+            DropAllPartials();
+            Say("music: " + music + ": " + problem + "; no video is made without it");
+            return 1;
+        }
     }
 
     const Schedule schedule = BuildSchedule(options);

@@ -55,7 +55,8 @@ struct Production
     // working one or else the program's own.
     std::string data = "data";
     // The music muxed into the video, relative to the folder holding the
-    // data folder; empty for a silent video.
+    // data folder; empty for a silent video. A video is refused, before any
+    // frame, when the music cannot be played.
     std::string music;
 };
 
