@@ -79,8 +79,14 @@ foreach(pair ${MIVEX_PACKAGE_MODULES})
   string(APPEND MIVEX_PC_REQUIRES " ${module}")
 endforeach()
 string(STRIP "${MIVEX_PC_REQUIRES}" MIVEX_PC_REQUIRES)
+# The capture sits above the production framework, so it comes first: a
+# capture program links with the one module as any other production does.
 set(MIVEX_PC_LIBS "")
-foreach(library ${MIVEX_PACKAGE_LIBRARIES})
+set(pc_libraries ${MIVEX_PACKAGE_LIBRARIES})
+if(TARGET mivex_capture)
+  list(PREPEND pc_libraries mivex_capture)
+endif()
+foreach(library ${pc_libraries})
   string(APPEND MIVEX_PC_LIBS " -l${library}")
 endforeach()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/mivexgl.pc.in ${CMAKE_BINARY_DIR}/package/mivexgl.pc

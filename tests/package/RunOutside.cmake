@@ -1,7 +1,8 @@
 # Installs the engine from BUILD_DIR into a fresh prefix under WORK_DIR,
 # builds the example production in OUTSIDE_DIR against it twice
 # (find_package, and the compiler fed by pkg-config) and runs both from
-# BUILD_DIR, whose data/ it reads, and its capture program for a few frames.
+# BUILD_DIR, whose data/ it reads, and each build's capture program for a
+# few frames.
 # Any step that fails fails the test with what it printed.
 foreach(name BUILD_DIR OUTSIDE_DIR WORK_DIR GENERATOR CXX)
   if(NOT DEFINED ${name})
@@ -68,5 +69,13 @@ step("compiling with pkg-config's flags" ${CXX} -std=c++17 -O1 -Wall -Wextra -We
      -o ${WORK_DIR}/app-pkg-config)
 step("running the pkg-config build" ${WORK_DIR}/app-pkg-config ${window})
 message(STATUS "pkg-config: ${step_output}")
+# The capture program links from the same module.
+step("compiling the capture with pkg-config's flags" ${CXX} -std=c++17 -O1 -Wall -Wextra -Werror
+     ${OUTSIDE_DIR}/capture.cpp ${flags} -o ${WORK_DIR}/capture-pkg-config)
+step("capturing with the pkg-config build" ${WORK_DIR}/capture-pkg-config --to 50 --size 64x48
+     --frames ${WORK_DIR}/pkg-frames)
+if(NOT EXISTS ${WORK_DIR}/pkg-frames/frame_000003.png)
+  message(FATAL_ERROR "the pkg-config capture did not write frames 0 to 3 of 0 to 50 ms")
+endif()
 
 file(REMOVE_RECURSE ${WORK_DIR})
