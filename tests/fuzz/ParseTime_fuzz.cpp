@@ -1,13 +1,14 @@
 // Fuzz target for the time-text parser: any bytes must give a value without
 // undefined behaviour, and a text of the form minutes:seconds.fraction with
-// short components must give (minutes * 60 + seconds) * 1000 + fraction.
-// Depends on demo/SceneSystem.h.
+// short components must give (minutes * 60 + seconds) * 1000 + fraction;
+// the strict form reads back what it writes. Depends on demo/SceneSystem.h.
 #include "demo/SceneSystem.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace
@@ -56,6 +57,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (expected >= 0)
     {
         FUZZ_CHECK(value == expected);
+    }
+    // The strict form: a text it takes is a time within 32 bits that it reads
+    // again from its own writing; one it refuses is named in the error.
+    std::int32_t strict = -1;
+    std::string error;
+    if (MivexGL::ParseStrictTime(text, strict, error))
+    {
+        FUZZ_CHECK(strict >= 0);
+        char written[32];
+        std::snprintf(written, sizeof written, "%d:%02d.%03d", strict / 60000, strict / 1000 % 60,
+                      strict % 1000);
+        std::int32_t again = -1;
+        FUZZ_CHECK(MivexGL::ParseStrictTime(written, again, error) && again == strict);
+        // Written with three fraction digits, both forms agree.
+        FUZZ_CHECK(MivexGL::ParseTime(written) == strict);
+    }
+    else
+    {
+        FUZZ_CHECK(strict == -1 && error.find(text) != std::string::npos);
     }
     return 0;
 }
