@@ -811,65 +811,44 @@ TEST_F(CaptureRun, TheVideoHasEveryFrameTheRightLengthAndTheMusic)
 }
 
 // Music that cannot be played stops the run before its first frame, in one
-// line naming the file, instead of ffmpeg failing after the first frames; a
-// production without music makes a silent video and says so once.
-TEST_F(CaptureRun, UnplayableMusicStopsBeforeAnyFrameAndNoMusicMakesASilentVideo)
+// line naming the file, instead of ffmpeg failing after the first frames.
+TEST_F(CaptureRun, UnplayableMusicStopsTheVideoBeforeAnyFrameNamingTheFile)
 {
-    if (std::system("command -v ffmpeg >/dev/null 2>&1 && command -v ffprobe >/dev/null 2>&1") != 0)
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
     {
         GTEST_SKIP() << "ffmpeg is not installed here";
     }
-    const fs::path home = fs::current_path();
+    const std::string notes = folder + "/notes.mp3";
+    std::ofstream(notes) << "a text file, not music\n";
     capture::Production production;
     production.program = "clock-capture";
     production.end = 2000;
     production.data = folder;
-    auto run = [&](std::vector<std::string> arguments, std::string& errors)
-    {
-        arguments.insert(arguments.begin(), production.program);
-        std::vector<char*> argv;
-        for (std::string& a : arguments)
-        {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        ::testing::internal::CaptureStderr();
-        const int code = capture::RunCapture<ClockColours>(static_cast<int>(arguments.size()),
-                                                           argv.data(), production);
-        errors = ::testing::internal::GetCapturedStderr();
-        fs::current_path(home);
-        return code;
-    };
-    const std::string notes = folder + "/notes.mp3";
-    std::ofstream(notes) << "a text file, not music\n";
     production.music = notes;
+    const std::string video = folder + "/refused.mp4";
+    std::vector<std::string> arguments = {production.program, "--to",    "100",
+                                          "--size",           "64x48",   "--frames",
+                                          folder + "/frames", "--video", video};
+    std::vector<char*> argv;
+    for (std::string& a : arguments)
+    {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    const fs::path home = fs::current_path();
     const int updates = ClockColours::updates;
-    const std::string refused = folder + "/refused.mp4";
-    std::string errors;
-    EXPECT_NE(
-        run({"--to", "100", "--size", "64x48", "--frames", folder + "/frames", "--video", refused},
-            errors),
-        0);
+    ::testing::internal::CaptureStderr();
+    const int code = capture::RunCapture<ClockColours>(static_cast<int>(arguments.size()),
+                                                       argv.data(), production);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    fs::current_path(home);
+    EXPECT_NE(code, 0);
     EXPECT_EQ(ClockColours::updates, updates);
     EXPECT_TRUE(Names(folder + "/frames").empty());
-    EXPECT_FALSE(fs::exists(refused));
-    EXPECT_FALSE(fs::exists(refused + ".partial"));
+    EXPECT_FALSE(fs::exists(video));
+    EXPECT_FALSE(fs::exists(video + ".partial"));
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_NE(errors.find(notes), std::string::npos) << errors;
-
-    production.music.clear();
-    const std::string silent = folder + "/silent.mp4";
-    ASSERT_EQ(run({"--to", "100", "--size", "64x48", "--video", silent}, errors), 0) << errors;
-    EXPECT_EQ(Probe(silent, "v:0", "codec_type"), "video");
-    EXPECT_EQ(Probe(silent, "a", "codec_type"), "");
-    const std::string said = "no music";
-    std::size_t times = 0;
-    for (std::size_t at = errors.find(said); at != std::string::npos;
-         at = errors.find(said, at + 1))
-    {
-        ++times;
-    }
-    EXPECT_EQ(times, 1u) << errors;
 }
 
 } // namespace
