@@ -240,8 +240,9 @@ struct cLiveReload::Impl
         return known->second.text.c_str();
     }
 
-    fs::path FileFor(const cShaderSystem& program, bool fragment, const char* builtIn,
-                     bool& copy) const
+    // The source file the text was embedded from while it is there, else
+    // the copy in the folder.
+    fs::path FileFor(const cShaderSystem& program, bool fragment, const char* builtIn, bool& copy)
     {
         const char* source = program.GetSourceFile(fragment);
         std::error_code error;
@@ -252,7 +253,7 @@ struct cLiveReload::Impl
         copy = true;
         const std::string extension = fragment ? ".frag" : ".vert";
         std::string name = program.GetLiveName();
-        auto first = const_cast<Impl*>(this)->firstText.emplace(name + extension, builtIn).first;
+        auto first = firstText.emplace(name + extension, builtIn).first;
         if (first->second != builtIn)
         {
             name += "." + cShaderSystem::HashName(cShaderSystem::HashText(builtIn)).substr(0, 8);
