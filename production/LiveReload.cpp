@@ -163,14 +163,16 @@ bool WriteText(const fs::path& file, const std::string& text)
     {
         return false;
     }
+    fs::create_directories(file.parent_path(), error);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << text;
     return static_cast<bool>(out.flush());
 }
 
+// Out of the way of the texts a maker edits.
 fs::path OriginOf(const fs::path& copy)
 {
-    return fs::path(copy.string() + ".builtin");
+    return copy.parent_path() / ".builtin" / copy.filename();
 }
 
 } // namespace

@@ -3,7 +3,8 @@
 // reads its text from a file the first time it is built: the GLSL file it
 // was embedded from when that is on this machine, else its copy in the
 // folder, <Class>[.<variant>].vert or .frag, written from the program's own
-// text beside a <file>.builtin that records which text that was. A copy left
+// text, with that text kept in the folder's .builtin/ to say where the copy
+// came from. A copy left
 // untouched is written anew when the program's own text changes; an edited
 // one whose program's text changed too is played and named. Poll, once per
 // frame, looks at modification times at most a few times a second: a changed

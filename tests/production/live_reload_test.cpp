@@ -315,15 +315,15 @@ TEST_F(LiveReloadTest, EachVariantBuildsFromItsOwnFileWrittenWhenFirstBuilt)
 
 TEST_F(LiveReloadTest, CopiesKnowWhichTextTheyCameFrom)
 {
-    fs::create_directories("live-shaders");
+    fs::create_directories("live-shaders/.builtin");
     // Untouched copies of an older text (blue), an edit of it, and an edit of
     // the program's own text (red).
     WriteText("live-shaders/cProbeShader.old.frag", kBlue);
-    WriteText("live-shaders/cProbeShader.old.frag.builtin", kBlue);
+    WriteText("live-shaders/.builtin/cProbeShader.old.frag", kBlue);
     WriteText("live-shaders/cProbeShader.stale.frag", kGreen);
-    WriteText("live-shaders/cProbeShader.stale.frag.builtin", kBlue);
+    WriteText("live-shaders/.builtin/cProbeShader.stale.frag", kBlue);
     WriteText("live-shaders/cProbeShader.edit.frag", kGreen);
-    WriteText("live-shaders/cProbeShader.edit.frag.builtin", cProbeShader::kRed);
+    WriteText("live-shaders/.builtin/cProbeShader.edit.frag", cProbeShader::kRed);
     const std::uint64_t mark = cProblemLog::Instance().Count();
     cLiveReload live;
     live.Start();
@@ -334,7 +334,7 @@ TEST_F(LiveReloadTest, CopiesKnowWhichTextTheyCameFrom)
 
     EXPECT_TRUE(Same(DrawnColour(old), Rgb{255, 0, 0}));
     EXPECT_EQ(testsupport::ReadFile("live-shaders/cProbeShader.old.frag"), cProbeShader::kRed);
-    EXPECT_EQ(testsupport::ReadFile("live-shaders/cProbeShader.old.frag.builtin"),
+    EXPECT_EQ(testsupport::ReadFile("live-shaders/.builtin/cProbeShader.old.frag"),
               cProbeShader::kRed);
     EXPECT_TRUE(Same(DrawnColour(edit), Rgb{0, 255, 0}));
     // Played, but never in silence.
@@ -353,7 +353,7 @@ TEST_F(LiveReloadTest, CopiesKnowWhichTextTheyCameFrom)
     EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(stale), Rgb{255, 0, 0}); }));
     const std::vector<std::string> kept = cProblemLog::Instance().Recent();
     EXPECT_EQ(std::find(kept.begin(), kept.end(), line), kept.end());
-    EXPECT_EQ(testsupport::ReadFile("live-shaders/cProbeShader.stale.frag.builtin"),
+    EXPECT_EQ(testsupport::ReadFile("live-shaders/.builtin/cProbeShader.stale.frag"),
               cProbeShader::kRed);
 }
 

@@ -60,7 +60,7 @@ TEST(LiveShowcase, DevFrameInTheGardenIsThePlainFrame)
 
     for (const char* name :
          {"cPresentShader.frag", "cPresentShader.focused.frag", "cPresentShader.layer.frag",
-          "cRadialBlurShader.eight.frag", "cPresentShader.layer.frag.builtin"})
+          "cRadialBlurShader.eight.frag", ".builtin/cPresentShader.layer.frag"})
     {
         EXPECT_TRUE(fs::is_regular_file(live + "/" + name)) << name;
     }
