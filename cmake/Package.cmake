@@ -1,10 +1,10 @@
 # The engine as a package for other projects: `cmake --install` puts the
 # engine's libraries, their headers under include/MivexGL/<layer>/, a CMake
 # package (find_package(MivexGL): MivexGL::engine, MivexGL::production,
-# MivexGL::capture) and mivexgl.pc for pkg-config into the prefix. Both
-# include/ and include/MivexGL/ are on the include path: a project writes
-# <MivexGL/render/TextureSystem.h>, and the engine's headers find their own
-# "render/..." includes. Included at the end of the top CMakeLists.txt,
+# MivexGL::capture, mivex_embed_shaders) and mivexgl.pc for pkg-config into
+# the prefix. Both include/ and include/MivexGL/ are on the include path: a
+# project writes <MivexGL/render/TextureSystem.h>, and the engine's headers
+# find their own "render/..." includes. Included at the end of the top CMakeLists.txt,
 # after every library exists. The Windows cross build links its own imported
 # libraries and the sanitizer and fuzz builds pin a driver into every target,
 # so only the plain Linux build makes a package.
@@ -65,8 +65,10 @@ configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/MivexGLConfig.cmake.in
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/package/MivexGLConfigVersion.cmake
                                  VERSION ${MIVEX_PACKAGE_VERSION}
                                  COMPATIBILITY SameMajorVersion)
+# mivex_embed_shaders comes along: the config includes it.
 install(FILES ${CMAKE_BINARY_DIR}/package/MivexGLConfig.cmake
               ${CMAKE_BINARY_DIR}/package/MivexGLConfigVersion.cmake
+              ${CMAKE_CURRENT_LIST_DIR}/EmbedShaders.cmake
         DESTINATION ${config_dir})
 
 # pkg-config: the prefix is found from the .pc file's own place, so the

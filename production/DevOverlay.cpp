@@ -234,7 +234,7 @@ void cDevOverlay::Impl::Panel()
             const ImVec4 colour = failed                ? ImVec4(1.0f, 0.4f, 0.4f, 1.0f)
                                   : program->IsLinked() ? ImVec4(0.6f, 1.0f, 0.6f, 1.0f)
                                                         : ImVec4(0.7f, 0.7f, 0.7f, 1.0f);
-            ImGui::TextColored(colour, "%s: %s", program->GetName(),
+            ImGui::TextColored(colour, "%s: %s", program->GetLiveName().c_str(),
                                failed                ? "failed"
                                : program->IsLinked() ? "built"
                                                      : "not built");

@@ -2,7 +2,8 @@
 // through the platform layer, the stage build and link steps, and the trivial
 // colour program that derived classes inherit for stages they do not supply,
 // the list of live programs and the rebuild that keeps a running program when
-// its new texts fail.
+// its new texts fail. Failures are keyed by the program's name and the hash
+// of the texts it compiled, so programs sharing a text share one line.
 #include "render/ShaderSystem.h"
 
 #include "render/ShaderSeams.h"
@@ -80,6 +81,30 @@ const char* cShaderSystem::GetBaseFragmentSource()
     return kBaseFragmentSource;
 }
 
+std::uint64_t cShaderSystem::HashText(const char* text, std::uint64_t hash)
+{
+    for (const char* c = text; c != nullptr && *c != '\0'; ++c)
+    {
+        hash = (hash ^ static_cast<unsigned char>(*c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+std::string cShaderSystem::HashName(std::uint64_t hash)
+{
+    std::string name(16, '0');
+    for (int i = 15; i >= 0; --i, hash >>= 4)
+    {
+        name[static_cast<std::size_t>(i)] = "0123456789abcdef"[hash & 0xf];
+    }
+    return name;
+}
+
+std::string cShaderSystem::GetLiveName() const
+{
+    return *variant != '\0' ? std::string(programClass) + "." + variant : programClass;
+}
+
 std::vector<const cShaderSystem*> cShaderSystem::Programs()
 {
     return std::vector<const cShaderSystem*>(Live().begin(), Live().end());
@@ -96,7 +121,8 @@ cShaderSystem::cShaderSystem(const char* className)
       glUniform2fARB(nullptr), glUniform1fARB(nullptr), glUniform1iARB(nullptr),
       glUniform2fvARB(nullptr), glActiveTextureARB(nullptr), program(0), vertexShader(0),
       fragmentShader(0), extraShader(0),
-      programClass(className != nullptr ? className : "cShaderSystem"), initialised(false),
+      programClass(className != nullptr ? className : "cShaderSystem"), variant(""),
+      vertexFile(nullptr), fragmentFile(nullptr), textHash(HashText(nullptr)), initialised(false),
       linked(false), buildFailed(false)
 {
     Live().push_back(this);
@@ -141,6 +167,7 @@ bool cShaderSystem::Rebuild()
     const bool wasLinked = linked;
     vertexShader = fragmentShader = extraShader = 0;
     linked = false;
+    textHash = HashText(nullptr);
     program = glCreateProgramObjectARB();
     if (program != 0 && BuildSteps() && linked)
     {
@@ -149,8 +176,7 @@ bool cShaderSystem::Rebuild()
     }
     if (program == 0)
     {
-        buildLog = "program could not be created";
-        cProblemLog::Instance().Reportf("shader: %s: %s", programClass, buildLog.c_str());
+        Report("program could not be created");
     }
     DeleteHandles({vertexShader, fragmentShader, extraShader, program});
     vertexShader = old[0];
@@ -162,7 +188,7 @@ bool cShaderSystem::Rebuild()
     return false;
 }
 
-int cShaderSystem::RebuildClass(const std::string& className)
+int cShaderSystem::RebuildWhere(Match match, void* context)
 {
     int rebuilt = 0;
     // Copied: a program's build steps never make or drop programs, but the
@@ -170,7 +196,7 @@ int cShaderSystem::RebuildClass(const std::string& className)
     const std::vector<cShaderSystem*> programs = Live();
     for (cShaderSystem* program : programs)
     {
-        if (program->initialised && className == program->programClass)
+        if (program->initialised && match(*program, context))
         {
             program->Rebuild();
             ++rebuilt;
@@ -290,9 +316,32 @@ void cShaderSystem::ReportFailure(const char* what, GLhandleARB handle)
         --last;
     }
     log = log.substr(first, last - first);
+    Report(std::string(what) + ": " + (log.empty() ? "no info log" : log));
+}
+
+void cShaderSystem::Report(const std::string& what)
+{
     buildFailed = true;
-    buildLog = std::string(what) + ": " + (log.empty() ? "no info log" : log);
-    cProblemLog::Instance().Reportf("shader: %s: %s", programClass, buildLog.c_str());
+    buildLog = what;
+    const std::string key = "shader:" + GetLiveName() + ":" + HashName(textHash);
+    if (!problemKey.empty() && problemKey != key)
+    {
+        // Another text failed in its place: the old line no longer holds.
+        cProblemLog::Instance().Resolve(problemKey);
+    }
+    problemKey = key;
+    cProblemLog::Instance().ReportKeyed(key, "shader: " + std::string(programClass) + ": " + what);
+}
+
+void cShaderSystem::Resolved()
+{
+    buildFailed = false;
+    buildLog.clear();
+    if (!problemKey.empty())
+    {
+        cProblemLog::Instance().Resolve(problemKey);
+        problemKey.clear();
+    }
 }
 
 bool cShaderSystem::BuildStage(GLenum type, const char* source, GLhandleARB& handle)
@@ -305,16 +354,15 @@ bool cShaderSystem::BuildStage(GLenum type, const char* source, GLhandleARB& han
     const bool fragment = type != GL_VERTEX_SHADER_ARB;
     if (gSourceHook != nullptr)
     {
-        const char* text = gSourceHook(gSourceContext, programClass, fragment, source);
+        const char* text = gSourceHook(gSourceContext, *this, fragment, source);
         source = text != nullptr ? text : source;
     }
+    textHash = HashText(source, HashText(fragment ? "\nfragment\n" : "\nvertex\n", textHash));
     const char* stage = fragment ? "fragment" : "vertex";
     handle = glCreateShaderObjectARB(type);
     if (handle == 0)
     {
-        buildFailed = true;
-        buildLog = std::string(stage) + " shader could not be created";
-        cProblemLog::Instance().Reportf("shader: %s: %s", programClass, buildLog.c_str());
+        Report(std::string(stage) + " shader could not be created");
         return false;
     }
     glShaderSourceARB(handle, 1, &source, nullptr);
@@ -347,8 +395,7 @@ bool cShaderSystem::LinkProgram()
         return false;
     }
     linked = true;
-    buildFailed = false;
-    buildLog.clear();
+    Resolved();
     return true;
 }
 

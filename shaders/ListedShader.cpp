@@ -30,6 +30,15 @@ cListedShader::cListedShader(const char* className, const char* vertexText,
     }
 }
 
+cListedShader::cListedShader(const char* className, const Text& vertexText,
+                             const Text& fragmentText, const char* const* names, int count,
+                             const char* attributeName, GLuint attributeIndexValue)
+    : cListedShader(className, vertexText.text, fragmentText.text, names, count, attributeName,
+                    attributeIndexValue)
+{
+    SetSourceFiles(vertexText.path, fragmentText.path);
+}
+
 const char* cListedShader::GetLookupName(int index) const
 {
     if (index < 0 || index >= lookupCount)

@@ -3,7 +3,9 @@
 // distinct name (a name listed twice shares its slot), an optional vertex
 // attribute bound to a fixed index before linking, and Bind, which makes the
 // program current and sends the class's values through small senders that
-// skip absent names. Builds on the program base (render/ShaderSystem.h).
+// skip absent names. A production's own class may take its texts from GLSL
+// files embedded at build time (cmake/EmbedShaders.cmake), which live reload
+// then watches in place. Builds on the program base (render/ShaderSystem.h).
 #pragma once
 
 #include "render/ShaderSystem.h"
@@ -16,6 +18,14 @@ class cListedShader : public cShaderSystem
 {
 public:
     static constexpr int kMaxNames = 24;
+
+    // A stage's text as the embedding header holds it: the text and the
+    // file it was made from.
+    struct Text
+    {
+        const char* text;
+        const char* path;
+    };
 
     const char* GetVertexSource() const { return vertexSource; }
     // Null for a class that keeps the base's colour stage.
@@ -42,6 +52,9 @@ protected:
     // The name, texts and list must outlive the object (string constants).
     // fragmentText and attributeName may be null.
     cListedShader(const char* className, const char* vertexText, const char* fragmentText,
+                  const char* const* names, int count, const char* attributeName = nullptr,
+                  GLuint attributeIndex = 0);
+    cListedShader(const char* className, const Text& vertexText, const Text& fragmentText,
                   const char* const* names, int count, const char* attributeName = nullptr,
                   GLuint attributeIndex = 0);
     ~cListedShader() = default;

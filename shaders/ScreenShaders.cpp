@@ -177,6 +177,10 @@ cRadialBlurShader::cRadialBlurShader(Taps taps)
                     kUniformNames, kSlotCount),
       start(1.0f), scale(-0.2f), alpha(1.0f), iterations(16), center{0.5f, 0.5f}, sourceUnit(0)
 {
+    if (taps == kEightTaps)
+    {
+        SetVariant("eight");
+    }
 }
 
 void cRadialBlurShader::SendValues() const

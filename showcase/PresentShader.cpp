@@ -108,6 +108,9 @@ cPresentShader::cPresentShader(Focus focus)
       units{0, 1, 2, 3}, glowStrength(0.0f), params{0.0f, 1.0f, 0.0f, 0.0f}, amount(0.0f),
       mapUnit(1), bloom{0.0f, 1.0f, 1.0f, 1.0f, 0.0f}
 {
+    // Each focus is its own text, so live reload keeps a file for each.
+    static const char* const kVariants[4] = {"", "focused", "blurred", "layer"};
+    SetVariant(kVariants[focus]);
 }
 
 void cPresentShader::SetSamplerUnits(int image, int glow, int blurred, int depthImage)

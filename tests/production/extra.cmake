@@ -2,3 +2,33 @@
 if(TARGET launch_options_test AND TARGET mivex-showcase)
   add_dependencies(launch_options_test mivex-showcase)
 endif()
+
+# A production's own GLSL, embedded as any production embeds it.
+include(${CMAKE_SOURCE_DIR}/cmake/EmbedShaders.cmake)
+if(TARGET live_reload_test)
+  mivex_embed_shaders(live_reload_test EmbeddedProbe.h ${CMAKE_CURRENT_LIST_DIR}/glsl/probe.vert
+                      ${CMAKE_CURRENT_LIST_DIR}/glsl/probe-green.frag)
+  target_compile_definitions(live_reload_test PRIVATE MIVEX_EMBEDDED_PROBE)
+endif()
+add_test(NAME embed_shaders_follow_their_files
+         COMMAND ${CMAKE_COMMAND} -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/embed-follows
+                 -DEMBED=${CMAKE_SOURCE_DIR}/cmake/EmbedShaders.cmake -DGENERATOR=${CMAKE_GENERATOR}
+                 -P ${CMAKE_CURRENT_LIST_DIR}/EmbedFollows.cmake)
+
+# Live reload under the showcase: every present variant keeps its own text.
+if(TARGET mivex_showcase)
+  add_executable(live_showcase_test ${CMAKE_CURRENT_LIST_DIR}/showcase/live_showcase_test.cpp
+                                    ${CMAKE_SOURCE_DIR}/tests/showcase/ShowcaseHarness.cpp)
+  target_compile_options(live_showcase_test PRIVATE ${MIVEX_WARNINGS})
+  target_include_directories(live_showcase_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/showcase)
+  target_link_libraries(live_showcase_test PRIVATE mivex_showcase mivex_testsupport
+                                                   GTest::gtest_main)
+  if(TARGET showcase_data_run)
+    add_dependencies(live_showcase_test showcase_data_run)
+  endif()
+  gtest_discover_tests(live_showcase_test
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES ENVIRONMENT SDL_VIDEODRIVER=offscreen
+               TIMEOUT 600)
+endif()

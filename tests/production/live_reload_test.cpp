@@ -1,7 +1,11 @@
 // Live reload in a temporary working folder: a changed picture comes back
 // into the same texture name and a broken one keeps the old texels; a changed
 // GLSL text changes the frame and a broken one keeps the running program,
-// with the info log naming its line. Without Start the folder is never read.
+// with the info log naming its line, said once for all programs of the text
+// and taken back once it builds. Each variant has its own file, written when
+// first built; a copy knows which text it came from; a production's own GLSL
+// file is watched in place; anything but a small regular file costs one line.
+// Without Start the folder is never read.
 #include "app/ProblemLog.h"
 #include "production/LiveReload.h"
 #include "render/TextureSystem.h"
@@ -11,6 +15,14 @@
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>
+
+// The Linux build embeds this suite's GLSL files; the Windows one does not.
+#if defined(MIVEX_EMBEDDED_PROBE)
+#include "EmbeddedProbe.h"
+#endif
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
@@ -32,7 +44,16 @@ struct Rgb
 class cProbeShader : public cListedShader
 {
 public:
-    cProbeShader() : cListedShader("cProbeShader", kVertex, kRed, nullptr, 0) {}
+    explicit cProbeShader(const char* name = "", const char* fragment = kRed)
+        : cListedShader("cProbeShader", kVertex, fragment, nullptr, 0)
+    {
+        SetVariant(name);
+    }
+    cProbeShader(const Text& vertex, const Text& fragment)
+        : cListedShader("cProbeShader", vertex, fragment, nullptr, 0)
+    {
+    }
+    bool Build() { return InitGLSL() && LoadVertexShader() && LoadFragmentShader(); }
     bool LoadVertexShader() override { return BuildVertex(); }
     bool LoadFragmentShader() override { return BuildFragment(); }
 
@@ -222,10 +243,6 @@ TEST_F(LiveReloadTest, EditedTextRebuildsTheClassAndABrokenOneKeepsTheRunningPro
     WriteText("live-shaders/cProbeShader.frag", kBlue);
     cLiveReload live;
     live.Start();
-    // The library's classes are written out at the start.
-    cRadialBlurShader radial;
-    EXPECT_EQ(testsupport::ReadFile("live-shaders/cRadialBlurShader.frag"),
-              radial.GetFragmentSource());
 
     cProbeShader program;
     ASSERT_TRUE(program.InitGLSL());
@@ -239,10 +256,14 @@ TEST_F(LiveReloadTest, EditedTextRebuildsTheClassAndABrokenOneKeepsTheRunningPro
     EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(program), Rgb{0, 255, 0}); }));
     EXPECT_FALSE(program.LastBuildFailed());
 
+    // A second program of the same text fails with the first, in one line.
+    cProbeShader twin;
+    ASSERT_TRUE(twin.Build());
     const std::uint64_t mark = cProblemLog::Instance().Count();
     WriteText("live-shaders/cProbeShader.frag", kBroken);
     Touch("live-shaders/cProbeShader.frag");
-    EXPECT_TRUE(PollUntil(live, [&] { return program.LastBuildFailed(); }));
+    EXPECT_TRUE(
+        PollUntil(live, [&] { return program.LastBuildFailed() && twin.LastBuildFailed(); }));
     std::string line;
     EXPECT_EQ(LinesSince(mark, "shader: cProbeShader: fragment shader did not compile: ", &line),
               1);
@@ -252,12 +273,144 @@ TEST_F(LiveReloadTest, EditedTextRebuildsTheClassAndABrokenOneKeepsTheRunningPro
     EXPECT_TRUE(program.IsLinked());
     EXPECT_TRUE(Same(DrawnColour(program), Rgb{0, 255, 0}));
 
-    // Mended, it builds again.
+    // Mended, it builds again and the line leaves the overlay's list.
     WriteText("live-shaders/cProbeShader.frag", kBlue);
     Touch("live-shaders/cProbeShader.frag");
     EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(program), Rgb{0, 0, 255}); }));
     EXPECT_FALSE(program.LastBuildFailed());
+    EXPECT_TRUE(PollUntil(live, [&] { return !twin.LastBuildFailed(); }));
+    for (const std::string& kept : cProblemLog::Instance().Recent())
+    {
+        EXPECT_NE(kept, line);
+    }
 }
+
+TEST_F(LiveReloadTest, EachVariantBuildsFromItsOwnFileWrittenWhenFirstBuilt)
+{
+    cLiveReload live;
+    live.Start();
+    // Made, never built: no file.
+    cRadialBlurShader radial;
+    EXPECT_FALSE(fs::exists("live-shaders/cRadialBlurShader.frag"));
+
+    cProbeShader red;
+    cProbeShader blue("blue", kBlue);
+    // Same name, another text: a file of its own rather than the other's.
+    cProbeShader green("blue", kGreen);
+    ASSERT_TRUE(red.Build() && blue.Build() && green.Build());
+    EXPECT_TRUE(Same(DrawnColour(red), Rgb{255, 0, 0}));
+    EXPECT_TRUE(Same(DrawnColour(blue), Rgb{0, 0, 255}));
+    EXPECT_TRUE(Same(DrawnColour(green), Rgb{0, 255, 0}));
+    EXPECT_EQ(testsupport::ReadFile("live-shaders/cProbeShader.blue.frag"), kBlue);
+    EXPECT_EQ(testsupport::ReadFile("live-shaders/cProbeShader.blue.vert"), cProbeShader::kVertex);
+
+    // An edit reaches the programs built from that file only.
+    WriteText("live-shaders/cProbeShader.blue.frag", kGreen);
+    Touch("live-shaders/cProbeShader.blue.frag");
+    EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(blue), Rgb{0, 255, 0}); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    live.Poll();
+    EXPECT_TRUE(Same(DrawnColour(red), Rgb{255, 0, 0}));
+}
+
+TEST_F(LiveReloadTest, CopiesKnowWhichTextTheyCameFrom)
+{
+    fs::create_directories("live-shaders/.builtin");
+    // Untouched copies of an older text (blue), an edit of it, and an edit of
+    // the program's own text (red).
+    WriteText("live-shaders/cProbeShader.old.frag", kBlue);
+    WriteText("live-shaders/.builtin/cProbeShader.old.frag", kBlue);
+    WriteText("live-shaders/cProbeShader.stale.frag", kGreen);
+    WriteText("live-shaders/.builtin/cProbeShader.stale.frag", kBlue);
+    WriteText("live-shaders/cProbeShader.edit.frag", kGreen);
+    WriteText("live-shaders/.builtin/cProbeShader.edit.frag", cProbeShader::kRed);
+    const std::uint64_t mark = cProblemLog::Instance().Count();
+    cLiveReload live;
+    live.Start();
+    cProbeShader old("old");
+    cProbeShader stale("stale");
+    cProbeShader edit("edit");
+    ASSERT_TRUE(old.Build() && stale.Build() && edit.Build());
+
+    EXPECT_TRUE(Same(DrawnColour(old), Rgb{255, 0, 0}));
+    EXPECT_EQ(testsupport::ReadFile("live-shaders/cProbeShader.old.frag"), cProbeShader::kRed);
+    EXPECT_EQ(testsupport::ReadFile("live-shaders/.builtin/cProbeShader.old.frag"),
+              cProbeShader::kRed);
+    EXPECT_TRUE(Same(DrawnColour(edit), Rgb{0, 255, 0}));
+    // Played, but never in silence.
+    EXPECT_TRUE(Same(DrawnColour(stale), Rgb{0, 255, 0}));
+    std::string line;
+    EXPECT_EQ(LinesSince(mark, "shader: ", &line), 1);
+    EXPECT_EQ(line.rfind("shader: live-shaders/cProbeShader.stale.frag: differs from the "
+                         "program's own text",
+                         0),
+              0u)
+        << line;
+
+    // Carried over into the program's own text, the copy is that text again.
+    WriteText("live-shaders/cProbeShader.stale.frag", cProbeShader::kRed);
+    Touch("live-shaders/cProbeShader.stale.frag");
+    EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(stale), Rgb{255, 0, 0}); }));
+    const std::vector<std::string> kept = cProblemLog::Instance().Recent();
+    EXPECT_EQ(std::find(kept.begin(), kept.end(), line), kept.end());
+    EXPECT_EQ(testsupport::ReadFile("live-shaders/.builtin/cProbeShader.stale.frag"),
+              cProbeShader::kRed);
+}
+
+TEST_F(LiveReloadTest, OnlySmallRegularFilesAreReadAndTheRunGoesOn)
+{
+    std::vector<const char*> variants{"folder", "huge"};
+    fs::create_directories("live-shaders/cProbeShader.folder.frag");
+#if !defined(_WIN32)
+    ASSERT_EQ(mkfifo("live-shaders/cProbeShader.fifo.frag", 0600), 0);
+    fs::create_symlink("/dev/zero", "live-shaders/cProbeShader.zero.frag");
+    variants.insert(variants.end(), {"fifo", "zero"});
+#endif
+    WriteText("live-shaders/cProbeShader.huge.frag",
+              std::string(cLiveReload::kMaxTextBytes + 1, ' ') + kBlue);
+    const std::uint64_t mark = cProblemLog::Instance().Count();
+    cLiveReload live;
+    live.Start();
+    for (const char* variant : variants)
+    {
+        cProbeShader program(variant);
+        ASSERT_TRUE(program.Build());
+        EXPECT_TRUE(Same(DrawnColour(program), Rgb{255, 0, 0})) << variant;
+        const std::string name = std::string("live-shaders/cProbeShader.") + variant + ".frag";
+        EXPECT_EQ(LinesSince(mark, "shader: " + name + ": "), 1) << variant;
+        // Polled again, nothing more is said.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        live.Poll();
+        EXPECT_EQ(LinesSince(mark, "shader: " + name + ": "), 1) << variant;
+    }
+    EXPECT_EQ(LinesSince(mark, "shader: live-shaders/cProbeShader.huge.frag: larger than 1 MiB"),
+              1);
+}
+
+#if defined(MIVEX_EMBEDDED_PROBE)
+TEST_F(LiveReloadTest, OwnGlslFileIsEmbeddedAndWatchedInPlace)
+{
+    // The header holds the file's text and names the file.
+    EXPECT_EQ(testsupport::ReadFile(glsl::kProbeGreenFrag.path), glsl::kProbeGreenFrag.text);
+    EXPECT_TRUE(fs::path(glsl::kProbeGreenFrag.path).is_absolute());
+
+    // A production's file, here a copy this test may edit.
+    WriteText("mine.frag", glsl::kProbeGreenFrag.text);
+    const std::string mine = (fs::current_path() / "mine.frag").string();
+    cLiveReload live;
+    live.Start();
+    cProbeShader program(glsl::kProbeVert,
+                         cListedShader::Text{glsl::kProbeGreenFrag.text, mine.c_str()});
+    ASSERT_TRUE(program.Build());
+    EXPECT_TRUE(Same(DrawnColour(program), Rgb{0, 255, 0}));
+    // No copy: the file itself is what is edited.
+    EXPECT_FALSE(fs::exists("live-shaders/cProbeShader.frag"));
+
+    WriteText(mine, kBlue);
+    Touch(mine);
+    EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(program), Rgb{0, 0, 255}); }));
+}
+#endif
 
 TEST_F(LiveReloadTest, WithoutStartTheBuiltInTextsAreUsed)
 {
