@@ -150,7 +150,8 @@ void cProduction::Configure(const LaunchOptions& options)
 {
     Configure(options.width, options.height, !options.windowed);
     SetStartAt(options.from);
-    SetDevMode(options.dev);
+    control.UseOptions(options);
+    control.SetSyncSaveFolder(info.tracks != nullptr ? info.tracks : "");
 }
 
 LaunchTarget cProduction::GetLaunchTarget() const
