@@ -132,6 +132,19 @@ const Option kOptions[] = {
          options.syncPort = static_cast<std::uint16_t>(port);
          return true;
      }},
+    {"--tracks", "DIR",
+     "with --dev, a sync editor's saves go to DIR instead of\n"
+     "the production's own tracks folder",
+     [](const std::string& value, const LaunchTarget&, LaunchOptions& options, std::string& error)
+     {
+         if (value.empty())
+         {
+             error = "--tracks needs a folder";
+             return false;
+         }
+         options.tracks = value;
+         return true;
+     }},
     {"--help", nullptr, "this text",
      [](const std::string&, const LaunchTarget&, LaunchOptions& options, std::string&)
      { return options.help = true; }},

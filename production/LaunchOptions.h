@@ -25,6 +25,9 @@ struct LaunchOptions
     std::string syncHost;
     std::uint16_t syncPort = 0;
     bool syncOff = false;
+    // --tracks: where a sync editor's saves go instead of the production's
+    // own tracks folder.
+    std::string tracks;
     bool help = false;
 };
 

@@ -59,6 +59,10 @@ void cProductionControl::UseOptions(const LaunchOptions& options)
     {
         SetSyncEditor(options.syncHost, options.syncPort);
     }
+    if (!options.tracks.empty())
+    {
+        SetSyncSaveFolder(options.tracks);
+    }
 }
 
 void cProductionControl::BeforeLoading()

@@ -50,7 +50,8 @@ public:
     // Where the editor's saves go (the production's source tree); empty:
     // over the files played.
     void SetSyncSaveFolder(std::string folder) { syncSaveFolder = std::move(folder); }
-    // --dev and --sync as the options give them: what every entry does.
+    // --dev, --sync and --tracks as the options give them: what every entry
+    // does.
     void UseOptions(const LaunchOptions& options);
 
     // In --dev, before anything is loaded: live reload starts, and the sync
