@@ -208,7 +208,7 @@ std::string LaunchUsage(const LaunchTarget& target)
     for (const Option& option : kOptions)
     {
         column = std::max<std::string::size_type>(
-            column, 4 + std::strlen(option.name) + (option.value ? std::strlen(option.value) : 0));
+            column, 5 + std::strlen(option.name) + (option.value ? std::strlen(option.value) : 0));
     }
     for (const Option& option : kOptions)
     {

@@ -1,10 +1,13 @@
 // The showcase as a process under --dev, against a stand-in sync editor on
 // a loopback port: --sync off makes no connection while an editor listens,
 // and an editor that seeks past the end and floods saves cannot stop the
-// production, which plays on and still ends at once on SIGTERM. Every wait
-// is bounded and generous for a loaded machine.
+// production, which plays on and still ends at once on SIGTERM. And its
+// data generator: saved keys outlive a rebuild of the data. Every wait is
+// bounded and generous for a loaded machine.
+#include "demo/SyncTrackFile.h"
 #include "support/Recorders.h"
 #include "support/StandInEditor.h"
+#include "support/XServer.h"
 
 #include <gtest/gtest.h>
 
@@ -244,6 +247,40 @@ TEST_F(ShowcaseProcess, AnEditorCannotStopIt)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder + "/kept"),
                             std::filesystem::directory_iterator()),
               7);
+}
+
+// The keys kept in the tracks folder are what the data folder gets, after
+// any rebuild of the data; the first keys never go over them.
+TEST(ShowcaseData, SavedKeysOutliveADataRebuild)
+{
+    const std::string folder = testsupport::MakeTempFolder("mivex-showcase-tracks");
+    ASSERT_FALSE(folder.empty());
+    const std::string generator = std::string(MIVEX_BINARY_DIR) + "/showcase/mivex-showcase-data";
+    const std::string tracks = folder + "/tracks";
+    const std::string data = folder + "/data";
+    std::filesystem::create_directory(tracks);
+    ASSERT_EQ(testsupport::Capture(generator + " --new-tracks " + tracks + " 2>&1; echo $?"),
+              "0\n");
+    const std::string twirl = MivexGL::SyncTrackFileName(tracks + "/sync", "post:twirl");
+    MivexGL::cSyncKey key;
+    key.row = 99;
+    key.value = 12.5f;
+    ASSERT_TRUE(MivexGL::WriteSyncTrackFile(twirl, {key}));
+    const std::string saved = testsupport::ReadFile(twirl);
+
+    for (const std::string& step :
+         {" " + data, " --tracks " + tracks + " " + data, " --new-tracks " + tracks, " " + data})
+    {
+        EXPECT_EQ(testsupport::Capture(generator + step + " 2>&1; echo $?"), "0\n") << step;
+        EXPECT_EQ(testsupport::ReadFile(twirl), saved) << step;
+    }
+    EXPECT_EQ(testsupport::ReadFile(MivexGL::SyncTrackFileName(data + "/sync", "post:twirl")),
+              saved);
+    const std::string project = testsupport::ReadFile(data + "/showcase-sync.xml");
+    EXPECT_NE(project.find("<track name=\"post:twirl\">\n<key row=\"99\" value=\"12.5\""),
+              std::string::npos)
+        << project;
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
