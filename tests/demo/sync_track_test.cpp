@@ -177,27 +177,6 @@ TEST(SyncTrackFile, KeysComeBackAndBrokenFilesReadAsNothing)
     std::filesystem::remove_all(folder);
 }
 
-TEST(SyncTrack, KeysInAnyOrderLoadSortedWithTheLastOfARowKept)
-{
-    // Descending rows, each row twice: a load that inserted key by key would
-    // move every key for each one.
-    std::vector<cSyncKey> keys;
-    const std::uint32_t count = 200000;
-    for (std::uint32_t i = 0; i < count; ++i)
-    {
-        keys.push_back(Key(count - 1 - i, 1.0f, cSyncKey::kStep));
-        keys.push_back(Key(count - 1 - i, static_cast<float>(i), cSyncKey::kLinear));
-    }
-    MivexGL::cSyncTrack track("t");
-    track.SetKeys(std::move(keys));
-    ASSERT_EQ(track.GetKeys().size(), count);
-    for (std::uint32_t row = 0; row < count; ++row)
-    {
-        ASSERT_EQ(track.GetKeys()[row].row, row);
-        ASSERT_EQ(track.GetKeys()[row].value, static_cast<float>(count - 1 - row));
-    }
-}
-
 #if !defined(_WIN32)
 
 // A folder, a FIFO, an endless device and a huge file where a track file
