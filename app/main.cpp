@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     MivexGL::cDebugSystem::Instance().Open("debug.log");
     application.Configure(options.width, options.height, !options.windowed);
     application.SetStartAt(options.from);
-    application.SetDevMode(options.dev);
+    application.GetControl().UseOptions(options);
     MivexGL::cWindowsSystem::SetMessageTarget(&application);
     // The dialog comes before any display is made, and its answers stand.
     if (options.setup && application.SetupDialog() == 1)

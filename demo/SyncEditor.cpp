@@ -16,8 +16,12 @@ namespace
 constexpr char kGreeting[] = "hello, synctracker!";
 constexpr char kAnswer[] = "hello, demo!";
 constexpr std::size_t kAnswerSize = sizeof kAnswer - 1;
-// Bounds one frame's reading when an editor floods us.
+// Bounds one frame's reading when an editor floods us: what is not taken
+// stays in the system's buffer, and the editor's sending waits.
 constexpr std::size_t kMostPerPoll = 64 * 1024;
+// Every line about the connection: a retry that fails the same way is not
+// news, and a connection that works takes them off the overlay.
+constexpr char kProblemKey[] = "sync:editor";
 
 std::uint32_t GetU32(const std::uint8_t* p)
 {
@@ -124,10 +128,10 @@ void cSyncEditor::Disconnect()
 
 void cSyncEditor::Drop(const std::string& why)
 {
-    MivexGL::cProblemLog::Instance().Reportf(
-        "sync: editor at %s:%u: %s; playing on with its keys, trying again every %lld ms",
-        address.c_str(), static_cast<unsigned>(port), why.c_str(),
-        static_cast<long long>(retryInterval.count()));
+    MivexGL::cProblemLog::Instance().ReportKeyed(
+        kProblemKey, "sync: editor at " + address + ":" + std::to_string(port) + ": " + why +
+                         "; playing on with its keys, trying again every " +
+                         std::to_string(retryInterval.count()) + " ms");
     Disconnect();
     nextTry = std::chrono::steady_clock::now() + retryInterval;
     // The retries that follow are not news.
@@ -136,7 +140,8 @@ void cSyncEditor::Drop(const std::string& why)
 
 void cSyncEditor::TryConnect()
 {
-    nextTry = std::chrono::steady_clock::now() + retryInterval;
+    triedAt = std::chrono::steady_clock::now();
+    nextTry = triedAt + retryInterval;
     socket = platform::ConnectSocket(address, port);
     state = State::kConnecting;
     if (socket == platform::kNoSocket)
@@ -196,7 +201,7 @@ bool cSyncEditor::Flush()
 bool cSyncEditor::Receive()
 {
     std::uint8_t chunk[4096];
-    std::size_t taken = 0;
+    std::size_t taken = incoming.size();
     while (taken < kMostPerPoll)
     {
         const long got = platform::ReceiveSocket(socket, chunk, sizeof chunk);
@@ -217,7 +222,7 @@ bool cSyncEditor::Receive()
 bool cSyncEditor::ReadCommands(std::vector<cSyncCommand>& commands)
 {
     std::size_t at = 0;
-    while (at < incoming.size())
+    for (std::size_t taken = 0; at < incoming.size() && taken < kMostCommandsPerPoll; ++taken)
     {
         cSyncCommand command;
         const long used = ReadSyncCommand(incoming.data() + at, incoming.size() - at, command);
@@ -269,15 +274,23 @@ bool cSyncEditor::Poll(std::vector<cSyncCommand>& commands)
     {
         if (!toldNoEditor)
         {
-            MivexGL::cProblemLog::Instance().Reportf(
-                "sync: no editor at %s:%u; playing the tracks from files", address.c_str(),
-                static_cast<unsigned>(port));
+            MivexGL::cProblemLog::Instance().ReportKeyed(
+                kProblemKey, "sync: no editor at " + address + ":" + std::to_string(port) +
+                                 "; playing the tracks from files");
             toldNoEditor = true;
         }
         return false;
     }
+    // A peer that takes the connection and never answers would hold the
+    // link for good.
+    const bool late = std::chrono::steady_clock::now() - triedAt > greetingTimeout;
+    const std::string wait = std::to_string(greetingTimeout.count()) + " ms";
     if (state == State::kConnecting)
     {
+        if (late)
+        {
+            Drop("no connection within " + wait);
+        }
         return false;
     }
     // What arrived first: an editor that hung up is told apart from a
@@ -294,8 +307,15 @@ bool cSyncEditor::Poll(std::vector<cSyncCommand>& commands)
         incoming.erase(incoming.begin(), incoming.begin() + kAnswerSize);
         state = State::kReady;
         answered = true;
-        MivexGL::cProblemLog::Instance().Reportf("sync: editor connected at %s:%u", address.c_str(),
-                                                 static_cast<unsigned>(port));
+        MivexGL::cProblemLog& problems = MivexGL::cProblemLog::Instance();
+        problems.Resolve(kProblemKey);
+        problems.Reportf("sync: editor connected at %s:%u", address.c_str(),
+                         static_cast<unsigned>(port));
+    }
+    if (state == State::kGreeting && late)
+    {
+        Drop("did not answer the greeting within " + wait);
+        return false;
     }
     if (state == State::kReady && !ReadCommands(commands))
     {

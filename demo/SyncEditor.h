@@ -2,8 +2,10 @@
 // without ever waiting on it, greets it ("hello, synctracker!" out, "hello,
 // demo!" back), asks for tracks by name and reads the editor's commands
 // (keys set and deleted, row, pause, save) in network byte order. A
-// connection that breaks or talks nonsense is dropped with one tagged line
-// and tried again every couple of seconds. What the commands mean is the
+// connection that breaks, talks nonsense or does not answer the greeting
+// within a few seconds is dropped with one tagged line and tried again every
+// couple of seconds; the same failure again is not said again. A frame
+// takes a bounded share of what a flooding editor sends. What the commands mean is the
 // track set's business (demo/SyncSystem.h). Depends on platform/Socket.h.
 #pragma once
 
@@ -46,6 +48,7 @@ class cSyncEditor
 {
 public:
     static constexpr std::uint16_t kDefaultPort = 1338;
+    static constexpr std::size_t kMostCommandsPerPoll = 4096;
 
     cSyncEditor() = default;
     ~cSyncEditor();
@@ -54,9 +57,12 @@ public:
 
     void SetAddress(std::string address, std::uint16_t port);
     void SetRetryInterval(std::chrono::milliseconds interval) { retryInterval = interval; }
+    // From the start of connecting to the editor's answer.
+    void SetGreetingTimeout(std::chrono::milliseconds timeout) { greetingTimeout = timeout; }
 
-    // Once per frame: connects when due, sends what waits, and appends every
-    // whole command that arrived. True in the call in which the editor
+    // Once per frame: connects when due, sends what waits, and appends the
+    // whole commands that arrived, at most kMostCommandsPerPoll (the rest
+    // wait for the next frame). True in the call in which the editor
     // answered the greeting: the caller asks for its tracks again then.
     bool Poll(std::vector<cSyncCommand>& commands);
 
@@ -87,7 +93,9 @@ private:
     std::string address = "127.0.0.1";
     std::uint16_t port = kDefaultPort;
     std::chrono::milliseconds retryInterval{2000};
+    std::chrono::milliseconds greetingTimeout{3000};
     std::chrono::steady_clock::time_point nextTry{};
+    std::chrono::steady_clock::time_point triedAt{};
     platform::SocketHandle socket = platform::kNoSocket;
     State state = State::kIdle;
     std::vector<std::uint8_t> outgoing;

@@ -143,6 +143,7 @@ cSyncEvents cSyncSystem::Poll(bool playing)
         lastSentRow = current;
     }
     commands.clear();
+    bool saveAsked = false;
     if (editor->Poll(commands))
     {
         // The editor's keys are the tracks from now on; it sends them for
@@ -159,14 +160,8 @@ cSyncEvents cSyncSystem::Poll(bool playing)
         switch (command.kind)
         {
         case cSyncCommand::kSetKey:
-        {
-            cSyncKey key;
-            key.row = command.row;
-            key.value = command.value;
-            key.interpolation = static_cast<cSyncKey::Interpolation>(command.interpolation);
-            tracks[command.track].SetKey(key);
+            SetEditorKey(command);
             break;
-        }
         case cSyncCommand::kDeleteKey:
             tracks[command.track].DeleteKey(command.row);
             break;
@@ -181,13 +176,50 @@ cSyncEvents cSyncSystem::Poll(bool playing)
             events.paused = command.paused;
             break;
         case cSyncCommand::kSaveTracks:
-            events.saved = SaveTracks();
+            saveAsked = true;
             break;
         case cSyncCommand::kGetTrack:
             break;
         }
     }
+    // A burst of saves is one write of the same keys.
+    events.saved = saveAsked && SaveTracks();
     return events;
+}
+
+void cSyncSystem::SetEditorKey(const cSyncCommand& command)
+{
+    cSyncTrack& track = tracks[command.track];
+    if (!std::isfinite(command.value))
+    {
+        // Would reach the picture as a NaN; one line per track until the
+        // editor sends something else.
+        MivexGL::cProblemLog::Instance().ReportKeyed(
+            "sync:value:" + track.GetName(),
+            "sync: " + track.GetName() + ": the editor's key of value " +
+                std::to_string(command.value) + " is refused; the track keeps its keys");
+        return;
+    }
+    cSyncKey key;
+    key.row = command.row;
+    key.value = command.value;
+    key.interpolation = static_cast<cSyncKey::Interpolation>(command.interpolation);
+    track.SetKey(key);
+}
+
+std::string cSyncSystem::SavePrefix() const
+{
+    if (saveFolder.empty())
+    {
+        return prefix;
+    }
+    const std::string::size_type slash = prefix.find_last_of("/\\");
+    return saveFolder + "/" + (slash == std::string::npos ? prefix : prefix.substr(slash + 1));
+}
+
+std::string cSyncSystem::SavePath(const std::string& name) const
+{
+    return SyncTrackFileName(SavePrefix(), name);
 }
 
 bool cSyncSystem::SaveTracks() const
@@ -196,17 +228,27 @@ bool cSyncSystem::SaveTracks() const
     {
         return false;
     }
-    bool ok = true;
+    MivexGL::cProblemLog& problems = MivexGL::cProblemLog::Instance();
+    std::size_t failed = 0;
+    std::string first;
     for (const cSyncTrack& track : tracks)
     {
-        ok = WriteSyncTrackFile(SyncTrackFileName(prefix, track.GetName()), track.GetKeys()) && ok;
+        const std::string path = SavePath(track.GetName());
+        std::string reason;
+        if (!WriteSyncTrackFile(path, track.GetKeys(), reason))
+        {
+            first = failed++ == 0 ? path + ": " + reason : first;
+        }
     }
-    if (ok)
+    if (failed > 0)
     {
-        MivexGL::cProblemLog::Instance().Reportf("sync: saved %zu tracks as %s_*.track",
-                                                 tracks.size(), prefix.c_str());
+        problems.ReportKeyed("sync:save", "sync: cannot save " + std::to_string(failed) + " of " +
+                                              std::to_string(tracks.size()) + " tracks; " + first);
+        return false;
     }
-    return ok;
+    problems.Resolve("sync:save");
+    problems.Reportf("sync: saved %zu tracks as %s_*.track", tracks.size(), SavePrefix().c_str());
+    return true;
 }
 
 } // namespace MivexGL

@@ -4,8 +4,11 @@
 // track file prefix, BPM and rows per beat, and the owner of the timeline
 // sets the time once per frame; rows come from time as time x BPM x rows per
 // beat / 60. Editor requests (a row to go to, pause) come back from Poll for
-// the production to carry out: the track set moves no clock itself. A
-// process-wide service reached through Instance. Depends on
+// the production to carry out: the track set moves no clock itself. The
+// editor's saves go to a folder of their own when one is set (the
+// production's source tree, which the build copies into its data), else
+// over the files played; however many an editor asks for, a frame saves
+// once. A process-wide service reached through Instance. Depends on
 // demo/SyncTrack.h, demo/SyncTrackFile.h and demo/SyncEditor.h.
 #pragma once
 
@@ -80,6 +83,12 @@ public:
     // The first millisecond of the row.
     std::int32_t TimeOfRow(std::uint32_t editorRow) const;
 
+    // Where the editor's saves go: <folder>/<last part of the prefix>_<track>.track.
+    // Empty: over the files played.
+    void SetSaveFolder(std::string folder) { saveFolder = std::move(folder); }
+    // The file a track is saved to.
+    std::string SavePath(const std::string& name) const;
+
     // For --dev: from the next Poll on, talk to an editor there.
     void UseEditor(const std::string& address = "127.0.0.1",
                    std::uint16_t port = cSyncEditor::kDefaultPort);
@@ -88,15 +97,20 @@ public:
     // playing, applies its keys and saves, and returns its requests.
     cSyncEvents Poll(bool playing);
 
-    // Writes every track to its file; false when one could not be written.
+    // Writes every track to its file, each whole or not at all; false, said
+    // in one line (once while it fails the same way), when one could not be
+    // written.
     bool SaveTracks() const;
 
 private:
     float ValueAt(std::size_t index, double atRow) const;
     void Load(cSyncTrack& track) const;
+    void SetEditorKey(const cSyncCommand& command);
+    std::string SavePrefix() const;
     bool EditorHoldsTracks() const { return editor != nullptr && editor->IsConnected(); }
 
     std::string prefix;
+    std::string saveFolder;
     double rowsPerMinute = 960.0;
     double row = 0.0;
     std::vector<cSyncTrack> tracks;

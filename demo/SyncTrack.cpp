@@ -40,10 +40,22 @@ void cSyncTrack::DeleteKey(std::uint32_t row)
 
 void cSyncTrack::SetKeys(std::vector<cSyncKey> newKeys)
 {
+    // One sort instead of an insert per key: a file in descending rows would
+    // otherwise move every key for each one read.
+    std::stable_sort(newKeys.begin(), newKeys.end(),
+                     [](const cSyncKey& a, const cSyncKey& b) { return a.row < b.row; });
     keys.clear();
+    keys.reserve(newKeys.size());
     for (const cSyncKey& key : newKeys)
     {
-        SetKey(key);
+        if (!keys.empty() && keys.back().row == key.row)
+        {
+            keys.back() = key;
+        }
+        else
+        {
+            keys.push_back(key);
+        }
     }
 }
 

@@ -3,18 +3,31 @@
 #include "demo/SyncTrackFile.h"
 
 #include "app/ProblemLog.h"
+#include "demo/SyncSeams.h"
+#include "platform/FileReplace.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace MivexGL
 {
 
+void (*gSyncBeforeReplace)(const std::string& temporary) = nullptr;
+
 namespace
 {
+
+#if defined(_WIN32)
+constexpr int kReadFlags = O_RDONLY | O_BINARY;
+#else
+// Never waits on a FIFO put where a file was expected.
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+#endif
 
 constexpr std::size_t kCountSize = 4;
 constexpr std::size_t kKeySize = 9;
@@ -111,25 +124,120 @@ bool ParseSyncTrack(const std::uint8_t* data, std::size_t size, std::vector<cSyn
         cSyncKey key;
         key.row = GetU32(p);
         std::memcpy(&key.value, &bits, 4);
+        if (!std::isfinite(key.value))
+        {
+            reason = "key " + std::to_string(i) + " has the value " + std::to_string(key.value) +
+                     ", which is no number a track can play";
+            keys.clear();
+            return false;
+        }
         key.interpolation = static_cast<cSyncKey::Interpolation>(p[8]);
         keys.push_back(key);
     }
     return true;
 }
 
+namespace
+{
+
+// The file's bytes, if it is a regular file of at most the limit; reason
+// says why not. Asked of the open file itself, so what is read is what was
+// looked at.
+bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& reason)
+{
+    const int fd = ::open(path.c_str(), kReadFlags);
+    if (fd < 0)
+    {
+        reason = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    struct stat info;
+    bool ok = false;
+    if (::fstat(fd, &info) != 0)
+    {
+        reason = std::string("cannot open: ") + std::strerror(errno);
+    }
+    else if (!S_ISREG(info.st_mode))
+    {
+        reason = S_ISDIR(info.st_mode) ? "is a folder, not a track file" : "is no regular file";
+    }
+    else if (static_cast<unsigned long long>(info.st_size) > kMaxSyncTrackFileBytes)
+    {
+        reason = std::to_string(info.st_size) + " bytes, more than the " +
+                 std::to_string(kMaxSyncTrackFileBytes) + " a track file may hold";
+    }
+    else
+    {
+        // One byte past the size seen: a file still growing is caught.
+        bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+        std::size_t got = 0;
+        ok = true;
+        while (got < bytes.size())
+        {
+            const auto n =
+                ::read(fd, bytes.data() + got, static_cast<unsigned>(bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+            {
+                continue;
+            }
+            if (n < 0)
+            {
+                reason = std::string("cannot read: ") + std::strerror(errno);
+                ok = false;
+                break;
+            }
+            if (n == 0)
+            {
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        if (ok && got > static_cast<std::size_t>(info.st_size))
+        {
+            reason = "grew while it was read";
+            ok = false;
+        }
+        bytes.resize(ok ? got : 0);
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& reason)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+    {
+        reason = std::strerror(errno);
+        return false;
+    }
+    bool ok =
+        std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+#if !defined(_WIN32)
+    // On disk before the rename makes it the track file.
+    ok = ok && ::fsync(::fileno(file)) == 0;
+#endif
+    if (!ok)
+    {
+        reason = std::strerror(errno);
+    }
+    if (std::fclose(file) != 0 && ok)
+    {
+        reason = std::strerror(errno);
+        ok = false;
+    }
+    return ok;
+}
+
+} // namespace
+
 bool ReadSyncTrackFile(const std::string& path, std::vector<cSyncKey>& keys)
 {
     keys.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-    {
-        Report(path, std::string("cannot open: ") + std::strerror(errno));
-        return false;
-    }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> bytes;
     std::string reason;
-    if (!ParseSyncTrack(bytes.data(), bytes.size(), keys, reason))
+    if (!ReadRegularFile(path, bytes, reason) ||
+        !ParseSyncTrack(bytes.data(), bytes.size(), keys, reason))
     {
         Report(path, reason);
         return false;
@@ -139,14 +247,36 @@ bool ReadSyncTrackFile(const std::string& path, std::vector<cSyncKey>& keys)
 
 bool WriteSyncTrackFile(const std::string& path, const std::vector<cSyncKey>& keys)
 {
-    const std::vector<std::uint8_t> bytes = FormatSyncTrack(keys);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
+    std::string reason;
+    if (!WriteSyncTrackFile(path, keys, reason))
     {
-        Report(path, "cannot write");
+        Report(path, reason);
+        return false;
+    }
+    return true;
+}
+
+bool WriteSyncTrackFile(const std::string& path, const std::vector<cSyncKey>& keys,
+                        std::string& reason)
+{
+    // In the same folder, so the rename never crosses file systems.
+    const std::string temporary = path + ".saving";
+    // Whatever a crash left under that name goes first.
+    std::remove(temporary.c_str());
+    if (!WriteAll(temporary, FormatSyncTrack(keys), reason))
+    {
+        std::remove(temporary.c_str());
+        reason = "cannot write " + temporary + ": " + reason + "; the old file stays";
+        return false;
+    }
+    if (gSyncBeforeReplace != nullptr)
+    {
+        gSyncBeforeReplace(temporary);
+    }
+    if (!platform::MoveFileOver(temporary, path, reason))
+    {
+        std::remove(temporary.c_str());
+        reason = "cannot put " + temporary + " in its place: " + reason + "; the old file stays";
         return false;
     }
     return true;

@@ -1,7 +1,8 @@
 // Track files as sync players share them: one file per track,
 // <prefix>_<escaped name>.track, holding a little-endian 32-bit key count and
 // per key a 32-bit row, a 32-bit float and one interpolation byte. Also read
-// by the showcase's data generator, so it depends on demo/SyncTrack.h only.
+// by the showcase's data generator, so it depends on demo/SyncTrack.h and
+// platform/FileReplace.h only.
 #pragma once
 
 #include "demo/SyncTrack.h"
@@ -19,14 +20,25 @@ namespace MivexGL
 std::string SyncTrackFileName(const std::string& prefix, const std::string& track);
 
 std::vector<std::uint8_t> FormatSyncTrack(const std::vector<cSyncKey>& keys);
+// A track file past this is refused unread: 1.8 million keys.
+constexpr std::size_t kMaxSyncTrackFileBytes = 16u << 20;
+
 // False, with why in reason and no keys, for bytes that are short, longer
-// than their count says, or hold an unknown interpolation.
+// than their count says, or hold an unknown interpolation or a value that
+// is not finite.
 bool ParseSyncTrack(const std::uint8_t* data, std::size_t size, std::vector<cSyncKey>& keys,
                     std::string& reason);
 
-// Both say what went wrong in one tagged line on standard error; a file that
-// cannot be read leaves no keys.
+// Both say what went wrong in one tagged line on standard error. Only a
+// regular file up to kMaxSyncTrackFileBytes is read (a folder, a FIFO or a
+// device is refused without waiting on it); one that cannot be read leaves
+// no keys.
 bool ReadSyncTrackFile(const std::string& path, std::vector<cSyncKey>& keys);
+// Written beside path under another name and renamed over it: a failed or
+// interrupted write leaves the old file whole.
 bool WriteSyncTrackFile(const std::string& path, const std::vector<cSyncKey>& keys);
+// The same, saying nothing: why it failed is in reason.
+bool WriteSyncTrackFile(const std::string& path, const std::vector<cSyncKey>& keys,
+                        std::string& reason);
 
 } // namespace MivexGL

@@ -2,7 +2,9 @@
 // option once understood or the whole line refused.
 #include "production/LaunchOptions.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace MivexGL
 {
@@ -29,6 +31,24 @@ bool WholeNumber(const std::string& text, long long limit, long long& value)
         value = value * 10 + (c - '0');
     }
     return value <= limit;
+}
+
+// Four dotted numbers, each 0 to 255: what the socket layer connects to.
+bool Ipv4Address(const std::string& text)
+{
+    std::string::size_type at = 0;
+    for (int part = 0; part < 4; ++part)
+    {
+        const std::string::size_type dot = part < 3 ? text.find('.', at) : text.size();
+        long long value = 0;
+        if (dot == std::string::npos || dot - at > 3 ||
+            !WholeNumber(text.substr(at, dot - at), 255, value))
+        {
+            return false;
+        }
+        at = dot + 1;
+    }
+    return true;
 }
 
 using Parser = bool (*)(const std::string& value, const LaunchTarget& target,
@@ -86,6 +106,45 @@ const Option kOptions[] = {
      "Space pauses, Left/Right move 5 s, Home goes to 0; time in the title",
      [](const std::string&, const LaunchTarget&, LaunchOptions& options, std::string&)
      { return options.dev = true; }},
+    {"--sync", "HOST:PORT",
+     "with --dev, the sync editor at that IPv4 address and port\n"
+     "(127.0.0.1:1338 unless told); off: no editor, the track files play",
+     [](const std::string& value, const LaunchTarget&, LaunchOptions& options, std::string& error)
+     {
+         if (value == "off")
+         {
+             options.syncOff = true;
+             options.syncHost.clear();
+             return true;
+         }
+         const std::string::size_type colon = value.rfind(':');
+         long long port = 0;
+         if (colon == std::string::npos || !Ipv4Address(value.substr(0, colon)) ||
+             !WholeNumber(value.substr(colon + 1), 65535, port) || port == 0)
+         {
+             error = "--sync takes off or an IPv4 address and a port 1 to 65535 "
+                     "(127.0.0.1:1338), not \"" +
+                     value + "\"";
+             return false;
+         }
+         options.syncOff = false;
+         options.syncHost = value.substr(0, colon);
+         options.syncPort = static_cast<std::uint16_t>(port);
+         return true;
+     }},
+    {"--tracks", "DIR",
+     "with --dev, a sync editor's saves go to DIR instead of\n"
+     "the production's own tracks folder",
+     [](const std::string& value, const LaunchTarget&, LaunchOptions& options, std::string& error)
+     {
+         if (value.empty())
+         {
+             error = "--tracks needs a folder";
+             return false;
+         }
+         options.tracks = value;
+         return true;
+     }},
     {"--help", nullptr, "this text",
      [](const std::string&, const LaunchTarget&, LaunchOptions& options, std::string&)
      { return options.help = true; }},
@@ -144,11 +203,18 @@ std::string LaunchUsage(const LaunchTarget& target)
                  (option.value ? option.value : "") + "]";
     }
     usage += "\nPlays \"" + target.title + "\"; with no options exactly as released.\n";
+    // The help texts start in one column, past the longest option.
+    std::string::size_type column = 16;
+    for (const Option& option : kOptions)
+    {
+        column = std::max<std::string::size_type>(
+            column, 5 + std::strlen(option.name) + (option.value ? std::strlen(option.value) : 0));
+    }
     for (const Option& option : kOptions)
     {
         std::string head =
             std::string("  ") + option.name + " " + (option.value ? option.value : "");
-        head.resize(16, ' ');
+        head.resize(column, ' ');
         std::string help = option.help;
         const std::string::size_type at = help.find('@');
         if (at != std::string::npos)
@@ -158,7 +224,7 @@ std::string LaunchUsage(const LaunchTarget& target)
         for (std::string::size_type nl = help.find('\n'); nl != std::string::npos;
              nl = help.find('\n', nl + 1))
         {
-            help.insert(nl + 1, 16, ' ');
+            help.insert(nl + 1, column, ' ');
         }
         usage += head + help + "\n";
     }

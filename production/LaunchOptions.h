@@ -1,9 +1,9 @@
 // A production's command line, for people working on it: where to start, a
-// window instead of a display-mode change, the setup dialog, and the
-// development mode. One table holds every option: parsing, the messages and
-// the usage text all come from it, and --from's bound is the production's
-// own length. With no arguments nothing here applies and the program runs
-// exactly as configured. Depends on nothing but the standard library.
+// window instead of a display-mode change, the setup dialog, the
+// development mode and where it finds a sync editor. One table holds every option: parsing, the
+// messages and the usage text all come from it, and --from's bound is the production's own length.
+// With no arguments nothing here applies and the program runs exactly as configured. Depends on
+// nothing but the standard library.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,14 @@ struct LaunchOptions
     std::int32_t height = 768;
     bool setup = false;
     bool dev = false;
+    // --sync: the editor's IPv4 address and port under --dev; an empty host
+    // leaves the production's default, off means no editor at all.
+    std::string syncHost;
+    std::uint16_t syncPort = 0;
+    bool syncOff = false;
+    // --tracks: where a sync editor's saves go instead of the production's
+    // own tracks folder.
+    std::string tracks;
     bool help = false;
 };
 

@@ -165,7 +165,8 @@ void cProduction::Configure(const LaunchOptions& options)
 {
     Configure(options.width, options.height, !options.windowed);
     SetStartAt(options.from);
-    SetDevMode(options.dev);
+    control.SetSyncSaveFolder(info.tracks != nullptr ? info.tracks : "");
+    control.UseOptions(options);
 }
 
 LaunchTarget cProduction::GetLaunchTarget() const

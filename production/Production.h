@@ -54,6 +54,11 @@ struct cProductionInfo
     // Every seek replays from 0: scene state built frame by frame (particles,
     // random draws) is only reproducible from the first frame.
     bool seekFromStart = true;
+    // The folder in the production's source tree that keeps its sync keys:
+    // a sync editor's saves go there, and the build copies them into the
+    // data folder, where a plain run reads them. Empty: saves go over the
+    // data folder's files.
+    const char* tracks = "";
 };
 
 class cProduction : public cWindowsSystem
@@ -77,7 +82,7 @@ public:
 
     // No setup dialog, no anti-aliasing, the title and planes, 32 bits.
     void Configure(std::int32_t windowWidth, std::int32_t windowHeight, bool inFullscreen);
-    // The options' window, start time and development mode.
+    // The options' window, start time, development mode and sync editor.
     void Configure(const LaunchOptions& options);
     void SetStartAt(std::int32_t ms) { startAt = ms; }
     void SetDevMode(bool on) { control.SetDevMode(on); }

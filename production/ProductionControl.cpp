@@ -51,6 +51,20 @@ void cProductionControl::SetSyncEditor(std::string address, std::uint16_t port)
     editorPort = port;
 }
 
+void cProductionControl::UseOptions(const LaunchOptions& options)
+{
+    SetDevMode(options.dev);
+    SetSyncOff(options.syncOff);
+    if (!options.syncHost.empty())
+    {
+        SetSyncEditor(options.syncHost, options.syncPort);
+    }
+    if (!options.tracks.empty())
+    {
+        SetSyncSaveFolder(options.tracks);
+    }
+}
+
 void cProductionControl::BeforeLoading()
 {
     if (devMode && !liveReload)
@@ -60,7 +74,12 @@ void cProductionControl::BeforeLoading()
         overlay = std::make_unique<cDevOverlay>();
         // Before the director's Init, which takes its tracks: once the
         // editor answers, they are the editor's.
-        cSyncSystem::Instance().UseEditor(editorAddress, editorPort);
+        cSyncSystem& sync = cSyncSystem::Instance();
+        sync.SetSaveFolder(syncSaveFolder);
+        if (!syncOff)
+        {
+            sync.UseEditor(editorAddress, editorPort);
+        }
     }
 }
 
@@ -196,9 +215,18 @@ void cProductionControl::FollowEditor()
     const cSyncEvents events = cSyncSystem::Instance().Poll(!paused);
     cOverlayRequest request;
     // The editor says which state it wants, not to toggle.
-    request.togglePause = events.setPause && events.paused != paused;
+    bool wantPaused = events.setPause ? events.paused : paused;
     request.seek = events.seek;
     request.seekTo = events.seekTo;
+    // A row at or past the end would end the run: the production holds at
+    // its last moment instead, paused, as the editor's row stands there.
+    const std::int32_t last = std::max(length - 1, 0);
+    if (events.seek && events.seekTo > last)
+    {
+        request.seekTo = last;
+        wantPaused = true;
+    }
+    request.togglePause = wantPaused != paused;
     Carry(request);
 }
 

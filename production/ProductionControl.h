@@ -13,6 +13,7 @@
 #include "demo/SyncSystem.h"
 #include "platform/Win32.h"
 #include "production/DevOverlay.h"
+#include "production/LaunchOptions.h"
 #include "production/LiveReload.h"
 
 #include <chrono>
@@ -44,6 +45,14 @@ public:
     bool IsDevMode() const { return devMode; }
     // Where --dev looks for a sync editor; 127.0.0.1:1338 unless told.
     void SetSyncEditor(std::string address, std::uint16_t port);
+    // --dev without any sync editor: the track files play.
+    void SetSyncOff(bool off) { syncOff = off; }
+    // Where the editor's saves go (the production's source tree); empty:
+    // over the files played.
+    void SetSyncSaveFolder(std::string folder) { syncSaveFolder = std::move(folder); }
+    // --dev, --sync and --tracks as the options give them: what every entry
+    // does.
+    void UseOptions(const LaunchOptions& options);
 
     // In --dev, before anything is loaded: live reload starts, and the sync
     // tracks ask the editor for their keys.
@@ -96,6 +105,8 @@ private:
     std::unique_ptr<cLiveReload> liveReload;
     std::string editorAddress = "127.0.0.1";
     std::uint16_t editorPort = cSyncEditor::kDefaultPort;
+    bool syncOff = false;
+    std::string syncSaveFolder;
     // The window the overlay is attached to; null when it must attach anew.
     platform::HWND overlayWindow = nullptr;
     std::chrono::steady_clock::time_point phaseStart;

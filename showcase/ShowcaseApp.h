@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ShowcaseScene.h"
+#include "ShowcaseSync.h"
 #include "production/Production.h"
 
 namespace showcase
@@ -15,7 +16,8 @@ inline const MivexGL::cProductionInfo kShowcase{"mivex-showcase",
                                                 "showcase-data/music.mp3",
                                                 0.1f,
                                                 1000.0f,
-                                                true};
+                                                true,
+                                                tracks::kSourceFolder};
 
 class cShowcaseApp : public MivexGL::cProductionOf<cShowcaseScene>
 {

@@ -1,7 +1,8 @@
 // The showcase's sync tracks as the player and the data generator both know
 // them: where their files lie, the tempo that turns time into rows (the
 // tune's 120 BPM at 8 rows a beat, 16 rows a second) and the tracks' names.
-// The keys themselves come from the generator (showcase/generate/).
+// The keys themselves are kept in showcase/tracks/, which the build copies
+// into the data folder (showcase/generate/).
 #pragma once
 
 namespace showcase
@@ -13,6 +14,13 @@ namespace tracks
 // Relative to the working folder, as the showcase's other data.
 constexpr const char* kPrefix = "showcase-data/sync";
 constexpr const char* kProjectFile = "showcase-data/showcase-sync.xml";
+// Where a sync editor's saves go: the source tree's tracks folder, named by
+// the build.
+#ifdef MIVEX_SHOWCASE_TRACKS
+constexpr const char* kSourceFolder = MIVEX_SHOWCASE_TRACKS;
+#else
+constexpr const char* kSourceFolder = "";
+#endif
 constexpr double kBpm = 120.0;
 constexpr double kRowsPerBeat = 8.0;
 constexpr int kRowsPerSecond = 16;

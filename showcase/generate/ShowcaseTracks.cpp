@@ -8,8 +8,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace showcasegen
@@ -138,14 +140,44 @@ std::string InFolder(const std::string& folder, const std::string& playerPath)
 
 } // namespace
 
-bool WriteTracks(const std::string& folder)
+bool WriteNewTracks(const std::string& folder)
 {
-    const std::vector<Track> tracks = MakeTracks();
     const std::string prefix = InFolder(folder, showcase::tracks::kPrefix);
-    for (const Track& track : tracks)
+    for (const Track& track : MakeTracks())
     {
-        if (!MivexGL::WriteSyncTrackFile(MivexGL::SyncTrackFileName(prefix, track.name),
-                                         track.keys))
+        const std::string path = MivexGL::SyncTrackFileName(prefix, track.name);
+        std::error_code error;
+        if (std::filesystem::exists(path, error) || error)
+        {
+            continue;
+        }
+        if (!MivexGL::WriteSyncTrackFile(path, track.keys))
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CopyTracks(const std::string& sources, const std::string& folder)
+{
+    std::vector<Track> tracks = MakeTracks();
+    const std::string from = InFolder(sources, showcase::tracks::kPrefix);
+    const std::string to = InFolder(folder, showcase::tracks::kPrefix);
+    for (Track& track : tracks)
+    {
+        const std::string path = MivexGL::SyncTrackFileName(from, track.name);
+        std::error_code error;
+        if (!std::filesystem::exists(path, error))
+        {
+            std::fprintf(stderr, "mivex-showcase-data: no %s; the generated keys play\n",
+                         path.c_str());
+        }
+        else if (!MivexGL::ReadSyncTrackFile(path, track.keys))
+        {
+            return false;
+        }
+        if (!MivexGL::WriteSyncTrackFile(MivexGL::SyncTrackFileName(to, track.name), track.keys))
         {
             return false;
         }

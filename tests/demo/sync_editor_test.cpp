@@ -1,6 +1,7 @@
 // The sync editor connection against a stand-in editor on a loopback port:
 // keys, rows, pause and save as a real editor sends them, then editors that
-// break the protocol, which must cost the connection and nothing else. Every
+// break the protocol, stay silent or flood it, which must cost the
+// connection (said once, however often it happens) and nothing else. Every
 // wait is a bounded loop of short sleeps, generous for a loaded machine.
 #include "demo/SyncSystem.h"
 #include "demo/SyncTrackFile.h"
@@ -11,9 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <thread>
 
 namespace
@@ -210,6 +213,143 @@ TEST(SyncEditor, WithoutAnEditorFilesPlayAndItIsSaidOnce)
     EXPECT_FALSE(sync.GetEditor()->IsConnected());
     EXPECT_FLOAT_EQ(x.Value(), 42.0f);
     std::filesystem::remove_all(folder);
+}
+
+// Keys the picture cannot use are refused; a flood of saves is a save a
+// frame, each into the save folder, not over the files played.
+TEST_F(SyncEditorTest, NonFiniteKeysAreRefusedAndSavesAreCoalesced)
+{
+    const std::string kept = folder + "/kept";
+    std::filesystem::create_directory(kept);
+    sync.SetSaveFolder(kept);
+    editor.Greet(sync, {"cam:x", "fx"});
+    editor.Say(SetKey(1, 0, 6.0f, 0));
+    ASSERT_TRUE(editor.Pump(sync, [&] { return sync.Get("fx") == 6.0f; }));
+    testing::internal::CaptureStderr();
+    editor.Say(
+        Join({SetKey(1, 4, std::numeric_limits<float>::quiet_NaN(), 1),
+              SetKey(1, 8, std::numeric_limits<float>::infinity(), 1),
+              SetKey(1, 12, -std::numeric_limits<float>::quiet_NaN(), 1), SetKey(0, 0, 2.0f, 0)}));
+    ASSERT_TRUE(editor.Pump(sync, [&] { return sync.Get("cam:x") == 2.0f; }));
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(sync.Find("fx")->GetKeys().size(), 1u);
+    EXPECT_FLOAT_EQ(sync.Get("fx"), 6.0f);
+    EXPECT_NE(said.find("sync: fx: the editor's key of value nan is refused"), std::string::npos)
+        << said;
+    EXPECT_NE(said.find("value inf is refused"), std::string::npos) << said;
+    // The second NaN is the same news as the first.
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
+
+    constexpr std::size_t kSaves = 100000;
+    // Sent from a thread: the system's buffer holds less than the flood.
+    std::atomic<bool> sent{false};
+    std::thread flood(
+        [&]
+        {
+            const std::vector<std::uint8_t> bytes(kSaves, 5);
+            std::size_t at = 0;
+            for (int i = 0; i < kEditorTries * 10 && at < bytes.size(); ++i)
+            {
+                const long n =
+                    platform::SendSocket(editor.peer, bytes.data() + at, bytes.size() - at);
+                if (n < 0)
+                {
+                    break;
+                }
+                at += static_cast<std::size_t>(n);
+                if (n == 0)
+                {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+            }
+            sent = at == bytes.size();
+        });
+    int saves = 0;
+    bool drained = false;
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < kEditorTries * 10 && !drained; ++i)
+    {
+        // Loopback hands over what was sent at once: a frame after the
+        // last byte went that saves nothing has read everything.
+        const bool allSent = sent;
+        const bool savedNow = sync.Poll(false).saved;
+        saves += savedNow ? 1 : 0;
+        drained = allSent && !savedNow;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    flood.join();
+    said = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(drained);
+    // One save a frame, and a frame takes a bounded share of the flood.
+    EXPECT_GE(saves, static_cast<int>(kSaves / MivexGL::cSyncEditor::kMostCommandsPerPoll));
+    EXPECT_LT(saves, 200);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), saves) << said.substr(0, 300);
+    EXPECT_NE(said.find("sync: saved 2 tracks as " + kept + "/show_*.track"), std::string::npos)
+        << said.substr(0, 300);
+    std::vector<MivexGL::cSyncKey> keys;
+    ASSERT_TRUE(
+        MivexGL::ReadSyncTrackFile(MivexGL::SyncTrackFileName(kept + "/show", "cam:x"), keys));
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0].value, 2.0f);
+    // The files played are not written over.
+    ASSERT_TRUE(MivexGL::ReadSyncTrackFile(MivexGL::SyncTrackFileName(prefix, "cam:x"), keys));
+    EXPECT_EQ(keys[0].value, 42.0f);
+    EXPECT_TRUE(sync.GetEditor()->IsConnected());
+}
+
+// An editor that takes the connection and never answers is dropped after
+// the greeting's time and tried again; one that hangs up at once, the same.
+// However often either happens, it is said once.
+TEST(SyncEditor, SilentAndHangingUpEditorsAreRetriedAndSaidOnce)
+{
+    testsupport::StandInEditor editor;
+    ASSERT_NE(editor.listener, platform::kNoSocket);
+    cSyncSystem sync;
+    sync.Configure("", 120.0, 8.0);
+    sync.Track("x");
+    sync.UseEditor("127.0.0.1", editor.port);
+    sync.GetEditor()->SetRetryInterval(std::chrono::milliseconds(0));
+    sync.GetEditor()->SetGreetingTimeout(std::chrono::milliseconds(50));
+    std::vector<platform::SocketHandle> silent;
+    const auto connections = [&](bool keep)
+    {
+        int accepted = 0;
+        for (int i = 0; i < kEditorTries && accepted < 3; ++i)
+        {
+            sync.Poll(false);
+            const platform::SocketHandle peer = platform::AcceptSocket(editor.listener);
+            if (peer != platform::kNoSocket)
+            {
+                ++accepted;
+                if (keep)
+                {
+                    silent.push_back(peer);
+                }
+                else
+                {
+                    platform::CloseSocket(peer);
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return accepted;
+    };
+    const std::string at = "sync: editor at 127.0.0.1:" + std::to_string(editor.port) + ": ";
+    const std::string after = "; playing on with its keys, trying again every 0 ms\n";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(connections(true), 3);
+    // The third is still waiting for its answer.
+    sync.GetEditor()->SetGreetingTimeout(std::chrono::minutes(10));
+    for (int i = 0; i < 3 && !silent.empty(); ++i)
+    {
+        platform::CloseSocket(silent.back());
+        silent.pop_back();
+    }
+    EXPECT_EQ(connections(false), 3);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said,
+              at + "did not answer the greeting within 50 ms" + after + at + "hung up" + after);
+    EXPECT_FALSE(sync.GetEditor()->IsConnected());
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 // Sync tracks: values between keys against hand-computed ones, rows from
-// time, and track files written, read back and refused when broken.
+// time, track files written, read back and refused when broken or when they
+// are no files, and saves that leave the old file whole when they fail or
+// are cut short.
+#include "demo/SyncSeams.h"
 #include "demo/SyncSystem.h"
 #include "demo/SyncTrackFile.h"
 #include "support/Recorders.h"
@@ -9,6 +12,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+
+#if !defined(_WIN32)
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace
 {
@@ -29,6 +40,17 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+}
+
+// What reading the track said: exactly one tagged line, returned.
+std::string ReadSaying(MivexGL::cSyncSystem& sync, const std::string& name, float& value)
+{
+    testing::internal::CaptureStderr();
+    value = sync.Get(name);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("sync: ", 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    return said;
 }
 
 TEST(SyncTrack, EachInterpolationGivesItsCurve)
@@ -131,6 +153,8 @@ TEST(SyncTrackFile, KeysComeBackAndBrokenFilesReadAsNothing)
          "says 2147483647 keys"},
         {"trailing", {0, 0, 0, 0, 9}, "says 0 keys"},
         {"badcurve", {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x3F, 4}, "unknown interpolation"},
+        {"nan", {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x7F, 1}, "value nan"},
+        {"infinite", {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x7F, 1}, "value inf"},
     };
     for (const Broken& b : broken)
     {
@@ -152,5 +176,108 @@ TEST(SyncTrackFile, KeysComeBackAndBrokenFilesReadAsNothing)
               std::string::npos);
     std::filesystem::remove_all(folder);
 }
+
+#if !defined(_WIN32)
+
+// A folder, a FIFO, an endless device and a huge file where a track file
+// should be: each is refused at once with one line, and the track reads 0.
+TEST(SyncTrackFile, WhatIsNoTrackFileIsRefusedWithoutReadingIt)
+{
+    const std::string folder = testsupport::MakeTempFolder("mivex-sync-nofile");
+    ASSERT_FALSE(folder.empty());
+    const std::string prefix = folder + "/p";
+    std::filesystem::create_directory(MivexGL::SyncTrackFileName(prefix, "folder"));
+    // Nobody ever writes to it: an open that waited would wait for good.
+    ASSERT_EQ(mkfifo(MivexGL::SyncTrackFileName(prefix, "fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", MivexGL::SyncTrackFileName(prefix, "zero"));
+    // Sparse: a gigabyte that costs no disk, and no memory unless read.
+    const std::string huge = MivexGL::SyncTrackFileName(prefix, "huge");
+    WriteBytes(huge, {0, 0, 0, 0});
+    std::filesystem::resize_file(huge, std::uintmax_t(1) << 30);
+
+    MivexGL::cSyncSystem sync;
+    sync.Configure(prefix, 120.0, 8.0);
+    const struct
+    {
+        const char* name;
+        const char* why;
+    } cases[] = {{"folder", "is a folder"},
+                 {"fifo", "is no regular file"},
+                 {"zero", "is no regular file"},
+                 {"huge", "1073741824 bytes, more than the 16777216"}};
+    for (const auto& c : cases)
+    {
+        float value = -1.0f;
+        const std::string said = ReadSaying(sync, c.name, value);
+        EXPECT_NE(said.find(c.why), std::string::npos) << c.name << ": " << said;
+        EXPECT_EQ(value, 0.0f) << c.name;
+        EXPECT_TRUE(sync.Find(c.name)->GetKeys().empty()) << c.name;
+    }
+    // And the set goes on: a good file beside them still plays.
+    ASSERT_TRUE(MivexGL::WriteSyncTrackFile(MivexGL::SyncTrackFileName(prefix, "good"),
+                                            {Key(0, 5.0f, cSyncKey::kStep)}));
+    EXPECT_FLOAT_EQ(sync.Get("good"), 5.0f);
+    std::filesystem::remove_all(folder);
+}
+
+// A save cut short, by a crash after the new bytes are written or by a write
+// that fails half-way, leaves the file before it whole; the next save works.
+TEST(SyncTrackFile, ASaveCutShortLeavesTheOldFileWhole)
+{
+    const std::string folder = testsupport::MakeTempFolder("mivex-sync-save");
+    ASSERT_FALSE(folder.empty());
+    const std::string path = MivexGL::SyncTrackFileName(folder + "/p", "x");
+    const std::vector<cSyncKey> old = {Key(0, 1.0f, cSyncKey::kLinear),
+                                       Key(8, 2.0f, cSyncKey::kStep)};
+    ASSERT_TRUE(MivexGL::WriteSyncTrackFile(path, old));
+    const std::string oldBytes = testsupport::ReadFile(path);
+    std::vector<cSyncKey> many;
+    for (std::uint32_t row = 0; row < 10000; ++row)
+    {
+        many.push_back(Key(row, static_cast<float>(row), cSyncKey::kSmooth));
+    }
+
+    // The process dies between the temporary file and its rename.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        MivexGL::gSyncBeforeReplace = [](const std::string&) { _exit(0); };
+        MivexGL::WriteSyncTrackFile(path, many);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save never got there";
+    EXPECT_EQ(testsupport::ReadFile(path), oldBytes);
+
+    // A write that stops at a file size limit, as on a full disk.
+    struct rlimit before;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit small = before;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string reason;
+    const bool wrote = MivexGL::WriteSyncTrackFile(path, many, reason);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(wrote);
+    EXPECT_NE(reason.find("File too large"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("the old file stays"), std::string::npos) << reason;
+    EXPECT_EQ(testsupport::ReadFile(path), oldBytes);
+
+    ASSERT_TRUE(MivexGL::WriteSyncTrackFile(path, many));
+    std::vector<cSyncKey> read;
+    ASSERT_TRUE(MivexGL::ReadSyncTrackFile(path, read));
+    EXPECT_EQ(read.size(), many.size());
+    // Nothing is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              1);
+    std::filesystem::remove_all(folder);
+}
+
+#endif
 
 } // namespace

@@ -42,6 +42,23 @@ TEST(LaunchOptions, EachOptionSetsWhatItNames)
     EXPECT_TRUE(plain.windowed);
     EXPECT_EQ(plain.width, 1024);
     EXPECT_EQ(plain.from, 0);
+    EXPECT_TRUE(plain.syncHost.empty());
+    EXPECT_FALSE(plain.syncOff);
+
+    LaunchOptions sync;
+    ASSERT_TRUE(Parse({"--dev", "--sync", "10.0.0.7:4000", "--tracks", "my keys"}, sync, error))
+        << error;
+    EXPECT_EQ(sync.syncHost, "10.0.0.7");
+    EXPECT_EQ(sync.syncPort, 4000);
+    EXPECT_FALSE(sync.syncOff);
+    EXPECT_EQ(sync.tracks, "my keys");
+    // The last word stands.
+    ASSERT_TRUE(Parse({"--sync", "127.0.0.1:1338", "--sync", "off"}, sync, error)) << error;
+    EXPECT_TRUE(sync.syncOff);
+    EXPECT_TRUE(sync.syncHost.empty());
+    EXPECT_NE(MivexGL::LaunchUsage(kDemo).find("  --sync HOST:PORT  with --dev, the sync editor"),
+              std::string::npos)
+        << MivexGL::LaunchUsage(kDemo);
 }
 
 TEST(LaunchOptions, BadInputIsRefusedWithItsName)
@@ -56,6 +73,16 @@ TEST(LaunchOptions, BadInputIsRefusedWithItsName)
                                                {"--size", "0x720"},
                                                {"--size", "1280x"},
                                                {"--size", "20000x10"},
+                                               {"--sync"},
+                                               {"--sync", "localhost:1338"},
+                                               {"--sync", "127.0.0.1"},
+                                               {"--sync", "127.0.0.1:0"},
+                                               {"--sync", "127.0.0.1:65536"},
+                                               {"--sync", "127.0.0.256:1338"},
+                                               {"--sync", "1.2.3:1338"},
+                                               {"--sync", "1.2.3.4.5:1338"},
+                                               {"--sync", "OFF"},
+                                               {"--tracks", ""},
                                                {"--fullscreen"}})
     {
         LaunchOptions options;
