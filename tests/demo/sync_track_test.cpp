@@ -42,17 +42,6 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
               static_cast<std::streamsize>(bytes.size()));
 }
 
-// What reading the track said: exactly one tagged line, returned.
-std::string ReadSaying(MivexGL::cSyncSystem& sync, const std::string& name, float& value)
-{
-    testing::internal::CaptureStderr();
-    value = sync.Get(name);
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said.rfind("sync: ", 0), 0u) << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    return said;
-}
-
 TEST(SyncTrack, EachInterpolationGivesItsCurve)
 {
     MivexGL::cSyncTrack track("t");
@@ -178,6 +167,17 @@ TEST(SyncTrackFile, KeysComeBackAndBrokenFilesReadAsNothing)
 }
 
 #if !defined(_WIN32)
+
+// What reading the track said: exactly one tagged line, returned.
+std::string ReadSaying(MivexGL::cSyncSystem& sync, const std::string& name, float& value)
+{
+    testing::internal::CaptureStderr();
+    value = sync.Get(name);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("sync: ", 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    return said;
+}
 
 // A folder, a FIFO, an endless device and a huge file where a track file
 // should be: each is refused at once with one line, and the track reads 0.
