@@ -87,7 +87,8 @@ cWindowsSystem::cWindowsSystem()
     : deviceContext(nullptr), renderingContext(nullptr), window(nullptr), instance(nullptr), keys{},
       active(true), fullscreen(true), farPlane(10000.0f), nearPlane(1.0f), width(800), height(600),
       bits(32), title(u"Do a object.SetTitle(char *name)"), showSetupDialog(true),
-      loadingPending(true), multisampleFound(false), multisampleFormat(0), antiAliasing(true)
+      loadingPending(true), multisampleFound(false), multisampleFormat(0),
+      antiAliasing(true), pressed{}
 {
 }
 
@@ -422,6 +423,17 @@ LRESULT cWindowsSystem::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+bool cWindowsSystem::TakeKeyPress(int key)
+{
+    if (key < 0 || key >= 256)
+    {
+        return false;
+    }
+    const bool taken = keys[key] || pressed[key];
+    pressed[key] = false;
+    return taken;
+}
+
 bool cWindowsSystem::CloseAsked()
 {
     MSG message{};
@@ -452,7 +464,7 @@ int cWindowsSystem::MainLoop()
         }
         if (active)
         {
-            if (keys[VK_ESCAPE])
+            if (TakeKeyPress(VK_ESCAPE))
             {
                 done = true;
             }
@@ -467,7 +479,7 @@ int cWindowsSystem::MainLoop()
                 SwapBuffers(deviceContext);
             }
         }
-        if (keys[VK_F1])
+        if (TakeKeyPress(VK_F1))
         {
             keys[VK_F1] = false;
             DestroyDisplay();

@@ -56,13 +56,18 @@ public:
     void SetAntiAliasing(bool value) { antiAliasing = value; }
     void SetActive(bool value) { active = value; }
     bool IsKeyDown(int key) const { return key >= 0 && key < 256 && keys[key]; }
+    // A key set down also counts as pressed until TakeKeyPress takes it.
     void SetKey(int key, bool down)
     {
         if (key >= 0 && key < 256)
         {
             keys[key] = down;
+            pressed[key] = pressed[key] || down;
         }
     }
+    // Whether the key is down or was pressed since the last call: a tap
+    // released before the frame loop looks still counts, once.
+    bool TakeKeyPress(int key);
     platform::HWND GetWindowHandle() const { return window; }
     platform::HDC GetDeviceContext() const { return deviceContext; }
     platform::HGLRC GetRenderingContext() const { return renderingContext; }
@@ -104,6 +109,10 @@ protected:
     cSetupDialog setupDialog;
 
 private:
+    // Presses not yet taken by the frame loop; keys[] alone loses a press
+    // and release that both arrive between two frames.
+    bool pressed[256];
+
     bool FailDisplay(const char16_t* text);
 };
 

@@ -71,6 +71,11 @@ foreach(test_src ${win_tests})
   mivex_win_test(${test_src} windows)
 endforeach()
 
+# The input probe, a production that overlay_input.sh drives under Wine.
+add_executable(input_probe ${CMAKE_CURRENT_SOURCE_DIR}/production/probe/input_probe_main.cpp)
+target_compile_options(input_probe PRIVATE ${MIVEX_WARNINGS})
+target_link_libraries(input_probe PRIVATE mivex_production)
+
 file(GLOB win_scripts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/windows/*.sh)
 foreach(script ${win_scripts})
   get_filename_component(name ${script} NAME_WE)

@@ -1,0 +1,241 @@
+// A production on a real X display, driven the way a user drives it, with
+// xdotool: the overlay's timeline follows the real pointer (hovering shows
+// the time under it, pressing seeks there, dragging seeks along), and an
+// Escape tap ends the production even when frames are slow enough that its
+// press and release both arrive between two of them.
+#include "platform/PngDecoder.h"
+#include "support/Recorders.h"
+#include "support/XServer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using testsupport::Capture;
+
+namespace
+{
+
+// The probe's window, and where the overlay's timeline strip lies in it:
+// names take min(a quarter, 180) pixels after imgui's 8-pixel padding, the
+// strip the rest of the row up to the right padding, and its last row ends
+// 20 pixels above the bottom.
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr int kStripX = 8 + 180;
+constexpr int kStripWidth = kWidth - 16 - 180;
+constexpr int kStripY = kHeight - 28;
+constexpr int kLength = 60000;
+
+int StripXAt(int ms)
+{
+    return kStripX + kStripWidth * ms / kLength;
+}
+
+class OverlayInput : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        display = testsupport::TestDisplay();
+        if (display.empty() || !testsupport::OnPath("xdotool"))
+        {
+            GTEST_SKIP() << "needs Xvfb (or MIVEX_TEST_DISPLAY) and xdotool";
+        }
+        folder = testsupport::MakeTempFolder("mivex-input");
+    }
+    void TearDown() override
+    {
+        if (child > 0)
+        {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
+        std::remove(Shot().c_str());
+    }
+
+    void Start(int frameMs, int length)
+    {
+        child = fork();
+        if (child == 0)
+        {
+            if (chdir(folder.c_str()) != 0)
+            {
+                _exit(126);
+            }
+            setenv("DISPLAY", display.c_str(), 1);
+            setenv("SDL_VIDEODRIVER", "x11", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            setenv("MIVEX_INPUT_PROBE_FRAME_MS", std::to_string(frameMs).c_str(), 1);
+            setenv("MIVEX_INPUT_PROBE_LENGTH", std::to_string(length).c_str(), 1);
+            const std::string binary = std::string(MIVEX_BINARY_DIR) + "/tests/input_probe";
+            const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
+            execl(binary.c_str(), "input_probe", "--dev", "--size", size.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_GT(child, 0);
+        window = Capture(
+            "DISPLAY=" + display + " timeout 60 xdotool search --all --sync --onlyvisible --pid " +
+            std::to_string(child) + " --name '^MivexGL input probe' 2>/dev/null" + " | head -n 1");
+        window.erase(window.find_last_not_of("\r\n") + 1);
+        ASSERT_FALSE(window.empty()) << "the probe's window never appeared";
+        // Frames run once the title shows the time.
+        ASSERT_TRUE(
+            WaitForTitle([](const std::string& t) { return t.find('[') != std::string::npos; }));
+    }
+
+    void Xdotool(const std::string& commands)
+    {
+        Capture("DISPLAY=" + display + " xdotool " + commands + " 2>/dev/null");
+    }
+    void MoveTo(int x, int y)
+    {
+        Xdotool("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
+    }
+
+    std::string Title()
+    {
+        std::string title =
+            Capture("DISPLAY=" + display + " xdotool getwindowname " + window + " 2>/dev/null");
+        title.erase(title.find_last_not_of("\r\n") + 1);
+        return title;
+    }
+    // Waits, generously, for the title to pass the test; the last title seen
+    // is kept for the message.
+    bool WaitForTitle(const std::function<bool(const std::string&)>& passes)
+    {
+        for (int i = 0; i < 600; ++i)
+        {
+            lastTitle = Title();
+            if (passes(lastTitle))
+            {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+    // The director's time the title shows, in ms; -1 without one.
+    static int TitleMs(const std::string& title)
+    {
+        int minutes = 0;
+        int seconds = 0;
+        int tenths = 0;
+        const std::string::size_type at = title.find('[');
+        if (at == std::string::npos ||
+            std::sscanf(title.c_str() + at, "[%d:%d.%d", &minutes, &seconds, &tenths) != 3)
+        {
+            return -1;
+        }
+        return (minutes * 60 + seconds) * 1000 + tenths * 100;
+    }
+    bool WaitForTime(int ms)
+    {
+        return WaitForTitle([ms](const std::string& t)
+                            { return std::abs(TitleMs(t) - ms) <= 200; });
+    }
+
+    std::string Shot() const { return folder + "/shot.png"; }
+    // The bottom of the window (the timeline and just above it), as RGB.
+    std::vector<unsigned char> Bottom()
+    {
+        Capture("DISPLAY=" + display + " import -window " + window + " " + Shot() +
+                " >/dev/null 2>&1");
+        platform::PngPixels picture;
+        std::string why;
+        if (!platform::DecodePngFile(Shot().c_str(), picture, &why, false) ||
+            picture.width != kWidth || picture.height != kHeight)
+        {
+            return {};
+        }
+        const std::size_t row = static_cast<std::size_t>(kWidth) * 3;
+        return std::vector<unsigned char>(picture.pixels.begin() + (kHeight - 160) * row,
+                                          picture.pixels.end());
+    }
+
+    // The exit code, or -1 when the process did not end in time.
+    int WaitExit(int seconds)
+    {
+        for (int i = 0; i < seconds * 10; ++i)
+        {
+            int status = 0;
+            if (waitpid(child, &status, WNOHANG) == child)
+            {
+                child = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return -1;
+    }
+
+    std::string display;
+    std::string folder;
+    std::string window;
+    std::string lastTitle;
+    pid_t child = -1;
+};
+
+TEST_F(OverlayInput, TheTimelineFollowsThePointer)
+{
+    Start(0, kLength);
+    // Paused, the picture holds still but for what the pointer does.
+    MoveTo(300, 200);
+    Xdotool("key space");
+    ASSERT_TRUE(
+        WaitForTitle([](const std::string& t) { return t.find("paused") != std::string::npos; }))
+        << lastTitle;
+
+    if (testsupport::OnPath("import"))
+    {
+        const std::vector<unsigned char> away = Bottom();
+        ASSERT_FALSE(away.empty()) << "no shot of the window";
+        MoveTo(StripXAt(5000), kStripY);
+        // Hovering the strip shows the time there beside the pointer.
+        bool shown = false;
+        for (int i = 0; i < 300 && !shown; ++i)
+        {
+            const std::vector<unsigned char> over = Bottom();
+            int changed = 0;
+            for (std::size_t b = 0; b < over.size() && b < away.size(); ++b)
+            {
+                changed += over[b] != away[b] ? 1 : 0;
+            }
+            shown = changed > 100;
+            if (!shown)
+            {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        }
+        EXPECT_TRUE(shown) << "hovering the timeline showed nothing";
+    }
+
+    MoveTo(StripXAt(5000), kStripY);
+    Xdotool("mousedown 1");
+    EXPECT_TRUE(WaitForTime(5000)) << "a press at 5 s left the title at " << lastTitle;
+    // Dragged in steps, as a hand moves; the time follows to where it stops.
+    MoveTo(StripXAt(12000), kStripY);
+    MoveTo(StripXAt(20000), kStripY);
+    EXPECT_TRUE(WaitForTime(20000)) << "a drag to 20 s left the title at " << lastTitle;
+    Xdotool("mouseup 1");
+}
+
+TEST_F(OverlayInput, AnEscapeTapBetweenSlowFramesEndsIt)
+{
+    // Frames of about 200 ms, and an hour to go: only Escape ends it soon.
+    Start(200, 3600000);
+    MoveTo(300, 200);
+    Xdotool("keydown Escape sleep 0.02 keyup Escape");
+    EXPECT_EQ(WaitExit(120), 0) << "the tap was lost; title " << Title();
+}
+
+} // namespace
