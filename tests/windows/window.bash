@@ -94,9 +94,9 @@ wait_frames() {
   fail "fewer than $1 frames in 90 s"
 }
 
-# Holds a key (xdotool's name, "alt+F4" too) long enough for a frame loop
-# that looks at its key table once a frame: a tap could come and go
-# between two frames. Without a window manager a click activates.
+# Holds a key (xdotool's name, "alt+F4" too) for half a second, as a
+# person would: alt+F4 is a chord, and a system key is not latched as a
+# tap is. Without a window manager a click activates.
 hold() {
   xdotool mousemove --window "$1" 10 10 click 1 > /dev/null 2>&1 || true
   xdotool keydown "$2" > /dev/null 2>&1 || true
