@@ -2,7 +2,8 @@
 // xdotool: the overlay's timeline follows the real pointer (hovering shows
 // the time under it, pressing seeks there, dragging seeks along), and an
 // Escape tap ends the production even when frames are slow enough that its
-// press and release both arrive between two of them.
+// press and release both arrive between two of them. And what --dev shows,
+// its overlay hidden, is the frame the capture ships.
 #include "platform/PngDecoder.h"
 #include "support/Recorders.h"
 #include "support/XServer.h"
@@ -18,6 +19,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using testsupport::Capture;
 
@@ -64,6 +66,16 @@ protected:
 
     void Start(int frameMs, int length)
     {
+        setenv("MIVEX_INPUT_PROBE_FRAME_MS", std::to_string(frameMs).c_str(), 1);
+        setenv("MIVEX_INPUT_PROBE_LENGTH", std::to_string(length).c_str(), 1);
+        Launch(std::string(MIVEX_BINARY_DIR) + "/tests/input_probe", "MivexGL input probe", {});
+    }
+
+    // Runs program --dev --size WxH extra... in the folder and waits until its
+    // window, titled title..., shows the time.
+    void Launch(const std::string& binary, const std::string& title,
+                const std::vector<std::string>& extra)
+    {
         child = fork();
         if (child == 0)
         {
@@ -74,18 +86,22 @@ protected:
             setenv("DISPLAY", display.c_str(), 1);
             setenv("SDL_VIDEODRIVER", "x11", 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
-            setenv("MIVEX_INPUT_PROBE_FRAME_MS", std::to_string(frameMs).c_str(), 1);
-            setenv("MIVEX_INPUT_PROBE_LENGTH", std::to_string(length).c_str(), 1);
-            const std::string binary = std::string(MIVEX_BINARY_DIR) + "/tests/input_probe";
             const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
-            execl(binary.c_str(), "input_probe", "--dev", "--size", size.c_str(),
-                  static_cast<char*>(nullptr));
+            std::vector<std::string> args = {binary, "--dev", "--size", size};
+            args.insert(args.end(), extra.begin(), extra.end());
+            std::vector<char*> argv;
+            for (std::string& arg : args)
+            {
+                argv.push_back(&arg[0]);
+            }
+            argv.push_back(nullptr);
+            execv(binary.c_str(), argv.data());
             _exit(127);
         }
         ASSERT_GT(child, 0);
         window = Capture(
             "DISPLAY=" + display + " timeout 60 xdotool search --all --sync --onlyvisible --pid " +
-            std::to_string(child) + " --name '^MivexGL input probe' 2>/dev/null" + " | head -n 1");
+            std::to_string(child) + " --name '^" + title + "' 2>/dev/null" + " | head -n 1");
         window.erase(window.find_last_not_of("\r\n") + 1);
         ASSERT_FALSE(window.empty()) << "the probe's window never appeared";
         // Frames run once the title shows the time.
@@ -145,21 +161,41 @@ protected:
     }
 
     std::string Shot() const { return folder + "/shot.png"; }
-    // The bottom of the window (the timeline and just above it), as RGB.
-    std::vector<unsigned char> Bottom()
+    // The whole window as RGB, empty when no shot could be had.
+    std::vector<unsigned char> Window()
     {
         Capture("DISPLAY=" + display + " import -window " + window + " " + Shot() +
                 " >/dev/null 2>&1");
+        return Rgb(Shot());
+    }
+    static std::vector<unsigned char> Rgb(const std::string& png)
+    {
         platform::PngPixels picture;
         std::string why;
-        if (!platform::DecodePngFile(Shot().c_str(), picture, &why, false) ||
+        if (!platform::DecodePngFile(png.c_str(), picture, &why, false) ||
             picture.width != kWidth || picture.height != kHeight)
         {
             return {};
         }
+        const std::size_t pixels = static_cast<std::size_t>(kWidth) * kHeight;
+        const std::size_t channels = picture.pixels.size() / pixels;
+        std::vector<unsigned char> rgb;
+        rgb.reserve(pixels * 3);
+        for (std::size_t i = 0; i < pixels; ++i)
+        {
+            rgb.insert(rgb.end(), picture.pixels.begin() + i * channels,
+                       picture.pixels.begin() + i * channels + 3);
+        }
+        return rgb;
+    }
+    // The bottom of the window (the timeline and just above it), as RGB.
+    std::vector<unsigned char> Bottom()
+    {
+        std::vector<unsigned char> rgb = Window();
         const std::size_t row = static_cast<std::size_t>(kWidth) * 3;
-        return std::vector<unsigned char>(picture.pixels.begin() + (kHeight - 160) * row,
-                                          picture.pixels.end());
+        return rgb.empty()
+                   ? rgb
+                   : std::vector<unsigned char>(rgb.begin() + (kHeight - 160) * row, rgb.end());
     }
 
     // The exit code, or -1 when the process did not end in time.
@@ -236,6 +272,55 @@ TEST_F(OverlayInput, AnEscapeTapBetweenSlowFramesEndsIt)
     MoveTo(300, 200);
     Xdotool("keydown Escape sleep 0.02 keyup Escape");
     EXPECT_EQ(WaitExit(120), 0) << "the tap was lost; title " << Title();
+}
+
+TEST_F(OverlayInput, TheDevFrameIsTheCapturesFrame)
+{
+    if (!testsupport::OnPath("import"))
+    {
+        GTEST_SKIP() << "needs ImageMagick's import";
+    }
+    const std::string build = MIVEX_BINARY_DIR;
+    ASSERT_EQ(symlink((build + "/showcase-data").c_str(), (folder + "/showcase-data").c_str()), 0);
+    Launch(build + "/mivex-showcase", "MivexGL showcase", {"--sync", "off"});
+    MoveTo(300, 200);
+    // Paused, then to 0 and 5 s on: the garden, depth of field and pollen.
+    Xdotool("key space");
+    ASSERT_TRUE(
+        WaitForTitle([](const std::string& t) { return t.find("paused") != std::string::npos; }))
+        << lastTitle;
+    Xdotool("key Home");
+    ASSERT_TRUE(WaitForTime(0)) << lastTitle;
+    Xdotool("key Right");
+    ASSERT_TRUE(WaitForTitle([](const std::string& t) { return TitleMs(t) == 5000; })) << lastTitle;
+    // The overlay hidden: paused, the picture holds still, so the shot is
+    // taken once two in a row agree.
+    Xdotool("key F2");
+    std::vector<unsigned char> shown;
+    bool still = false;
+    for (int i = 0; i < 30 && !still; ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::vector<unsigned char> again = Window();
+        still = !again.empty() && again == shown;
+        shown.swap(again);
+    }
+    EXPECT_TRUE(still) << "the paused picture kept changing";
+    ASSERT_FALSE(shown.empty()) << "no shot of the window";
+
+    const std::string frames = folder + "/frames";
+    ASSERT_EQ(Capture("cd " + folder + " && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy " +
+                      build + "/mivex-showcase-capture --from 5000 --to 5000 --frames " + frames +
+                      " >/dev/null 2>&1; echo $?"),
+              "0\n");
+    const std::vector<unsigned char> shipped = Rgb(frames + "/frame_000000.png");
+    ASSERT_EQ(shipped.size(), shown.size());
+    std::size_t differing = 0;
+    for (std::size_t b = 0; b < shown.size(); ++b)
+    {
+        differing += shown[b] != shipped[b] ? 1 : 0;
+    }
+    EXPECT_EQ(differing, 0u) << "of " << shown.size() << " bytes";
 }
 
 } // namespace
