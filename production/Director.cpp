@@ -50,7 +50,7 @@ std::string cDirector::WindowRefusal() const
         std::string error;
         if (entry.start.empty() || entry.end.empty())
         {
-            error = "no window";
+            error = "no window; give one in minutes:seconds, as \"0:15\" to \"0:19.999\"";
         }
         else if (ParseStrictTime(entry.start, first, error) &&
                  ParseStrictTime(entry.end, last, error) && last < first)
@@ -59,8 +59,7 @@ std::string cDirector::WindowRefusal() const
         }
         if (!error.empty())
         {
-            return "scene: " + entry.name + ": " + error +
-                   " (windows are minutes:seconds, \"0:15\" or \"0:19.999\")";
+            return "scene: " + entry.name + ": " + error;
         }
     }
     return {};

@@ -2,9 +2,13 @@
 // scenes (after its own loading, with its data pointer, their tracks taken
 // first), opens each at its window, updates and draws them in list order,
 // rewinds them, names them for the overlay; a scene without a readable
-// window stops the program at start, naming the scene; and the spectrum its
-// scenes read after a seek is the one a run played to that time gave them.
+// window stops the program at start, naming the scene; the framework loads
+// the music's spectrum for any director, into a cDirector's Bands(); and
+// the spectrum its scenes read after a seek is the one a run played to that
+// time gave them.
 #include "production/Director.h"
+
+#include "production/Production.h"
 
 #include "app/TimerSystem.h"
 #include "production/ProductionControl.h"
@@ -236,4 +240,38 @@ TEST(Director, TheBandsAfterASeekAreThoseOfARunPlayedToThatTime)
         EXPECT_EQ(sought.level, played.level) << ms;
         EXPECT_GT(played.level, 0.05f) << ms;
     }
+}
+
+namespace
+{
+
+// The spectrum the framework gives the overlay.
+template <class D> class cShownBands : public MivexGL::cProductionOf<D>
+{
+public:
+    cShownBands()
+        : MivexGL::cProductionOf<D>({"bands", "Bands", 5000, "data", "data/General/music.mp3"})
+    {
+    }
+    const MivexGL::cSoundBands& Shown() { return this->Spectrum(); }
+};
+
+template <class App> bool BandsHeard(App& app)
+{
+    app.Start();
+    const MivexGL::cSoundBands& shown = app.Shown();
+    MivexGL::cSoundBands probe = shown;
+    probe.At(2000);
+    return shown.IsLoaded() && probe.Band(0, MivexGL::cSoundBands::kBins - 1) > 0.0f;
+}
+
+} // namespace
+
+TEST(Director, TheFrameworkLoadsTheMusicsBandsForAnyDirector)
+{
+    cShownBands<cSceneSystem> plain;
+    EXPECT_TRUE(BandsHeard(plain));
+    cShownBands<cListDirector> listed;
+    EXPECT_TRUE(BandsHeard(listed));
+    EXPECT_EQ(&listed.Shown(), &listed.GetDirector().Bands());
 }
