@@ -20,7 +20,9 @@
 //         }
 //     private:
 //         cPictureScene picture;
-//         cSwarmScene swarm; // reads spread.Value() and Bands() in its frames
+//         // Takes the bands in its constructor; reads them and
+//         // spread.Value() in its frames.
+//         cSwarmScene swarm{Bands()};
 //     };
 //
 //     int main(int argc, char** argv)

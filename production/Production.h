@@ -51,7 +51,8 @@ struct cProductionInfo
     // The timeline's length in ms: the director's window and --from's bound.
     std::int32_t length = 0;
     // The data folder, relative to the working folder, and the music in
-    // it (for the capture's video).
+    // it (played unless the director has its own, the spectrum's source and
+    // the capture's video's sound).
     const char* data = "data";
     const char* music = "";
     float nearPlane = 0.1f;
