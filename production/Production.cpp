@@ -83,6 +83,10 @@ bool cProduction::Start()
         music.SetFile(info.music);
         music.Init(window);
     }
+    if (*info.music != '\0')
+    {
+        Spectrum().Load(info.music, info.length);
+    }
     director.Init();
     if (control.IsDevMode())
     {
@@ -124,9 +128,14 @@ bool cProduction::Draw()
     control.BeginDraw();
     cSceneSystem& director = DirectorScene();
     director.DrawIfActive();
-    int count = 0;
-    const float* bands = Bands(count);
-    control.EndDraw(bands, count);
+    // The time the scenes drew at; a cDirector has analysed it already.
+    const float* bands = nullptr;
+    if (control.IsDevMode() && Spectrum().IsLoaded())
+    {
+        Spectrum().At(director.GetElapsed());
+        bands = Spectrum().Bins();
+    }
+    control.EndDraw(bands, cSoundBands::kBins);
     return !director.IsFinished();
 }
 

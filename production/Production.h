@@ -11,13 +11,16 @@
 //         return MivexGL::RunProduction<cMyScene>(kMyProduction, argc, argv);
 //     }
 //
-// The director is a cSceneSystem (Init, Update, Draw). When it has them,
+// The director is a cDirector (production/Director.h), which declares its
+// scenes once, or any cSceneSystem (Init, Update, Draw). When it has them,
 // the framework also uses its music (GetResources().GetMusic(); otherwise it
-// plays the description's music file itself), its scenes by name for the
-// overlay (GetScenes()) and the spectrum its scenes see (GetBands(count)).
+// plays the description's music file itself) and its scenes by name for the
+// overlay (GetScenes()). The framework decodes the description's music for
+// the spectrum the overlay shows, which a cDirector's scenes read as Bands().
 // A director with sync tracks sets their time in its Update, where its
-// replays and the capture see it too; in --dev the framework reports that
-// row to a sync editor and follows the editor's row and pause.
+// replays and the capture see it too (a cDirector does); in --dev the
+// framework reports that row to a sync editor and follows the editor's row
+// and pause.
 // Nothing else is asked of a production: the loading flag and the message
 // target are the framework's, and a description without a name, title or
 // length stops the program at once, naming what is missing.
@@ -25,8 +28,10 @@
 #pragma once
 
 #include "app/WindowsSystem.h"
+#include "production/Director.h"
 #include "production/LaunchOptions.h"
 #include "production/ProductionControl.h"
+#include "production/SoundBands.h"
 
 #include <cstdint>
 #include <string>
@@ -46,7 +51,8 @@ struct cProductionInfo
     // The timeline's length in ms: the director's window and --from's bound.
     std::int32_t length = 0;
     // The data folder, relative to the working folder, and the music in
-    // it (for the capture's video).
+    // it (played unless the director has its own, the spectrum's source and
+    // the capture's video's sound).
     const char* data = "data";
     const char* music = "";
     float nearPlane = 0.1f;
@@ -98,11 +104,8 @@ protected:
     // The description's music file, played by the framework.
     virtual cMusicSystem& Music() { return music; }
     virtual std::vector<cNamedScene> Scenes() { return {}; }
-    virtual const float* Bands(int& count)
-    {
-        count = 0;
-        return nullptr;
-    }
+    // The music's spectrum, loaded at Start from the description's music.
+    virtual cSoundBands& Spectrum() { return spectrum; }
     // The loading frame's picture, with nothing loaded yet: black.
     virtual void DrawLoadingFrame();
 
@@ -111,6 +114,7 @@ private:
     std::u16string wideTitle;
     cProductionControl control;
     cMusicSystem music;
+    cSoundBands spectrum;
     std::int32_t startAt = 0;
 };
 
@@ -130,15 +134,6 @@ template <class D>
 struct cHasScenes<D, std::void_t<decltype(std::declval<D&>().GetScenes())>> : std::true_type
 {
 };
-template <class D, class = void> struct cHasBands : std::false_type
-{
-};
-template <class D>
-struct cHasBands<D, std::void_t<decltype(std::declval<D&>().GetBands(std::declval<int&>()))>>
-    : std::true_type
-{
-};
-
 template <class Director> class cProductionOf : public cProduction
 {
 public:
@@ -170,16 +165,15 @@ protected:
             return {};
         }
     }
-    const float* Bands(int& count) override
+    cSoundBands& Spectrum() override
     {
-        if constexpr (cHasBands<Director>::value)
+        if constexpr (std::is_base_of_v<cDirector, Director>)
         {
-            return director.GetBands(count);
+            return director.Bands();
         }
         else
         {
-            count = 0;
-            return nullptr;
+            return cProduction::Spectrum();
         }
     }
 

@@ -37,7 +37,6 @@ int cShowcaseResources::Init()
 int cShowcaseResources::Load()
 {
     music.Init(nullptr);
-    spectrum.Load(musicFile);
     for (int i = 0; i < kTextureCount; ++i)
     {
         textures[i].LoadTexture(std::string(kFolder) + kTextureFiles[i]);

@@ -1,15 +1,14 @@
-// Everything the showcase loads at start: its music and the spectrum of it,
-// the generated pictures, the outline font for the credits, and one object
-// of each program class it draws with. Pictures and music come from the
+// Everything the showcase loads at start: its music, the generated pictures, the outline font for
+// the credits, and one object of each program class it draws with. Pictures and music come from the
 // folder the showcase's data generator writes ("showcase-data/" beside the
 // program). Builds on the engine's resource base (demo/DataSystem.h), its
 // music player, textures, fonts and the shader library.
 #pragma once
 
 #include "PresentShader.h"
-#include "SoundBands.h"
 #include "demo/DataSystem.h"
 #include "demo/MusicSystem.h"
+#include "production/SoundBands.h"
 #include "render/FontSystem.h"
 #include "render/TextureSystem.h"
 #include "shaders/BlurShaders.h"
@@ -19,6 +18,8 @@
 
 namespace showcase
 {
+
+using MivexGL::cSoundBands;
 
 class cShowcaseResources : public MivexGL::cDataSystem
 {
@@ -51,7 +52,9 @@ public:
     int Load() override;
 
     MivexGL::cMusicSystem& GetMusic() { return music; }
-    cSoundBands& GetSpectrum() { return spectrum; }
+    // The director's spectrum at the frame's time; set before Init.
+    void SetSpectrum(const cSoundBands* bands) { spectrum = bands; }
+    const cSoundBands& GetSpectrum() const { return *spectrum; }
     MivexGL::cTextureSystem& GetTexture(Texture which) { return textures[which]; }
     MivexGL::cFontSystem& GetFont() { return font; }
 
@@ -74,7 +77,7 @@ public:
 private:
     std::string musicFile;
     MivexGL::cMusicSystem music;
-    cSoundBands spectrum;
+    const cSoundBands* spectrum = nullptr;
     MivexGL::cTextureSystem textures[kTextureCount];
     MivexGL::cFontSystem font;
     MivexGL::cTwoLightUnderwaterShader plant;

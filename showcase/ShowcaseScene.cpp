@@ -12,12 +12,19 @@
 namespace showcase
 {
 
-namespace
+cShowcaseScene::cShowcaseScene()
 {
-
-} // namespace
-
-cShowcaseScene::cShowcaseScene() = default;
+    UseSync(tracks::kPrefix, tracks::kBpm, tracks::kRowsPerBeat);
+    Add("garden", kGardenStart, kGardenEnd, garden);
+    Add("crystal", kCrystalStart, kCrystalEnd, crystal).Track(tracks::kRadialBlur, radialBlur);
+    Add("credits", kCreditsStart, kCreditsEnd, credits);
+    resources.SetSpectrum(&Bands());
+    cShowcasePart* parts[3] = {&garden, &crystal, &credits};
+    for (cShowcasePart* part : parts)
+    {
+        part->SetShowcase(&resources, &steps);
+    }
+}
 
 cShowcaseScene::~cShowcaseScene() = default;
 
@@ -36,56 +43,32 @@ void cShowcaseScene::ApplyState()
     glMatrixMode(GL_MODELVIEW);
 }
 
-int cShowcaseScene::Init()
+void cShowcaseScene::Load()
 {
-    // Before the parts, which take their tracks in Init.
-    MivexGL::cSyncSystem& sync = MivexGL::cSyncSystem::Instance();
-    sync.Configure(tracks::kPrefix, tracks::kBpm, tracks::kRowsPerBeat);
-    sync.SetTime(0);
-    bloomLevel = sync.Track(tracks::kBloomLevel);
-    radialBlur = sync.Track(tracks::kRadialBlur);
+    bloomLevel = MivexGL::cSyncSystem::Instance().Track(tracks::kBloomLevel);
     resources.Init();
     resources.Load();
     post.SetResources(&resources);
     post.SetSteps(&steps);
     post.Create();
     std::srand(1);
-    cShowcasePart* parts[3] = {&garden, &crystal, &credits};
-    const char* windows[3][2] = {
-        {kGardenStart, kGardenEnd}, {kCrystalStart, kCrystalEnd}, {kCreditsStart, kCreditsEnd}};
-    for (int i = 0; i < 3; ++i)
-    {
-        parts[i]->SetShowcase(&resources, &steps);
-        parts[i]->Init();
-        parts[i]->SetWindow(windows[i][0], windows[i][1]);
-        parts[i]->SetDisabled(false);
-    }
+}
+
+int cShowcaseScene::Init()
+{
+    const int result = cDirector::Init();
     // The clock and the music start when the production's Start has
     // loaded everything.
     ApplyState();
-    return 0;
-}
-
-std::vector<MivexGL::cNamedScene> cShowcaseScene::GetScenes() const
-{
-    return {{"garden", &garden}, {"crystal", &crystal}, {"credits", &credits}};
-}
-
-const float* cShowcaseScene::GetBands(int& count)
-{
-    count = cSoundBands::kBins;
-    return resources.GetSpectrum().Bins();
+    return result;
 }
 
 void cShowcaseScene::Rewind()
 {
-    cSceneSystem::Rewind();
     // The particles draw from rand: back to the sequence a fresh process
     // starts with (seed 1), so a replay from the top gives them again.
     std::srand(1);
-    garden.Rewind();
-    crystal.Rewind();
-    credits.Rewind();
+    cDirector::Rewind();
 }
 
 float cShowcaseScene::TwirlAt(std::int32_t ms)
@@ -96,15 +79,6 @@ float cShowcaseScene::TwirlAt(std::int32_t ms)
 float cShowcaseScene::WipeAt(std::int32_t ms)
 {
     return MivexGL::cSyncSystem::Instance().Track(tracks::kWipe).At(ms);
-}
-
-void cShowcaseScene::Update()
-{
-    MivexGL::cSyncSystem::Instance().SetTime(time.elapsed);
-    resources.GetSpectrum().At(time.elapsed);
-    garden.UpdateIfActive();
-    crystal.UpdateIfActive();
-    credits.UpdateIfActive();
 }
 
 void cShowcaseScene::RestoreAfterContextChange()
@@ -123,7 +97,7 @@ void cShowcaseScene::Draw()
 {
     RestoreAfterContextChange();
     const std::int32_t ms = time.elapsed;
-    const float bass = std::min(1.0f, resources.GetSpectrum().Band(1, 4));
+    const float bass = std::min(1.0f, Bands().Band(1, 4));
     // Render targets of the parts' own cannot be drawn into while the
     // scene target is bound: they come first.
     cShowcasePart* parts[3] = {&garden, &crystal, &credits};
@@ -148,9 +122,7 @@ void cShowcaseScene::Draw()
     {
         post.BeginScene(0.03f, 0.01f, 0.06f);
     }
-    garden.DrawIfActive();
-    crystal.DrawIfActive();
-    credits.DrawIfActive();
+    DrawScenes();
     // Scenes set their own cameras; the passes and the next frame start
     // from the same matrices whatever was drawn.
     glMatrixMode(GL_MODELVIEW);

@@ -1,12 +1,10 @@
-// The showcase's director: owns the resources, the image passes and the
-// three parts, loads everything in Init (the production then starts the
-// clock and the music together), and each frame updates the spectrum and the parts, then draws
-// the open part into the scene target and runs the passes its time calls
-// for before presenting. Its window ("0:00.0" to "1:00.0", set by the
-// production) decides when the showcase ends. It sets up the sync tracks
-// and sets their time each frame. Builds on the scene framework
-// (demo/SceneSystem.h), the sync tracks (demo/SyncSystem.h), the timer and
-// the showcase's parts.
+// The showcase's director: declares its three parts with their windows,
+// owns the resources and the image passes, loads them before the parts
+// (the production then starts the clock and the music together), and each
+// frame draws the open part into the scene target and runs the passes its
+// time calls for before presenting. Its window ("0:00.0" to "1:00.0", set
+// by the production) decides when the showcase ends. Builds on the engine's
+// director (production/Director.h), the sync tracks and the showcase's parts.
 #pragma once
 
 #include "CreditsScene.h"
@@ -15,19 +13,16 @@
 #include "GardenScene.h"
 #include "PostEffects.h"
 #include "ShowcaseResources.h"
-#include "demo/SceneSystem.h"
 #include "demo/SyncSystem.h"
-#include "production/ProductionControl.h"
-
-#include <vector>
+#include "production/Director.h"
 
 namespace showcase
 {
 
-class cShowcaseScene : public MivexGL::cSceneSystem
+class cShowcaseScene : public MivexGL::cDirector
 {
 public:
-    // The parts' windows, as minutes:seconds (SetWindow).
+    // The parts' windows, as minutes:seconds.
     static constexpr const char* kGardenStart = "0:00.0";
     static constexpr const char* kGardenEnd = "0:19.999";
     static constexpr const char* kCrystalStart = "0:20.0";
@@ -40,7 +35,6 @@ public:
     ~cShowcaseScene() override;
 
     int Init() override;
-    void Update() override;
     void Draw() override;
     void Rewind() override;
 
@@ -52,15 +46,14 @@ public:
     // in the last 2 s; below -0.02 (the rest of the time) there is no wipe.
     static float WipeAt(std::int32_t ms);
 
-    // The parts by name, and the spectrum they see, for the overlay.
-    std::vector<MivexGL::cNamedScene> GetScenes() const;
-    const float* GetBands(int& count);
-
     cShowcaseResources& GetResources() { return resources; }
     cFrameSteps& GetSteps() { return steps; }
     cGardenScene& GetGarden() { return garden; }
     cCrystalScene& GetCrystal() { return crystal; }
     cCreditsScene& GetCredits() { return credits; }
+
+protected:
+    void Load() override;
 
 private:
     // The GL state every step starts from and leaves behind.

@@ -1,9 +1,10 @@
-// The spectrum the showcase's pictures follow: the window ends at the asked
+// The spectrum a production's scenes follow: the window ends at the asked
 // millisecond (a tone that starts then is not heard a moment before and is
 // heard in full half a window later), a full window of a sine on a bin's
-// centre reads as its amplitude, and asking before the start or past the
-// end of the music reads silence instead of memory that is not the music's.
-#include "SoundBands.h"
+// centre reads as its amplitude, asking before the start or past the end of
+// the music reads silence instead of memory that is not the music's, and a
+// file that is no music leaves silence without being read.
+#include "production/SoundBands.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ constexpr int kToneBin = 20;
 std::vector<float> SilenceThenTone(float amplitude)
 {
     std::vector<float> samples(2 * kRate, 0.0f);
-    const double hz = static_cast<double>(kToneBin) * kRate / showcase::cSoundBands::kWindow;
+    const double hz = static_cast<double>(kToneBin) * kRate / MivexGL::cSoundBands::kWindow;
     for (int i = kRate; i < 2 * kRate; ++i)
     {
         samples[static_cast<std::size_t>(i)] =
@@ -32,9 +33,9 @@ std::vector<float> SilenceThenTone(float amplitude)
 
 } // namespace
 
-TEST(ShowcaseSoundBands, FollowsTheClockAndReadsAmplitudes)
+TEST(SoundBands, FollowsTheClockAndReadsAmplitudes)
 {
-    showcase::cSoundBands spectrum;
+    MivexGL::cSoundBands spectrum;
     spectrum.SetSamples(SilenceThenTone(0.5f));
 
     spectrum.At(1000);
@@ -49,6 +50,19 @@ TEST(ShowcaseSoundBands, FollowsTheClockAndReadsAmplitudes)
     for (std::int32_t outside : {-5000, 2012, 2147483})
     {
         spectrum.At(outside);
-        EXPECT_EQ(spectrum.Band(0, showcase::cSoundBands::kBins - 1), 0.0f) << outside;
+        EXPECT_EQ(spectrum.Band(0, MivexGL::cSoundBands::kBins - 1), 0.0f) << outside;
+    }
+}
+
+TEST(SoundBands, ADirectoryOrAMissingFileLeavesSilence)
+{
+    MivexGL::cSoundBands spectrum;
+    spectrum.SetSamples(SilenceThenTone(0.5f));
+    for (const char* path : {".", "no-such-music.mp3"})
+    {
+        EXPECT_FALSE(spectrum.Load(path)) << path;
+        EXPECT_FALSE(spectrum.IsLoaded()) << path;
+        spectrum.At(1012);
+        EXPECT_EQ(spectrum.Bin(kToneBin), 0.0f) << path;
     }
 }
