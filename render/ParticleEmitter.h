@@ -84,6 +84,7 @@ public:
     // batch; leaves the GL state as found. Nothing before the first spawn.
     void Draw(float size) const;
 
+    // The particles spawned: none before the first spawn.
     int GetCount() const { return static_cast<int>(particles.size()); }
     const Particle& GetParticle(int i) const { return particles[static_cast<std::size_t>(i)]; }
     // Steps run since the start.
