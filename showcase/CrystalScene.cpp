@@ -54,7 +54,14 @@ void Box(float x0, float y0, float z0, float x1, float y1, float z1)
 
 } // namespace
 
-cCrystalScene::cCrystalScene() : bars{}, bass(0.0f) {}
+cCrystalScene::cCrystalScene() : bars{}, bass(0.0f)
+{
+    sparks.SetCount(120);
+    sparks.SetOrigin(MivexGL::cVector3f().Set(0.0f, -1.6f, 0.0f));
+    sparks.SetAcceleration(MivexGL::cVector3f().Set(0.0f, 0.072f, 0.0f));
+    sparks.SetSpread(0.12f);
+    sparks.SetColour(0.6f, 0.8f, 1.0f, 0.5f);
+}
 
 cCrystalScene::~cCrystalScene() = default;
 
@@ -74,11 +81,7 @@ int cCrystalScene::Init()
 void cCrystalScene::Rewind()
 {
     cShowcasePart::Rewind();
-    sparks = std::make_unique<cPollenEmitter>(120);
-    sparks->SetOrigin(MivexGL::cVector3f().Set(0.0f, -1.6f, 0.0f));
-    sparks->SetDrift(MivexGL::cVector3f().Set(0.0f, 0.00002f, 0.0f));
-    sparks->SetColour(0.6f, 0.8f, 1.0f);
-    sparks->Restart();
+    sparks.Start();
     std::fill(bars, bars + kBars, 0.0f);
     bass = 0.0f;
 }
@@ -98,9 +101,9 @@ void cCrystalScene::Update()
             const float level = std::min(1.0f, spectrum.Band(first, last) * 6.0f);
             bars[i] = std::max(level, bars[i] * 0.85f);
         }
-        sparks->SetSprite(showcase->GetTexture(cShowcaseResources::kSprite).GetName());
+        sparks.SetTexture(showcase->GetTexture(cShowcaseResources::kSprite).GetName());
     }
-    sparks->Simulate();
+    sparks.Update(localTime);
 }
 
 void cCrystalScene::DrawSurroundings() const
@@ -174,7 +177,7 @@ void cCrystalScene::RenderCube()
         gluLookAt(0.0, 0.0, 0.0, f[0], f[1], f[2], f[3], f[4], f[5]);
         glScalef(-1.0f, -1.0f, -1.0f);
         DrawSurroundings();
-        sparks->Render(0.12f);
+        sparks.Draw(0.12f);
     }
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -212,7 +215,7 @@ void cCrystalScene::Draw()
                [this]
                {
                    DrawSurroundings();
-                   sparks->Render(0.12f);
+                   sparks.Draw(0.12f);
                });
 }
 

@@ -3,17 +3,15 @@
 // into the six faces of a cube render target around the crystal, and the
 // crystal program refracts and reflects that cube. Builds on the showcase's
 // shared scene part, render/RenderTextureSystem.h (its cube variant),
-// render/Camera.h, render/Geometry.h, the pollen emitter and the camera's
-// sync track (demo/SyncSystem.h).
+// render/Camera.h, render/Geometry.h, render/ParticleEmitter.h and the
+// camera's sync track (demo/SyncSystem.h).
 #pragma once
 
-#include "PollenEmitter.h"
 #include "ShowcasePart.h"
 #include "demo/SyncSystem.h"
 #include "render/Camera.h"
+#include "render/ParticleEmitter.h"
 #include "render/RenderTextureSystem.h"
-
-#include <memory>
 
 namespace showcase
 {
@@ -46,7 +44,7 @@ private:
 
     MivexGL::cRenderTextureSystem cube;
     MivexGL::cCamera camera;
-    std::unique_ptr<cPollenEmitter> sparks;
+    MivexGL::cParticleEmitter sparks;
     MivexGL::cSyncSystem::cHandle cameraAngle;
     float bars[kBars];
     float bass;

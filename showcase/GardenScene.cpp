@@ -83,9 +83,12 @@ void UnbindMap(int unit, MivexGL::cTextureSystem& texture)
 } // namespace
 
 cGardenScene::cGardenScene()
-    : plant(kPlantGenerations, kPlantRule), pollen(std::make_unique<cPollenEmitter>(150)),
-      bass(0.0f), sky{}, skyKnown(false)
+    : plant(kPlantGenerations, kPlantRule), bass(0.0f), sky{}, skyKnown(false)
 {
+    pollen.SetCount(150);
+    pollen.SetOrigin(MivexGL::cVector3f().Set(0.0f, 2.2f, 0.0f));
+    pollen.SetAcceleration(MivexGL::cVector3f().Set(0.0f, 0.054f, 0.0f));
+    pollen.SetSpread(0.12f);
     plantMesh.Build(plant, kStep, kBranchAngle, kPlantRadius, kPlantSides);
     const std::vector<GLfloat>& vertices = plantMesh.GetData();
     for (int i = 0; i < 3; ++i)
@@ -117,11 +120,7 @@ int cGardenScene::Init()
 void cGardenScene::Rewind()
 {
     cShowcasePart::Rewind();
-    pollen = std::make_unique<cPollenEmitter>(150);
-    pollen->SetOrigin(MivexGL::cVector3f().Set(0.0f, 2.2f, 0.0f));
-    pollen->SetDrift(MivexGL::cVector3f().Set(0.0f, 0.000015f, 0.0f));
-    pollen->SetColour(1.0f, 0.85f, 0.5f);
-    pollen->Restart();
+    pollen.Start();
     bass = 0.0f;
 }
 
@@ -130,12 +129,12 @@ void cGardenScene::Update()
     if (showcase != nullptr)
     {
         bass = showcase->GetSpectrum().Band(1, 4);
-        pollen->SetSprite(showcase->GetTexture(cShowcaseResources::kSprite).GetName());
     }
-    // Pollen turns pink on the beat.
+    // Pollen turns pink on the beat; young pollen crowds at the origin, and
+    // at half strength its sum stays a glow instead of a white blot.
     const float beat = std::fmin(1.0f, bass * 2.0f);
-    pollen->SetColour(1.0f, 0.85f - 0.4f * beat, 0.5f + 0.3f * beat);
-    pollen->Simulate();
+    pollen.SetColour(1.0f, 0.85f - 0.4f * beat, 0.5f + 0.3f * beat, 0.5f);
+    pollen.Update(localTime);
 }
 
 float cGardenScene::FocusDistance() const
@@ -181,7 +180,7 @@ void cGardenScene::Draw()
     steps->Run("plant: cTwoLightUnderwaterShader", [this] { DrawPlant(); });
     steps->Run("rocks: cTwoLightShader", [this] { DrawRocks(); });
     steps->Run("ground: cSimpleBumpShader", [this] { DrawGround(); });
-    steps->Run("pollen: cParticleSystem", [this] { DrawPollen(); });
+    steps->Run("pollen: cParticleEmitter", [this] { DrawPollen(); });
 }
 
 void cGardenScene::DrawGround()
@@ -365,7 +364,8 @@ void cGardenScene::SkyAroundPlant(float waterLevel)
 
 void cGardenScene::DrawPollen()
 {
-    pollen->Render(0.22f);
+    pollen.SetTexture(showcase->GetTexture(cShowcaseResources::kSprite).GetName());
+    pollen.Draw(0.22f);
 }
 
 } // namespace showcase

@@ -4,19 +4,17 @@
 // water line, wobbles and fogs), the rocks by the two-light program with
 // distance fog and the ground by the plain bump program; pollen rises from
 // the plant, brighter on the beat. Builds on the showcase's shared scene
-// part, render/LindenmayerSystem.h and its baked mesh, render/Camera.h, the
-// pollen emitter and the camera's sync tracks (demo/SyncSystem.h).
+// part, render/LindenmayerSystem.h and its baked mesh, render/Camera.h,
+// render/ParticleEmitter.h and the camera's sync tracks (demo/SyncSystem.h).
 #pragma once
 
-#include "PollenEmitter.h"
 #include "PostEffects.h"
 #include "ShowcasePart.h"
 #include "demo/SyncSystem.h"
 #include "render/Camera.h"
 #include "render/LindenmayerMesh.h"
 #include "render/LindenmayerSystem.h"
-
-#include <memory>
+#include "render/ParticleEmitter.h"
 
 namespace showcase
 {
@@ -59,7 +57,7 @@ private:
     // The mesh's bounds, lowest corner then highest.
     float plantBounds[2][3];
     MivexGL::cCamera camera;
-    std::unique_ptr<cPollenEmitter> pollen;
+    MivexGL::cParticleEmitter pollen;
     MivexGL::cSyncSystem::cHandle cameraAngle;
     MivexGL::cSyncSystem::cHandle cameraDistance;
     float bass;

@@ -169,7 +169,7 @@ TEST(ShowcaseState, NoStepLeavesStateForTheNext)
     const char* const expected[] = {"ground: cSimpleBumpShader",
                                     "rocks: cTwoLightShader",
                                     "plant: cTwoLightUnderwaterShader",
-                                    "pollen: cParticleSystem",
+                                    "pollen: cParticleEmitter",
                                     "surroundings: cube target",
                                     "surroundings",
                                     "crystal: cCrystalShader",
@@ -206,7 +206,7 @@ TEST(ShowcaseState, GardenOpenSkyHoldsNothingDrawn)
         director.GetSteps().SetObserver(
             [&](const char* step, bool after)
             {
-                if (!after || std::string(step) != "pollen: cParticleSystem")
+                if (!after || std::string(step) != "pollen: cParticleEmitter")
                 {
                     return;
                 }
