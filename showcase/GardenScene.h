@@ -9,9 +9,9 @@
 #pragma once
 
 #include "PollenEmitter.h"
-#include "PostEffects.h"
 #include "ShowcasePart.h"
 #include "demo/SyncSystem.h"
+#include "effects/PostEffects.h"
 #include "render/Camera.h"
 #include "render/LindenmayerMesh.h"
 #include "render/LindenmayerSystem.h"
@@ -41,7 +41,7 @@ public:
     const MivexGL::cLindenmayerSystem& GetPlant() const { return plant; }
     // The part of the window the last Draw left empty; false when it could
     // not tell.
-    bool GetOpenSky(cPostEffects::OpenSky& out) const;
+    bool GetOpenSky(MivexGL::cPostEffects::OpenSky& out) const;
 
 private:
     void PlaceCamera();
@@ -63,7 +63,7 @@ private:
     MivexGL::cSyncSystem::cHandle cameraAngle;
     MivexGL::cSyncSystem::cHandle cameraDistance;
     float bass;
-    cPostEffects::OpenSky sky;
+    MivexGL::cPostEffects::OpenSky sky;
     bool skyKnown;
 };
 

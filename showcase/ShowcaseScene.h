@@ -13,10 +13,10 @@
 #include "CrystalScene.h"
 #include "FrameSteps.h"
 #include "GardenScene.h"
-#include "PostEffects.h"
 #include "ShowcaseResources.h"
 #include "demo/SceneSystem.h"
 #include "demo/SyncSystem.h"
+#include "effects/PostEffects.h"
 #include "production/ProductionControl.h"
 
 #include <vector>
@@ -58,6 +58,7 @@ public:
 
     cShowcaseResources& GetResources() { return resources; }
     cFrameSteps& GetSteps() { return steps; }
+    MivexGL::cPostEffects& GetPostEffects() { return post; }
     cGardenScene& GetGarden() { return garden; }
     cCrystalScene& GetCrystal() { return crystal; }
     cCreditsScene& GetCredits() { return credits; }
@@ -72,7 +73,7 @@ private:
 
     cShowcaseResources resources;
     cFrameSteps steps;
-    cPostEffects post;
+    MivexGL::cPostEffects post;
     cGardenScene garden;
     cCrystalScene crystal;
     cCreditsScene credits;
