@@ -330,6 +330,30 @@ void cPostEffects::Distort(int program, float x, float y, float z, float w)
     current = &target;
 }
 
+void cPostEffects::Apply(const char* pass, const cListedShader& program, bool halfSize)
+{
+    if (!program.IsLinked())
+    {
+        return;
+    }
+    ResolveFocus();
+    cRenderTextureSystem& source = *current;
+    cRenderTextureSystem& target = Spare(halfSize);
+    Run(pass,
+        [&]
+        {
+            cFullScreenPass into(target);
+            source.BindColor();
+            if (program.Bind())
+            {
+                DrawFullScreen();
+                program.Unbind();
+            }
+            source.Unbind();
+        });
+    current = &target;
+}
+
 void cPostEffects::Bloom(float level, float spread)
 {
     if (!bloom.IsLinked())

@@ -16,6 +16,7 @@
 //     DrawMyScene();                         // its own camera and programs
 //     post.EndScene();
 //     post.DepthOfField(focus, 6.0f, kNear, kFar);
+//     post.Apply("tint", tintShader);        // a program of its own
 //     post.Bloom(0.6f, 3.0f);
 //     post.Present(0.8f);
 #pragma once
@@ -87,6 +88,10 @@ public:
     // One of the numbered distortions of the current image
     // (cDistortShader), at half size.
     void Distort(int program, float x, float y, float z, float w);
+    // The current image through a program of the caller's, which reads it
+    // from texture unit 0, at full size or half; the pass hook sees it as
+    // pass. A program that never linked leaves the image as it was.
+    void Apply(const char* pass, const cListedShader& program, bool halfSize = false);
     // The glow of the parts brighter than level, spread texels apart. With
     // the depth of field waiting, the glow of its blur, which its focus
     // layer works out.

@@ -1,7 +1,8 @@
 // The post-effect chain on its own, as a production outside the showcase
 // uses it: at a size of its own, with no bloom map, through every pass the
-// chain has, named to the pass hook in the order they run. A flat scene
-// comes out flat where a pass only blurs it, brighter with a glow, and black
+// chain has and a program of the production's own, named to the pass hook in
+// the order they run. A flat scene comes out flat where a pass only blurs
+// it, brighter with a glow, turned by the production's program, and black
 // under a wipe that covers everything. (The showcase's golden frames hold
 // the chain at its full use.)
 #include "effects/PostEffects.h"
@@ -18,6 +19,29 @@
 
 namespace
 {
+
+// A production's own pass: the image turned to its negative, scaled.
+class cNegativeShader : public MivexGL::cListedShader
+{
+public:
+    cNegativeShader()
+        : cListedShader("cNegativeShader", MivexGL::kImageVertexSource, R"(
+uniform sampler2D image;
+uniform float scale;
+varying vec2 texCoords;
+void main()
+{
+    gl_FragColor = vec4((1.0 - texture2D(image, texCoords).rgb) * scale, 1.0);
+}
+)")
+    {
+    }
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
+
+    cUniform<int> image{*this, "image", 0};
+    cUniform<float> scale{*this, "scale", 1.0f};
+};
 
 constexpr int kWidth = 96;
 constexpr int kHeight = 72;
@@ -125,6 +149,25 @@ TEST_F(PostEffects, BlurringPassesKeepAFlatSceneFlat)
     EXPECT_LE(spread, 2.0);
     EXPECT_EQ(passes, "scene clear;present;scene clear;disc blur;full-size depth of field;"
                       "radial blur;present;");
+}
+
+TEST_F(PostEffects, AProgramOfTheProductionsOwnIsAPass)
+{
+    cNegativeShader negative;
+    FlatScene(0.4f);
+    // Not built: the image goes on as it was.
+    post->Apply("negative", negative);
+    post->Present(0.0f);
+    EXPECT_NEAR(Mean(), 102.0, 1.0);
+
+    ASSERT_TRUE(negative.InitGLSL() && negative.LoadVertexShader() &&
+                negative.LoadFragmentShader());
+    negative.scale = 0.5f;
+    FlatScene(0.4f);
+    post->Apply("negative", negative, true);
+    post->Present(0.0f);
+    EXPECT_NEAR(Mean(), 255.0 * 0.3, 1.0);
+    EXPECT_EQ(passes, "scene clear;present;scene clear;negative;present;");
 }
 
 TEST_F(PostEffects, BloomWithoutAMapGlowsEverywhere)
