@@ -1,6 +1,6 @@
 // Listed-uniform program classes: stage builds from the carried texts, the
-// attribute binding before the link, the ordered location recording and the
-// value senders.
+// attribute binding before the link, the ordered location recording (names,
+// then handles) and the value senders.
 #include "shaders/ListedShader.h"
 
 #include "platform/GLProc.h"
@@ -39,13 +39,28 @@ cListedShader::cListedShader(const char* className, const Text& vertexText,
     SetSourceFiles(vertexText.path, fragmentText.path);
 }
 
+cListedShader::cUniformSlot::cUniformSlot(cListedShader& owner, const char* uniformName)
+    : name(uniformName), location(-1)
+{
+    owner.uniforms.push_back(this);
+}
+
+int cListedShader::GetLookupCount() const
+{
+    return lookupCount + static_cast<int>(uniforms.size());
+}
+
 const char* cListedShader::GetLookupName(int index) const
 {
-    if (index < 0 || index >= lookupCount)
+    if (index < 0 || index >= GetLookupCount())
     {
         return nullptr;
     }
-    return lookup[index];
+    if (index < lookupCount)
+    {
+        return lookup[index];
+    }
+    return uniforms[static_cast<std::size_t>(index - lookupCount)]->name;
 }
 
 GLint* cListedShader::Slot(const char* name)
@@ -67,7 +82,18 @@ GLint cListedShader::GetLocation(const char* name) const
         return -1;
     }
     GLint* slot = const_cast<cListedShader*>(this)->Slot(name);
-    return slot != nullptr ? *slot : -1;
+    if (slot != nullptr)
+    {
+        return *slot;
+    }
+    for (const cUniformSlot* uniform : uniforms)
+    {
+        if (std::strcmp(uniform->name, name) == 0)
+        {
+            return uniform->location;
+        }
+    }
+    return -1;
 }
 
 GLint cListedShader::GetAttributeIndex() const
@@ -108,6 +134,10 @@ bool cListedShader::BuildFragment()
             *slot = Location(lookup[i]);
         }
     }
+    for (cUniformSlot* uniform : uniforms)
+    {
+        uniform->location = Location(uniform->name);
+    }
     return true;
 }
 
@@ -119,7 +149,42 @@ bool cListedShader::Bind() const
     }
     Use();
     SendValues();
+    for (const cUniformSlot* uniform : uniforms)
+    {
+        if (uniform->location != -1)
+        {
+            uniform->Send(*this);
+        }
+    }
     return true;
+}
+
+void cListedShader::SendAt(GLint location, int value) const
+{
+    glUniform1iARB(location, value);
+}
+
+void cListedShader::SendAt(GLint location, float value) const
+{
+    glUniform1fARB(location, value);
+}
+
+void cListedShader::SendAt(GLint location, const std::array<float, 2>& value) const
+{
+    glUniform2fARB(location, value[0], value[1]);
+}
+
+void cListedShader::SendAt(GLint location, const cVector3f& value) const
+{
+    if (glUniform3fARB != nullptr)
+    {
+        glUniform3fARB(location, value.x, value.y, value.z);
+    }
+}
+
+void cListedShader::SendAt(GLint location, const std::array<float, 4>& value) const
+{
+    glUniform4fARB(location, value[0], value[1], value[2], value[3]);
 }
 
 void cListedShader::Send1f(const char* name, float value) const

@@ -142,7 +142,7 @@ float cGardenScene::FocusDistance() const
     return cameraDistance.Value();
 }
 
-bool cGardenScene::GetOpenSky(cPostEffects::OpenSky& out) const
+bool cGardenScene::GetOpenSky(MivexGL::cPostEffects::OpenSky& out) const
 {
     out = sky;
     return skyKnown;

@@ -8,9 +8,14 @@
 // render/ParticleEmitter.h and the camera's sync tracks (demo/SyncSystem.h).
 #pragma once
 
+<<<<<<< HEAD
 #include "PostEffects.h"
+=======
+#include "PollenEmitter.h"
+>>>>>>> effects
 #include "ShowcasePart.h"
 #include "demo/SyncSystem.h"
+#include "effects/PostEffects.h"
 #include "render/Camera.h"
 #include "render/LindenmayerMesh.h"
 #include "render/LindenmayerSystem.h"
@@ -39,7 +44,7 @@ public:
     const MivexGL::cLindenmayerSystem& GetPlant() const { return plant; }
     // The part of the window the last Draw left empty; false when it could
     // not tell.
-    bool GetOpenSky(cPostEffects::OpenSky& out) const;
+    bool GetOpenSky(MivexGL::cPostEffects::OpenSky& out) const;
 
 private:
     void PlaceCamera();
@@ -61,7 +66,7 @@ private:
     MivexGL::cSyncSystem::cHandle cameraAngle;
     MivexGL::cSyncSystem::cHandle cameraDistance;
     float bass;
-    cPostEffects::OpenSky sky;
+    MivexGL::cPostEffects::OpenSky sky;
     bool skyKnown;
 };
 

@@ -50,18 +50,6 @@ int cShowcaseResources::Load()
     Build(rock);
     Build(ground);
     Build(crystal);
-    bloom.InitGLSL();
-    bloom.LoadVertexShader();
-    bloom.LoadBlurMapProgram(static_cast<float>(kImageWidth), static_cast<float>(kImageHeight));
-    Build(discBlur);
-    Build(depthOfField);
-    Build(radialBlur);
-    Build(distort);
-    Build(wipe);
-    Build(present);
-    Build(focusedPresent);
-    Build(blurredPresent);
-    Build(focusLayer);
     wobble.InitGLSL();
     wobble.LoadVertexShader();
     // The wobble brings a vertex stage only; its fragment stage is the

@@ -1,17 +1,27 @@
+<<<<<<< HEAD
 // Everything the showcase loads at start: its music, the generated pictures, the outline font for
 // the credits, and one object of each program class it draws with. Pictures and music come from the
+=======
+// Everything the showcase loads at start: its music and the spectrum of it,
+// the generated pictures, the outline font for the credits, and one object
+// of each program class its scenes draw with (the post-effect chain keeps
+// its own). Pictures and music come from the
+>>>>>>> effects
 // folder the showcase's data generator writes ("showcase-data/" beside the
 // program). Builds on the engine's resource base (demo/DataSystem.h), its
 // music player, textures, fonts and the shader library.
 #pragma once
 
+<<<<<<< HEAD
 #include "PresentShader.h"
+=======
+#include "SoundBands.h"
+>>>>>>> effects
 #include "demo/DataSystem.h"
 #include "demo/MusicSystem.h"
 #include "production/SoundBands.h"
 #include "render/FontSystem.h"
 #include "render/TextureSystem.h"
-#include "shaders/BlurShaders.h"
 #include "shaders/CrystalShaders.h"
 #include "shaders/LightingShaders.h"
 #include "shaders/ScreenShaders.h"
@@ -62,16 +72,6 @@ public:
     MivexGL::cTwoLightShader& GetRockShader() { return rock; }
     MivexGL::cSimpleBumpShader& GetGroundShader() { return ground; }
     MivexGL::cCrystalShader& GetCrystalShader() { return crystal; }
-    MivexGL::cGaussianMapShader& GetBloomShader() { return bloom; }
-    MivexGL::cDiscBlurShader& GetDiscBlurShader() { return discBlur; }
-    MivexGL::cDepthOfFieldShader& GetDepthOfFieldShader() { return depthOfField; }
-    MivexGL::cRadialBlurShader& GetRadialBlurShader() { return radialBlur; }
-    MivexGL::cDistortShader& GetDistortShader() { return distort; }
-    MivexGL::cWipeMaskShader& GetWipeShader() { return wipe; }
-    cPresentShader& GetPresentShader() { return present; }
-    cPresentShader& GetFocusedPresentShader() { return focusedPresent; }
-    cPresentShader& GetBlurredPresentShader() { return blurredPresent; }
-    cPresentShader& GetFocusLayerShader() { return focusLayer; }
     MivexGL::cWobbleShader& GetWobbleShader() { return wobble; }
 
 private:
@@ -84,17 +84,6 @@ private:
     MivexGL::cTwoLightShader rock;
     MivexGL::cSimpleBumpShader ground;
     MivexGL::cCrystalShader crystal;
-    MivexGL::cGaussianMapShader bloom;
-    MivexGL::cDiscBlurShader discBlur;
-    MivexGL::cDepthOfFieldShader depthOfField;
-    // The showcase always zooms with eight samples.
-    MivexGL::cRadialBlurShader radialBlur{MivexGL::cRadialBlurShader::kEightTaps};
-    MivexGL::cDistortShader distort;
-    MivexGL::cWipeMaskShader wipe;
-    cPresentShader present;
-    cPresentShader focusedPresent{cPresentShader::kWithDepthOfField};
-    cPresentShader blurredPresent{cPresentShader::kBlurredOnly};
-    cPresentShader focusLayer{cPresentShader::kFocusLayer};
     MivexGL::cWobbleShader wobble;
 };
 

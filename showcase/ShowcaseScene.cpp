@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 namespace showcase
 {
@@ -48,9 +49,10 @@ void cShowcaseScene::Load()
     bloomLevel = MivexGL::cSyncSystem::Instance().Track(tracks::kBloomLevel);
     resources.Init();
     resources.Load();
-    post.SetResources(&resources);
-    post.SetSteps(&steps);
-    post.Create();
+    post.SetBloomMap(resources.GetTexture(cShowcaseResources::kBloomMap).GetName());
+    post.SetPassHook([this](const char* pass, const std::function<void()>& draw)
+                     { steps.Run(pass, draw); });
+    post.Create(cShowcaseResources::kImageWidth, cShowcaseResources::kImageHeight);
     std::srand(1);
 }
 
@@ -88,7 +90,7 @@ void cShowcaseScene::RestoreAfterContextChange()
     {
         return;
     }
-    post.Create();
+    post.Create(cShowcaseResources::kImageWidth, cShowcaseResources::kImageHeight);
     crystal.CreateTargets();
     ApplyState();
 }
@@ -129,7 +131,7 @@ void cShowcaseScene::Draw()
     glLoadIdentity();
     post.EndScene();
 
-    cPostEffects::OpenSky sky{};
+    MivexGL::cPostEffects::OpenSky sky{};
     // Another part drawing in the same frame could fill the garden's sky,
     // and the far plane is all blur only while the focus stays a range
     // short of it (an editor may move the camera anywhere).

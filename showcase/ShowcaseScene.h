@@ -11,9 +11,9 @@
 #include "CrystalScene.h"
 #include "FrameSteps.h"
 #include "GardenScene.h"
-#include "PostEffects.h"
 #include "ShowcaseResources.h"
 #include "demo/SyncSystem.h"
+#include "effects/PostEffects.h"
 #include "production/Director.h"
 
 namespace showcase
@@ -48,6 +48,7 @@ public:
 
     cShowcaseResources& GetResources() { return resources; }
     cFrameSteps& GetSteps() { return steps; }
+    MivexGL::cPostEffects& GetPostEffects() { return post; }
     cGardenScene& GetGarden() { return garden; }
     cCrystalScene& GetCrystal() { return crystal; }
     cCreditsScene& GetCredits() { return credits; }
@@ -65,7 +66,7 @@ private:
 
     cShowcaseResources resources;
     cFrameSteps steps;
-    cPostEffects post;
+    MivexGL::cPostEffects post;
     cGardenScene garden;
     cCrystalScene crystal;
     cCreditsScene credits;

@@ -130,19 +130,22 @@ TEST(ShowcaseState, NoStepLeavesStateForTheNext)
     app.afterStart = [&](ScriptedShowcase& started)
     {
         showcase::cShowcaseResources& r = started.GetDirector().GetResources();
+        MivexGL::cPostEffects& post = started.GetDirector().GetPostEffects();
         EXPECT_TRUE(r.GetPlantShader().IsLinked());
         EXPECT_TRUE(r.GetRockShader().IsLinked());
         EXPECT_TRUE(r.GetGroundShader().IsLinked());
         EXPECT_TRUE(r.GetCrystalShader().IsLinked());
-        EXPECT_TRUE(r.GetBloomShader().IsLinked());
-        EXPECT_TRUE(r.GetDiscBlurShader().IsLinked());
-        EXPECT_TRUE(r.GetDepthOfFieldShader().IsLinked());
-        EXPECT_TRUE(r.GetRadialBlurShader().IsLinked());
-        EXPECT_TRUE(r.GetDistortShader().IsLinked());
-        EXPECT_TRUE(r.GetWipeShader().IsLinked());
-        EXPECT_TRUE(r.GetPresentShader().IsLinked());
-        EXPECT_TRUE(r.GetFocusedPresentShader().IsLinked());
-        EXPECT_TRUE(r.GetBlurredPresentShader().IsLinked());
+        EXPECT_TRUE(post.GetBloomShader().IsLinked());
+        EXPECT_TRUE(post.GetDiscBlurShader().IsLinked());
+        EXPECT_TRUE(post.GetDepthOfFieldShader().IsLinked());
+        EXPECT_TRUE(post.GetRadialBlurShader().IsLinked());
+        EXPECT_TRUE(post.GetDistortShader().IsLinked());
+        EXPECT_TRUE(post.GetWipeShader().IsLinked());
+        for (int focus = 0; focus < 4; ++focus)
+        {
+            EXPECT_TRUE(post.GetPresentShader(static_cast<MivexGL::cPresentShader::Focus>(focus))
+                            .IsLinked());
+        }
         EXPECT_TRUE(r.GetWobbleShader().IsLinked());
         started.GetDirector().GetSteps().SetObserver(
             [&](const char* step, bool after)
@@ -210,7 +213,7 @@ TEST(ShowcaseState, GardenOpenSkyHoldsNothingDrawn)
                 {
                     return;
                 }
-                showcase::cPostEffects::OpenSky sky{};
+                MivexGL::cPostEffects::OpenSky sky{};
                 if (!director.GetGarden().GetOpenSky(sky))
                 {
                     drawn.push_back("open sky unknown");
@@ -277,7 +280,7 @@ TEST(ShowcaseState, GardenGlowFollowsTheBloomLevel)
                 {
                     if (lowered != 0 && !after && std::string(step) == "focus layer")
                     {
-                        director.GetResources().GetBloomShader().SetBloom(0.05f);
+                        director.GetPostEffects().GetBloomShader().SetBloom(0.05f);
                     }
                 });
         };

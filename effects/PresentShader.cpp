@@ -1,13 +1,11 @@
 // The present program's texts and values. The sum is what the image drawn and
 // the glow added with (one, one) blending gave, alpha included, before the
 // window's 8 bits clamp it.
-#include "PresentShader.h"
-
-#include "shaders/BlurShaders.h"
+#include "effects/PresentShader.h"
 
 #include <string>
 
-namespace showcase
+namespace MivexGL
 {
 
 namespace
@@ -92,68 +90,34 @@ const char* PresentSource(cPresentShader::Focus focus)
     static const std::string texts[4] = {
         std::string(kSharpImage) + kPresentMain, std::string(kFocusedImage) + kLayeredMain,
         std::string(kBlurredImage) + kLayeredMain,
-        std::string(MivexGL::kFocusWeightFunction) + MivexGL::kBlurMapFunction + kFocusLayer};
+        std::string(kFocusWeightFunction) + kBlurMapFunction + kFocusLayer};
     return texts[focus].c_str();
 }
 
 } // namespace
 
-const char* const cPresentShader::kUniformNames[kSlotCount] = {
-    "sampler0", "glow",       "glowStrength", "blur",   "depth", "vSParams", "fDoFAmnt",
-    "sampler1", "BlurFactor", "width",        "height", "alpha", "bloom"};
-
 cPresentShader::cPresentShader(Focus focus)
-    : cListedShader("cPresentShader", MivexGL::kImageVertexSource, PresentSource(focus),
-                    kUniformNames, kSlotCount),
-      units{0, 1, 2, 3}, glowStrength(0.0f), params{0.0f, 1.0f, 0.0f, 0.0f}, amount(0.0f),
-      mapUnit(1), bloom{0.0f, 1.0f, 1.0f, 1.0f, 0.0f}
+    : cListedShader("cPresentShader", kImageVertexSource, PresentSource(focus))
 {
     // Each focus is its own text, so live reload keeps a file for each.
     static const char* const kVariants[4] = {"", "focused", "blurred", "layer"};
     SetVariant(kVariants[focus]);
 }
 
-void cPresentShader::SetSamplerUnits(int image, int glow, int blurred, int depthImage)
+void cPresentShader::SetDepthOfField(const cDepthOfFieldShader& from)
 {
-    units[0] = image;
-    units[1] = glow;
-    units[2] = blurred;
-    units[3] = depthImage;
+    const float* params = from.GetParams();
+    focusParams = {params[0], params[1], params[2], params[3]};
+    focusAmount = from.GetAmount();
 }
 
-void cPresentShader::SetDepthOfField(const MivexGL::cDepthOfFieldShader& from)
+void cPresentShader::SetBloom(const cGaussianMapShader& from)
 {
-    for (int i = 0; i < 4; ++i)
-    {
-        params[i] = from.GetParams()[i];
-    }
-    amount = from.GetAmount();
+    bloomSpread = from.GetBlurFactor();
+    bloomWidth = from.GetWidth();
+    bloomHeight = from.GetHeight();
+    bloomAlpha = from.GetAlpha();
+    bloomLevel = from.GetBloom();
 }
 
-void cPresentShader::SetBloom(const MivexGL::cGaussianMapShader& from)
-{
-    bloom[0] = from.GetBlurFactor();
-    bloom[1] = from.GetWidth();
-    bloom[2] = from.GetHeight();
-    bloom[3] = from.GetAlpha();
-    bloom[4] = from.GetBloom();
-}
-
-void cPresentShader::SendValues() const
-{
-    Send1i("sampler0", units[0]);
-    Send1i("glow", units[1]);
-    Send1f("glowStrength", glowStrength);
-    Send1i("blur", units[2]);
-    Send1i("depth", units[3]);
-    Send4f("vSParams", params);
-    Send1f("fDoFAmnt", amount);
-    Send1i("sampler1", mapUnit);
-    Send1f("BlurFactor", bloom[0]);
-    Send1f("width", bloom[1]);
-    Send1f("height", bloom[2]);
-    Send1f("alpha", bloom[3]);
-    Send1f("bloom", bloom[4]);
-}
-
-} // namespace showcase
+} // namespace MivexGL
