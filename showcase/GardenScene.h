@@ -8,11 +8,6 @@
 // render/ParticleEmitter.h and the camera's sync tracks (demo/SyncSystem.h).
 #pragma once
 
-<<<<<<< HEAD
-#include "PostEffects.h"
-=======
-#include "PollenEmitter.h"
->>>>>>> effects
 #include "ShowcasePart.h"
 #include "demo/SyncSystem.h"
 #include "effects/PostEffects.h"

@@ -1,22 +1,11 @@
-<<<<<<< HEAD
-// Everything the showcase loads at start: its music, the generated pictures, the outline font for
-// the credits, and one object of each program class it draws with. Pictures and music come from the
-=======
-// Everything the showcase loads at start: its music and the spectrum of it,
-// the generated pictures, the outline font for the credits, and one object
-// of each program class its scenes draw with (the post-effect chain keeps
-// its own). Pictures and music come from the
->>>>>>> effects
-// folder the showcase's data generator writes ("showcase-data/" beside the
-// program). Builds on the engine's resource base (demo/DataSystem.h), its
+// Everything the showcase loads at start: its music, the generated pictures,
+// the outline font for the credits, and one object of each program class its
+// scenes draw with (the post-effect chain keeps its own). Pictures and music
+// come from the folder the showcase's data generator writes
+// ("showcase-data/" beside the program). Builds on the engine's resource base (demo/DataSystem.h), its
 // music player, textures, fonts and the shader library.
 #pragma once
 
-<<<<<<< HEAD
-#include "PresentShader.h"
-=======
-#include "SoundBands.h"
->>>>>>> effects
 #include "demo/DataSystem.h"
 #include "demo/MusicSystem.h"
 #include "production/SoundBands.h"
