@@ -25,7 +25,8 @@ public:
 
     void Update() override
     {
-        const float seconds = GetLocalTime() / 1000.0f;
+        // Time since the window opened: the timeline alone, whatever the frame rate.
+        const float seconds = (GetElapsed() - GetStartTime()) / 1000.0f;
         ripple.time = seconds;
         ripple.strength = std::min(0.08f, 0.03f + 0.15f * bands.Band(1, 6));
         ripple.fade = std::clamp(std::min(seconds, 15.0f - seconds), 0.0f, 1.0f);

@@ -32,8 +32,9 @@ public:
         return 0;
     }
 
-    // Only the particles keep state; a seek replays this.
-    void Update() override { sparks.Update(GetLocalTime()); }
+    // Only the particles keep state, a function of the time since the window
+    // opened; a seek replays this.
+    void Update() override { sparks.Update(GetElapsed() - GetStartTime()); }
 
     void Draw() override
     {
@@ -41,6 +42,8 @@ public:
         glClearColor(0.02f, 0.02f, 0.05f + 0.15f * bass, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+        // Loading a texture leaves texturing on: the text and bars are plain.
+        glDisable(GL_TEXTURE_2D);
         glPushMatrix();
         glLoadIdentity();
         glTranslatef(-0.5f * font.GetOutlineWidth(kTitle), 1.8f, -9.0f);
@@ -64,7 +67,6 @@ private:
     // One bar per band, spread over the spectrum's lower half on a log scale.
     void DrawRing() const
     {
-        glDisable(GL_TEXTURE_2D);
         glBegin(GL_QUADS);
         for (int i = 0; i < kBars; ++i)
         {

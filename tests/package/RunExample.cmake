@@ -5,8 +5,11 @@
 # flags, with its GLSL embedded by the package's script into EMBED_HEADER
 # and its data/ and tracks/ copied into DATA. Each build's program plays its
 # last half second and its capture runs from start to end at 2 frames a
-# second; both must end by themselves and say no problem on the way.
-foreach(name BUILD_DIR WORK_DIR GENERATOR CXX EXAMPLE LENGTH)
+# second; both must end by themselves and say no problem on the way. The
+# capture's frame at SAME_AT ms must be, byte for byte, the frame a capture
+# started there with --from draws at 60 frames a second: a seek replays
+# updates only, and neither it nor the frame rate may change the picture.
+foreach(name BUILD_DIR WORK_DIR GENERATOR CXX EXAMPLE LENGTH SAME_AT)
   if(NOT DEFINED ${name})
     message(FATAL_ERROR "RunExample.cmake needs -D${name}=...")
   endif()
@@ -28,7 +31,8 @@ function(run_to_end dir how)
   math(EXPR last "${LENGTH} / 500")
   math(EXPR beyond "${last} + 1")
   foreach(run "program;${EXAMPLE};--windowed;--size;320x240;--from;${near_end}"
-              "capture;${EXAMPLE}-capture;--fps;2;--size;64x48;--frames;${dir}/frames")
+              "capture;${EXAMPLE}-capture;--fps;2;--size;160x120;--frames;${dir}/frames"
+              "capture from ${SAME_AT} ms;${EXAMPLE}-capture;--from;${SAME_AT};--to;${SAME_AT};--size;160x120;--frames;${dir}/seek")
     list(POP_FRONT run what)
     list(POP_FRONT run program)
     step_in(${dir} "the ${how} ${what}" ${dir}/${program} ${run})
@@ -37,7 +41,8 @@ function(run_to_end dir how)
       message(FATAL_ERROR "the ${how} ${what} reported a problem:\n${step_errors}")
     endif()
   endforeach()
-  foreach(frame ${last} ${beyond})
+  math(EXPR same "${SAME_AT} / 500")
+  foreach(frame ${last} ${beyond} ${same})
     string(LENGTH "00000${frame}" digits)
     math(EXPR cut "${digits} - 6")
     string(SUBSTRING "00000${frame}" ${cut} 6 number)
@@ -45,6 +50,12 @@ function(run_to_end dir how)
   endforeach()
   if(NOT EXISTS ${frame_${last}} OR EXISTS ${frame_${beyond}})
     message(FATAL_ERROR "the ${how} capture did not write frames 0 to ${last}")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${frame_${same}}
+                          ${dir}/seek/frame_000000.png RESULT_VARIABLE differ)
+  if(NOT differ EQUAL 0)
+    message(FATAL_ERROR "the ${how} capture's frame at ${SAME_AT} ms differs from the one "
+                        "captured from there at 60 fps: ${frame_${same}}")
   endif()
 endfunction()
 
