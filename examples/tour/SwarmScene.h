@@ -1,6 +1,6 @@
 // The second scene: a ring of bars standing on the music's spectrum, a
-// column of particles rising through it and the title above; the ring and the particles turn
-// by an angle that is the sync track "swarm:angle".
+// column of particles rising through it, turned by the sync track
+// "swarm:angle", and the title above.
 #pragma once
 
 #include <MivexGL/demo/SceneSystem.h>
@@ -39,9 +39,9 @@ public:
     void Draw() override
     {
         const float bass = std::min(1.0f, 4.0f * bands.Band(1, 6));
+        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
         glClearColor(0.02f, 0.02f, 0.05f + 0.15f * bass, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
         // Loading a texture leaves texturing on: the text and bars are plain.
         glDisable(GL_TEXTURE_2D);
         glPushMatrix();
