@@ -32,18 +32,15 @@ public:
         ripple.fade = std::clamp(std::min(seconds, 15.0f - seconds), 0.0f, 1.0f);
     }
 
+    // The program places the quad over the whole window and samples the
+    // picture whatever the fixed-function texturing says.
     void Draw() override
     {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glPushAttrib(GL_ENABLE_BIT);
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_TEXTURE_2D);
         picture.Bind();
         ripple.Bind();
         MivexGL::DrawQuad();
         ripple.Unbind();
         picture.Unbind();
-        glPopAttrib();
     }
 
 private:

@@ -1,5 +1,6 @@
 // The picture scene's program: the GLSL files in glsl/, embedded at build
-// time (mivex_embed_shaders), with the values it sends on every Bind.
+// time (mivex_embed_shaders), with the values it sends on every Bind; its
+// picture is the texture bound to unit 0, where a sampler starts.
 #pragma once
 
 #include "TourShaders.h"
@@ -7,10 +8,10 @@
 class cRippleShader : public MivexGL::cListedShader
 {
 public:
-    static constexpr const char* kNames[] = {"picture", "time", "strength", "fade"};
+    static constexpr const char* kNames[] = {"time", "strength", "fade"};
 
     cRippleShader()
-        : cListedShader("cRippleShader", glsl::kRippleVert, glsl::kRippleFrag, kNames, 4)
+        : cListedShader("cRippleShader", glsl::kRippleVert, glsl::kRippleFrag, kNames, 3)
     {
     }
     bool Build() { return InitGLSL() && LoadVertexShader() && LoadFragmentShader(); }
@@ -24,7 +25,6 @@ public:
 protected:
     void SendValues() const override
     {
-        Send1i("picture", 0);
         Send1f("time", time);
         Send1f("strength", strength);
         Send1f("fade", fade);
