@@ -95,3 +95,8 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/mivexgl.pc.in ${CMAKE_BINARY_DIR}/packa
                @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/package/mivexgl.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The example productions, each a project a maker copies and builds against
+# this package: share/MivexGL/examples/<name>.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/MivexGL/examples)

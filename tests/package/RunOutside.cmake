@@ -10,18 +10,14 @@ foreach(name BUILD_DIR OUTSIDE_DIR WORK_DIR GENERATOR CXX)
   endif()
 endforeach()
 
-function(step what)
-  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${BUILD_DIR} RESULT_VARIABLE code
-                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT code EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${code}):\n${out}\n${err}")
-  endif()
-  set(step_output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/PackageSteps.cmake)
+macro(step what)
+  step_in(${BUILD_DIR} "${what}" ${ARGN})
+endmacro()
 
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
-step("installing the engine" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+install_package(${prefix})
 
 # Every header the package installs finds what it includes in the package.
 file(GLOB_RECURSE headers ${prefix}/include/MivexGL/*.h)
@@ -54,16 +50,7 @@ if(NOT EXISTS ${WORK_DIR}/frames/frame_000006.png OR EXISTS ${WORK_DIR}/frames/f
 endif()
 
 # pkg-config mivexgl, straight into the compiler.
-file(GLOB_RECURSE pc_files ${prefix}/*.pc)
-list(FILTER pc_files INCLUDE REGEX "/mivexgl\\.pc$")
-if(NOT pc_files)
-  message(FATAL_ERROR "no mivexgl.pc under ${prefix}")
-endif()
-list(GET pc_files 0 pc_file)
-get_filename_component(pc_dir ${pc_file} DIRECTORY)
-set(ENV{PKG_CONFIG_PATH} ${pc_dir})
-step("asking pkg-config" pkg-config --cflags --libs mivexgl)
-separate_arguments(flags UNIX_COMMAND "${step_output}")
+pkg_config_flags(${prefix} flags)
 step("compiling with pkg-config's flags" ${CXX} -std=c++17 -O1 -Wall -Wextra -Werror
      ${OUTSIDE_DIR}/main.cpp ${flags}
      -o ${WORK_DIR}/app-pkg-config)
