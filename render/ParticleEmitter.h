@@ -14,8 +14,10 @@
 //     pollen.SetAcceleration(MivexGL::cVector3f().Set(0.0f, 0.05f, 0.0f));
 //     pollen.SetSpread(0.12f);
 //     pollen.SetColour(1.0f, 0.85f, 0.5f, 0.5f);
-//     // In Update (which a seek replays), with the scene's own clock:
-//     pollen.Update(GetLocalTime());
+//     // In Update (which a seek replays), with the time since the scene's
+//     // window opened: the scene's localTime also counts the frame before
+//     // the window, which depends on the frame rate.
+//     pollen.Update(GetElapsed() - GetStartTime());
 //     // In Draw, under the scene's camera:
 //     pollen.SetTexture(sprite.GetName());
 //     pollen.Draw(0.2f);

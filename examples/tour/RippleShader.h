@@ -8,25 +8,12 @@
 class cRippleShader : public MivexGL::cListedShader
 {
 public:
-    static constexpr const char* kNames[] = {"time", "strength", "fade"};
-
-    cRippleShader()
-        : cListedShader("cRippleShader", glsl::kRippleVert, glsl::kRippleFrag, kNames, 3)
-    {
-    }
+    cRippleShader() : cListedShader("cRippleShader", glsl::kRippleVert, glsl::kRippleFrag) {}
     bool Build() { return InitGLSL() && LoadVertexShader() && LoadFragmentShader(); }
     bool LoadVertexShader() override { return BuildVertex(); }
     bool LoadFragmentShader() override { return BuildFragment(); }
 
-    float time = 0.0f;
-    float strength = 0.0f;
-    float fade = 1.0f;
-
-protected:
-    void SendValues() const override
-    {
-        Send1f("time", time);
-        Send1f("strength", strength);
-        Send1f("fade", fade);
-    }
+    cUniform<float> time{*this, "time", 0.0f};
+    cUniform<float> strength{*this, "strength", 0.0f};
+    cUniform<float> fade{*this, "fade", 1.0f};
 };

@@ -6,6 +6,7 @@
 #include <MivexGL/demo/SceneSystem.h>
 #include <MivexGL/demo/SyncSystem.h>
 #include <MivexGL/production/SoundBands.h>
+#include <MivexGL/render/GLStateScope.h>
 #include <MivexGL/render/ParticleEmitter.h>
 #include <MivexGL/render/TextureSystem.h>
 
@@ -39,12 +40,12 @@ public:
     void Draw() override
     {
         const float bass = std::min(1.0f, 4.0f * bands.Band(1, 6));
-        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+        const MivexGL::cGLStateScope saved(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT,
+                                           MivexGL::cGLStateScope::kModelView);
         glClearColor(0.02f, 0.02f, 0.05f + 0.15f * bass, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         // Loading a texture leaves texturing on: the text and bars are plain.
         glDisable(GL_TEXTURE_2D);
-        glPushMatrix();
         glLoadIdentity();
         glTranslatef(-0.5f * font.GetOutlineWidth(kTitle), 1.8f, -9.0f);
         glColor3f(1.0f, 0.9f - 0.5f * bass, 0.7f);
@@ -57,8 +58,6 @@ public:
         sparks.SetTexture(sprite.GetName());
         sparks.SetColour(1.0f, 0.6f + 0.4f * bass, 0.3f, 0.7f);
         sparks.Draw(0.3f);
-        glPopMatrix();
-        glPopAttrib();
     }
 
     MivexGL::cSyncSystem::cHandle angle;
