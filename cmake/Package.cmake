@@ -19,10 +19,12 @@ set(MIVEX_PACKAGE_VERSION 1.0.0)
 # Lowest layer last: the order a static link needs.
 set(MIVEX_PACKAGE_LIBRARIES mivex_production mivex_demo mivex_effects mivex_shaders mivex_render mivex_app_core mivex_platform)
 # What the libraries link, as pkg-config prefixes and modules: the prefixes
-# name the PkgConfig:: targets the exported libraries refer to.
-set(MIVEX_PACKAGE_MODULES
-    SDL2=sdl2 EPOXY=epoxy GLU=glu PNG=libpng MPG123=libmpg123 KISSFFT=kissfft-float
-    FREETYPE=freetype2 FONTCONFIG=fontconfig IMGUI=imgui)
+# name the PkgConfig:: targets the exported libraries refer to. The back end
+# names its own (its BackEnd.cmake); the capture writes PNG whichever it is.
+set(MIVEX_PACKAGE_MODULES ${MIVEX_PLATFORM_MODULES})
+if(TARGET mivex_capture AND NOT "PNG=libpng" IN_LIST MIVEX_PACKAGE_MODULES)
+  list(APPEND MIVEX_PACKAGE_MODULES PNG=libpng)
+endif()
 
 add_library(mivex_engine INTERFACE)
 target_link_libraries(mivex_engine INTERFACE ${MIVEX_PACKAGE_LIBRARIES})

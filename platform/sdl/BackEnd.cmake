@@ -5,7 +5,18 @@
 # the dialogs are DialogModel (the controls, no SDL), Dialog.cpp (the Dear
 # ImGui view and modal loop) and DialogSeams.cpp (the tests' input).
 list(APPEND MIVEX_PLATFORM_BACKEND platform/JpegDecoder.cpp platform/PngDecoder.cpp)
-set(MIVEX_PLATFORM_LINKS
-    PkgConfig::SDL2 PkgConfig::EPOXY PkgConfig::GLU PkgConfig::IMGUI OpenGL::GL JPEG::JPEG
-    PkgConfig::PNG PkgConfig::MPG123 PkgConfig::KISSFFT PkgConfig::FREETYPE
-    PkgConfig::FONTCONFIG Threads::Threads)
+# What the engine's libraries link, as pkg-config prefixes and modules: the
+# installed package finds them again under these names (cmake/Package.cmake).
+# In link order: Dear ImGui's static archive needs the GL after it.
+set(MIVEX_PLATFORM_MODULES
+    SDL2=sdl2 EPOXY=epoxy GLU=glu IMGUI=imgui GL=gl LIBJPEG=libjpeg PNG=libpng
+    MPG123=libmpg123 KISSFFT=kissfft-float FREETYPE=freetype2 FONTCONFIG=fontconfig)
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+foreach(pair ${MIVEX_PLATFORM_MODULES})
+  string(REGEX REPLACE "=.*$" "" prefix ${pair})
+  string(REGEX REPLACE "^[^=]*=" "" module ${pair})
+  pkg_check_modules(${prefix} REQUIRED IMPORTED_TARGET ${module})
+  list(APPEND MIVEX_PLATFORM_LINKS PkgConfig::${prefix})
+endforeach()
+list(APPEND MIVEX_PLATFORM_LINKS Threads::Threads)

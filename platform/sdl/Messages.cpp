@@ -4,7 +4,7 @@
 #include "platform/BackEnd.h"
 
 #include "platform/Display.h"
-#include "platform/OverlayInternal.h"
+#include "platform/sdl/OverlayInternal.h"
 #include "platform/sdl/DisplayInternal.h"
 
 #include <SDL.h>

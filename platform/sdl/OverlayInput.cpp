@@ -3,7 +3,7 @@
 // from the window's own mouse state.
 #include "platform/OverlayInput.h"
 
-#include "platform/OverlayInternal.h"
+#include "platform/sdl/OverlayInternal.h"
 
 #include <SDL.h>
 #include <backends/imgui_impl_sdl.h>

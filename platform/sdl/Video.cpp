@@ -1,7 +1,10 @@
-// Video subsystem lifetime over SDL_InitSubSystem's own reference count.
+// Video subsystem lifetime over SDL_InitSubSystem's own reference count,
+// and the headless preference as SDL's own driver choice.
 #include "platform/Video.h"
 
 #include <SDL.h>
+
+#include <cstdlib>
 
 namespace platform
 {
@@ -15,6 +18,13 @@ bool AcquireVideo()
 void ReleaseVideo()
 {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void PreferHeadless()
+{
+    // SDL reads these when a subsystem starts, so they must be set before.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
 } // namespace platform

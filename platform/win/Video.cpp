@@ -12,4 +12,8 @@ bool AcquireVideo()
 
 void ReleaseVideo() {}
 
+// The desktop is always there; a headless run of a Windows build still
+// opens its windows on it.
+void PreferHeadless() {}
+
 } // namespace platform
