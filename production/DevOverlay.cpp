@@ -218,8 +218,15 @@ void cDevOverlay::Impl::Panel()
     }
     if (ImGui::CollapsingHeader("Music", ImGuiTreeNodeFlags_DefaultOpen))
     {
+        // Scaled to the loudest bin: music sits far below a full-scale sine's
+        // 1, where a fixed scale showed an empty box.
+        float loudest = 0.05f;
+        for (const float bin : bands)
+        {
+            loudest = std::max(loudest, bin);
+        }
         ImGui::PlotHistogram("##bands", bands.data(), static_cast<int>(bands.size()), 0,
-                             bands.empty() ? "no spectrum" : nullptr, 0.0f, 1.0f,
+                             bands.empty() ? "no spectrum" : nullptr, 0.0f, loudest,
                              ImVec2(ImGui::GetContentRegionAvail().x, 60.0f));
     }
     if (ImGui::CollapsingHeader("Shaders", ImGuiTreeNodeFlags_DefaultOpen))

@@ -447,9 +447,9 @@ void cLiveReload::Impl::PollPictures()
         if (now != picture.stamp)
         {
             picture.stamp = now;
-            if (now.exists)
+            if (now.exists && texture->Reload())
             {
-                texture->Reload();
+                cProblemLog::Instance().Resolve(cTextureSystem::ProblemKey(texture->GetPath()));
             }
         }
         seen.emplace(texture, std::move(picture));

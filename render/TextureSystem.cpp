@@ -95,10 +95,15 @@ namespace
 {
 
 // One tagged line per picture that did not load as asked; the file is named
-// as the caller wrote it.
+// as the caller wrote it. Said at every failed load, and kept under the
+// file's key, so live reload can take it off the overlay's list once the
+// picture loads again.
 void Tell(const char* path, const std::string& what)
 {
-    cProblemLog::Instance().Reportf("texture: %s: %s", path, what.c_str());
+    cProblemLog& log = cProblemLog::Instance();
+    const std::string key = cTextureSystem::ProblemKey(path);
+    log.Resolve(key);
+    log.ReportKeyed(key, std::string("texture: ") + path + ": " + what);
 }
 
 void TellHalved(const char* path, int naturalWidth, int naturalHeight, int width, int height)

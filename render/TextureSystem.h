@@ -98,6 +98,8 @@ public:
     // there was none), leaving the binding as it was. A picture that fails
     // keeps the old texels and says why in one line.
     bool Reload();
+    // What a picture's problem line is kept under (cProblemLog::ReportKeyed).
+    static std::string ProblemKey(const std::string& path) { return "texture:" + path; }
 
     // Every texture object alive, oldest first.
     static std::vector<cTextureSystem*> Textures();

@@ -24,6 +24,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -234,6 +235,18 @@ TEST_F(LiveReloadTest, ChangedPictureReplacesTexelsInPlaceAndBrokenOneKeepsThem)
     EXPECT_EQ(LinesSince(mark, "texture: "), 1);
     EXPECT_EQ(texture.GetName(), name);
     EXPECT_EQ(Texels(name), second);
+
+    // Mended: the picture comes back and its line leaves the overlay's list.
+    WriteText("picture.jpg", testsupport::ReadFile(kFirst.string()));
+    Touch("picture.jpg");
+    auto listed = []
+    {
+        const std::vector<std::string> kept = cProblemLog::Instance().Recent();
+        return std::count_if(kept.begin(), kept.end(),
+                             [](const std::string& line)
+                             { return line.rfind("texture: picture.jpg: ", 0) == 0; });
+    };
+    EXPECT_TRUE(PollUntil(live, [&] { return Texels(name) != second && listed() == 0; }));
 }
 
 TEST_F(LiveReloadTest, EditedTextRebuildsTheClassAndABrokenOneKeepsTheRunningProgram)
