@@ -102,6 +102,53 @@ namespace
     "    return texCoords + h * EyeDir.xy;\n"                                                      \
     "}\n"
 
+// The vertex stages are one shape: the eye vector E (through the
+// projection too, unlike the view vector; that is how the effect was tuned),
+// the position, the view vector, then the tangent-space light and eye
+// vectors. Each member differs in how the vertex moves and which lights and
+// fog source it hands on; a stage is its pieces in that order.
+
+// Opens main with the eye vector of the unmoved vertex.
+#define LIT_MAIN_EYE                                                                               \
+    "\n"                                                                                           \
+    "void main()\n"                                                                                \
+    "{\n"                                                                                          \
+    "    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;\n"
+
+// The unmoved vertex placed, with its view vector.
+#define LIT_PLACE_UNMOVED "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
+
+#define LIT_VIEW_UNMOVED "    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;\n"
+
+// The moved vertex p placed, with its view vector.
+#define LIT_PLACE_MOVED                                                                            \
+    "    gl_Position = gl_ModelViewProjectionMatrix * p;\n"                                        \
+    "    vView = vEye - (gl_ModelViewMatrix * p).xyz;\n"
+
+// The tangent frame and the first light in it.
+#define LIT_FIRST_LIGHT                                                                            \
+    "    texCoords = gl_MultiTexCoord0.st;\n"                                                      \
+    "    vec3 t, b, n;\n"                                                                          \
+    "    TangentFrame(t, b, n);\n"                                                                 \
+    "    LightDir = normalize(ToTangent(LightPosition, t, b, n));\n"
+
+#define LIT_SECOND_LIGHT "    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));\n"
+
+// The eye vector in the frame.
+#define LIT_EYE                                                                                    \
+    "    vec3 v = ToTangent(E, t, b, n);\n"                                                        \
+    "    EyeDir = normalize(v);\n"
+
+// The fog distance, the eye vector's length or the fixed-function fog
+// coordinate; closes main.
+#define LIT_FOG_BY_LENGTH                                                                          \
+    "    gl_FogFragCoord = length(v);\n"                                                           \
+    "}\n"
+
+#define LIT_FOG_BY_COORD                                                                           \
+    "    gl_FogFragCoord = gl_FogCoord;\n"                                                         \
+    "}\n"
+
 // One light, waving surface, eye vector through the model-view matrix.
 const char* const kWaterVertex = LIT_VERTEX_COMMON R"(
 void main()
@@ -109,77 +156,23 @@ void main()
     vec4 p = gl_Vertex;
     p.y += sin(5.0 * timer + 2.0 * p.x) * sin(5.0 * timer + 2.0 * p.z) / 15.0;
     vec3 E = vEye - (gl_ModelViewMatrix * p).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * p;
-    vView = vEye - (gl_ModelViewMatrix * p).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+)" LIT_PLACE_MOVED LIT_FIRST_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
-const char* const kOneLightVertex = LIT_VERTEX_COMMON R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
-    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+const char* const kOneLightVertex = LIT_VERTEX_COMMON LIT_MAIN_EYE LIT_PLACE_UNMOVED
+    LIT_VIEW_UNMOVED LIT_FIRST_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
-const char* const kUnderwaterVertex = LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
-    WaterLevel();
-    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+const char* const kUnderwaterVertex =
+    LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE LIT_MAIN_EYE LIT_PLACE_UNMOVED
+    "    WaterLevel();\n" LIT_VIEW_UNMOVED LIT_FIRST_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
-// The reference vertex stage. The eye vector goes through the projection
-// too, unlike the view vector; that is how the effect was tuned.
-const char* const kTwoLightVertex = LIT_VERTEX_COMMON R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
-    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+// The reference vertex stage.
+const char* const kTwoLightVertex = LIT_VERTEX_COMMON LIT_MAIN_EYE LIT_PLACE_UNMOVED
+    LIT_VIEW_UNMOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
 // The eye vector is taken before the vertex moves; the tangent frame keeps
 // the unmoved normal.
-const char* const kBlobVertex = LIT_VERTEX_COMMON R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    float freqx = 2.0 + 1.2 * sin(time);
+const char* const kBlobVertex =
+    LIT_VERTEX_COMMON LIT_MAIN_EYE R"(    float freqx = 2.0 + 1.2 * sin(time);
     float freqy = 2.0 + 1.6 * cos(1.3 * time);
     float freqz = 3.0 + 1.3 * sin(1.1 * time);
     float amp = 1.0 + 1.4 * sin(1.4 * time);
@@ -187,54 +180,19 @@ void main()
               sin(gl_Normal.z * freqz + time);
     vec4 p = gl_Vertex;
     p.xyz += gl_Normal * amp * f;
-    gl_Position = gl_ModelViewProjectionMatrix * p;
-    vView = vEye - (gl_ModelViewMatrix * p).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+)" LIT_PLACE_MOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
 const char* const kTwoLightUnderwaterVertex =
-    LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
-    WaterLevel();
-    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = gl_FogCoord;
-}
-)";
+    LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE LIT_MAIN_EYE LIT_PLACE_UNMOVED
+    "    WaterLevel();\n" LIT_VIEW_UNMOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT LIT_EYE
+        LIT_FOG_BY_COORD;
 
-// The shift includes w, so it is projective rather than a translation.
-const char* const kDriftVertex = LIT_VERTEX_COMMON R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    vec4 p = gl_Vertex - vec4(time * (gl_Normal.x + gl_Normal.y + gl_Normal.z));
-    gl_Position = gl_ModelViewProjectionMatrix * p;
-    vView = vEye - (gl_ModelViewMatrix * p).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
-    EyeDir = normalize(ToTangent(E, t, b, n));
-}
-)";
+// The shift includes w, so it is projective rather than a translation. No
+// fog distance.
+const char* const kDriftVertex = LIT_VERTEX_COMMON LIT_MAIN_EYE
+    R"(    vec4 p = gl_Vertex - vec4(time * (gl_Normal.x + gl_Normal.y + gl_Normal.z));
+)" LIT_PLACE_MOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT
+    "    EyeDir = normalize(ToTangent(E, t, b, n));\n}\n";
 
 // Rippled normals: two reads shifted by slow sines, averaged before decoding.
 const char* const kWaterNoFogFragment = LIT_FRAGMENT_COMMON R"(
@@ -483,6 +441,15 @@ void main()
 #undef LIT_WATER_LEVEL_VARYINGS
 #undef LIT_WOBBLE
 #undef LIT_FRAGMENT_COMMON
+#undef LIT_MAIN_EYE
+#undef LIT_PLACE_UNMOVED
+#undef LIT_VIEW_UNMOVED
+#undef LIT_PLACE_MOVED
+#undef LIT_FIRST_LIGHT
+#undef LIT_SECOND_LIGHT
+#undef LIT_EYE
+#undef LIT_FOG_BY_LENGTH
+#undef LIT_FOG_BY_COORD
 
 // "LightPosition" comes twice; it keeps one slot.
 const char* const kOneLightList[] = {
