@@ -194,202 +194,124 @@ const char* const kDriftVertex = LIT_VERTEX_COMMON LIT_MAIN_EYE
 )" LIT_PLACE_MOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT
     "    EyeDir = normalize(ToTangent(E, t, b, n));\n}\n";
 
+// The fragment stages are one shape too: the fog factor, the texture
+// coordinates and specular mask, the normal, then either the reflecting
+// mix of surface and cube map or the average of the two lights, fogged.
+// Opens main.
+#define LIT_FRAGMENT_MAIN                                                                          \
+    "\n"                                                                                           \
+    "void main()\n"                                                                                \
+    "{\n"
+
+#define LIT_FOG_FACTOR "    float F = FogFactor(gl_FogFragCoord);\n"
+
+// The coordinates shifted by the height map, or as given; the specular
+// mask there.
+#define LIT_PARALLAX_MASK                                                                          \
+    "    vec2 uv = ParallaxUV();\n"                                                                \
+    "    float m = texture2D(SpecularMap, uv).r;\n"
+
+#define LIT_PLAIN_MASK                                                                             \
+    "    vec2 uv = texCoords;\n"                                                                   \
+    "    float m = texture2D(SpecularMap, uv).r;\n"
+
+#define LIT_NORMAL "    vec3 N = Decode(texture2D(NormalMap, uv));\n"
+
+// One white light on the surface and on its reflection in the cube map.
+#define LIT_REFLECT                                                                                \
+    "    vec3 lit = Lit(N, LightDir, vec3(1.0), m);\n"                                             \
+    "    vec3 R = reflect(vView, N);\n"                                                            \
+    "    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);\n"                                         \
+    "    vec4 Ct = Shade(textureCube(CubeMap, R), lit);\n"
+
+// Surface and reflection, each fogged, mixed by r; closes main.
+#define LIT_FOGGED_REFLECTION                                                                      \
+    "    vec4 fog = vec4(FogColor, 1.0);\n"                                                        \
+    "    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);\n"                               \
+    "}\n"
+
+#define LIT_COLOUR "    vec4 S = texture2D(ColorMap, uv);\n"
+
+// Each light's colour on the surface.
+#define LIT_TWO_LIGHTS                                                                             \
+    "    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));\n"                                   \
+    "    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));\n"
+
+#define LIT_AVERAGE "    vec4 M = (T1 + T2) / 2.0;\n"
+
+#define LIT_FOGGED_AVERAGE "    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);\n"
+
+// Water-level members: no fog above the level.
+#define LIT_WATER_LEVEL_INPUT                                                                      \
+    "\n"                                                                                           \
+    "varying float isUWConv;\n"                                                                    \
+    "varying float YHeight;\n"
+
+#define LIT_CLEAR_ABOVE_WATER                                                                      \
+    "    if (YHeight >= isUWConv)\n"                                                               \
+    "    {\n"                                                                                      \
+    "        F = 1.0;\n"                                                                           \
+    "    }\n"
+
+#define LIT_ALPHA_INPUT                                                                            \
+    "\n"                                                                                           \
+    "uniform float alpha;\n"
+
 // Rippled normals: two reads shifted by slow sines, averaged before decoding.
-const char* const kWaterNoFogFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    vec2 uv = ParallaxUV();
-    float m = texture2D(SpecularMap, uv).r;
-    vec4 n1 = texture2D(NormalMap, uv + sin(timer / 16.0));
-    vec4 n2 = texture2D(NormalMap, uv + sin(timer / 12.0));
-    vec3 N = Decode((n1 + n2) / 2.0);
-    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
-    vec3 R = reflect(vView, N);
-    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
-    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
-    Ct.a = 1.0;
-    Lt.a = 1.0;
-    gl_FragColor = mix(Ct, Lt, r);
-}
-)";
+#define LIT_RIPPLED_NORMAL                                                                         \
+    "    vec4 n1 = texture2D(NormalMap, uv + sin(timer / 16.0));\n"                                \
+    "    vec4 n2 = texture2D(NormalMap, uv + sin(timer / 12.0));\n"                                \
+    "    vec3 N = Decode((n1 + n2) / 2.0);\n"
 
-const char* const kWaterFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = ParallaxUV();
-    float m = texture2D(SpecularMap, uv).r;
-    vec4 n1 = texture2D(NormalMap, uv + sin(timer / 16.0));
-    vec4 n2 = texture2D(NormalMap, uv + sin(timer / 12.0));
-    vec3 N = Decode((n1 + n2) / 2.0);
-    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
-    vec3 R = reflect(vView, N);
-    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
-    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
-    vec4 fog = vec4(FogColor, 1.0);
-    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);
-}
-)";
+const char* const kWaterNoFogFragment =
+    LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_PARALLAX_MASK LIT_RIPPLED_NORMAL LIT_REFLECT
+    "    Ct.a = 1.0;\n    Lt.a = 1.0;\n    gl_FragColor = mix(Ct, Lt, r);\n}\n";
 
-// Fog only below the water level.
-const char* const kUnderwaterFragment = LIT_FRAGMENT_COMMON R"(
-varying float isUWConv;
-varying float YHeight;
+const char* const kWaterFragment = LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_FOG_FACTOR
+    LIT_PARALLAX_MASK LIT_RIPPLED_NORMAL LIT_REFLECT LIT_FOGGED_REFLECTION;
 
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = ParallaxUV();
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
-    vec3 R = reflect(vView, N);
-    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
-    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
-    if (YHeight >= isUWConv)
-    {
-        F = 1.0;
-    }
-    vec4 fog = vec4(FogColor, 1.0);
-    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);
-}
-)";
+const char* const kUnderwaterFragment =
+    LIT_FRAGMENT_COMMON LIT_WATER_LEVEL_INPUT LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PARALLAX_MASK
+        LIT_NORMAL LIT_REFLECT LIT_CLEAR_ABOVE_WATER LIT_FOGGED_REFLECTION;
 
-const char* const kReflectBumpFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
-    vec3 R = reflect(vView, N);
-    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
-    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
-    vec4 fog = vec4(FogColor, 1.0);
-    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);
-}
-)";
+const char* const kReflectBumpFragment = LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_FOG_FACTOR
+    LIT_PLAIN_MASK LIT_NORMAL LIT_REFLECT LIT_FOGGED_REFLECTION;
 
-const char* const kTwoLightFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
+const char* const kTwoLightFragment = LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_FOG_FACTOR
+    LIT_PLAIN_MASK LIT_NORMAL LIT_COLOUR LIT_TWO_LIGHTS LIT_AVERAGE LIT_FOGGED_AVERAGE "}\n";
 
-const char* const kTwoLightUnderwaterFragment = LIT_FRAGMENT_COMMON R"(
-varying float isUWConv;
-varying float YHeight;
+const char* const kTwoLightUnderwaterFragment =
+    LIT_FRAGMENT_COMMON LIT_WATER_LEVEL_INPUT LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK
+        LIT_NORMAL LIT_COLOUR LIT_TWO_LIGHTS LIT_AVERAGE LIT_CLEAR_ABOVE_WATER LIT_FOGGED_AVERAGE
+    "}\n";
 
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    if (YHeight >= isUWConv)
-    {
-        F = 1.0;
-    }
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
-
-const char* const kDriftFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    gl_FragColor = (T1 + T2) / 2.0;
-}
-)";
+// No fog.
+const char* const kDriftFragment =
+    LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_PLAIN_MASK LIT_NORMAL LIT_COLOUR LIT_TWO_LIGHTS
+    "    gl_FragColor = (T1 + T2) / 2.0;\n}\n";
 
 // Normals decoded before averaging here, unlike the rippled water.
-const char* const kScrollFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N1 = Decode(texture2D(NormalMap, uv + timer / 10.0));
+const char* const kScrollFragment =
+    LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK
+    R"(    vec3 N1 = Decode(texture2D(NormalMap, uv + timer / 10.0));
     vec3 N2 = Decode(texture2D(NormalMap, uv - timer / 10.0));
     vec3 N = (N1 + N2) / 2.0;
     vec4 S = texture2D(ColorMap, uv + timer / 12.0);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
+)" LIT_TWO_LIGHTS LIT_AVERAGE LIT_FOGGED_AVERAGE "}\n";
 
-const char* const kTintFragment = LIT_FRAGMENT_COMMON R"(
-uniform vec3 Color;
-
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m)) + vec4(Color, 1.0);
+const char* const kTintFragment = LIT_FRAGMENT_COMMON
+    "\nuniform vec3 Color;\n" LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK LIT_NORMAL LIT_COLOUR
+    R"(    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m)) + vec4(Color, 1.0);
     vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m)) + vec4(Color, 1.0);
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
+)" LIT_AVERAGE LIT_FOGGED_AVERAGE "}\n";
 
-const char* const kFadeFragment = LIT_FRAGMENT_COMMON R"(
-uniform float alpha;
+const char* const kFadeFragment =
+    LIT_FRAGMENT_COMMON LIT_ALPHA_INPUT LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK LIT_NORMAL
+        LIT_COLOUR LIT_TWO_LIGHTS LIT_AVERAGE LIT_FOGGED_AVERAGE "    gl_FragColor.a = alpha;\n}\n";
 
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-    gl_FragColor.a = alpha;
-}
-)";
-
-const char* const kAlphaFragment = LIT_FRAGMENT_COMMON R"(
-uniform float alpha;
-
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
+const char* const kAlphaFragment =
+    LIT_FRAGMENT_COMMON LIT_ALPHA_INPUT LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK LIT_NORMAL
+        LIT_COLOUR LIT_TWO_LIGHTS LIT_AVERAGE LIT_FOGGED_AVERAGE "}\n";
 
 const char* const kSimpleBumpVertex = R"(
 uniform vec3 LightPosition;
@@ -450,6 +372,21 @@ void main()
 #undef LIT_EYE
 #undef LIT_FOG_BY_LENGTH
 #undef LIT_FOG_BY_COORD
+#undef LIT_FRAGMENT_MAIN
+#undef LIT_FOG_FACTOR
+#undef LIT_PARALLAX_MASK
+#undef LIT_PLAIN_MASK
+#undef LIT_NORMAL
+#undef LIT_REFLECT
+#undef LIT_FOGGED_REFLECTION
+#undef LIT_COLOUR
+#undef LIT_TWO_LIGHTS
+#undef LIT_AVERAGE
+#undef LIT_FOGGED_AVERAGE
+#undef LIT_WATER_LEVEL_INPUT
+#undef LIT_CLEAR_ABOVE_WATER
+#undef LIT_ALPHA_INPUT
+#undef LIT_RIPPLED_NORMAL
 
 // "LightPosition" comes twice; it keeps one slot.
 const char* const kOneLightList[] = {
