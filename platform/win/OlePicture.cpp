@@ -86,13 +86,10 @@ public:
 
     bool Open(const std::string& path) override
     {
-        Close();
-        error.clear();
-        const std::wstring wide = WidePath(path);
-        const std::string missing = Unopenable(wide);
-        if (!missing.empty())
+        std::wstring wide;
+        if (!Reopen(path, wide))
         {
-            return Fail(missing);
+            return false;
         }
         long long storedWidth = 0;
         long long storedHeight = 0;

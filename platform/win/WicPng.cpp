@@ -53,13 +53,10 @@ public:
 
     bool Open(const std::string& path) override
     {
-        Close();
-        error.clear();
-        const std::wstring wide = WidePath(path);
-        const std::string missing = Unopenable(wide);
-        if (!missing.empty())
+        std::wstring wide;
+        if (!Reopen(path, wide))
         {
-            return Fail(missing);
+            return false;
         }
         static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
         const std::vector<unsigned char> start = ReadStart(wide, 8);

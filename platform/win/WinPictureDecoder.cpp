@@ -80,6 +80,15 @@ std::vector<unsigned char> ReadStart(const std::wstring& path, std::size_t count
     return bytes;
 }
 
+bool WinPictureDecoder::Reopen(const std::string& path, std::wstring& wide)
+{
+    Close();
+    error.clear();
+    wide = WidePath(path);
+    const std::string missing = Unopenable(wide);
+    return missing.empty() || Fail(missing);
+}
+
 bool WinPictureDecoder::Fail(const std::string& reason)
 {
     Close();

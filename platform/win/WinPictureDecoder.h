@@ -91,6 +91,9 @@ protected:
     {
     }
 
+    // Closes what was open and checks that path can be opened at all: its
+    // wide form, or false with the reason kept.
+    bool Reopen(const std::string& path, std::wstring& wide);
     // Closes and keeps the reason; false, for returning.
     bool Fail(const std::string& reason);
     // Back to nothing open; every Close ends here.
