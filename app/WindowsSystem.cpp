@@ -36,6 +36,72 @@ LRESULT ForwardWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return Target()->WindowProc(window, message, wParam, lParam);
 }
 
+bool RegisterWindowClass(HINSTANCE instance)
+{
+    WNDCLASSW windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = &ForwardWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassW(&windowClass) == 0)
+    {
+        MessageBoxW(nullptr, u"Failed To Register The Window Class.", u"ERROR",
+                    MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+// The fullscreen mode asked for, or windowed when the user accepts that
+// instead; false when the program is to close.
+bool EnterDisplayMode(int width, int height, int bits, bool& fullscreen)
+{
+    if (!fullscreen)
+    {
+        return true;
+    }
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(DEVMODEW);
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmBitsPerPel = static_cast<DWORD>(bits);
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL)
+    {
+        return true;
+    }
+    if (MessageBoxW(nullptr,
+                    u"The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
+                    u"Windowed Mode Instead?",
+                    u"Pelorin GL", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+    {
+        fullscreen = false;
+        return true;
+    }
+    MessageBoxW(nullptr, u"Program Will Now Close.", u"ERROR", MB_OK | MB_ICONSTOP);
+    return false;
+}
+
+// A window whose client area is width x height: a bordered one, or a popup
+// without a cursor for fullscreen.
+HWND OpenWindow(HINSTANCE instance, const char16_t* title, int width, int height, bool fullscreen)
+{
+    RECT rect{0, 0, width, height};
+    DWORD exStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    if (fullscreen)
+    {
+        exStyle = WS_EX_APPWINDOW;
+        style = WS_POPUP;
+        ShowCursor(FALSE);
+    }
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    return CreateWindowExW(
+        exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+        static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top), nullptr,
+        nullptr, instance, nullptr);
+}
+
 void ShutdownError(const char16_t* text)
 {
     MessageBoxW(nullptr, text, u"SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
@@ -152,61 +218,12 @@ bool cWindowsSystem::FailDisplay(const char16_t* text)
 
 bool cWindowsSystem::CreateDisplay()
 {
-    RECT rect{0, 0, width, height};
     instance = GetModuleHandleW(nullptr);
-
-    WNDCLASSW windowClass{};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    windowClass.lpfnWndProc = &ForwardWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassW(&windowClass) == 0)
+    if (!RegisterWindowClass(instance) || !EnterDisplayMode(width, height, bits, fullscreen))
     {
-        MessageBoxW(nullptr, u"Failed To Register The Window Class.", u"ERROR",
-                    MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-
-    if (fullscreen)
-    {
-        DEVMODEW mode{};
-        mode.dmSize = sizeof(DEVMODEW);
-        mode.dmPelsWidth = static_cast<DWORD>(width);
-        mode.dmPelsHeight = static_cast<DWORD>(height);
-        mode.dmBitsPerPel = static_cast<DWORD>(bits);
-        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-        if (ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL)
-        {
-            if (MessageBoxW(
-                    nullptr,
-                    u"The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
-                    u"Windowed Mode Instead?",
-                    u"Pelorin GL", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
-            {
-                fullscreen = false;
-            }
-            else
-            {
-                MessageBoxW(nullptr, u"Program Will Now Close.", u"ERROR", MB_OK | MB_ICONSTOP);
-                return false;
-            }
-        }
-    }
-
-    DWORD exStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
-    DWORD style = WS_OVERLAPPEDWINDOW;
-    if (fullscreen)
-    {
-        exStyle = WS_EX_APPWINDOW;
-        style = WS_POPUP;
-        ShowCursor(FALSE);
-    }
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-
-    window = CreateWindowExW(
-        exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
-        static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top), nullptr,
-        nullptr, instance, nullptr);
+    window = OpenWindow(instance, title, width, height, fullscreen);
     if (window == nullptr)
     {
         return FailDisplay(u"Window Creation Error.");

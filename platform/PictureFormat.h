@@ -1,6 +1,7 @@
 // Picture formats as one table: a file's name picks its row, and the row
-// says which decoder reads the file and what size its texture takes. Adding
-// a format is a decoder, a row in PictureFormat.cpp and a test. Depends on
+// says which decoder reads the file and what size its texture takes, on
+// every load path (a texture, a picture, a prefetch, a reload). Adding a
+// format is a decoder, a row in PictureFormat.cpp and a test. Depends on
 // platform/PictureDecoder.h only.
 #pragma once
 
@@ -30,7 +31,8 @@ public:
     // The row for a file: the first whose mark the name holds anywhere,
     // else the system's picture loader, which takes every other name.
     static const PictureFormat& For(const std::string& path);
-    // The system's picture loader's row.
+    // The system's picture loader's row: the one a picture not yet loaded
+    // names.
     static const PictureFormat& PictureLoader();
 
     // Whether textures of this format go through the system's picture loader.

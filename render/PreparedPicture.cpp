@@ -92,7 +92,7 @@ void cPreparedPicture::Reset()
 cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, int maxTextureSize,
                                                    long long maxTextureBytes)
 {
-    return Prepare(platform::PictureFormat::PictureLoader(), fullPath, maxTextureSize,
+    return Prepare(platform::PictureFormat::For(fullPath), fullPath, maxTextureSize,
                    maxTextureBytes);
 }
 
@@ -102,13 +102,6 @@ cPreparedPicture::Status cPreparedPicture::Prepare(const platform::PictureFormat
 {
     return Prepare(fileFormat, fullPath, maxTextureSize,
                    [maxTextureBytes](int, int) { return maxTextureBytes; });
-}
-
-cPreparedPicture::Status cPreparedPicture::Prepare(const std::string& fullPath, int maxTextureSize,
-                                                   const AllowanceFor& allowanceFor)
-{
-    return Prepare(platform::PictureFormat::PictureLoader(), fullPath, maxTextureSize,
-                   allowanceFor);
 }
 
 cPreparedPicture::Status cPreparedPicture::Prepare(const platform::PictureFormat& fileFormat,
@@ -139,7 +132,7 @@ cPreparedPicture::Status cPreparedPicture::Prepare(platform::PictureDecoder& dec
                                                    const std::string& fullPath, int maxTextureSize,
                                                    long long maxTextureBytes)
 {
-    return Prepare(platform::PictureFormat::PictureLoader(), decoder, fullPath, maxTextureSize,
+    return Prepare(platform::PictureFormat::For(fullPath), decoder, fullPath, maxTextureSize,
                    maxTextureBytes);
 }
 

@@ -48,23 +48,24 @@ public:
     cPreparedPicture(const cPreparedPicture&) = delete;
     cPreparedPicture& operator=(const cPreparedPicture&) = delete;
 
-    // Opens fullPath with the picture loader's decoder and prepares it for a
+    // Opens fullPath with that format's decoder and prepares it for a
     // GL_MAX_TEXTURE_SIZE of maxSize; a texture of more than maxBytes is
     // halved on both sides until it fits.
-    Status Prepare(const std::string& fullPath, int maxSize, long long maxBytes = kMaxPictureBytes);
-    // The same with that format's decoder.
     Status Prepare(const platform::PictureFormat& format, const std::string& fullPath, int maxSize,
                    long long maxBytes);
+    // The same with the format fullPath's name picks.
+    Status Prepare(const std::string& fullPath, int maxSize, long long maxBytes = kMaxPictureBytes);
     // The allowance for a picture of a natural texture size, 0 x 0 when the
     // file did not open.
     using AllowanceFor = std::function<long long(int naturalWidth, int naturalHeight)>;
-    // The same with the picture loader's decoder, the allowance asked for
-    // once the file has opened, before it is decoded: whoever works it out
-    // needs the size, and opening may be the whole decode.
-    Status Prepare(const std::string& fullPath, int maxSize, const AllowanceFor& allowanceFor);
-    // The same for a decoder of that format (the picture loader's when not
-    // given) that has already opened fullPath. All keep the pixel memory of
-    // an earlier picture when it is large enough.
+    // The same, the allowance asked for once the file has opened, before it
+    // is decoded: whoever works it out needs the size, and opening may be
+    // the whole decode.
+    Status Prepare(const platform::PictureFormat& format, const std::string& fullPath, int maxSize,
+                   const AllowanceFor& allowanceFor);
+    // The same for a decoder of that format (of the format the name picks
+    // when not given) that has already opened fullPath. All keep the pixel
+    // memory of an earlier picture when it is large enough.
     Status Prepare(const platform::PictureFormat& format, platform::PictureDecoder& decoder,
                    const std::string& fullPath, int maxSize, long long maxBytes = kMaxPictureBytes);
     Status Prepare(platform::PictureDecoder& decoder, const std::string& fullPath, int maxSize,
@@ -103,8 +104,6 @@ public:
 private:
     // Back to empty, the pixel memory kept.
     void Reset();
-    Status Prepare(const platform::PictureFormat& format, const std::string& fullPath, int maxSize,
-                   const AllowanceFor& allowanceFor);
 
     Status status;
     const platform::PictureFormat* format;

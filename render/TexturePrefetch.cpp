@@ -281,10 +281,11 @@ void cTexturePrefetch::PrepareSlot(std::unique_lock<std::mutex>& guard, int inde
 {
     const std::size_t at = static_cast<std::size_t>(index);
     const std::string request = slots[at].request;
+    const platform::PictureFormat& format = platform::PictureFormat::For(slots[at].path);
     const int limit = maxSize;
     cPreparedPicture picture = TakeSpare();
     guard.unlock();
-    picture.Prepare(platform::ResolvePath(request), limit,
+    picture.Prepare(format, platform::ResolvePath(request), limit,
                     [this, at](int width, int height) { return Opened(at, width, height); });
     guard.lock();
     ++counter;
@@ -370,11 +371,12 @@ bool cTexturePrefetch::Take(const std::string& request, cPreparedPicture& pictur
             slot.state = kDone;
             taken = index + 1;
             ++callerCount;
+            const platform::PictureFormat& format = platform::PictureFormat::For(slot.path);
             const int limit = maxSize;
             picture = TakeSpare();
             changed.notify_all();
             guard.unlock();
-            picture.Prepare(platform::ResolvePath(request), limit,
+            picture.Prepare(format, platform::ResolvePath(request), limit,
                             [this, index](int width, int height)
                             { return Opened(index, width, height); });
             return true;

@@ -227,21 +227,21 @@ bool cTextureSystem::LoadPicture(const char* path, cTexturePrefetch* prefetch, l
         if (picture.GetMaxSize() != maxSize || picture.GetMaxBytes() != maxBytes)
         {
             const std::string full = picture.GetPath();
-            picture.Prepare(full, maxSize, maxBytes);
+            picture.Prepare(picture.GetFormat(), full, maxSize, maxBytes);
         }
     }
     else
     {
         const std::string full = platform::ResolvePath(request);
-        const std::unique_ptr<platform::PictureDecoder> decoder =
-            platform::PictureFormat::PictureLoader().create();
+        const platform::PictureFormat& format = platform::PictureFormat::For(path);
+        const std::unique_ptr<platform::PictureDecoder> decoder = format.create();
         if (!decoder->Open(full))
         {
             Tell(path, decoder->GetError());
             return false;
         }
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-        picture.Prepare(*decoder, full, maxSize, maxBytes);
+        picture.Prepare(format, *decoder, full, maxSize, maxBytes);
     }
     const bool made = Upload(path, picture, rows);
     if (prefetch != nullptr)

@@ -1,11 +1,12 @@
 // One 2D texture made from a picture file, its format picked by its name
-// (platform/PictureFormat.h): names with ".png" through the PNG reader at
-// the file's own size and alpha, every other name through the system's
-// picture loader, sized to a power of two from the picture's size
-// on a 96 pixels-per-inch display, with pure black keyed out. Row order
-// differs by format, as the demo's own pictures expect: the picture loader's
-// formats (JPEG, BMP, GIF) put the picture's bottom row at t = 0, upright on
-// a quad whose t grows upward; a PNG puts its top row there, upside down on
+// (platform/PictureFormat.h) on every load path: names with ".png" through
+// the PNG reader at the file's own size and alpha, every other name through
+// the system's picture loader, sized to a power of two from the picture's
+// size on a 96 pixels-per-inch display, with pure black keyed out. The
+// picture loader reads JPEG on every back end; on Windows also BMP and GIF.
+// Row order differs by format, as the demo's own pictures expect: the
+// picture loader's files put the picture's bottom row at t = 0, upright on a
+// quad whose t grows upward; a PNG puts its top row there, upside down on
 // the same quad. Loading with kUpright gives the bottom row at t = 0 whatever
 // the format. A texture
 // larger than its memory allowance is halved until it fits, and a picture

@@ -102,6 +102,53 @@ namespace
     "    return texCoords + h * EyeDir.xy;\n"                                                      \
     "}\n"
 
+// The vertex stages are one shape: the eye vector E (through the
+// projection too, unlike the view vector; that is how the effect was tuned),
+// the position, the view vector, then the tangent-space light and eye
+// vectors. Each member differs in how the vertex moves and which lights and
+// fog source it hands on; a stage is its pieces in that order.
+
+// Opens main with the eye vector of the unmoved vertex.
+#define LIT_MAIN_EYE                                                                               \
+    "\n"                                                                                           \
+    "void main()\n"                                                                                \
+    "{\n"                                                                                          \
+    "    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;\n"
+
+// The unmoved vertex placed, with its view vector.
+#define LIT_PLACE_UNMOVED "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
+
+#define LIT_VIEW_UNMOVED "    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;\n"
+
+// The moved vertex p placed, with its view vector.
+#define LIT_PLACE_MOVED                                                                            \
+    "    gl_Position = gl_ModelViewProjectionMatrix * p;\n"                                        \
+    "    vView = vEye - (gl_ModelViewMatrix * p).xyz;\n"
+
+// The tangent frame and the first light in it.
+#define LIT_FIRST_LIGHT                                                                            \
+    "    texCoords = gl_MultiTexCoord0.st;\n"                                                      \
+    "    vec3 t, b, n;\n"                                                                          \
+    "    TangentFrame(t, b, n);\n"                                                                 \
+    "    LightDir = normalize(ToTangent(LightPosition, t, b, n));\n"
+
+#define LIT_SECOND_LIGHT "    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));\n"
+
+// The eye vector in the frame.
+#define LIT_EYE                                                                                    \
+    "    vec3 v = ToTangent(E, t, b, n);\n"                                                        \
+    "    EyeDir = normalize(v);\n"
+
+// The fog distance, the eye vector's length or the fixed-function fog
+// coordinate; closes main.
+#define LIT_FOG_BY_LENGTH                                                                          \
+    "    gl_FogFragCoord = length(v);\n"                                                           \
+    "}\n"
+
+#define LIT_FOG_BY_COORD                                                                           \
+    "    gl_FogFragCoord = gl_FogCoord;\n"                                                         \
+    "}\n"
+
 // One light, waving surface, eye vector through the model-view matrix.
 const char* const kWaterVertex = LIT_VERTEX_COMMON R"(
 void main()
@@ -109,77 +156,23 @@ void main()
     vec4 p = gl_Vertex;
     p.y += sin(5.0 * timer + 2.0 * p.x) * sin(5.0 * timer + 2.0 * p.z) / 15.0;
     vec3 E = vEye - (gl_ModelViewMatrix * p).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * p;
-    vView = vEye - (gl_ModelViewMatrix * p).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+)" LIT_PLACE_MOVED LIT_FIRST_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
-const char* const kOneLightVertex = LIT_VERTEX_COMMON R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
-    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+const char* const kOneLightVertex = LIT_VERTEX_COMMON LIT_MAIN_EYE LIT_PLACE_UNMOVED
+    LIT_VIEW_UNMOVED LIT_FIRST_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
-const char* const kUnderwaterVertex = LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
-    WaterLevel();
-    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+const char* const kUnderwaterVertex =
+    LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE LIT_MAIN_EYE LIT_PLACE_UNMOVED
+    "    WaterLevel();\n" LIT_VIEW_UNMOVED LIT_FIRST_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
-// The reference vertex stage. The eye vector goes through the projection
-// too, unlike the view vector; that is how the effect was tuned.
-const char* const kTwoLightVertex = LIT_VERTEX_COMMON R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
-    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+// The reference vertex stage.
+const char* const kTwoLightVertex = LIT_VERTEX_COMMON LIT_MAIN_EYE LIT_PLACE_UNMOVED
+    LIT_VIEW_UNMOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
 // The eye vector is taken before the vertex moves; the tangent frame keeps
 // the unmoved normal.
-const char* const kBlobVertex = LIT_VERTEX_COMMON R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    float freqx = 2.0 + 1.2 * sin(time);
+const char* const kBlobVertex =
+    LIT_VERTEX_COMMON LIT_MAIN_EYE R"(    float freqx = 2.0 + 1.2 * sin(time);
     float freqy = 2.0 + 1.6 * cos(1.3 * time);
     float freqz = 3.0 + 1.3 * sin(1.1 * time);
     float amp = 1.0 + 1.4 * sin(1.4 * time);
@@ -187,251 +180,138 @@ void main()
               sin(gl_Normal.z * freqz + time);
     vec4 p = gl_Vertex;
     p.xyz += gl_Normal * amp * f;
-    gl_Position = gl_ModelViewProjectionMatrix * p;
-    vView = vEye - (gl_ModelViewMatrix * p).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = length(v);
-}
-)";
+)" LIT_PLACE_MOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
 const char* const kTwoLightUnderwaterVertex =
-    LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
-    WaterLevel();
-    vView = vEye - (gl_ModelViewMatrix * gl_Vertex).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
-    vec3 v = ToTangent(E, t, b, n);
-    EyeDir = normalize(v);
-    gl_FogFragCoord = gl_FogCoord;
-}
-)";
+    LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE LIT_MAIN_EYE LIT_PLACE_UNMOVED
+    "    WaterLevel();\n" LIT_VIEW_UNMOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT LIT_EYE
+        LIT_FOG_BY_COORD;
 
-// The shift includes w, so it is projective rather than a translation.
-const char* const kDriftVertex = LIT_VERTEX_COMMON R"(
-void main()
-{
-    vec3 E = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-    vec4 p = gl_Vertex - vec4(time * (gl_Normal.x + gl_Normal.y + gl_Normal.z));
-    gl_Position = gl_ModelViewProjectionMatrix * p;
-    vView = vEye - (gl_ModelViewMatrix * p).xyz;
-    texCoords = gl_MultiTexCoord0.st;
-    vec3 t, b, n;
-    TangentFrame(t, b, n);
-    LightDir = normalize(ToTangent(LightPosition, t, b, n));
-    LightDir2 = normalize(ToTangent(LightPosition2, t, b, n));
-    EyeDir = normalize(ToTangent(E, t, b, n));
-}
-)";
+// The shift includes w, so it is projective rather than a translation. No
+// fog distance.
+const char* const kDriftVertex = LIT_VERTEX_COMMON LIT_MAIN_EYE
+    R"(    vec4 p = gl_Vertex - vec4(time * (gl_Normal.x + gl_Normal.y + gl_Normal.z));
+)" LIT_PLACE_MOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT
+    "    EyeDir = normalize(ToTangent(E, t, b, n));\n}\n";
+
+// The fragment stages are one shape too: the fog factor, the texture
+// coordinates and specular mask, the normal, then either the reflecting
+// mix of surface and cube map or the average of the two lights, fogged.
+// Opens main.
+#define LIT_FRAGMENT_MAIN                                                                          \
+    "\n"                                                                                           \
+    "void main()\n"                                                                                \
+    "{\n"
+
+#define LIT_FOG_FACTOR "    float F = FogFactor(gl_FogFragCoord);\n"
+
+// The coordinates shifted by the height map, or as given; the specular
+// mask there.
+#define LIT_PARALLAX_MASK                                                                          \
+    "    vec2 uv = ParallaxUV();\n"                                                                \
+    "    float m = texture2D(SpecularMap, uv).r;\n"
+
+#define LIT_PLAIN_MASK                                                                             \
+    "    vec2 uv = texCoords;\n"                                                                   \
+    "    float m = texture2D(SpecularMap, uv).r;\n"
+
+#define LIT_NORMAL "    vec3 N = Decode(texture2D(NormalMap, uv));\n"
+
+// One white light on the surface and on its reflection in the cube map.
+#define LIT_REFLECT                                                                                \
+    "    vec3 lit = Lit(N, LightDir, vec3(1.0), m);\n"                                             \
+    "    vec3 R = reflect(vView, N);\n"                                                            \
+    "    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);\n"                                         \
+    "    vec4 Ct = Shade(textureCube(CubeMap, R), lit);\n"
+
+// Surface and reflection, each fogged, mixed by r; closes main.
+#define LIT_FOGGED_REFLECTION                                                                      \
+    "    vec4 fog = vec4(FogColor, 1.0);\n"                                                        \
+    "    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);\n"                               \
+    "}\n"
+
+#define LIT_COLOUR "    vec4 S = texture2D(ColorMap, uv);\n"
+
+// Each light's colour on the surface.
+#define LIT_TWO_LIGHTS                                                                             \
+    "    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));\n"                                   \
+    "    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));\n"
+
+#define LIT_AVERAGE "    vec4 M = (T1 + T2) / 2.0;\n"
+
+#define LIT_FOGGED_AVERAGE "    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);\n"
+
+// Water-level members: no fog above the level.
+#define LIT_WATER_LEVEL_INPUT                                                                      \
+    "\n"                                                                                           \
+    "varying float isUWConv;\n"                                                                    \
+    "varying float YHeight;\n"
+
+#define LIT_CLEAR_ABOVE_WATER                                                                      \
+    "    if (YHeight >= isUWConv)\n"                                                               \
+    "    {\n"                                                                                      \
+    "        F = 1.0;\n"                                                                           \
+    "    }\n"
+
+#define LIT_ALPHA_INPUT                                                                            \
+    "\n"                                                                                           \
+    "uniform float alpha;\n"
 
 // Rippled normals: two reads shifted by slow sines, averaged before decoding.
-const char* const kWaterNoFogFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    vec2 uv = ParallaxUV();
-    float m = texture2D(SpecularMap, uv).r;
-    vec4 n1 = texture2D(NormalMap, uv + sin(timer / 16.0));
-    vec4 n2 = texture2D(NormalMap, uv + sin(timer / 12.0));
-    vec3 N = Decode((n1 + n2) / 2.0);
-    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
-    vec3 R = reflect(vView, N);
-    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
-    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
-    Ct.a = 1.0;
-    Lt.a = 1.0;
-    gl_FragColor = mix(Ct, Lt, r);
-}
-)";
+#define LIT_RIPPLED_NORMAL                                                                         \
+    "    vec4 n1 = texture2D(NormalMap, uv + sin(timer / 16.0));\n"                                \
+    "    vec4 n2 = texture2D(NormalMap, uv + sin(timer / 12.0));\n"                                \
+    "    vec3 N = Decode((n1 + n2) / 2.0);\n"
 
-const char* const kWaterFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = ParallaxUV();
-    float m = texture2D(SpecularMap, uv).r;
-    vec4 n1 = texture2D(NormalMap, uv + sin(timer / 16.0));
-    vec4 n2 = texture2D(NormalMap, uv + sin(timer / 12.0));
-    vec3 N = Decode((n1 + n2) / 2.0);
-    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
-    vec3 R = reflect(vView, N);
-    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
-    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
-    vec4 fog = vec4(FogColor, 1.0);
-    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);
-}
-)";
+const char* const kWaterNoFogFragment =
+    LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_PARALLAX_MASK LIT_RIPPLED_NORMAL LIT_REFLECT
+    "    Ct.a = 1.0;\n    Lt.a = 1.0;\n    gl_FragColor = mix(Ct, Lt, r);\n}\n";
 
-// Fog only below the water level.
-const char* const kUnderwaterFragment = LIT_FRAGMENT_COMMON R"(
-varying float isUWConv;
-varying float YHeight;
+const char* const kWaterFragment = LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_FOG_FACTOR
+    LIT_PARALLAX_MASK LIT_RIPPLED_NORMAL LIT_REFLECT LIT_FOGGED_REFLECTION;
 
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = ParallaxUV();
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
-    vec3 R = reflect(vView, N);
-    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
-    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
-    if (YHeight >= isUWConv)
-    {
-        F = 1.0;
-    }
-    vec4 fog = vec4(FogColor, 1.0);
-    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);
-}
-)";
+const char* const kUnderwaterFragment =
+    LIT_FRAGMENT_COMMON LIT_WATER_LEVEL_INPUT LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PARALLAX_MASK
+        LIT_NORMAL LIT_REFLECT LIT_CLEAR_ABOVE_WATER LIT_FOGGED_REFLECTION;
 
-const char* const kReflectBumpFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec3 lit = Lit(N, LightDir, vec3(1.0), m);
-    vec3 R = reflect(vView, N);
-    vec4 Lt = Shade(texture2D(ColorMap, uv), lit);
-    vec4 Ct = Shade(textureCube(CubeMap, R), lit);
-    vec4 fog = vec4(FogColor, 1.0);
-    gl_FragColor = mix(mix(fog, Ct, F), mix(fog, Lt, F), r);
-}
-)";
+const char* const kReflectBumpFragment = LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_FOG_FACTOR
+    LIT_PLAIN_MASK LIT_NORMAL LIT_REFLECT LIT_FOGGED_REFLECTION;
 
-const char* const kTwoLightFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
+const char* const kTwoLightFragment = LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_FOG_FACTOR
+    LIT_PLAIN_MASK LIT_NORMAL LIT_COLOUR LIT_TWO_LIGHTS LIT_AVERAGE LIT_FOGGED_AVERAGE "}\n";
 
-const char* const kTwoLightUnderwaterFragment = LIT_FRAGMENT_COMMON R"(
-varying float isUWConv;
-varying float YHeight;
+const char* const kTwoLightUnderwaterFragment =
+    LIT_FRAGMENT_COMMON LIT_WATER_LEVEL_INPUT LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK
+        LIT_NORMAL LIT_COLOUR LIT_TWO_LIGHTS LIT_AVERAGE LIT_CLEAR_ABOVE_WATER LIT_FOGGED_AVERAGE
+    "}\n";
 
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    if (YHeight >= isUWConv)
-    {
-        F = 1.0;
-    }
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
-
-const char* const kDriftFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    gl_FragColor = (T1 + T2) / 2.0;
-}
-)";
+// No fog.
+const char* const kDriftFragment =
+    LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_PLAIN_MASK LIT_NORMAL LIT_COLOUR LIT_TWO_LIGHTS
+    "    gl_FragColor = (T1 + T2) / 2.0;\n}\n";
 
 // Normals decoded before averaging here, unlike the rippled water.
-const char* const kScrollFragment = LIT_FRAGMENT_COMMON R"(
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N1 = Decode(texture2D(NormalMap, uv + timer / 10.0));
+const char* const kScrollFragment =
+    LIT_FRAGMENT_COMMON LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK
+    R"(    vec3 N1 = Decode(texture2D(NormalMap, uv + timer / 10.0));
     vec3 N2 = Decode(texture2D(NormalMap, uv - timer / 10.0));
     vec3 N = (N1 + N2) / 2.0;
     vec4 S = texture2D(ColorMap, uv + timer / 12.0);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
+)" LIT_TWO_LIGHTS LIT_AVERAGE LIT_FOGGED_AVERAGE "}\n";
 
-const char* const kTintFragment = LIT_FRAGMENT_COMMON R"(
-uniform vec3 Color;
-
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m)) + vec4(Color, 1.0);
+const char* const kTintFragment = LIT_FRAGMENT_COMMON
+    "\nuniform vec3 Color;\n" LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK LIT_NORMAL LIT_COLOUR
+    R"(    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m)) + vec4(Color, 1.0);
     vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m)) + vec4(Color, 1.0);
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
+)" LIT_AVERAGE LIT_FOGGED_AVERAGE "}\n";
 
-const char* const kFadeFragment = LIT_FRAGMENT_COMMON R"(
-uniform float alpha;
+const char* const kFadeFragment =
+    LIT_FRAGMENT_COMMON LIT_ALPHA_INPUT LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK LIT_NORMAL
+        LIT_COLOUR LIT_TWO_LIGHTS LIT_AVERAGE LIT_FOGGED_AVERAGE "    gl_FragColor.a = alpha;\n}\n";
 
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-    gl_FragColor.a = alpha;
-}
-)";
-
-const char* const kAlphaFragment = LIT_FRAGMENT_COMMON R"(
-uniform float alpha;
-
-void main()
-{
-    float F = FogFactor(gl_FogFragCoord);
-    vec2 uv = texCoords;
-    float m = texture2D(SpecularMap, uv).r;
-    vec3 N = Decode(texture2D(NormalMap, uv));
-    vec4 S = texture2D(ColorMap, uv);
-    vec4 T1 = Shade(S, Lit(N, LightDir, LightColor, m));
-    vec4 T2 = Shade(S, Lit(N, LightDir2, Light2Color, m));
-    vec4 M = (T1 + T2) / 2.0;
-    gl_FragColor = mix(vec4(FogColor, 1.0), M, F);
-}
-)";
+const char* const kAlphaFragment =
+    LIT_FRAGMENT_COMMON LIT_ALPHA_INPUT LIT_FRAGMENT_MAIN LIT_FOG_FACTOR LIT_PLAIN_MASK LIT_NORMAL
+        LIT_COLOUR LIT_TWO_LIGHTS LIT_AVERAGE LIT_FOGGED_AVERAGE "}\n";
 
 const char* const kSimpleBumpVertex = R"(
 uniform vec3 LightPosition;
@@ -483,6 +363,30 @@ void main()
 #undef LIT_WATER_LEVEL_VARYINGS
 #undef LIT_WOBBLE
 #undef LIT_FRAGMENT_COMMON
+#undef LIT_MAIN_EYE
+#undef LIT_PLACE_UNMOVED
+#undef LIT_VIEW_UNMOVED
+#undef LIT_PLACE_MOVED
+#undef LIT_FIRST_LIGHT
+#undef LIT_SECOND_LIGHT
+#undef LIT_EYE
+#undef LIT_FOG_BY_LENGTH
+#undef LIT_FOG_BY_COORD
+#undef LIT_FRAGMENT_MAIN
+#undef LIT_FOG_FACTOR
+#undef LIT_PARALLAX_MASK
+#undef LIT_PLAIN_MASK
+#undef LIT_NORMAL
+#undef LIT_REFLECT
+#undef LIT_FOGGED_REFLECTION
+#undef LIT_COLOUR
+#undef LIT_TWO_LIGHTS
+#undef LIT_AVERAGE
+#undef LIT_FOGGED_AVERAGE
+#undef LIT_WATER_LEVEL_INPUT
+#undef LIT_CLEAR_ABOVE_WATER
+#undef LIT_ALPHA_INPUT
+#undef LIT_RIPPLED_NORMAL
 
 // "LightPosition" comes twice; it keeps one slot.
 const char* const kOneLightList[] = {

@@ -80,6 +80,59 @@ void UnbindMap(int unit, MivexGL::cTextureSystem& texture)
     glActiveTexture(GL_TEXTURE0);
 }
 
+// The garden's bump-mapped surfaces (rocks, plant): colour, normal and
+// specular maps on units 0 to 2, lit by a warm and a cool light, each with
+// its own look.
+struct LitSurface
+{
+    MivexGL::cTextureSystem& colour;
+    MivexGL::cTextureSystem& normals;
+    MivexGL::cTextureSystem& specular;
+};
+
+struct Look
+{
+    float lightColour[3];
+    float light2Colour[3];
+    float ambient;
+    float specPower;
+    float specOverdrive;
+    float fogDensity;
+    float fogColour[3];
+};
+
+// Binds the surface's maps and gives the program them, the two lights (eye
+// directions) and the look; the caller binds the program.
+void BindSurface(MivexGL::cLightingShader& program, const LitSurface& surface,
+                 const MivexGL::cVector3f& warm, const MivexGL::cVector3f& cool, const Look& look)
+{
+    BindMap(0, surface.colour);
+    BindMap(1, surface.normals);
+    BindMap(2, surface.specular);
+    program.SetColorMapUnit(0);
+    program.SetNormalMapUnit(1);
+    program.SetSpecularMapUnit(2);
+    program.SetLightPosition(warm.x, warm.y, warm.z);
+    program.SetLightPosition2(cool.x, cool.y, cool.z);
+    program.SetLightColor(look.lightColour[0], look.lightColour[1], look.lightColour[2]);
+    program.SetLight2Color(look.light2Colour[0], look.light2Colour[1], look.light2Colour[2]);
+    program.SetEye(0.0f, 0.0f, 0.0f);
+    program.SetAmbient(look.ambient);
+    program.SetSpecPower(look.specPower);
+    program.SetSpecOverdrive(look.specOverdrive);
+    program.SetFogDensity(look.fogDensity);
+    program.SetFogColor(look.fogColour[0], look.fogColour[1], look.fogColour[2]);
+}
+
+// After the program is unbound.
+void UnbindSurface(const MivexGL::cLightingShader& program, const LitSurface& surface)
+{
+    glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
+    UnbindMap(2, surface.specular);
+    UnbindMap(1, surface.normals);
+    UnbindMap(0, surface.colour);
+}
+
 } // namespace
 
 cGardenScene::cGardenScene()
@@ -222,27 +275,17 @@ void cGardenScene::DrawGround()
 void cGardenScene::DrawRocks()
 {
     MivexGL::cTwoLightShader& program = showcase->GetRockShader();
-    MivexGL::cTextureSystem& colour = showcase->GetTexture(cShowcaseResources::kGround);
-    MivexGL::cTextureSystem& normals = showcase->GetTexture(cShowcaseResources::kGroundNormal);
-    MivexGL::cTextureSystem& specular = showcase->GetTexture(cShowcaseResources::kBarkSpecular);
-    const MivexGL::cVector3f warm = ToEye(0.5f, 0.7f, 0.4f);
-    const MivexGL::cVector3f cool = ToEye(-0.7f, 0.3f, -0.5f);
-    BindMap(0, colour);
-    BindMap(1, normals);
-    BindMap(2, specular);
-    program.SetColorMapUnit(0);
-    program.SetNormalMapUnit(1);
-    program.SetSpecularMapUnit(2);
-    program.SetLightPosition(warm.x, warm.y, warm.z);
-    program.SetLightPosition2(cool.x, cool.y, cool.z);
-    program.SetLightColor(1.0f, 0.8f, 0.55f);
-    program.SetLight2Color(0.3f + bass, 0.4f + bass, 0.9f);
-    program.SetEye(0.0f, 0.0f, 0.0f);
-    program.SetAmbient(0.15f);
-    program.SetSpecPower(16.0f);
-    program.SetSpecOverdrive(0.6f);
-    program.SetFogDensity(0.09f);
-    program.SetFogColor(kFogColour[0], kFogColour[1], kFogColour[2]);
+    const LitSurface surface{showcase->GetTexture(cShowcaseResources::kGround),
+                             showcase->GetTexture(cShowcaseResources::kGroundNormal),
+                             showcase->GetTexture(cShowcaseResources::kBarkSpecular)};
+    BindSurface(program, surface, ToEye(0.5f, 0.7f, 0.4f), ToEye(-0.7f, 0.3f, -0.5f),
+                Look{{1.0f, 0.8f, 0.55f},
+                     {0.3f + bass, 0.4f + bass, 0.9f},
+                     0.15f,
+                     16.0f,
+                     0.6f,
+                     0.09f,
+                     {kFogColour[0], kFogColour[1], kFogColour[2]}});
     program.Bind();
     // Closed spheres: their far sides never show, so they are not shaded.
     // The triangles turn clockwise seen from outside: the far side is GL's
@@ -262,37 +305,24 @@ void cGardenScene::DrawRocks()
     }
     glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
     program.Unbind();
-    UnbindMap(2, specular);
-    UnbindMap(1, normals);
-    UnbindMap(0, colour);
+    UnbindSurface(program, surface);
 }
 
 void cGardenScene::DrawPlant()
 {
     MivexGL::cTwoLightUnderwaterShader& program = showcase->GetPlantShader();
-    MivexGL::cTextureSystem& colour = showcase->GetTexture(cShowcaseResources::kBark);
-    MivexGL::cTextureSystem& normals = showcase->GetTexture(cShowcaseResources::kBarkNormal);
-    MivexGL::cTextureSystem& specular = showcase->GetTexture(cShowcaseResources::kBarkSpecular);
-    const MivexGL::cVector3f warm = ToEye(0.5f, 0.7f, 0.4f);
-    const MivexGL::cVector3f cool = ToEye(-0.7f, 0.3f, -0.5f);
-    BindMap(0, colour);
-    BindMap(1, normals);
-    BindMap(2, specular);
-    program.SetColorMapUnit(0);
-    program.SetNormalMapUnit(1);
-    program.SetSpecularMapUnit(2);
-    program.SetLightPosition(warm.x, warm.y, warm.z);
-    program.SetLightPosition2(cool.x, cool.y, cool.z);
-    program.SetLightColor(1.0f, 0.85f, 0.6f);
-    program.SetLight2Color(0.35f + bass, 0.45f, 1.0f);
-    program.SetEye(0.0f, 0.0f, 0.0f);
-    program.SetAmbient(0.2f);
-    program.SetSpecPower(24.0f);
-    program.SetSpecOverdrive(0.8f);
-    program.SetFogDensity(0.12f);
-    program.SetFogColor(0.05f, 0.25f, 0.35f);
+    const LitSurface surface{showcase->GetTexture(cShowcaseResources::kBark),
+                             showcase->GetTexture(cShowcaseResources::kBarkNormal),
+                             showcase->GetTexture(cShowcaseResources::kBarkSpecular)};
+    BindSurface(program, surface, ToEye(0.5f, 0.7f, 0.4f), ToEye(-0.7f, 0.3f, -0.5f),
+                Look{{1.0f, 0.85f, 0.6f},
+                     {0.35f + bass, 0.45f, 1.0f},
+                     0.2f,
+                     24.0f,
+                     0.8f,
+                     0.12f,
+                     {0.05f, 0.25f, 0.35f}});
     program.SetTime(Seconds() * 2.0f);
     // Clip-space height of the water line: the plant's foot is below it.
     const float waterLevel = -1.3f + 0.4f * std::fmin(1.0f, bass);
@@ -314,11 +344,8 @@ void cGardenScene::DrawPlant()
     glPopMatrix();
     glDisable(GL_CULL_FACE);
     glFogCoordf(0.0f);
-    glVertexAttrib4f(program.GetTangentAttribute(), 0.0f, 0.0f, 0.0f, 1.0f);
     program.Unbind();
-    UnbindMap(2, specular);
-    UnbindMap(1, normals);
-    UnbindMap(0, colour);
+    UnbindSurface(program, surface);
 }
 
 void cGardenScene::SkyAroundPlant(float waterLevel)

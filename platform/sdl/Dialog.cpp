@@ -121,121 +121,142 @@ GLuint MakeTexture(const BitmapResource& bitmap)
     return texture;
 }
 
+// A control's rectangle in the dialog's client area.
+struct Box
+{
+    float x, y, w, h;
+};
+
+void Notify(ModalDialog& dialog, const DialogItem& control, std::uint16_t code)
+{
+    dialog.model.Queue(MAKEWPARAM(static_cast<std::uint16_t>(control.id), code));
+}
+
+void DrawPushButton(ModalDialog& dialog, const DialogItem& control, const Box& box)
+{
+    // The default button carries the heavier frame.
+    const bool isDefault = control.id == dialog.model.GetDefaultId();
+    // The heavier frame straddles its edge; inset it a pixel so it stays
+    // inside the control.
+    const float inset = isDefault ? 1.0f : 0.0f;
+    if (isDefault)
+    {
+        ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
+        ImGui::SetCursorPos(ImVec2(box.x + inset, box.y + inset));
+    }
+    if (ImGui::Button(control.text.c_str(), ImVec2(box.w - 2.0f * inset, box.h - 2.0f * inset)))
+    {
+        Notify(dialog, control, BN_CLICKED);
+    }
+    if (isDefault)
+    {
+        ImGui::PopStyleVar();
+    }
+}
+
+void DrawCheckBox(ModalDialog& dialog, DialogItem& control, const Box& box)
+{
+    // The box is as tall as the control, not as a framed field.
+    const ImVec2 padding = ImGui::GetStyle().FramePadding;
+    ImGui::PushStyleVar(
+        ImGuiStyleVar_FramePadding,
+        ImVec2(padding.x,
+               std::max(0.0f, std::min(padding.y, (box.h - ImGui::GetFontSize()) * 0.5f))));
+    bool checked = control.check != BST_UNCHECKED;
+    if (ImGui::Checkbox(control.text.c_str(), &checked))
+    {
+        control.check = checked ? BST_CHECKED : BST_UNCHECKED;
+        Notify(dialog, control, BN_CLICKED);
+    }
+    ImGui::PopStyleVar();
+}
+
+void DrawComboBox(ModalDialog& dialog, DialogItem& control, const Box& box)
+{
+    const int count = static_cast<int>(control.items.size());
+    const std::string preview =
+        control.selection >= 0 && control.selection < count
+            ? Utf16ToUtf8(control.items[static_cast<std::size_t>(control.selection)].c_str())
+            : std::string();
+    ImGui::SetNextItemWidth(box.w);
+    // The template's height is the dropped list's, closed box included.
+    ImGui::SetNextWindowSizeConstraints(
+        ImVec2(0.0f, 0.0f),
+        ImVec2(FLT_MAX, std::max(box.h - ImGui::GetFrameHeight(), ImGui::GetFrameHeight())));
+    if (!ImGui::BeginCombo("##list", preview.c_str()))
+    {
+        return;
+    }
+    for (int k = 0; k < count; ++k)
+    {
+        const std::string item = Utf16ToUtf8(control.items[static_cast<std::size_t>(k)].c_str());
+        const bool selected = k == control.selection;
+        if (ImGui::Selectable(item.c_str(), selected) && !selected)
+        {
+            control.selection = k;
+            Notify(dialog, control, CBN_SELCHANGE);
+        }
+        if (selected)
+        {
+            ImGui::SetItemDefaultFocus();
+        }
+    }
+    if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape)) ||
+        ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)))
+    {
+        ImGui::CloseCurrentPopup();
+    }
+    ImGui::EndCombo();
+}
+
+// A bitmap static shows the picture at its own size.
+void DrawBitmap(const Picture& picture)
+{
+    if (picture.texture != 0)
+    {
+        ImGui::Image(reinterpret_cast<ImTextureID>(static_cast<std::uintptr_t>(picture.texture)),
+                     ImVec2(static_cast<float>(picture.width), static_cast<float>(picture.height)));
+    }
+}
+
+// A static control shows nothing outside its rectangle.
+void DrawStatic(const DialogItem& control, const Box& box)
+{
+    const ImVec2 origin = ImGui::GetWindowPos();
+    ImGui::PushClipRect(ImVec2(origin.x + box.x, origin.y + box.y),
+                        ImVec2(origin.x + box.x + box.w, origin.y + box.y + box.h), true);
+    ImGui::TextUnformatted(control.text.c_str());
+    ImGui::PopClipRect();
+}
+
 void DrawControls(ModalDialog& dialog)
 {
     std::vector<DialogItem>& items = dialog.model.GetItems();
     for (std::size_t i = 0; i < items.size(); ++i)
     {
         DialogItem& control = items[i];
-        const float x = static_cast<float>(control.rect.left);
-        const float y = static_cast<float>(control.rect.top);
-        const float w = static_cast<float>(control.rect.right - control.rect.left);
-        const float h = static_cast<float>(control.rect.bottom - control.rect.top);
-        ImGui::SetCursorPos(ImVec2(x, y));
+        const Box box{static_cast<float>(control.rect.left), static_cast<float>(control.rect.top),
+                      static_cast<float>(control.rect.right - control.rect.left),
+                      static_cast<float>(control.rect.bottom - control.rect.top)};
+        ImGui::SetCursorPos(ImVec2(box.x, box.y));
         ImGui::PushID(static_cast<int>(i));
         switch (control.kind)
         {
         case ControlKind::PushButton:
-        {
-            // The default button carries the heavier frame.
-            const bool isDefault = control.id == dialog.model.GetDefaultId();
-            // The heavier frame straddles its edge; inset it a pixel so it
-            // stays inside the control.
-            const float inset = isDefault ? 1.0f : 0.0f;
-            if (isDefault)
-            {
-                ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
-                ImGui::SetCursorPos(ImVec2(x + inset, y + inset));
-            }
-            if (ImGui::Button(control.text.c_str(), ImVec2(w - 2.0f * inset, h - 2.0f * inset)))
-            {
-                dialog.model.Queue(MAKEWPARAM(static_cast<std::uint16_t>(control.id), BN_CLICKED));
-            }
-            if (isDefault)
-            {
-                ImGui::PopStyleVar();
-            }
+            DrawPushButton(dialog, control, box);
             break;
-        }
         case ControlKind::CheckBox:
-        {
-            // The box is as tall as the control, not as a framed field.
-            const ImVec2 padding = ImGui::GetStyle().FramePadding;
-            ImGui::PushStyleVar(
-                ImGuiStyleVar_FramePadding,
-                ImVec2(padding.x,
-                       std::max(0.0f, std::min(padding.y, (h - ImGui::GetFontSize()) * 0.5f))));
-            bool checked = control.check != BST_UNCHECKED;
-            if (ImGui::Checkbox(control.text.c_str(), &checked))
-            {
-                control.check = checked ? BST_CHECKED : BST_UNCHECKED;
-                dialog.model.Queue(MAKEWPARAM(static_cast<std::uint16_t>(control.id), BN_CLICKED));
-            }
-            ImGui::PopStyleVar();
+            DrawCheckBox(dialog, control, box);
             break;
-        }
         case ControlKind::ComboBox:
-        {
-            const int count = static_cast<int>(control.items.size());
-            const std::string preview =
-                control.selection >= 0 && control.selection < count
-                    ? Utf16ToUtf8(
-                          control.items[static_cast<std::size_t>(control.selection)].c_str())
-                    : std::string();
-            ImGui::SetNextItemWidth(w);
-            // The template's height is the dropped list's, closed box included.
-            ImGui::SetNextWindowSizeConstraints(
-                ImVec2(0.0f, 0.0f),
-                ImVec2(FLT_MAX, std::max(h - ImGui::GetFrameHeight(), ImGui::GetFrameHeight())));
-            if (ImGui::BeginCombo("##list", preview.c_str()))
-            {
-                for (int k = 0; k < count; ++k)
-                {
-                    const std::string item =
-                        Utf16ToUtf8(control.items[static_cast<std::size_t>(k)].c_str());
-                    const bool selected = k == control.selection;
-                    if (ImGui::Selectable(item.c_str(), selected) && !selected)
-                    {
-                        control.selection = k;
-                        dialog.model.Queue(
-                            MAKEWPARAM(static_cast<std::uint16_t>(control.id), CBN_SELCHANGE));
-                    }
-                    if (selected)
-                    {
-                        ImGui::SetItemDefaultFocus();
-                    }
-                }
-                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape)) ||
-                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)))
-                {
-                    ImGui::CloseCurrentPopup();
-                }
-                ImGui::EndCombo();
-            }
+            DrawComboBox(dialog, control, box);
             break;
-        }
         case ControlKind::Bitmap:
-        {
-            // A bitmap static shows the picture at its own size.
-            const Picture& picture = dialog.pictures[i];
-            if (picture.texture != 0)
-            {
-                ImGui::Image(
-                    reinterpret_cast<ImTextureID>(static_cast<std::uintptr_t>(picture.texture)),
-                    ImVec2(static_cast<float>(picture.width), static_cast<float>(picture.height)));
-            }
+            DrawBitmap(dialog.pictures[i]);
             break;
-        }
         case ControlKind::Text:
-        {
-            // A static control shows nothing outside its rectangle.
-            const ImVec2 origin = ImGui::GetWindowPos();
-            ImGui::PushClipRect(ImVec2(origin.x + x, origin.y + y),
-                                ImVec2(origin.x + x + w, origin.y + y + h), true);
-            ImGui::TextUnformatted(control.text.c_str());
-            ImGui::PopClipRect();
+            DrawStatic(control, box);
             break;
-        }
         }
         ImGui::PopID();
     }

@@ -71,6 +71,14 @@ TEST(PictureFormat, EachRowBringsItsDecoderAndItsSizing)
             << c.path;
         EXPECT_EQ(&picture.GetFormat(), &format);
         EXPECT_EQ(picture.TopRowFirst(), !format.TakesPictureLoader());
+        // Given only the name, or a decoder already open, the same row.
+        MivexGL::cPreparedPicture byName;
+        ASSERT_EQ(byName.Prepare(c.path, 4096), MivexGL::cPreparedPicture::kReady) << c.path;
+        EXPECT_EQ(&byName.GetFormat(), &format);
+        EXPECT_EQ(byName.GetWidth(), c.width) << c.path;
+        MivexGL::cPreparedPicture opened;
+        ASSERT_EQ(opened.Prepare(*decoder, c.path, 4096), MivexGL::cPreparedPicture::kReady);
+        EXPECT_EQ(&opened.GetFormat(), &format);
     }
     // The other row's decoder does not read the file.
     EXPECT_FALSE(PictureFormat::For(png).create()->Open(jpeg));

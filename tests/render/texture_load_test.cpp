@@ -192,6 +192,14 @@ TEST_F(TextureLoad, PngNamesChooseThePngReaderCaseSensitively)
     EXPECT_EQ(wrapS, GL_CLAMP);
     EXPECT_EQ(minFilter, GL_LINEAR);
 
+    // The picture path takes the row the name picks too, not the loader's.
+    cTextureSystem picture;
+    ASSERT_TRUE(picture.LoadPicture(lower.c_str()));
+    const std::vector<unsigned char> same = Texels(picture, w, h);
+    ASSERT_EQ(w, 2);
+    ASSERT_EQ(h, 2);
+    ExpectTexel(same, w, 1, 0, {0, 255, 0}, 64);
+
     // Capital letters go to the JPEG reader, which cannot read it.
     cTextureSystem capital;
     capital.LoadTexture(upper.c_str());
