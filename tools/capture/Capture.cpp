@@ -4,6 +4,7 @@
 #include "Capture.h"
 
 #include "FrameFiles.h"
+#include "Jobs.h"
 #include "PartialFiles.h"
 #include "Progress.h"
 #include "Schedule.h"
@@ -59,10 +60,10 @@ void Say(const std::string& text)
     std::fprintf(stderr, "%s: %s\n", programName.c_str(), text.c_str());
 }
 
+// One line, whatever the argument held.
 int BadArguments(const std::string& text)
 {
-    Say(text);
-    std::fprintf(stderr, "Run %s --help for the usage.\n", programName.c_str());
+    Say(text + " (" + programName + " --help shows the usage)");
     return 2;
 }
 
@@ -84,8 +85,9 @@ fs::path DataRoot(const std::string& data)
     return here;
 }
 
-// Checks and prepares the outputs before anything is rendered.
-int PrepareOutputs(Options& options)
+// Checks and prepares the outputs before anything is rendered; a video's
+// partial file is made into `partial`.
+int PrepareOutputs(Options& options, std::string& partial)
 {
     std::error_code error;
     if (!options.framesDir.empty())
@@ -94,13 +96,13 @@ int PrepareOutputs(Options& options)
         fs::create_directories(options.framesDir, error);
         if (error || !fs::is_directory(options.framesDir))
         {
-            Say("cannot make the frames folder " + options.framesDir + ": " +
+            Say("cannot make the frames folder " + Shown(options.framesDir) + ": " +
                 (error ? error.message() : "a file of that name is in the way"));
             return 2;
         }
         if (access(options.framesDir.c_str(), W_OK) != 0)
         {
-            Say("cannot write into the frames folder " + options.framesDir + ": " +
+            Say("cannot write into the frames folder " + Shown(options.framesDir) + ": " +
                 std::strerror(errno));
             return 2;
         }
@@ -110,18 +112,17 @@ int PrepareOutputs(Options& options)
         options.videoFile = fs::absolute(options.videoFile, error).lexically_normal().string();
         if (cVideoPipe::FormatFor(options.videoFile).empty())
         {
-            return BadArguments("cannot tell the video format from " + options.videoFile +
+            return BadArguments("cannot tell the video format from " + Shown(options.videoFile) +
                                 "; end it in .mp4, .m4v, .mov, .mkv or .webm");
         }
-        const std::string partial = options.videoFile + kPartialSuffix;
-        const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0)
+        std::string why;
+        partial = MakePartial(options.videoFile, why);
+        if (partial.empty())
         {
-            Say("cannot write the video " + partial + ": " + std::strerror(errno));
+            Say("cannot write the video " + Shown(options.videoFile) + ": " +
+                why.substr(why.rfind(": ") + 2));
             return 2;
         }
-        close(fd);
-        TrackPartial(partial);
         if (!cVideoPipe::FindProgram("ffmpeg"))
         {
             DropAllPartials();
@@ -133,73 +134,57 @@ int PrepareOutputs(Options& options)
     return 0;
 }
 
-} // namespace
-
-int RunCapture(int argc, char** argv, const Production& production, const AppMaker& make)
+// The music to mux, checked before any frame; empty for none. False when a
+// video needs music that cannot be played.
+bool FindMusic(const Options& options, const Production& production, const fs::path& root,
+               std::string& music)
 {
-    programName = production.program.empty() ? "capture" : production.program;
-    const std::string data = production.data.empty() ? "data" : production.data;
-    // Before anything touches SDL: no window on any screen, no sound.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    std::signal(SIGPIPE, SIG_IGN);
-    // From here on an interrupt ends the run at the next frame and cleans up.
-    std::signal(SIGINT, &OnInterrupt);
-    std::signal(SIGTERM, &OnInterrupt);
-
-    Options options;
-    options.title = production.title;
-    options.end = production.end;
-    options.to = production.end;
-    std::string error;
-    if (!ParseOptions(argc, argv, options, error))
+    music = production.music.empty() || options.segments > 0 ? std::string()
+                                                             : (root / production.music).string();
+    if (options.videoFile.empty() || options.segments > 0)
     {
-        return BadArguments(error);
+        return true;
     }
-    if (options.help)
-    {
-        Options defaults;
-        defaults.title = production.title;
-        defaults.end = production.end;
-        defaults.to = production.end;
-        std::fputs(Usage(programName, production.title, data, defaults).c_str(), stdout);
-        return 0;
-    }
-    if (const int code = PrepareOutputs(options); code != 0)
-    {
-        return code;
-    }
-
-    const fs::path root = DataRoot(data);
-    std::error_code fsError;
-    fs::current_path(root, fsError);
-    if (!fs::is_directory(data, fsError))
-    {
-        Say("no " + data + "/ folder in " + root.string() +
-            " or beside the tool: pictures and music will be missing");
-    }
-    const std::string music =
-        production.music.empty() ? std::string() : (root / production.music).string();
-    if (!options.videoFile.empty() && music.empty())
+    if (music.empty())
     {
         Say("the production has no music: the video will have no sound");
+        return true;
     }
-    else if (!options.videoFile.empty())
+    // Refused here rather than by ffmpeg after the first frames, and by the
+    // decoder the production plays it with.
+    const std::string problem = MivexGL::cMusicSystem::Check(music);
+    if (!problem.empty())
     {
-        // Refused here rather than by ffmpeg after the first frames, and by
-        // the decoder the production plays it with.
-        const std::string problem = MivexGL::cMusicSystem::Check(music);
-        if (!problem.empty())
-        {
-            DropAllPartials();
-            Say("music: " + music + ": " + problem + "; no video is made without it");
-            return 1;
-        }
+        DropAllPartials();
+        Say("music: " + music + ": " + problem + "; no video is made without it");
+        return false;
     }
+    return true;
+}
 
-    const Schedule schedule = BuildSchedule(options);
+std::string Done(std::size_t written, const Production& production, const Options& options)
+{
+    return "wrote " + Frames(written) + " of \"" + production.title + "\" from " +
+           std::to_string(options.from) + " to " + std::to_string(options.to) + " ms at " +
+           std::to_string(options.rateNum) +
+           (options.rateDen != 1 ? "/" + std::to_string(options.rateDen) : std::string()) + " fps" +
+           (options.segments > 0 ? ", segment " + std::to_string(options.segment) + "/" +
+                                       std::to_string(options.segments)
+                                 : std::string()) +
+           (options.framesDir.empty() ? "" : " to " + options.framesDir) +
+           (options.videoFile.empty()
+                ? ""
+                : (options.framesDir.empty() ? " to " : " and ") + options.videoFile);
+}
+
+// Renders the options' frames in this process: the whole range or a segment.
+int Render(const Options& options, const Production& production, const AppMaker& make,
+           const Schedule& schedule, const std::string& music, const std::string& partial)
+{
+    std::string error;
     cVideoPipe video;
-    if (!options.videoFile.empty() && !video.Start(options, schedule.WrittenCount(), music, error))
+    if (!options.videoFile.empty() &&
+        !video.Start(options, schedule.WrittenCount(), music, partial, error))
     {
         Say(error);
         return 1;
@@ -213,7 +198,8 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
     auto sink = [&](std::size_t k, const std::vector<std::uint8_t>& rgb)
     {
         if (!options.framesDir.empty() &&
-            !WriteFramePng(options.framesDir, k, rgb, options.width, options.height, error))
+            !WriteFramePng(options.framesDir, schedule.firstNumber + k, rgb, options.width,
+                           options.height, error))
         {
             return false;
         }
@@ -272,15 +258,97 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
         Say(error);
         return 1;
     }
-    Say("wrote " + Frames(written) + " of \"" + production.title + "\" from " +
-        std::to_string(options.from) + " to " + std::to_string(options.to) + " ms at " +
-        std::to_string(options.rateNum) +
-        (options.rateDen != 1 ? "/" + std::to_string(options.rateDen) : std::string()) + " fps" +
-        (options.framesDir.empty() ? "" : " to " + options.framesDir) +
-        (options.videoFile.empty()
-             ? ""
-             : (options.framesDir.empty() ? " to " : " and ") + options.videoFile));
+    Say(Done(written, production, options));
     return 0;
+}
+
+} // namespace
+
+int RunCapture(int argc, char** argv, const Production& production, const AppMaker& make)
+{
+    programName = production.program.empty() ? "capture" : production.program;
+    const std::string data = production.data.empty() ? "data" : production.data;
+    // Before anything touches SDL: no window on any screen, no sound.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::signal(SIGPIPE, SIG_IGN);
+    // From here on an interrupt ends the run at the next frame and cleans up.
+    std::signal(SIGINT, &OnInterrupt);
+    std::signal(SIGTERM, &OnInterrupt);
+
+    Options options;
+    options.title = production.title;
+    options.end = production.end;
+    options.to = production.end;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error))
+    {
+        return BadArguments(error);
+    }
+    if (options.help)
+    {
+        Options defaults;
+        defaults.title = production.title;
+        defaults.end = production.end;
+        defaults.to = production.end;
+        std::fputs(Usage(programName, production.title, data, defaults).c_str(), stdout);
+        return 0;
+    }
+    std::string partial;
+    if (const int code = PrepareOutputs(options, partial); code != 0)
+    {
+        return code;
+    }
+
+    const fs::path root = DataRoot(data);
+    std::error_code fsError;
+    fs::current_path(root, fsError);
+    if (!fs::is_directory(data, fsError))
+    {
+        Say("no " + data + "/ folder in " + root.string() +
+            " or beside the tool: pictures and music will be missing");
+    }
+    std::string music;
+    if (!FindMusic(options, production, root, music))
+    {
+        return 1;
+    }
+
+    const Schedule schedule = BuildSchedule(options);
+    if (schedule.WrittenCount() == 0)
+    {
+        Options whole = options;
+        whole.segments = 0;
+        DropAllPartials();
+        return BadArguments("--segment " + std::to_string(options.segment) + "/" +
+                            std::to_string(options.segments) + " has no frames: the range has " +
+                            Frames(BuildSchedule(whole).WrittenCount()));
+    }
+    if (!options.join.empty() || options.jobs > 1)
+    {
+        const bool joining = !options.join.empty();
+        const std::vector<std::string> arguments(argv, argv + argc);
+        const int code =
+            joining ? (JoinSegments(options, options.join, schedule.WrittenCount(), music, partial,
+                                    true, error)
+                           ? 0
+                           : 1)
+                    : RunJobs(arguments, options, schedule, music, partial, &interrupted, error);
+        if (code != 0)
+        {
+            DropAllPartials();
+            Say(code == 130 ? "interrupted; " + std::string(options.videoFile.empty()
+                                                                ? "frames written so far are kept"
+                                                                : "the video was not kept")
+                            : error);
+            return code;
+        }
+        Say(Done(schedule.WrittenCount(), production, options) +
+            (joining ? " from " + std::to_string(options.join.size()) + " segments"
+                     : " in " + std::to_string(options.jobs) + " jobs"));
+        return 0;
+    }
+    return Render(options, production, make, schedule, music, partial);
 }
 
 } // namespace capture
