@@ -57,15 +57,18 @@ std::string LastLine(const std::string& file)
     return last.size() > 200 ? last.substr(0, 200) + "..." : last;
 }
 
-// The job's own arguments: the capture's, less --jobs and --video, with its
-// segment and its segment file.
-std::vector<std::string> JobArguments(const std::vector<std::string>& arguments, std::size_t k,
-                                      std::size_t n, const std::string& segment)
+// The job's own arguments: the capture's, less --jobs and the outputs, with
+// its segment, its segment file and the frames folder as an absolute path
+// (the capture has moved to its data's folder since it was named).
+std::vector<std::string> JobArguments(const std::vector<std::string>& arguments,
+                                      const Options& options, std::size_t k, std::size_t n,
+                                      const std::string& segment)
 {
     std::vector<std::string> args = {"/proc/self/exe"};
     for (std::size_t i = 1; i < arguments.size(); ++i)
     {
-        if ((arguments[i] == "--jobs" || arguments[i] == "--video") && i + 1 < arguments.size())
+        if ((arguments[i] == "--jobs" || arguments[i] == "--video" || arguments[i] == "--frames") &&
+            i + 1 < arguments.size())
         {
             ++i;
             continue;
@@ -73,6 +76,10 @@ std::vector<std::string> JobArguments(const std::vector<std::string>& arguments,
         args.push_back(arguments[i]);
     }
     args.insert(args.end(), {"--segment", std::to_string(k + 1) + "/" + std::to_string(n)});
+    if (!options.framesDir.empty())
+    {
+        args.insert(args.end(), {"--frames", options.framesDir});
+    }
     if (!segment.empty())
     {
         args.insert(args.end(), {"--video", segment});
@@ -205,12 +212,14 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
         {
             job.segment = folder + "/job-" + std::to_string(k + 1) + (webm ? ".webm" : ".mkv");
         }
-        started = SpawnJob(JobArguments(arguments, k, n, job.segment), job, error);
+        started = SpawnJob(JobArguments(arguments, options, k, n, job.segment), job, error);
     }
     bool stopped = !started;
     const std::size_t failed = WaitForJobs(jobs, stop, stopped);
+    // Ctrl+C reaches the jobs too, which may end before the flag is seen.
+    stopped = stopped || (stop != nullptr && *stop != 0);
     int code = 0;
-    if (failed < jobs.size())
+    if (failed < jobs.size() && !stopped)
     {
         const Job& job = jobs[failed];
         const std::string said = LastLine(job.log);
