@@ -215,6 +215,11 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             options.help = true;
             return true;
         }
+        if (name == "--timings")
+        {
+            options.timings = true;
+            continue;
+        }
         if (name == "--join")
         {
             // Every argument after it is a segment, so a shell glob fits.
@@ -333,8 +338,8 @@ std::string Usage(const std::string& program, const std::string& title, const st
     return "usage: " + program + " [--from MS] [--to MS] [--fps RATE] [--size WxH]\n" +
            std::string(program.size() + 8, ' ') +
            "[--frames DIR] [--video FILE] [--preset NAME] [--jobs N]\n" +
-           std::string(program.size() + 8, ' ') + "[--segment K/N] [--join SEGMENT...]\n" +
-           "Renders \"" + title +
+           std::string(program.size() + 8, ' ') +
+           "[--segment K/N] [--timings] [--join SEGMENT...]\n" + "Renders \"" + title +
            "\" on a virtual clock, frame k at director time\n"
            "FROM + round(k * 1000 / RATE) ms, and writes DIR/frame_000000.png, ... and/or a\n"
            "video with the music through ffmpeg. Defaults: --from " +
@@ -348,7 +353,8 @@ std::string Usage(const std::string& program, const std::string& title, const st
            ".\n--jobs N renders N ranges of the frames at once in N processes and joins them.\n"
            "--segment K/N renders only the K-th of N ranges (a --video of it has no sound);\n"
            "--join SEGMENT... puts such videos, in order, into --video with the music; give\n"
-           "it the same --from, --to and --fps as the segments.\n";
+           "it the same --from, --to and --fps as the segments. --timings says at the end\n"
+           "what each stage took a frame: draw, read back, conversion, write, encode.\n";
 }
 
 std::string Usage()

@@ -48,6 +48,8 @@ struct Options
     std::int32_t segments = 0;
     // Finished segment videos to join into videoFile, in order.
     std::vector<std::string> join;
+    // Says at the end how long each stage took a frame.
+    bool timings = false;
     bool help = false;
 };
 
