@@ -116,6 +116,11 @@ int PrepareOutputs(Options& options, std::string& partial)
             return BadArguments("cannot tell the video format from " + Shown(options.videoFile) +
                                 "; end it in .mp4, .m4v, .mov, .mkv or .webm");
         }
+        // Named from the working folder, which the run leaves for its data's.
+        for (std::string& segment : options.join)
+        {
+            segment = fs::absolute(segment, error).lexically_normal().string();
+        }
         std::string why;
         partial = MakePartial(options.videoFile, why);
         if (partial.empty())
@@ -291,6 +296,40 @@ int Render(const Options& options, const Production& production, const AppMaker&
     return 0;
 }
 
+// A capture in several processes, or the join of segments made elsewhere.
+int RunSplit(const std::vector<std::string>& arguments, const Options& options,
+             const Production& production, const Schedule& schedule, const std::string& music,
+             const std::string& partial)
+{
+    const bool joining = !options.join.empty();
+    std::string error;
+    int code = 0;
+    if (joining)
+    {
+        code = JoinSegments(options, options.join, schedule.WrittenCount(), music, partial, true,
+                            error)
+                   ? 0
+                   : 1;
+    }
+    else
+    {
+        code = RunJobs(arguments, options, schedule, music, partial, &interrupted, error);
+    }
+    if (code != 0)
+    {
+        DropAllPartials();
+        Say(code != 130 ? error
+                        : "interrupted; " + std::string(options.videoFile.empty()
+                                                            ? "the frames written are kept"
+                                                            : "the video was not kept"));
+        return code;
+    }
+    Say(Done(schedule.WrittenCount(), production, options) +
+        (joining ? " from " + std::to_string(options.join.size()) + " segments"
+                 : " in " + std::to_string(options.jobs) + " jobs"));
+    return 0;
+}
+
 } // namespace
 
 int RunCapture(int argc, char** argv, const Production& production, const AppMaker& make)
@@ -355,27 +394,8 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
     }
     if (!options.join.empty() || options.jobs > 1)
     {
-        const bool joining = !options.join.empty();
-        const std::vector<std::string> arguments(argv, argv + argc);
-        const int code =
-            joining ? (JoinSegments(options, options.join, schedule.WrittenCount(), music, partial,
-                                    true, error)
-                           ? 0
-                           : 1)
-                    : RunJobs(arguments, options, schedule, music, partial, &interrupted, error);
-        if (code != 0)
-        {
-            DropAllPartials();
-            Say(code == 130 ? "interrupted; " + std::string(options.videoFile.empty()
-                                                                ? "frames written so far are kept"
-                                                                : "the video was not kept")
-                            : error);
-            return code;
-        }
-        Say(Done(schedule.WrittenCount(), production, options) +
-            (joining ? " from " + std::to_string(options.join.size()) + " segments"
-                     : " in " + std::to_string(options.jobs) + " jobs"));
-        return 0;
+        return RunSplit(std::vector<std::string>(argv, argv + argc), options, production, schedule,
+                        music, partial);
     }
     return Render(options, production, make, schedule, music, partial);
 }
