@@ -963,8 +963,11 @@ TEST_F(CaptureRun, ThreeJobsGiveTheFramesOfOneAndAVideoOfTheSameLengthAndSound)
         return " --frames '" + folder + "/" + name + "'" +
                (video ? " --video '" + folder + "/" + name + ".mp4'" : std::string());
     };
-    ToolRun run = RunTool(kSplitRange + outputs("one"));
+    ToolRun run = RunTool(kSplitRange + " --timings" + outputs("one"));
     ASSERT_EQ(run.code, 0) << run.errors;
+    // The bench reads these figures.
+    EXPECT_NE(run.errors.find("per frame: draw "), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find(" ms, encode "), std::string::npos) << run.errors;
     run = RunTool(kSplitRange + " --jobs 3" + outputs("three"));
     ASSERT_EQ(run.code, 0) << run.errors;
     ExpectSameFrames(folder + "/one", folder + "/three");

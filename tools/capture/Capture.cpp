@@ -242,6 +242,7 @@ int Render(const Options& options, const Production& production, const AppMaker&
             progress.Step(stepped, written, last > 0 ? schedule.times[last - 1] : 0);
         },
         &interrupted);
+    driver.SeparateStages(options.timings);
     std::unique_ptr<MivexGL::cWindowsSystem> app = make ? make(driver) : nullptr;
     if (!app)
     {

@@ -2,6 +2,7 @@
 #include "CaptureDriver.h"
 
 #include "app/TimerSystem.h"
+#include "platform/GL.h"
 #include "platform/Win32.h"
 
 #include <utility>
@@ -179,6 +180,10 @@ void cCaptureDriver::Drawn(bool result)
     }
     if (!failed && index >= schedule.firstWritten && index < schedule.times.size())
     {
+        if (finishBeforeRead)
+        {
+            glFinish();
+        }
         AddSince(drawStarted, stages.draw);
         if (packs.Full())
         {

@@ -78,6 +78,10 @@ public:
     const std::string& Problem() const { return problem; }
     // Complete once Finish has returned.
     const Stages& StageSeconds() const { return stages; }
+    // Waits for the GL to finish each frame before its read back, so that
+    // rendering a software GL defers to the read counts as drawing. Costs
+    // the overlap of the two; for --timings only.
+    void SeparateStages(bool separate) { finishBeforeRead = separate; }
 
 private:
     // Steps the frames before the written range without drawing them.
@@ -97,6 +101,7 @@ private:
     int frameWidth = 0;
     int frameHeight = 0;
     Stages stages;
+    bool finishBeforeRead = false;
     std::chrono::steady_clock::time_point drawStarted;
     cPixelPacks packs;
     cFrameWriter writer;
