@@ -212,12 +212,17 @@ int Render(const Options& options, const Production& production, const AppMaker&
 {
     std::string error;
     cVideoPipe video;
-    if (!options.videoFile.empty() &&
+    // With no PNG to write, ffmpeg takes the frames as the GL read them and
+    // converts them once, to the same bytes; it starts on the first frame,
+    // whose read settles their order.
+    const bool packed = options.framesDir.empty();
+    if (!options.videoFile.empty() && !packed &&
         !video.Start(options, schedule.WrittenCount(), music, partial, error))
     {
         Say(error);
         return 1;
     }
+    const cCaptureDriver* reader = nullptr;
 
     platform::SetScriptedCounter({[]() { return virtualTicks; }, kFrequency});
     MivexGL::cFrameScript::Clock clock{[]() { return virtualTicks; },
@@ -232,6 +237,12 @@ int Render(const Options& options, const Production& production, const AppMaker&
         {
             return false;
         }
+        if (packed && !video.Started() &&
+            !video.Start(options, schedule.WrittenCount(), music, partial, error,
+                         reader != nullptr && reader->RedFirst() ? "rgba" : "bgra"))
+        {
+            return false;
+        }
         return options.videoFile.empty() || video.Write(rgb, error);
     };
     cCaptureDriver driver(
@@ -243,6 +254,8 @@ int Render(const Options& options, const Production& production, const AppMaker&
         },
         &interrupted);
     driver.SeparateStages(options.timings);
+    driver.PassPacked(packed);
+    reader = &driver;
     std::unique_ptr<MivexGL::cWindowsSystem> app = make ? make(driver) : nullptr;
     if (!app)
     {

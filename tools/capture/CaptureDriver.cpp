@@ -39,9 +39,12 @@ cCaptureDriver::cCaptureDriver(const Schedule& plan, MivexGL::cFrameScript::Cloc
           {
               // This thread alone adds to these two until Finish joins it.
               Clock::time_point at = Clock::now();
-              cPixelPacks::ToRgb(pixels, packs.RedFirst(), frameWidth, frameHeight, rgb);
+              if (!passPacked)
+              {
+                  cPixelPacks::ToRgb(pixels, packs.RedFirst(), frameWidth, frameHeight, rgb);
+              }
               at = AddSince(at, stages.conversion);
-              const bool taken = !sink || sink(k, rgb);
+              const bool taken = !sink || sink(k, passPacked ? pixels : rgb);
               AddSince(at, stages.write);
               return taken;
           },

@@ -82,6 +82,11 @@ public:
     // rendering a software GL defers to the read counts as drawing. Costs
     // the overlap of the two; for --timings only.
     void SeparateStages(bool separate) { finishBeforeRead = separate; }
+    // Hands the sink frames as read, four bytes a pixel (RedFirst tells the
+    // order), rows bottom first, for a sink that needs no RGB.
+    void PassPacked(bool packed) { passPacked = packed; }
+    // Settled before the first frame reaches the sink.
+    bool RedFirst() const { return packs.RedFirst(); }
 
 private:
     // Steps the frames before the written range without drawing them.
@@ -102,6 +107,7 @@ private:
     int frameHeight = 0;
     Stages stages;
     bool finishBeforeRead = false;
+    bool passPacked = false;
     std::chrono::steady_clock::time_point drawStarted;
     cPixelPacks packs;
     cFrameWriter writer;

@@ -167,7 +167,8 @@ std::string cVideoPipe::FormatFor(const std::string& file)
 
 std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size_t frameCount,
                                                const std::string& music, const std::string& output,
-                                               const std::string& segmentList)
+                                               const std::string& segmentList,
+                                               const std::string& pixelFormat)
 {
     const std::string format = FormatFor(options.videoFile);
     std::vector<std::string> args = {"ffmpeg",    "-hide_banner", "-nostats",
@@ -175,7 +176,7 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
     if (segmentList.empty())
     {
         args.insert(args.end(),
-                    {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size",
+                    {"-f", "rawvideo", "-pix_fmt", pixelFormat, "-video_size",
                      std::to_string(options.width) + "x" + std::to_string(options.height),
                      "-framerate",
                      std::to_string(options.rateNum) + "/" + std::to_string(options.rateDen), "-i",
@@ -190,6 +191,10 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
         args.insert(args.end(), {"-i", music});
     }
     args.insert(args.end(), {"-map", "0:v:0"});
+    if (segmentList.empty() && pixelFormat != "rgb24")
+    {
+        args.insert(args.end(), {"-vf", "vflip"});
+    }
     if (!music.empty())
     {
         // The music starts with the director's clock, so the sound for frame 0
@@ -265,7 +270,8 @@ bool cVideoPipe::RunToEnd(const std::vector<std::string>& args, std::string& err
 }
 
 bool cVideoPipe::Start(const Options& options, std::size_t frameCount, const std::string& music,
-                       const std::string& partialFile, std::string& error)
+                       const std::string& partialFile, std::string& error,
+                       const std::string& pixelFormat)
 {
     final = options.videoFile;
     partial = partialFile;
@@ -276,7 +282,8 @@ bool cVideoPipe::Start(const Options& options, std::size_t frameCount, const std
         DropPartial(partial);
         return false;
     }
-    const int spawned = Spawn(Arguments(options, frameCount, music, partial), fds[0], -1, child);
+    const int spawned =
+        Spawn(Arguments(options, frameCount, music, partial, {}, pixelFormat), fds[0], -1, child);
     close(fds[0]);
     if (spawned != 0)
     {
