@@ -4,6 +4,7 @@
 #include "PartialFiles.h"
 #include "VideoPipe.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
