@@ -1,9 +1,10 @@
 // Times the capture tool against the live program: what a --from far into the
-// demo adds to a capture of one frame, and how many frames a second a video
-// capture makes next to the live frame loop drawing and presenting the same
-// intro offscreen. The live loop runs in a child copy of this program so that
-// rounds of the two can alternate and a machine whose load changes moves both
-// alike. Runs the build's sollan-capture in a temporary folder beside the
+// demo adds to a capture of one frame, how many frames a second a video
+// capture makes (at the default preset, at ultrafast, and in two jobs) next
+// to the live frame loop drawing and presenting the same intro offscreen,
+// and where a capture's frame goes, stage by stage (the tool's --timings). The live loop runs in a
+// child copy of this program so that rounds of the two can alternate and a machine whose load
+// changes moves both alike. Runs the build's sollan-capture in a temporary folder beside the
 // build's data; depends on app/Tarnel.h and app/DebugSystem.h.
 #include "app/DebugSystem.h"
 #include "app/Tarnel.h"
@@ -11,6 +12,7 @@
 #include "platform/Win32.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -73,13 +75,14 @@ double ChildrenCpu()
 // CPU seconds of the latest Timed command.
 double lastCpu = 0.0;
 
-// Runs a shell command with its output dropped; the wall time in seconds, or
-// a negative number when it failed.
-double Timed(const std::string& command)
+// Runs a shell command with its output dropped (its errors into `errors`
+// when given); the wall time in seconds, or a negative number when it
+// failed.
+double Timed(const std::string& command, const std::string& errors = "/dev/null")
 {
     const double cpuBefore = ChildrenCpu();
     const Clock::time_point begin = Clock::now();
-    const int status = std::system((command + " >/dev/null 2>&1").c_str());
+    const int status = std::system((command + " >/dev/null 2>'" + errors + "'").c_str());
     const double seconds = Seconds(begin, Clock::now());
     lastCpu = ChildrenCpu() - cpuBefore;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
@@ -157,6 +160,31 @@ double LiveRate(const std::string& self, const std::string& folder, double& cpuM
     return rate;
 }
 
+// The tool's "per frame: draw 3.10 ms, read back ..." figures in that order.
+std::vector<double> StageFigures(const std::string& file)
+{
+    std::ifstream in(file);
+    std::string line;
+    std::vector<double> figures;
+    while (std::getline(in, line))
+    {
+        const std::size_t at = line.find("per frame: ");
+        if (at == std::string::npos)
+        {
+            continue;
+        }
+        for (std::size_t i = at; i < line.size(); ++i)
+        {
+            if (line[i] == ' ' && i + 1 < line.size() && std::isdigit(line[i + 1]))
+            {
+                figures.push_back(std::atof(line.c_str() + i + 1));
+                i = line.find(' ', i + 1);
+            }
+        }
+    }
+    return figures;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -198,32 +226,51 @@ int main(int argc, char** argv)
     std::vector<double> liveRates;
     std::vector<double> captureRates;
     std::vector<double> ratios;
+    std::vector<double> fastRatios;
+    std::vector<double> jobRatios;
     std::vector<double> liveCpu;
     std::vector<double> captureCpu;
+    std::vector<std::vector<double>> stages(5);
     for (int round = 0; round < kRounds; ++round)
     {
         double cpuMs = 0.0;
         const double live = LiveRate(self, folder, cpuMs);
         liveCpu.push_back(cpuMs);
+        liveRates.push_back(live);
         if (!haveFfmpeg)
         {
-            liveRates.push_back(live);
             continue;
         }
-        const auto video = [&](int lengthMs)
+        // Frames a second over kTimedFrames, and their CPU a frame into cpu.
+        const auto video = [&](const std::string& extra, double& cpu)
         {
-            return Timed(tool + "--from " + std::to_string(kFromMs) + " --to " +
-                         std::to_string(kFromMs + lengthMs) + " --video '" + folder + "/v.mkv'");
+            const auto run = [&](int lengthMs, const std::string& errors)
+            {
+                return Timed(tool + "--from " + std::to_string(kFromMs) + " --to " +
+                                 std::to_string(kFromMs + lengthMs) + " --video '" + folder +
+                                 "/v.mkv' " + extra,
+                             errors);
+            };
+            const double shortRun = run(kShortMs, "/dev/null");
+            const double shortCpu = lastCpu;
+            const double longRun = run(kLongMs, folder + "/errors.txt");
+            cpu = (lastCpu - shortCpu) * 1000.0 / kTimedFrames;
+            return longRun > shortRun && shortRun > 0.0 ? kTimedFrames / (longRun - shortRun) : 0.0;
         };
-        const double shortRun = video(kShortMs);
-        const double shortCpu = lastCpu;
-        const double longRun = video(kLongMs);
-        captureCpu.push_back((lastCpu - shortCpu) * 1000.0 / kTimedFrames);
-        const double rate =
-            longRun > shortRun && shortRun > 0.0 ? kTimedFrames / (longRun - shortRun) : 0.0;
-        liveRates.push_back(live);
+        double cpu = 0.0;
+        const double rate = video("--timings", cpu);
+        captureCpu.push_back(cpu);
+        const std::vector<double> figures = StageFigures(folder + "/errors.txt");
+        for (std::size_t i = 0; i < figures.size() && i < stages.size(); ++i)
+        {
+            stages[i].push_back(figures[i]);
+        }
+        const double fast = video("--preset ultrafast", cpu);
+        const double twoJobs = video("--jobs 2", cpu);
         captureRates.push_back(rate);
         ratios.push_back(live > 0.0 ? rate / live : 0.0);
+        fastRatios.push_back(live > 0.0 ? fast / live : 0.0);
+        jobRatios.push_back(rate > 0.0 ? twoJobs / rate : 0.0);
     }
     std::system(("rm -rf '" + folder + "'").c_str());
 
@@ -249,10 +296,19 @@ int main(int argc, char** argv)
     }
     std::printf("  video capture:   %6.1f frames/s (median; best %.1f)\n", Median(captureRates),
                 Best(captureRates, true));
-    std::printf("  capture / live: %.2f x median of rounds, %.2f x medians (target >= 0.9 x)\n",
-                Median(ratios), live > 0.0 ? Median(captureRates) / live : 0.0);
+    std::printf("  capture / live: %.2f x median of rounds, %.2f x medians\n", Median(ratios),
+                live > 0.0 ? Median(captureRates) / live : 0.0);
+    std::printf("  capture --preset ultrafast / live: %.2f x (median of rounds; target >= 0.8 x)\n",
+                Median(fastRatios));
+    std::printf("  capture --jobs 2 / --jobs 1: %.2f x (median of rounds)\n", Median(jobRatios));
+    std::printf("  a captured frame's stages (median ms): draw %.2f, read back %.2f, conversion "
+                "%.2f, write %.2f (wall, writer thread), encode %.2f (ffmpeg CPU)\n",
+                Median(stages[0]), Median(stages[1]), Median(stages[2]), Median(stages[3]),
+                Median(stages[4]));
     // On a machine whose cores are all taken, the frame rates follow these.
-    std::printf("  CPU a frame, all threads: live %.2f ms, capture with ffmpeg %.2f ms\n",
-                Median(liveCpu), Median(captureCpu));
+    std::printf("  CPU a frame, all threads: live %.2f ms, capture with ffmpeg %.2f ms (%.2f x; "
+                "target <= 1.3 x)\n",
+                Median(liveCpu), Median(captureCpu),
+                Median(liveCpu) > 0.0 ? Median(captureCpu) / Median(liveCpu) : 0.0);
     return 0;
 }

@@ -12,7 +12,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   # A PostScript-outline (CFF) face for the outline font tests.
   fonts-urw-base35
-  xvfb xauth xdotool x11-utils ffmpeg
+  xvfb xauth xdotool x11-utils ffmpeg parallel
   # Debian source tarballs of the Windows build's libraries come as .tar.xz.
   xz-utils
   # SDL's X11 message box draws with the X core fonts.

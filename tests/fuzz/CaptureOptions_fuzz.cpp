@@ -2,7 +2,8 @@
 // NUL bytes into arguments. Whatever they are, parsing must not fail badly,
 // a refusal must say why, and accepted options must be ones the renderer can
 // use: a range inside the demo, a positive rate of at most kMaxRate in lowest
-// terms, a size within bounds (even for a video) and something to write.
+// terms, a size within bounds (even for a video), something to write and a
+// split the capture can run; a refusal is one short printable line.
 // Depends on tools/capture/Options.h.
 #include "Options.h"
 #include "tests/fuzz/FuzzCheck.h"
@@ -54,7 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         capture::ParseOptions(static_cast<int>(args.size()), argv.data(), options, error);
     if (!ok)
     {
-        FUZZ_CHECK(!error.empty());
+        // One short line whatever the arguments held.
+        FUZZ_CHECK(!error.empty() && error.size() < 1000);
+        for (const char c : error)
+        {
+            FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f);
+        }
     }
     else if (!options.help)
     {
@@ -69,6 +75,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {
             FUZZ_CHECK(options.width % 2 == 0 && options.height % 2 == 0);
         }
+        FUZZ_CHECK(options.jobs >= 1 && options.jobs <= capture::kMaxJobs);
+        FUZZ_CHECK(
+            options.segments == 0 ||
+            (options.segment >= 1 && options.segment <= options.segments && options.jobs == 1));
+        FUZZ_CHECK(options.join.empty() ||
+                   (!options.videoFile.empty() && options.framesDir.empty()));
     }
 
     // The value parsers on the whole input as one argument.

@@ -21,8 +21,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <png.h>
 #include <signal.h>
 #include <spawn.h>
@@ -563,7 +565,7 @@ TEST_F(CaptureRun, BadArgumentsAndUnwritableOutputsExitWithTwoAndLeaveNothing)
     EXPECT_NE(run.errors.find("frames folder"), std::string::npos) << run.errors;
     run = RunTool("--video '" + folder + "/missing/demo.mp4'");
     EXPECT_EQ(run.code, 2);
-    EXPECT_NE(run.errors.find("demo.mp4.partial"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("demo.mp4"), std::string::npos) << run.errors;
     EXPECT_EQ(Names(folder), (std::vector<std::string>{"file"}));
 }
 
@@ -576,8 +578,21 @@ TEST_F(CaptureRun, WithoutFfmpegAVideoIsRefusedWithAClearMessage)
     EXPECT_TRUE(Names(folder).empty());
 }
 
+// Whether a file whose name ends in ".partial" is in the folder.
+bool HasPartial(const std::string& folder)
+{
+    for (const std::string& name : Names(folder))
+    {
+        if (name.size() > 8 && name.compare(name.size() - 8, 8, ".partial") == 0)
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Starts the tool and, once `appears` exists, asks it to stop; its exit code.
-int InterruptWhen(const std::vector<std::string>& arguments, const std::string& appears)
+int InterruptWhen(const std::vector<std::string>& arguments, const std::function<bool()>& appears)
 {
     std::vector<char*> argv{const_cast<char*>(CAPTURE_EXE)};
     for (const std::string& a : arguments)
@@ -591,7 +606,7 @@ int InterruptWhen(const std::vector<std::string>& arguments, const std::string& 
         return -1;
     }
     // Polls for the file, bounded only so a broken tool cannot hang the test.
-    for (int i = 0; i < 6000 && !fs::exists(appears); ++i)
+    for (int i = 0; i < 6000 && !appears(); ++i)
     {
         usleep(50000);
     }
@@ -604,7 +619,8 @@ int InterruptWhen(const std::vector<std::string>& arguments, const std::string& 
 TEST_F(CaptureRun, AnInterruptedRunLeavesNoPartialFileAndNoVideo)
 {
     const std::string frames = folder + "/f";
-    EXPECT_EQ(InterruptWhen({"--fps", "1000", "--frames", frames}, frames + "/frame_000000.png"),
+    EXPECT_EQ(InterruptWhen({"--fps", "1000", "--frames", frames},
+                            [&] { return fs::exists(frames + "/frame_000000.png"); }),
               130);
     for (const std::string& name : Names(frames))
     {
@@ -613,9 +629,11 @@ TEST_F(CaptureRun, AnInterruptedRunLeavesNoPartialFileAndNoVideo)
     if (std::system("command -v ffmpeg >/dev/null 2>&1") == 0)
     {
         const std::string video = folder + "/demo.mp4";
-        EXPECT_EQ(InterruptWhen({"--fps", "1000", "--video", video}, video + ".partial"), 130);
+        EXPECT_EQ(
+            InterruptWhen({"--fps", "1000", "--video", video}, [&] { return HasPartial(folder); }),
+            130);
         EXPECT_FALSE(fs::exists(video));
-        EXPECT_FALSE(fs::exists(video + ".partial"));
+        EXPECT_FALSE(HasPartial(folder));
     }
 }
 
@@ -849,6 +867,257 @@ TEST_F(CaptureRun, UnplayableMusicStopsTheVideoBeforeAnyFrameNamingTheFile)
     EXPECT_FALSE(fs::exists(video + ".partial"));
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_NE(errors.find(notes), std::string::npos) << errors;
+}
+
+// --- Faults: the user's files and hostile arguments --------------------------
+
+TEST_F(CaptureRun, AUserFileNamedLikeAPartialFileIsNeverTouched)
+{
+    const std::string video = folder + "/demo.mp4";
+    const std::string frames = folder + "/f";
+    fs::create_directories(frames);
+    const std::vector<std::string> mine = {video + ".partial",
+                                           frames + "/frame_000000.png.partial"};
+    for (const std::string& file : mine)
+    {
+        std::ofstream(file) << "the user's own";
+    }
+    // A run that succeeds, and one that fails before any frame.
+    const bool ffmpeg = std::system("command -v ffmpeg >/dev/null 2>&1") == 0;
+    const std::string args = "--to 100 --size 64x48 --frames '" + frames + "'" +
+                             (ffmpeg ? " --video '" + video + "'" : std::string());
+    EXPECT_EQ(RunTool(args).code, 0);
+    EXPECT_EQ(RunTool("--to 100 --video '" + video + "'", "PATH='" + folder + "'").code, 1);
+    for (const std::string& file : mine)
+    {
+        EXPECT_EQ(testsupport::ReadFile(file), "the user's own") << file;
+    }
+    EXPECT_EQ(Names(frames).size(), 8u) << "7 frames and the user's file";
+}
+
+TEST_F(CaptureRun, ARefusalIsOneShortLineWithControlBytesShownSafely)
+{
+    std::string value = "\x1b[31m\x1b]0;owned\x07";
+    value += std::string(100000, 'A');
+    Options o;
+    std::string error;
+    EXPECT_FALSE(Parse({"--frames", "o", "--fps", value.c_str()}, o, error));
+    EXPECT_LT(error.size(), 400u) << error.size();
+    EXPECT_NE(error.find("\\x1b[31m"), std::string::npos) << error;
+    for (const std::string& args : {"--fps '" + value + "' --frames x", "'" + value + "'"})
+    {
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.code, 2);
+        EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors.size();
+        EXPECT_LT(run.errors.size(), 400u);
+        EXPECT_TRUE(std::none_of(run.errors.begin(), run.errors.end() - 1,
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x20; }));
+    }
+}
+
+// --- Jobs, segments and joins --------------------------------------------------
+
+bool HaveFfmpeg()
+{
+    return std::system("command -v ffmpeg >/dev/null 2>&1 && command -v ffprobe >/dev/null 2>&1") ==
+           0;
+}
+
+// The mean PSNR in dB of one video's frames against another's, frame by
+// frame in order: the joins' timestamps are the containers' rounding.
+double Psnr(const std::string& a, const std::string& b)
+{
+    const std::string log = a + ".psnr.txt";
+    const std::string command =
+        "ffmpeg -v info -nostats -i '" + a + "' -i '" + b +
+        "' -lavfi '[0:v]settb=1/30,setpts=N[a];[1:v]settb=1/30,setpts=N[b];[a][b]psnr' "
+        "-fps_mode passthrough -f null - 2>'" +
+        log + "'";
+    const bool ran = std::system(command.c_str()) == 0;
+    const std::string text = testsupport::ReadFile(log);
+    fs::remove(log);
+    const std::size_t at = text.find("average:");
+    return !ran || at == std::string::npos ? 0.0 : std::atof(text.c_str() + at + 8);
+}
+
+void ExpectSameFrames(const std::string& a, const std::string& b)
+{
+    const std::vector<std::string> names = Names(a);
+    ASSERT_FALSE(names.empty());
+    ASSERT_EQ(names, Names(b));
+    for (const std::string& name : names)
+    {
+        EXPECT_TRUE(testsupport::ReadFile(a + "/" + name) == testsupport::ReadFile(b + "/" + name))
+            << name;
+    }
+}
+
+// 500 to 1500 ms crosses the change to the second slide at 1000 ms.
+const std::string kSplitRange = "--from 500 --to 1500 --fps 30 --size 96x64";
+
+TEST_F(CaptureRun, ThreeJobsGiveTheFramesOfOneAndAVideoOfTheSameLengthAndSound)
+{
+    const bool video = HaveFfmpeg();
+    const auto outputs = [&](const std::string& name)
+    {
+        return " --frames '" + folder + "/" + name + "'" +
+               (video ? " --video '" + folder + "/" + name + ".mp4'" : std::string());
+    };
+    ToolRun run = RunTool(kSplitRange + " --timings" + outputs("one"));
+    ASSERT_EQ(run.code, 0) << run.errors;
+    // The bench reads these figures.
+    EXPECT_NE(run.errors.find("per frame: draw "), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find(" ms, encode "), std::string::npos) << run.errors;
+    run = RunTool(kSplitRange + " --jobs 3" + outputs("three"));
+    ASSERT_EQ(run.code, 0) << run.errors;
+    ExpectSameFrames(folder + "/one", folder + "/three");
+    if (!video)
+    {
+        return;
+    }
+    const std::string one = folder + "/one.mp4";
+    const std::string three = folder + "/three.mp4";
+    EXPECT_EQ(Probe(three, "v:0", "nb_read_frames", true), "31");
+    EXPECT_GT(Psnr(three, one), 40.0);
+    const double picture = std::atof(Probe(three, "v:0", "duration").c_str());
+    const double sound = std::atof(Probe(three, "a:0", "duration").c_str());
+    EXPECT_NEAR(picture, 31.0 / 30.0, 0.01);
+    EXPECT_NEAR(sound, picture, 0.01);
+    EXPECT_EQ(Names(folder).size(), 4u) << "no job's folder or partial file is left";
+}
+
+// The decoded pictures of a video, hashed frame by frame.
+std::string PictureHashes(const std::string& video)
+{
+    const std::string out = video + ".md5.txt";
+    const std::string command = "ffmpeg -v error -i '" + video +
+                                "' -map 0:v -f framemd5 - 2>/dev/null | grep -v '^#' >'" + out +
+                                "'";
+    const bool ran = std::system(command.c_str()) == 0;
+    std::string text = testsupport::ReadFile(out);
+    fs::remove(out);
+    return ran ? text : std::string();
+}
+
+TEST_F(CaptureRun, AVideoAloneTakesTheFramesAsReadAndEncodesTheSamePictures)
+{
+    if (!HaveFfmpeg())
+    {
+        GTEST_SKIP() << "ffmpeg is not installed here";
+    }
+    // With --frames the video is fed RGB rows top first; alone, the GL's own
+    // order, bottom first. A flip or a swapped red and blue would differ.
+    const std::string range = "--from 9000 --to 9300 --fps 30 --size 64x48 --video '" + folder;
+    ASSERT_EQ(RunTool(range + "/rgb.mkv' --frames '" + folder + "/f'").code, 0);
+    ASSERT_EQ(RunTool(range + "/packed.mkv'").code, 0);
+    const std::string rgb = PictureHashes(folder + "/rgb.mkv");
+    EXPECT_EQ(std::count(rgb.begin(), rgb.end(), '\n'), 10);
+    EXPECT_EQ(PictureHashes(folder + "/packed.mkv"), rgb);
+}
+
+// The pids of the running processes whose parent is `parent` and whose
+// command line holds `word`.
+std::vector<pid_t> ChildrenWith(pid_t parent, const std::string& word)
+{
+    std::vector<pid_t> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc", error))
+    {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+        {
+            continue;
+        }
+        const std::string stat = testsupport::ReadFile(entry.path().string() + "/stat");
+        const std::size_t close = stat.rfind(')');
+        if (close == std::string::npos ||
+            std::atoi(stat.c_str() + close + 4) != static_cast<int>(parent))
+        {
+            continue;
+        }
+        std::string command = testsupport::ReadFile(entry.path().string() + "/cmdline");
+        std::replace(command.begin(), command.end(), '\0', ' ');
+        if (command.find(word) != std::string::npos)
+        {
+            found.push_back(std::stoi(name));
+        }
+    }
+    return found;
+}
+
+TEST_F(CaptureRun, AJobKilledPartWayFailsTheCaptureNamingItsRangeAndLeavesNoVideo)
+{
+    if (!HaveFfmpeg())
+    {
+        GTEST_SKIP() << "ffmpeg is not installed here";
+    }
+    const std::string video = folder + "/demo.mp4";
+    const std::string log = folder + "/stderr.txt";
+    std::vector<std::string> arguments = {CAPTURE_EXE, "--to", "60000",  "--size", "64x48",
+                                          "--video",   video,  "--jobs", "3"};
+    std::vector<char*> argv;
+    for (std::string& a : arguments)
+    {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, CAPTURE_EXE, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    // Bounded only so a broken tool cannot hang the test.
+    std::vector<pid_t> second;
+    for (int i = 0; i < 6000 && second.empty(); ++i)
+    {
+        usleep(50000);
+        second = ChildrenWith(pid, "--segment 2/3");
+    }
+    ASSERT_EQ(second.size(), 1u);
+    kill(second[0], SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const std::string errors = testsupport::ReadFile(log);
+    fs::remove(log);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << errors;
+    // The second third of 3601 frames at 60 per second.
+    EXPECT_NE(errors.find("frames 1200 to 2399 (20000 to 39983 ms)"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("signal 9"), std::string::npos) << errors;
+    EXPECT_TRUE(Names(folder).empty()) << Names(folder).size();
+}
+
+TEST_F(CaptureRun, SegmentsRunByParallelAndJoinedMatchASingleRun)
+{
+    if (!HaveFfmpeg() || std::system("command -v parallel >/dev/null 2>&1") != 0)
+    {
+        GTEST_SKIP() << "ffmpeg or GNU parallel is not installed here";
+    }
+    ToolRun run =
+        RunTool(kSplitRange + " --frames '" + folder + "/one' --video '" + folder + "/one.mp4'");
+    ASSERT_EQ(run.code, 0) << run.errors;
+    // The recipe, on this machine alone: each segment's frames and video,
+    // then the join.
+    const std::string recipe = "parallel -S : --halt now,fail=1 '" CAPTURE_EXE "' " + kSplitRange +
+                               " --segment {}/3 --frames '" + folder + "/parts' --video '" +
+                               folder + "/part-{}.mkv' ::: 1 2 3";
+    run = RunTool(kSplitRange + " --video '" + folder + "/joined.mp4' --join '" + folder +
+                      "/part-1.mkv' '" + folder + "/part-2.mkv' '" + folder + "/part-3.mkv'",
+                  recipe + " 2>/dev/null && ");
+    ASSERT_EQ(run.code, 0) << run.errors;
+    ExpectSameFrames(folder + "/one", folder + "/parts");
+    const std::string joined = folder + "/joined.mp4";
+    EXPECT_EQ(Probe(joined, "v:0", "nb_read_frames", true), "31");
+    EXPECT_GT(Psnr(joined, folder + "/one.mp4"), 40.0);
+    EXPECT_EQ(Probe(joined, "a:0", "codec_type"), "audio");
+
+    // Segments out of order or of another range are refused before joining.
+    run = RunTool(kSplitRange + " --video '" + folder + "/bad.mp4' --join '" + folder +
+                  "/part-1.mkv' '" + folder + "/part-3.mkv'");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.errors.find("segment 1/2"), std::string::npos) << run.errors;
+    EXPECT_FALSE(fs::exists(folder + "/bad.mp4"));
+    EXPECT_FALSE(HasPartial(folder));
 }
 
 } // namespace

@@ -3,8 +3,11 @@
 // ms, through the production's own application class, and writes the frames
 // as PNG files and/or a video with the production's music. The options are
 // sollan-capture's: [--from MS] [--to MS] [--fps RATE] [--size WxH]
-// [--frames DIR] [--video FILE] [--preset NAME]. Exit codes: 0 done, 1 the capture failed,
-// 2 bad arguments or an output that cannot be written, 130 interrupted.
+// [--frames DIR] [--video FILE] [--preset NAME] [--jobs N] [--segment K/N]
+// [--timings] [--join SEGMENT...]. --jobs re-runs the program itself, so it
+// needs a program of its own (not a test calling RunCapture). Exit codes: 0
+// done, 1 the capture failed, 2 bad arguments or an output that cannot be
+// written, 130 interrupted.
 //
 // A production built on production/Production.h gets its capture program
 // from its description and one call (link the target mivex_capture, or

@@ -2,6 +2,7 @@
 #include "CaptureDriver.h"
 
 #include "app/TimerSystem.h"
+#include "platform/GL.h"
 #include "platform/Win32.h"
 
 #include <utility>
@@ -16,6 +17,16 @@ namespace
 // out a pipe that blocks for a frame or two, little memory at any size.
 constexpr std::size_t kQueuedFrames = 3;
 
+using Clock = std::chrono::steady_clock;
+
+// Adds the time since `from` to `total` and returns now.
+Clock::time_point AddSince(Clock::time_point from, double& total)
+{
+    const Clock::time_point now = Clock::now();
+    total += std::chrono::duration<double>(now - from).count();
+    return now;
+}
+
 } // namespace
 
 cCaptureDriver::cCaptureDriver(const Schedule& plan, MivexGL::cFrameScript::Clock clock,
@@ -26,8 +37,16 @@ cCaptureDriver::cCaptureDriver(const Schedule& plan, MivexGL::cFrameScript::Cloc
           [this, sink = std::move(frameSink), rgb = std::vector<std::uint8_t>()](
               std::size_t k, const std::vector<std::uint8_t>& pixels) mutable
           {
-              cPixelPacks::ToRgb(pixels, packs.RedFirst(), frameWidth, frameHeight, rgb);
-              return !sink || sink(k, rgb);
+              // This thread alone adds to these two until Finish joins it.
+              Clock::time_point at = Clock::now();
+              if (!passPacked)
+              {
+                  cPixelPacks::ToRgb(pixels, packs.RedFirst(), frameWidth, frameHeight, rgb);
+              }
+              at = AddSince(at, stages.conversion);
+              const bool taken = !sink || sink(k, passPacked ? pixels : rgb);
+              AddSince(at, stages.write);
+              return taken;
           },
           kQueuedFrames)
 {
@@ -121,6 +140,7 @@ void cCaptureDriver::Updated()
     {
         script.Advance(*app, schedule.times, updated);
     }
+    drawStarted = Clock::now();
 }
 
 void cCaptureDriver::Stop()
@@ -132,7 +152,9 @@ void cCaptureDriver::Stop()
 void cCaptureDriver::Collect()
 {
     std::vector<std::uint8_t> pixels = writer.Buffer();
+    const Clock::time_point at = Clock::now();
     const bool taken = packs.Take(pixels);
+    AddSince(at, stages.readBack);
     // After a failure nothing more is written: a frame lost here must not
     // leave the next one written under its number.
     if (failed)
@@ -161,11 +183,18 @@ void cCaptureDriver::Drawn(bool result)
     }
     if (!failed && index >= schedule.firstWritten && index < schedule.times.size())
     {
+        if (finishBeforeRead)
+        {
+            glFinish();
+        }
+        AddSince(drawStarted, stages.draw);
         if (packs.Full())
         {
             Collect();
         }
+        const Clock::time_point at = Clock::now();
         packs.Read(frameWidth, frameHeight);
+        AddSince(at, stages.readBack);
         ++captured;
         // Each frame is mapped one frame after its read started; the last
         // ones as soon as nothing more will be drawn.

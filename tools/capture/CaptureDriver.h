@@ -16,6 +16,7 @@
 #include "app/FrameScript.h"
 #include "app/WindowsSystem.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,17 @@ namespace capture
 class cCaptureDriver
 {
 public:
+    // Wall seconds spent in each stage of the written frames, summed: the
+    // production's Draw, the read back (starting it and mapping the
+    // buffer), the conversion to RGB and the sink's writing.
+    struct Stages
+    {
+        double draw = 0.0;
+        double readBack = 0.0;
+        double conversion = 0.0;
+        double write = 0.0;
+    };
+
     // Takes written frame k (rows top first), on the writer thread, in
     // order; false stops the run.
     using FrameSink = cFrameWriter::Sink;
@@ -64,6 +76,17 @@ public:
     bool Stopped() const { return stopped; }
     // Why the run failed when the sink did not say: empty otherwise.
     const std::string& Problem() const { return problem; }
+    // Complete once Finish has returned.
+    const Stages& StageSeconds() const { return stages; }
+    // Waits for the GL to finish each frame before its read back, so that
+    // rendering a software GL defers to the read counts as drawing. Costs
+    // the overlap of the two; for --timings only.
+    void SeparateStages(bool separate) { finishBeforeRead = separate; }
+    // Hands the sink frames as read, four bytes a pixel (RedFirst tells the
+    // order), rows bottom first, for a sink that needs no RGB.
+    void PassPacked(bool packed) { passPacked = packed; }
+    // Settled before the first frame reaches the sink.
+    bool RedFirst() const { return packs.RedFirst(); }
 
 private:
     // Steps the frames before the written range without drawing them.
@@ -82,6 +105,10 @@ private:
     // The frames' size, fixed before the first one is queued.
     int frameWidth = 0;
     int frameHeight = 0;
+    Stages stages;
+    bool finishBeforeRead = false;
+    bool passPacked = false;
+    std::chrono::steady_clock::time_point drawStarted;
     cPixelPacks packs;
     cFrameWriter writer;
     std::string problem;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <png.h>
+#include <unistd.h>
 
 namespace capture
 {
@@ -20,7 +21,6 @@ bool WriteFramePng(const std::string& folder, std::size_t k, const std::vector<s
                    int width, int height, std::string& error)
 {
     const std::string final = folder + "/" + FrameFileName(k);
-    const std::string partial = final + kPartialSuffix;
     if (width <= 0 || height <= 0 ||
         rgb.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3)
     {
@@ -34,11 +34,25 @@ bool WriteFramePng(const std::string& folder, std::size_t k, const std::vector<s
     image.format = PNG_FORMAT_RGB;
     // Thousands of frames: speed matters more than the last percent of size.
     image.flags = PNG_IMAGE_FLAG_FAST;
-    TrackPartial(partial);
-    const int ok = png_image_write_to_file(&image, partial.c_str(), 0, rgb.data(), 0, nullptr);
-    if (ok == 0)
+    int fd = -1;
+    const std::string partial = MakePartial(final, error, &fd);
+    if (partial.empty())
     {
-        error = "cannot write " + partial + ": " + image.message;
+        return false;
+    }
+    std::FILE* file = fdopen(fd, "wb");
+    if (file == nullptr)
+    {
+        close(fd);
+        error = "cannot write " + final;
+        DropPartial(partial);
+        return false;
+    }
+    const int ok = png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr);
+    const bool closed = std::fclose(file) == 0;
+    if (ok == 0 || !closed)
+    {
+        error = "cannot write " + final + ": " + (ok == 0 ? image.message : "the disk refused it");
         png_image_free(&image);
         DropPartial(partial);
         return false;

@@ -1,6 +1,6 @@
 // Writes captured frames as numbered RGB PNG files (libpng's simplified API),
-// each first under a ".partial" name and renamed once complete. Depends on
-// PartialFiles.h.
+// each first under a partial name of its own and renamed once complete.
+// Depends on PartialFiles.h.
 #pragma once
 
 #include <cstddef>

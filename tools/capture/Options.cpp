@@ -2,6 +2,7 @@
 #include "Options.h"
 
 #include <cctype>
+#include <cstdio>
 #include <numeric>
 
 namespace capture
@@ -59,7 +60,82 @@ bool ParseMs(const std::string& text, std::int32_t end, std::int32_t& ms)
     return true;
 }
 
+// "K/N" with 1 <= K <= N <= kMaxSegments.
+bool ParseSegment(const std::string& text, std::int32_t& k, std::int32_t& n)
+{
+    const std::size_t slash = text.find('/');
+    std::int64_t a = 0;
+    std::int64_t b = 0;
+    if (slash == std::string::npos || !ParseDigits(text.substr(0, slash), kMaxSegments, a) ||
+        !ParseDigits(text.substr(slash + 1), kMaxSegments, b) || a < 1 || a > b)
+    {
+        return false;
+    }
+    k = static_cast<std::int32_t>(a);
+    n = static_cast<std::int32_t>(b);
+    return true;
+}
+
+// The checks that span several options, once all are read.
+bool CheckTogether(const Options& options, std::string& error)
+{
+    if (options.from > options.to)
+    {
+        error = "--from (" + std::to_string(options.from) + ") is after --to (" +
+                std::to_string(options.to) + ")";
+        return false;
+    }
+    if (!options.join.empty() && (options.videoFile.empty() || !options.framesDir.empty() ||
+                                  options.segments > 0 || options.jobs > 1))
+    {
+        error = "--join makes only a --video, with no --frames, --jobs or --segment";
+        return false;
+    }
+    if (options.segments > 0 && options.jobs > 1)
+    {
+        error = "--segment renders one range in one process; leave out --jobs";
+        return false;
+    }
+    if (options.framesDir.empty() && options.videoFile.empty())
+    {
+        error = "nothing to write: give --frames DIR, --video FILE or both";
+        return false;
+    }
+    // H.264 in 4:2:0 halves both sides of the colour planes.
+    if (!options.videoFile.empty() && (options.width % 2 != 0 || options.height % 2 != 0))
+    {
+        error = "--size must be even on both sides for a video, not " +
+                std::to_string(options.width) + "x" + std::to_string(options.height);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+std::string Shown(const std::string& value)
+{
+    std::string shown;
+    for (std::size_t i = 0; i < value.size(); ++i)
+    {
+        if (i == kShownBytes)
+        {
+            return shown + "...";
+        }
+        const auto c = static_cast<unsigned char>(value[i]);
+        if (c < 0x20 || c > 0x7e || c == '\\')
+        {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        }
+        else
+        {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
 
 bool ParseRate(const std::string& text, std::int64_t& num, std::int64_t& den)
 {
@@ -139,12 +215,28 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             options.help = true;
             return true;
         }
+        if (name == "--timings")
+        {
+            options.timings = true;
+            continue;
+        }
+        if (name == "--join")
+        {
+            // Every argument after it is a segment, so a shell glob fits.
+            options.join.assign(argv + i + 1, argv + argc);
+            if (options.join.empty())
+            {
+                error = "--join needs the segment videos, in order";
+                return false;
+            }
+            break;
+        }
         const bool known = name == "--from" || name == "--to" || name == "--fps" ||
                            name == "--size" || name == "--frames" || name == "--video" ||
-                           name == "--preset";
+                           name == "--preset" || name == "--jobs" || name == "--segment";
         if (!known)
         {
-            error = "unknown argument \"" + name + "\"";
+            error = "unknown argument \"" + Shown(name) + "\"";
             return false;
         }
         if (i + 1 >= argc)
@@ -160,7 +252,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             {
                 error = name + " takes whole milliseconds from 0 to " +
                         std::to_string(options.end) + " (\"" + options.title +
-                        "\" ends there), not \"" + value + "\"";
+                        "\" ends there), not \"" + Shown(value) + "\"";
                 return false;
             }
         }
@@ -171,7 +263,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             if (!ParseRate(value, num, den) || num > kMaxRate * den)
             {
                 error = "--fps takes a rate above 0 and at most " + std::to_string(kMaxRate) +
-                        ", as a number or a fraction such as 60000/1001, not \"" + value + "\"";
+                        ", as a number or a fraction such as 60000/1001, not \"" + Shown(value) +
+                        "\"";
                 return false;
             }
             options.rateNum = num;
@@ -182,7 +275,27 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             if (!ParseSize(value, options.width, options.height))
             {
                 error = "--size takes WIDTHxHEIGHT, each from " + std::to_string(kMinSide) +
-                        " to " + std::to_string(kMaxSide) + ", not \"" + value + "\"";
+                        " to " + std::to_string(kMaxSide) + ", not \"" + Shown(value) + "\"";
+                return false;
+            }
+        }
+        else if (name == "--jobs")
+        {
+            std::int64_t jobs = 0;
+            if (!ParseDigits(value, kMaxJobs, jobs) || jobs < 1)
+            {
+                error = "--jobs takes a number of processes from 1 to " + std::to_string(kMaxJobs) +
+                        ", not \"" + Shown(value) + "\"";
+                return false;
+            }
+            options.jobs = static_cast<std::int32_t>(jobs);
+        }
+        else if (name == "--segment")
+        {
+            if (!ParseSegment(value, options.segment, options.segments))
+            {
+                error = "--segment takes K/N, the K-th of N ranges, 1 <= K <= N <= " +
+                        std::to_string(kMaxSegments) + ", not \"" + Shown(value) + "\"";
                 return false;
             }
         }
@@ -195,7 +308,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             }
             if (!preset)
             {
-                error = "--preset takes one of " + PresetList() + ", not \"" + value + "\"";
+                error = "--preset takes one of " + PresetList() + ", not \"" + Shown(value) + "\"";
                 return false;
             }
             options.preset = value;
@@ -214,25 +327,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             options.videoFile = value;
         }
     }
-    if (options.from > options.to)
-    {
-        error = "--from (" + std::to_string(options.from) + ") is after --to (" +
-                std::to_string(options.to) + ")";
-        return false;
-    }
-    if (options.framesDir.empty() && options.videoFile.empty())
-    {
-        error = "nothing to write: give --frames DIR, --video FILE or both";
-        return false;
-    }
-    // H.264 in 4:2:0 halves both sides of the colour planes.
-    if (!options.videoFile.empty() && (options.width % 2 != 0 || options.height % 2 != 0))
-    {
-        error = "--size must be even on both sides for a video, not " +
-                std::to_string(options.width) + "x" + std::to_string(options.height);
-        return false;
-    }
-    return true;
+    return CheckTogether(options, error);
 }
 
 std::string Usage(const std::string& program, const std::string& title, const std::string& data,
@@ -242,7 +337,9 @@ std::string Usage(const std::string& program, const std::string& title, const st
                              (defaults.rateDen != 1 ? "/" + std::to_string(defaults.rateDen) : "");
     return "usage: " + program + " [--from MS] [--to MS] [--fps RATE] [--size WxH]\n" +
            std::string(program.size() + 8, ' ') +
-           "[--frames DIR] [--video FILE] [--preset NAME]\n" + "Renders \"" + title +
+           "[--frames DIR] [--video FILE] [--preset NAME] [--jobs N]\n" +
+           std::string(program.size() + 8, ' ') +
+           "[--segment K/N] [--timings] [--join SEGMENT...]\n" + "Renders \"" + title +
            "\" on a virtual clock, frame k at director time\n"
            "FROM + round(k * 1000 / RATE) ms, and writes DIR/frame_000000.png, ... and/or a\n"
            "video with the music through ffmpeg. Defaults: --from " +
@@ -253,7 +350,11 @@ std::string Usage(const std::string& program, const std::string& title, const st
            "folder that holds " +
            data + "/, or keep " + data + "/ beside the tool.\n--preset is x264's, default " +
            defaults.preset + "; a faster one encodes sooner into a larger file:\n" + PresetList() +
-           ".\n";
+           ".\n--jobs N renders N ranges of the frames at once in N processes and joins them.\n"
+           "--segment K/N renders only the K-th of N ranges (a --video of it has no sound);\n"
+           "--join SEGMENT... puts such videos, in order, into --video with the music; give\n"
+           "it the same --from, --to and --fps as the segments. --timings says at the end\n"
+           "what each stage took a frame: draw, read back, conversion, write, encode.\n";
 }
 
 std::string Usage()

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace capture
 {
@@ -17,6 +18,11 @@ constexpr std::int32_t kDemoEnd = 300000;
 constexpr std::int64_t kMaxRate = 1000;
 constexpr std::int32_t kMinSide = 16;
 constexpr std::int32_t kMaxSide = 8192;
+// More processes than this only queue for the same cores.
+constexpr std::int32_t kMaxJobs = 64;
+constexpr std::int32_t kMaxSegments = 10000;
+// How much of an argument a message repeats.
+constexpr std::size_t kShownBytes = 60;
 
 struct Options
 {
@@ -35,8 +41,21 @@ struct Options
     std::string preset = "medium";
     // The production's title in messages.
     std::string title = "Nerovia - Sollan 2010";
+    // Processes rendering ranges of the frames at once.
+    std::int32_t jobs = 1;
+    // With segments > 0, only the segment-th (from 1) of that many ranges.
+    std::int32_t segment = 0;
+    std::int32_t segments = 0;
+    // Finished segment videos to join into videoFile, in order.
+    std::vector<std::string> join;
+    // Says at the end how long each stage took a frame.
+    bool timings = false;
     bool help = false;
 };
+
+// An argument as a message may quote it: bytes outside printable ASCII and
+// the backslash as \xNN, cut after kShownBytes with "...".
+std::string Shown(const std::string& value);
 
 // A rate as an exact fraction: "60", "29.97", "60000/1001". False for
 // anything else, for zero, and for terms above a million.

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace capture
@@ -21,22 +23,43 @@ std::vector<std::string>& Listed()
     return *files;
 }
 
-void Forget(const std::string& path)
+bool Forget(const std::string& path)
 {
     auto& files = Listed();
-    files.erase(std::remove(files.begin(), files.end(), path), files.end());
+    const auto end = std::remove(files.begin(), files.end(), path);
+    const bool listed = end != files.end();
+    files.erase(end, files.end());
+    return listed;
 }
 
 } // namespace
 
-void TrackPartial(const std::string& path)
+std::string MakePartial(const std::string& final, std::string& error, int* fd)
 {
     static bool registered = false;
     if (!registered)
     {
         registered = std::atexit(&DropAllPartials) == 0;
     }
-    Listed().push_back(path);
+    const std::string suffix = kPartialSuffix;
+    std::string name = final + ".XXXXXX" + suffix;
+    // mkstemps opens with O_EXCL: a name already taken is never reused.
+    const int made = mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+    if (made < 0)
+    {
+        error = "cannot write " + final + ": " + std::strerror(errno);
+        return {};
+    }
+    Listed().push_back(name);
+    if (fd != nullptr)
+    {
+        *fd = made;
+    }
+    else
+    {
+        close(made);
+    }
+    return name;
 }
 
 bool CommitPartial(const std::string& partial, const std::string& final, std::string& error)
@@ -53,8 +76,10 @@ bool CommitPartial(const std::string& partial, const std::string& final, std::st
 
 void DropPartial(const std::string& path)
 {
-    std::remove(path.c_str());
-    Forget(path);
+    if (Forget(path))
+    {
+        std::remove(path.c_str());
+    }
 }
 
 void DropAllPartials()

@@ -10,6 +10,13 @@ std::int64_t FrameOffset(std::int64_t k, std::int64_t num, std::int64_t den)
     return (2 * k * 1000 * den + num) / (2 * num);
 }
 
+Range SegmentRange(std::size_t count, std::int32_t segment, std::int32_t segments)
+{
+    const auto at = [&](std::int32_t k)
+    { return count * static_cast<std::size_t>(k) / static_cast<std::size_t>(segments); };
+    return {at(segment - 1), at(segment)};
+}
+
 Schedule BuildSchedule(const Options& options)
 {
     Schedule schedule;
@@ -31,6 +38,14 @@ Schedule BuildSchedule(const Options& options)
             break;
         }
         schedule.times.push_back(static_cast<std::int32_t>(t));
+    }
+    if (options.segments > 0)
+    {
+        const Range range =
+            SegmentRange(schedule.WrittenCount(), options.segment, options.segments);
+        schedule.times.resize(schedule.firstWritten + range.end);
+        schedule.firstWritten += range.begin;
+        schedule.firstNumber = range.begin;
     }
     return schedule;
 }

@@ -60,6 +60,44 @@ int WaitFor(pid_t pid)
     return status;
 }
 
+std::string HowItEnded(int status)
+{
+    return status >= 0 && WIFSIGNALED(status)
+               ? "was stopped by signal " + std::to_string(WTERMSIG(status))
+               : "failed with exit code " + std::to_string(status >= 0 ? WEXITSTATUS(status) : -1);
+}
+
+// Starts args[0] from PATH with fd `in` (when >= 0) as its standard input
+// and fd `out` (when >= 0) as its output, in a process group of its own: Ctrl+C
+// reaches only the tool, which then decides what becomes of the video.
+int Spawn(const std::vector<std::string>& args, int in, int out, pid_t& child)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+    {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (in >= 0)
+    {
+        posix_spawn_file_actions_adddup2(&actions, in, 0);
+    }
+    if (out >= 0)
+    {
+        posix_spawn_file_actions_adddup2(&actions, out, 1);
+    }
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    const int spawned = posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned;
+}
+
 } // namespace
 
 cVideoPipe::~cVideoPipe()
@@ -128,23 +166,35 @@ std::string cVideoPipe::FormatFor(const std::string& file)
 }
 
 std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size_t frameCount,
-                                               const std::string& music, const std::string& output)
+                                               const std::string& music, const std::string& output,
+                                               const std::string& segmentList,
+                                               const std::string& pixelFormat)
 {
     const std::string format = FormatFor(options.videoFile);
-    std::vector<std::string> args = {
-        "ffmpeg",      "-hide_banner",
-        "-nostats",    "-loglevel",
-        "error",       "-y",
-        "-f",          "rawvideo",
-        "-pix_fmt",    "rgb24",
-        "-video_size", std::to_string(options.width) + "x" + std::to_string(options.height),
-        "-framerate",  std::to_string(options.rateNum) + "/" + std::to_string(options.rateDen),
-        "-i",          "pipe:0"};
+    std::vector<std::string> args = {"ffmpeg",    "-hide_banner", "-nostats",
+                                     "-loglevel", "error",        "-y"};
+    if (segmentList.empty())
+    {
+        args.insert(args.end(),
+                    {"-f", "rawvideo", "-pix_fmt", pixelFormat, "-video_size",
+                     std::to_string(options.width) + "x" + std::to_string(options.height),
+                     "-framerate",
+                     std::to_string(options.rateNum) + "/" + std::to_string(options.rateDen), "-i",
+                     "pipe:0"});
+    }
+    else
+    {
+        args.insert(args.end(), {"-f", "concat", "-safe", "0", "-i", segmentList});
+    }
     if (!music.empty())
     {
         args.insert(args.end(), {"-i", music});
     }
     args.insert(args.end(), {"-map", "0:v:0"});
+    if (segmentList.empty() && pixelFormat != "rgb24")
+    {
+        args.insert(args.end(), {"-vf", "vflip"});
+    }
     if (!music.empty())
     {
         // The music starts with the director's clock, so the sound for frame 0
@@ -157,14 +207,26 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
                                  "atrim=start=" + Seconds(std::int64_t{options.from} * 1000) +
                                      ":duration=" + Seconds(length) + ",asetpts=PTS-STARTPTS"});
     }
-    if (format == "webm")
+    if (!segmentList.empty())
     {
-        args.insert(args.end(), {"-c:v", "libvpx-vp9", "-pix_fmt", "yuv420p", "-c:a", "libopus"});
+        args.insert(args.end(), {"-c:v", "copy"});
+    }
+    else if (format == "webm")
+    {
+        args.insert(args.end(), {"-c:v", "libvpx-vp9", "-pix_fmt", "yuv420p"});
     }
     else
     {
         args.insert(args.end(), {"-c:v", "libx264", "-preset", options.preset, "-crf", "18",
-                                 "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "192k"});
+                                 "-pix_fmt", "yuv420p"});
+    }
+    if (format == "webm")
+    {
+        args.insert(args.end(), {"-c:a", "libopus"});
+    }
+    else
+    {
+        args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
     }
     if (format == "mp4" || format == "mov")
     {
@@ -174,12 +236,45 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
     return args;
 }
 
+bool cVideoPipe::RunToEnd(const std::vector<std::string>& args, std::string& error,
+                          const std::string& out)
+{
+    int outFd = -1;
+    if (!out.empty())
+    {
+        outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (outFd < 0)
+        {
+            error = "cannot write " + out + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    pid_t pid = -1;
+    const int spawned = Spawn(args, -1, outFd, pid);
+    if (outFd >= 0)
+    {
+        close(outFd);
+    }
+    if (spawned != 0)
+    {
+        error = "cannot start " + args[0] + ": " + std::strerror(spawned);
+        return false;
+    }
+    const int status = WaitFor(pid);
+    if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    {
+        error = args[0] + " " + HowItEnded(status);
+        return false;
+    }
+    return true;
+}
+
 bool cVideoPipe::Start(const Options& options, std::size_t frameCount, const std::string& music,
-                       std::string& error)
+                       const std::string& partialFile, std::string& error,
+                       const std::string& pixelFormat)
 {
     final = options.videoFile;
-    partial = final + kPartialSuffix;
-    TrackPartial(partial);
+    partial = partialFile;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
     {
@@ -187,25 +282,8 @@ bool cVideoPipe::Start(const Options& options, std::size_t frameCount, const std
         DropPartial(partial);
         return false;
     }
-    const std::vector<std::string> args = Arguments(options, frameCount, music, partial);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-    {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
-    // A group of its own: Ctrl+C reaches only the tool, which then decides
-    // what becomes of the video.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    const int spawned = posix_spawnp(&child, "ffmpeg", &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned =
+        Spawn(Arguments(options, frameCount, music, partial, {}, pixelFormat), fds[0], -1, child);
     close(fds[0]);
     if (spawned != 0)
     {
@@ -254,11 +332,7 @@ bool cVideoPipe::Finish(std::string& error)
     child = -1;
     if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     {
-        const std::string how =
-            status >= 0 && WIFSIGNALED(status)
-                ? "was stopped by signal " + std::to_string(WTERMSIG(status))
-                : "failed with exit code " + std::to_string(status >= 0 ? WEXITSTATUS(status) : -1);
-        error = "ffmpeg " + how + "; " + final + " was not written";
+        error = "ffmpeg " + HowItEnded(status) + "; " + final + " was not written";
         DropPartial(partial);
         return false;
     }

@@ -1,0 +1,316 @@
+// The capture's jobs: spawning, watching and joining.
+#include "Jobs.h"
+
+#include "PartialFiles.h"
+#include "VideoPipe.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace capture
+{
+
+namespace
+{
+
+struct Job
+{
+    Range range;
+    pid_t pid = -1;
+    int status = 0;
+    std::string log;
+    std::string segment;
+};
+
+// "frames 40 to 79 (1667 to 3300 ms)".
+std::string Describe(const Range& range, const Schedule& schedule)
+{
+    const auto at = [&](std::size_t k) { return schedule.times[schedule.firstWritten + k]; };
+    return "frames " + std::to_string(range.begin) + " to " + std::to_string(range.end - 1) + " (" +
+           std::to_string(at(range.begin)) + " to " + std::to_string(at(range.end - 1)) + " ms)";
+}
+
+std::string LastLine(const std::string& file)
+{
+    std::ifstream in(file);
+    std::string line;
+    std::string last;
+    while (std::getline(in, line))
+    {
+        if (!line.empty())
+        {
+            last = line;
+        }
+    }
+    return last.size() > 200 ? last.substr(0, 200) + "..." : last;
+}
+
+// The job's own arguments: the capture's, less --jobs and the outputs, with
+// its segment, its segment file and the frames folder as an absolute path
+// (the capture has moved to its data's folder since it was named).
+std::vector<std::string> JobArguments(const std::vector<std::string>& arguments,
+                                      const Options& options, std::size_t k, std::size_t n,
+                                      const std::string& segment)
+{
+    std::vector<std::string> args = {"/proc/self/exe"};
+    for (std::size_t i = 1; i < arguments.size(); ++i)
+    {
+        if ((arguments[i] == "--jobs" || arguments[i] == "--video" || arguments[i] == "--frames") &&
+            i + 1 < arguments.size())
+        {
+            ++i;
+            continue;
+        }
+        args.push_back(arguments[i]);
+    }
+    args.insert(args.end(), {"--segment", std::to_string(k + 1) + "/" + std::to_string(n)});
+    if (!options.framesDir.empty())
+    {
+        args.insert(args.end(), {"--frames", options.framesDir});
+    }
+    if (!segment.empty())
+    {
+        args.insert(args.end(), {"--video", segment});
+    }
+    return args;
+}
+
+bool SpawnJob(const std::vector<std::string>& args, Job& job, std::string& error)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+    {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, job.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    // The program itself, whatever its name: /proc/self/exe is read here.
+    const int spawned =
+        posix_spawn(&job.pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+    {
+        job.pid = -1;
+        error = std::string("cannot start a job: ") + std::strerror(spawned);
+        return false;
+    }
+    return true;
+}
+
+std::string HowItEnded(int status)
+{
+    return WIFSIGNALED(status) ? "was stopped by signal " + std::to_string(WTERMSIG(status))
+                               : "failed with exit code " + std::to_string(WEXITSTATUS(status));
+}
+
+// Waits for every job; the first to fail (or an interrupt) stops the rest.
+// The index of the failed job, jobs.size() when all succeeded.
+std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t* stop,
+                        bool& stopped)
+{
+    std::size_t failed = jobs.size();
+    std::size_t running = 0;
+    for (const Job& job : jobs)
+    {
+        running += job.pid > 0 ? 1 : 0;
+    }
+    bool stopping = false;
+    while (running > 0)
+    {
+        if (!stopping && stop != nullptr && *stop != 0)
+        {
+            stopped = true;
+        }
+        if (!stopping && (stopped || failed < jobs.size()))
+        {
+            stopping = true;
+            for (const Job& job : jobs)
+            {
+                if (job.pid > 0)
+                {
+                    kill(job.pid, SIGTERM);
+                }
+            }
+        }
+        bool reaped = false;
+        for (std::size_t i = 0; i < jobs.size(); ++i)
+        {
+            if (jobs[i].pid > 0 && waitpid(jobs[i].pid, &jobs[i].status, WNOHANG) == jobs[i].pid)
+            {
+                jobs[i].pid = -1;
+                --running;
+                reaped = true;
+                const bool ok = WIFEXITED(jobs[i].status) && WEXITSTATUS(jobs[i].status) == 0;
+                if (!ok && !stopping && failed == jobs.size())
+                {
+                    failed = i;
+                }
+            }
+        }
+        if (!reaped)
+        {
+            usleep(20000);
+        }
+    }
+    return failed;
+}
+
+// The folder the jobs write their segments and logs into, next to the
+// output: made exclusively, so it is the capture's own.
+std::string MakeJobsFolder(const Options& options, std::string& error)
+{
+    std::string name =
+        (options.videoFile.empty() ? options.framesDir : options.videoFile) + ".jobs.XXXXXX";
+    if (mkdtemp(name.data()) == nullptr)
+    {
+        error = "cannot make a folder for the jobs: " + std::string(std::strerror(errno));
+        return {};
+    }
+    return name;
+}
+
+} // namespace
+
+int RunJobs(const std::vector<std::string>& arguments, const Options& options,
+            const Schedule& schedule, const std::string& music, const std::string& partial,
+            const volatile std::sig_atomic_t* stop, std::string& error)
+{
+    const std::size_t written = schedule.WrittenCount();
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(options.jobs), written);
+    const std::string folder = MakeJobsFolder(options, error);
+    if (folder.empty())
+    {
+        DropPartial(partial);
+        return 1;
+    }
+    const bool webm = cVideoPipe::FormatFor(options.videoFile) == "webm";
+    std::vector<Job> jobs(n);
+    bool started = true;
+    for (std::size_t k = 0; k < n && started; ++k)
+    {
+        Job& job = jobs[k];
+        job.range =
+            SegmentRange(written, static_cast<std::int32_t>(k + 1), static_cast<std::int32_t>(n));
+        job.log = folder + "/job-" + std::to_string(k + 1) + ".log";
+        if (!options.videoFile.empty())
+        {
+            job.segment = folder + "/job-" + std::to_string(k + 1) + (webm ? ".webm" : ".mkv");
+        }
+        started = SpawnJob(JobArguments(arguments, options, k, n, job.segment), job, error);
+    }
+    bool stopped = !started;
+    const std::size_t failed = WaitForJobs(jobs, stop, stopped);
+    // Ctrl+C reaches the jobs too, which may end before the flag is seen.
+    stopped = stopped || (stop != nullptr && *stop != 0);
+    int code = 0;
+    if (failed < jobs.size() && !stopped)
+    {
+        const Job& job = jobs[failed];
+        const std::string said = LastLine(job.log);
+        error = "the job for " + Describe(job.range, schedule) + " " + HowItEnded(job.status) +
+                (said.empty() ? "" : ": " + said) +
+                (options.videoFile.empty() ? "" : "; no video was made");
+        code = 1;
+    }
+    else if (stopped)
+    {
+        code = started ? 130 : 1;
+    }
+    else if (!options.videoFile.empty())
+    {
+        std::vector<std::string> segments;
+        for (const Job& job : jobs)
+        {
+            segments.push_back(job.segment);
+        }
+        code = JoinSegments(options, segments, written, music, partial, false, error) ? 0 : 1;
+    }
+    if (code != 0)
+    {
+        DropPartial(partial);
+    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return code;
+}
+
+bool JoinSegments(const Options& options, const std::vector<std::string>& segments,
+                  std::size_t written, const std::string& music, const std::string& partial,
+                  bool check, std::string& error)
+{
+    const auto n = static_cast<std::int32_t>(segments.size());
+    const std::string list = MakePartial(options.videoFile, error);
+    if (list.empty())
+    {
+        DropPartial(partial);
+        return false;
+    }
+    std::ofstream out(list);
+    for (std::int32_t k = 0; k < n; ++k)
+    {
+        const std::string& segment = segments[static_cast<std::size_t>(k)];
+        const Range range = SegmentRange(written, k + 1, n);
+        std::string count;
+        if (check)
+        {
+            std::string probeError;
+            const bool probed = cVideoPipe::RunToEnd(
+                {"ffprobe", "-v", "error", "-select_streams", "v:0", "-count_packets",
+                 "-show_entries", "stream=nb_read_packets", "-of", "csv=p=0", segment},
+                probeError, list + ".count");
+            std::ifstream in(list + ".count");
+            std::getline(in, count);
+            std::remove((list + ".count").c_str());
+            if (!probed || count != std::to_string(range.end - range.begin))
+            {
+                error = "segment " + std::to_string(k + 1) + "/" + std::to_string(n) + " " +
+                        Shown(segment) + " should hold " + std::to_string(range.end - range.begin) +
+                        " frames, not " + (probed && !count.empty() ? count : "a readable video") +
+                        "; are --from, --to and --fps the segments' own?";
+                DropPartial(list);
+                DropPartial(partial);
+                return false;
+            }
+        }
+        // ffmpeg's list quoting: inside '...', a quote is '\''.
+        std::string quoted;
+        for (char c : fs::absolute(segment).string())
+        {
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        }
+        out << "file '" << quoted << "'\n";
+    }
+    out.close();
+    std::string runError;
+    const bool joined =
+        out && cVideoPipe::RunToEnd(cVideoPipe::Arguments(options, written, music, partial, list),
+                                    runError);
+    DropPartial(list);
+    if (!joined)
+    {
+        error = "joining the segments: " + (runError.empty() ? "cannot write the list" : runError) +
+                "; " + options.videoFile + " was not written";
+        DropPartial(partial);
+        return false;
+    }
+    return CommitPartial(partial, options.videoFile, error);
+}
+
+} // namespace capture
