@@ -12,6 +12,7 @@
 #include "app/FrameScript.h"
 #include "demo/MusicSystem.h"
 #include "platform/Counter.h"
+#include "platform/Video.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -350,9 +351,8 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
 {
     programName = production.program.empty() ? "capture" : production.program;
     const std::string data = production.data.empty() ? "data" : production.data;
-    // Before anything touches SDL: no window on any screen, no sound.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // Before any window or sound device opens: no window on any screen, no sound.
+    platform::PreferHeadless();
     std::signal(SIGPIPE, SIG_IGN);
     // From here on an interrupt ends the run at the next frame and cleans up.
     std::signal(SIGINT, &OnInterrupt);
