@@ -1,0 +1,13 @@
+// No screen to draw a box on: the text has gone to standard error already,
+// and the default answer (OK, or No) is taken.
+#include "platform/BackEnd.h"
+
+namespace platform
+{
+
+int ShowSystemMessageBox(HWND, const MessageBoxCall& call)
+{
+    return (call.style & MB_YESNO) != 0 ? IDNO : IDOK;
+}
+
+} // namespace platform
