@@ -4,6 +4,9 @@
 # end in platform/posix/ (fonts over FreeType and fontconfig, MP3 over
 # libmpg123, sockets, paths, the dialog control model and the portable
 # picture decoders over libjpeg and libpng).
+# Unfinished: platform/posix/ (the SDL back end's portable files, moved out)
+# and the dialog test seams are still to come, so choosing it stops here.
+message(FATAL_ERROR "MIVEX_PLATFORM=headless: this back end is not finished yet")
 file(GLOB MIVEX_HEADLESS_SHARED CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
      ${CMAKE_SOURCE_DIR}/platform/posix/*.cpp)
 list(APPEND MIVEX_PLATFORM_BACKEND ${MIVEX_HEADLESS_SHARED} platform/JpegDecoder.cpp
