@@ -2,51 +2,43 @@
 // The texts keep to GLSL 1.10 typing so conformant compilers take them.
 #include "shaders/CrystalShaders.h"
 
+#include "shaders/LightingShaders.h"
+
+#include <string>
+
 namespace MivexGL
 {
 
 namespace
 {
 
-// The colour texture is addressed by 0.6 times the object-space normal.
-const char* const kPlainVertex = R"(
-varying vec3 N;
-varying vec3 View;
+// The varyings and, opening main, the shading inputs of the unmoved vertex;
+// the colour texture is addressed by 0.6 times the object-space normal.
+#define CRYSTAL_VERTEX_INPUTS                                                                      \
+    "varying vec3 N;\n"                                                                            \
+    "varying vec3 View;\n"                                                                         \
+    "\n"                                                                                           \
+    "void main()\n"                                                                                \
+    "{\n"                                                                                          \
+    "    vec3 P = (gl_ModelViewMatrix * gl_Vertex).xyz;\n"                                         \
+    "    View = normalize(-P);\n"                                                                  \
+    "    N = normalize(gl_NormalMatrix * gl_Normal);\n"                                            \
+    "    gl_TexCoord[0] = 0.6 * vec4(gl_Normal, 1.0);\n"
 
-void main()
-{
-    vec3 P = (gl_ModelViewMatrix * gl_Vertex).xyz;
-    View = normalize(-P);
-    N = normalize(gl_NormalMatrix * gl_Normal);
-    gl_TexCoord[0] = 0.6 * vec4(gl_Normal, 1.0);
-    gl_Position = ftransform();
-}
-)";
+const char* const kPlainVertex = "\n" CRYSTAL_VERTEX_INPUTS "    gl_Position = ftransform();\n}\n";
 
 // Only the clip position follows the moved vertex; the shading inputs stay
-// those of the unmoved one.
-const char* const kBlobVertex = R"(
-uniform float time;
-varying vec3 N;
-varying vec3 View;
-
-void main()
+// those of the unmoved one. The text lives as long as the process, as the
+// program base needs.
+const char* BlobVertex()
 {
-    vec3 P = (gl_ModelViewMatrix * gl_Vertex).xyz;
-    View = normalize(-P);
-    N = normalize(gl_NormalMatrix * gl_Normal);
-    gl_TexCoord[0] = 0.6 * vec4(gl_Normal, 1.0);
-    float freqx = 2.0 + 1.2 * sin(time);
-    float freqy = 2.0 + 1.6 * cos(1.3 * time);
-    float freqz = 3.0 + 1.3 * sin(1.1 * time);
-    float amp = 1.0 + 1.4 * sin(1.4 * time);
-    float f = sin(gl_Normal.x * freqx + time) * sin(gl_Normal.y * freqy + time) *
-              sin(gl_Normal.z * freqz + time);
-    vec4 p = gl_Vertex;
-    p.xyz += gl_Normal * amp * f;
-    gl_Position = gl_ModelViewProjectionMatrix * p;
+    static const std::string text = std::string("\nuniform float time;\n" CRYSTAL_VERTEX_INPUTS) +
+                                    kNormalPulseSteps +
+                                    "    gl_Position = gl_ModelViewProjectionMatrix * p;\n}\n";
+    return text.c_str();
 }
-)";
+
+#undef CRYSTAL_VERTEX_INPUTS
 
 // Shared head of the fragment texts: three refraction steps, one per colour
 // channel, each overwriting the Fresnel terms so those of blue remain. Below
@@ -171,7 +163,7 @@ cCrystalSumShader::cCrystalSumShader()
 }
 
 cCrystalBlobShader::cCrystalBlobShader()
-    : cRefractionShader("cCrystalBlobShader", kBlobVertex, kGlassFragment, kBlobList,
+    : cRefractionShader("cCrystalBlobShader", BlobVertex(), kGlassFragment, kBlobList,
                         Count(kBlobList))
 {
 }

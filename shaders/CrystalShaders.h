@@ -15,6 +15,10 @@ namespace MivexGL
 class cRefractionShader : public cListedShader
 {
 public:
+    // Every member builds its own two stages from its texts.
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
+
     // Index of the red channel; green and blue add 0.05 and 0.1.
     void SetRefractionIndex(float value) { refractionIndex = value; }
     void SetCrystalColor(float r, float g, float b) { crystalColor = {r, g, b}; }
@@ -44,8 +48,6 @@ class cCrystalShader : public cRefractionShader
 {
 public:
     cCrystalShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Reflection plus refraction plus colour, without Fresnel weights.
@@ -53,8 +55,6 @@ class cCrystalSumShader : public cRefractionShader
 {
 public:
     cCrystalSumShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Fresnel-weighted glass on a surface that pulses along its normals.
@@ -62,8 +62,6 @@ class cCrystalBlobShader : public cRefractionShader
 {
 public:
     cCrystalBlobShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Fresnel-weighted glass; the alpha carries the summed weights.
@@ -71,8 +69,6 @@ class cGlassShader : public cRefractionShader
 {
 public:
     cGlassShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 } // namespace MivexGL

@@ -3,6 +3,8 @@
 // so that conformant compilers take them as they are.
 #include "shaders/LightingShaders.h"
 
+#include <string>
+
 namespace MivexGL
 {
 
@@ -170,17 +172,15 @@ const char* const kTwoLightVertex = LIT_VERTEX_COMMON LIT_MAIN_EYE LIT_PLACE_UNM
     LIT_VIEW_UNMOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
 
 // The eye vector is taken before the vertex moves; the tangent frame keeps
-// the unmoved normal.
-const char* const kBlobVertex =
-    LIT_VERTEX_COMMON LIT_MAIN_EYE R"(    float freqx = 2.0 + 1.2 * sin(time);
-    float freqy = 2.0 + 1.6 * cos(1.3 * time);
-    float freqz = 3.0 + 1.3 * sin(1.1 * time);
-    float amp = 1.0 + 1.4 * sin(1.4 * time);
-    float f = sin(gl_Normal.x * freqx + time) * sin(gl_Normal.y * freqy + time) *
-              sin(gl_Normal.z * freqz + time);
-    vec4 p = gl_Vertex;
-    p.xyz += gl_Normal * amp * f;
-)" LIT_PLACE_MOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
+// the unmoved normal. The text lives as long as the process, as the program
+// base needs.
+const char* BlobVertex()
+{
+    static const std::string text =
+        std::string(LIT_VERTEX_COMMON LIT_MAIN_EYE) + kNormalPulseSteps +
+        LIT_PLACE_MOVED LIT_FIRST_LIGHT LIT_SECOND_LIGHT LIT_EYE LIT_FOG_BY_LENGTH;
+    return text.c_str();
+}
 
 const char* const kTwoLightUnderwaterVertex =
     LIT_VERTEX_COMMON LIT_WATER_LEVEL_VARYINGS LIT_WOBBLE LIT_MAIN_EYE LIT_PLACE_UNMOVED
@@ -432,6 +432,16 @@ template <size_t N> constexpr int Count(const char* const (&)[N])
 
 } // namespace
 
+const char* const kNormalPulseSteps = R"(    float freqx = 2.0 + 1.2 * sin(time);
+    float freqy = 2.0 + 1.6 * cos(1.3 * time);
+    float freqz = 3.0 + 1.3 * sin(1.1 * time);
+    float amp = 1.0 + 1.4 * sin(1.4 * time);
+    float f = sin(gl_Normal.x * freqx + time) * sin(gl_Normal.y * freqy + time) *
+              sin(gl_Normal.z * freqz + time);
+    vec4 p = gl_Vertex;
+    p.xyz += gl_Normal * amp * f;
+)";
+
 cLightingShader::cLightingShader(const char* className, const char* vertexText,
                                  const char* fragmentText, const char* const* names, int count)
     : cListedShader(className, vertexText, fragmentText, names, count, "Tangent",
@@ -507,7 +517,7 @@ cTwoLightRepeatShader::cTwoLightRepeatShader()
 }
 
 cTwoLightBlobShader::cTwoLightBlobShader()
-    : cLightingShader("cTwoLightBlobShader", kBlobVertex, kTwoLightFragment, kBlobList,
+    : cLightingShader("cTwoLightBlobShader", BlobVertex(), kTwoLightFragment, kBlobList,
                       Count(kBlobList))
 {
 }

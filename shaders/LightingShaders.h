@@ -12,6 +12,11 @@
 namespace MivexGL
 {
 
+// GLSL statements that pulse the vertex along its object-space normal with
+// "time" (a uniform float the stage declares), leaving the moved vertex in
+// vec4 p; the blob programs, lit and crystal, place it.
+extern const char* const kNormalPulseSteps;
+
 // Parameters and binding shared by every member of the family.
 class cLightingShader : public cListedShader
 {
@@ -20,6 +25,10 @@ public:
     // the indices some drivers alias to position, normal, colour and texcoords.
     static constexpr GLuint kTangentAttribute = 6;
     GLuint GetTangentAttribute() const { return kTangentAttribute; }
+
+    // Every member builds its own two stages from its texts.
+    bool LoadVertexShader() override { return BuildVertex(); }
+    bool LoadFragmentShader() override { return BuildFragment(); }
 
     // Directions toward the lights, in the space of the tangent frame.
     void SetLightPosition(float x, float y, float z) { lightPosition = {x, y, z}; }
@@ -86,8 +95,6 @@ class cWaterNoFogShader : public cLightingShader
 {
 public:
     cWaterNoFogShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // cWaterNoFogShader with fog.
@@ -95,8 +102,6 @@ class cWaterShader : public cLightingShader
 {
 public:
     cWaterShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // One light, parallax, cube reflection; fogged only below the water level,
@@ -105,8 +110,6 @@ class cUnderwaterShader : public cLightingShader
 {
 public:
     cUnderwaterShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // One light with cube reflection and fog.
@@ -114,8 +117,6 @@ class cReflectBumpShader : public cLightingShader
 {
 public:
     cReflectBumpShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Two coloured lights with fog: the reference member.
@@ -123,8 +124,6 @@ class cTwoLightShader : public cLightingShader
 {
 public:
     cTwoLightShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // The same texts as cTwoLightShader, for repeating textures.
@@ -132,8 +131,6 @@ class cTwoLightRepeatShader : public cLightingShader
 {
 public:
     cTwoLightRepeatShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Two lights on a surface that pulses along its normals over time.
@@ -141,8 +138,6 @@ class cTwoLightBlobShader : public cLightingShader
 {
 public:
     cTwoLightBlobShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Two lights with the water-level rule; fog distance from the fog coordinate.
@@ -150,8 +145,6 @@ class cTwoLightUnderwaterShader : public cLightingShader
 {
 public:
     cTwoLightUnderwaterShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Two lights, no fog, vertices drifting projectively over time.
@@ -159,8 +152,6 @@ class cTwoLightDriftShader : public cLightingShader
 {
 public:
     cTwoLightDriftShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Two lights over scrolling normal and colour maps.
@@ -168,8 +159,6 @@ class cTwoLightScrollShader : public cLightingShader
 {
 public:
     cTwoLightScrollShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Two lights with an added tint colour.
@@ -177,8 +166,6 @@ class cTwoLightTintShader : public cLightingShader
 {
 public:
     cTwoLightTintShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Two lights whose output alpha is the "alpha" value.
@@ -186,8 +173,6 @@ class cTwoLightFadeShader : public cLightingShader
 {
 public:
     cTwoLightFadeShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Two lights; "alpha" is declared but leaves the output alone.
@@ -195,8 +180,6 @@ class cTwoLightAlphaShader : public cLightingShader
 {
 public:
     cTwoLightAlphaShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
 };
 
 // Plain bump map with a surface colour and a fixed specular exponent.
@@ -204,7 +187,6 @@ class cSimpleBumpShader : public cLightingShader
 {
 public:
     cSimpleBumpShader();
-    bool LoadVertexShader() override { return BuildVertex(); }
     bool LoadFragmentShader() override;
 
     void SetSurfaceColor(float r, float g, float b) { surfaceColor = {r, g, b}; }
