@@ -3,6 +3,8 @@
 // path is the same sum of the same steps in every run.
 #include "render/ParticleEmitter.h"
 
+#include "render/SpriteState.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -138,23 +140,7 @@ void cParticleEmitter::Draw(float size) const
         return;
     }
     const float half = size * 0.5f;
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_CURRENT_BIT |
-                 GL_TEXTURE_BIT);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    // Blended sprites must not hide each other in the depth buffer.
-    glDepthMask(GL_FALSE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    if (texture != 0)
-    {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture);
-    }
-    else
-    {
-        glDisable(GL_TEXTURE_2D);
-    }
+    const cSpriteState sprites(texture, GL_ONE);
     constexpr float kCorners[4][4] = {{-1.0f, -1.0f, 0.0f, 0.0f},
                                       {1.0f, -1.0f, 1.0f, 0.0f},
                                       {1.0f, 1.0f, 1.0f, 1.0f},
@@ -204,7 +190,6 @@ void cParticleEmitter::Draw(float size) const
         }
     }
     glEnd();
-    glPopAttrib();
 }
 
 } // namespace MivexGL

@@ -5,7 +5,8 @@
 // sprites faded by their life. Random draws come from the emitter's own
 // seeded generator. Particles rise from the origin, drift sideways at their
 // own speed, and respawn there (at most one per step) once their life is
-// spent. Depends on platform/GL.h and render/Vector3f.h.
+// spent. Depends on platform/GL.h and render/Vector3f.h; draws in the
+// sprite state (render/SpriteState.h).
 //
 //     MivexGL::cParticleEmitter pollen; // a member of the scene
 //     // In Init: everything before the first Update, which spawns.

@@ -6,6 +6,7 @@
 #include "app/TimerSystem.h"
 #include "render/Geometry.h"
 #include "render/Quad.h"
+#include "render/SpriteState.h"
 
 namespace MivexGL
 {
@@ -49,24 +50,9 @@ bool cParticleSystem::Select(int i)
 void cParticleSystem::Update()
 {
     respawned = false;
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_CURRENT_BIT |
-                 GL_TEXTURE_BIT | GL_TRANSFORM_BIT);
+    const cSpriteState sprites(texture, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA,
+                               GL_TRANSFORM_BIT);
     glMatrixMode(GL_MODELVIEW);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
-    // Blended quads must not hide each other in the depth buffer.
-    glDepthMask(GL_FALSE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    if (texture != 0)
-    {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture);
-    }
-    else
-    {
-        glDisable(GL_TEXTURE_2D);
-    }
     glColor4f(colour[0], colour[1], colour[2], 1.0f);
 
     for (int i = 0; i < count; ++i)
@@ -84,7 +70,6 @@ void cParticleSystem::Update()
         UpdateParticle();
         DrawParticle();
     }
-    glPopAttrib();
 }
 
 void cParticleSystem::Respawn()

@@ -1,7 +1,8 @@
 // A particle emitter of textured quads: particles live for one unit of life,
 // drift, accelerate per millisecond of frame time and respawn at the origin,
 // at most one per frame. Reads the frame timer (app/TimerSystem.h), draws
-// with DrawQuad (render/Quad.h) and RandomRange (render/Geometry.h).
+// with DrawQuad (render/Quad.h) in the sprite state (render/SpriteState.h)
+// and draws numbers with RandomRange (render/Geometry.h).
 #pragma once
 
 #include "platform/GL.h"
