@@ -1,12 +1,17 @@
 // Instruments and arrangement of the showcase tune.
 #include "ShowcaseTune.h"
 
+#include "Mix.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 namespace showcasegen
 {
+
+using datagen::cMix;
+using datagen::NoteHz;
 
 namespace
 {
@@ -15,30 +20,9 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr int kBeat = kTuneRate / 2;
 constexpr int kBar = kBeat * 4;
 
-double NoteHz(int midi)
-{
-    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
-}
-
 // Am F C G, one chord per bar: root notes for the bass, triads for the pad.
 constexpr int kRoots[4] = {45, 41, 48, 43};
 constexpr int kTriads[4][3] = {{57, 60, 64}, {53, 57, 60}, {55, 60, 64}, {55, 59, 62}};
-
-struct Mix
-{
-    explicit Mix(std::size_t frames) : left(frames, 0.0f), right(frames, 0.0f) {}
-    void Add(long frame, double l, double r)
-    {
-        if (frame < 0 || frame >= static_cast<long>(left.size()))
-        {
-            return;
-        }
-        left[static_cast<std::size_t>(frame)] += static_cast<float>(l);
-        right[static_cast<std::size_t>(frame)] += static_cast<float>(r);
-    }
-    std::vector<float> left;
-    std::vector<float> right;
-};
 
 // Same numbers on every platform: a 32-bit xorshift.
 struct Noise
@@ -53,7 +37,7 @@ struct Noise
     }
 };
 
-void Kick(Mix& mix, long at, double gain)
+void Kick(cMix& mix, long at, double gain)
 {
     double phase = 0.0;
     for (long i = 0; i < kBeat; ++i)
@@ -66,7 +50,7 @@ void Kick(Mix& mix, long at, double gain)
     }
 }
 
-void Hat(Mix& mix, Noise& noise, long at, double gain)
+void Hat(cMix& mix, Noise& noise, long at, double gain)
 {
     double previous = 0.0;
     for (long i = 0; i < kTuneRate / 20; ++i)
@@ -80,9 +64,9 @@ void Hat(Mix& mix, Noise& noise, long at, double gain)
     }
 }
 
-void Bass(Mix& mix, long at, long length, int midi, double gain)
+void Bass(cMix& mix, long at, long length, int midi, double gain)
 {
-    const double hz = NoteHz(midi);
+    const double hz = NoteHz<double>(midi);
     for (long i = 0; i < length; ++i)
     {
         const double t = static_cast<double>(i) / kTuneRate;
@@ -96,11 +80,11 @@ void Bass(Mix& mix, long at, long length, int midi, double gain)
     }
 }
 
-void Pad(Mix& mix, long at, long length, const int (&triad)[3], double gain)
+void Pad(cMix& mix, long at, long length, const int (&triad)[3], double gain)
 {
     for (int n = 0; n < 3; ++n)
     {
-        const double hz = NoteHz(triad[n]);
+        const double hz = NoteHz<double>(triad[n]);
         for (long i = 0; i < length; ++i)
         {
             const double t = static_cast<double>(i) / kTuneRate;
@@ -114,9 +98,9 @@ void Pad(Mix& mix, long at, long length, const int (&triad)[3], double gain)
     }
 }
 
-void Pluck(Mix& mix, long at, int midi, double gain, double pan)
+void Pluck(cMix& mix, long at, int midi, double gain, double pan)
 {
-    const double hz = NoteHz(midi);
+    const double hz = NoteHz<double>(midi);
     for (long i = 0; i < kTuneRate / 4; ++i)
     {
         const double t = static_cast<double>(i) / kTuneRate;
@@ -132,7 +116,7 @@ void Pluck(Mix& mix, long at, int midi, double gain, double pan)
 std::vector<float> RenderTune()
 {
     const long frames = static_cast<long>(kTuneRate) * kTuneSeconds;
-    Mix mix(static_cast<std::size_t>(frames));
+    cMix mix(frames, false);
     Noise noise;
     const int bars = static_cast<int>(frames / kBar);
     for (int bar = 0; bar < bars; ++bar)

@@ -1,6 +1,7 @@
 // Instruments, patterns and arrangement of the generated music.
 #include "Synth.h"
 
+#include "Mix.h"
 #include "Noise.h"
 
 #include <algorithm>
@@ -17,48 +18,11 @@ constexpr float kPi = 3.14159265358979f;
 constexpr double kSixteenth = kBeatFrames / 4.0;
 constexpr int kBarFrames = kBeatFrames * 4;
 
-float NoteHz(int midi)
-{
-    return 440.0f * std::pow(2.0f, (midi - 69) / 12.0f);
-}
-
 // Frame of a sixteenth-note step counted from the start of the piece.
 long StepFrame(long step)
 {
     return std::lround(step * kSixteenth);
 }
-
-// Stereo buffer that either drops samples past its end or, for the loop,
-// folds them back to the start so the tails of the last notes sound at the
-// beginning of the next pass.
-class cMix
-{
-public:
-    cMix(long frames, bool wrap_) : left(frames), right(frames), wrap(wrap_) {}
-
-    void Add(long frame, float l, float r)
-    {
-        const long n = static_cast<long>(left.size());
-        if (wrap)
-        {
-            frame = ((frame % n) + n) % n;
-        }
-        else if (frame < 0 || frame >= n)
-        {
-            return;
-        }
-        left[frame] += l;
-        right[frame] += r;
-    }
-
-    long Frames() const { return static_cast<long>(left.size()); }
-
-    std::vector<float> left;
-    std::vector<float> right;
-
-private:
-    bool wrap;
-};
 
 float PolyBlep(float t, float dt)
 {
@@ -171,7 +135,7 @@ void Bass(cMix& mix, long start, long length, int midi, float gain, float cutoff
     b.phase = 0.5f;
     OnePole f1;
     OnePole f2;
-    const float hz = NoteHz(midi);
+    const float hz = NoteHz<float>(midi);
     const long release = kSampleRate / 50;
     for (long i = 0; i < length + release; ++i)
     {
@@ -202,7 +166,7 @@ void Pad(cMix& mix, long start, long length, const int* notes, int count, float 
     const float detune[3] = {0.9965f, 1.0f, 1.0041f};
     for (int n = 0; n < count; ++n)
     {
-        const float hz = NoteHz(notes[n]);
+        const float hz = NoteHz<float>(notes[n]);
         Saw voices[3];
         for (Saw& s : voices)
         {
@@ -234,7 +198,7 @@ void Pad(cMix& mix, long start, long length, const int* notes, int count, float 
 // A plucked square-ish voice for melodies and arpeggios; pan -1..1.
 void Pluck(cMix& mix, long start, long length, int midi, float gain, float pan, float decay)
 {
-    const float hz = NoteHz(midi);
+    const float hz = NoteHz<float>(midi);
     Saw a;
     Saw b;
     b.phase = 0.5f;
