@@ -5,8 +5,10 @@
 // the build's data; --frames leaves out the loading comparison.
 #include "app/DebugSystem.h"
 #include "app/Tarnel.h"
+#include "bench/BenchTiming.h"
 #include "demo/Resources.h"
 #include "platform/GL.h"
+#include "platform/Video.h"
 #include "platform/Win32.h"
 #include "render/Quad.h"
 #include "render/TexturePrefetch.h"
@@ -18,51 +20,21 @@
 #include <jpeglib.h>
 #include <png.h>
 #include <string>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
+using bench::Best;
+using bench::Clock;
+using bench::CpuMs;
+using bench::Median;
+using bench::Ms;
+using bench::Ratio;
 
 // As close to the process start as a program can note it.
 const Clock::time_point kProcessStart = Clock::now();
-
-double Ms(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-// CPU time of every thread of the process; the renderer's threads do most of
-// a frame's work, and a busy machine moves this far less than the wall clock.
-double CpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-    {
-        return 0.0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Best(const std::vector<double>& values)
-{
-    return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
-}
-
-double Ratio(double part, double whole)
-{
-    return whole > 0.0 ? part / whole : 0.0;
-}
 
 std::string FilePath(const char* manifestName)
 {
@@ -232,8 +204,7 @@ int main(int argc, char** argv)
     // --frames times only start-up and the frames, for quick runs and
     // profiling.
     const bool framesOnly = argc > 1 && std::string(argv[1]) == "--frames";
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    platform::PreferHeadless();
     char pattern[] = "/tmp/mivex-bench-XXXXXX";
     const char* folder = mkdtemp(pattern);
     const std::string data = std::string(MIVEX_BINARY_DIR) + "/data";

@@ -7,7 +7,9 @@
 #include "ShowcaseApp.h"
 #include "app/DebugSystem.h"
 #include "app/TimerSystem.h"
+#include "bench/BenchTiming.h"
 #include "platform/GL.h"
+#include "platform/Video.h"
 #include "platform/Win32.h"
 #include "render/Quad.h"
 
@@ -15,44 +17,23 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <unistd.h>
 #include <vector>
 
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::CpuMs;
+using bench::Median;
+using bench::Ms;
+using bench::Ratio;
 
 constexpr int kRounds = 7;
 constexpr int kFramesPerRound = 4;
 constexpr int kStepFrames = 5;
 constexpr std::int32_t kMoments[3] = {8000, 30500, 47000};
 const char* const kNames[3] = {"garden", "crystal", "credits"};
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-    {
-        return 0.0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Ms(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-// Processor time of the whole process (the renderer's threads included): on
-// a shared machine it varies far less than the wall clock.
-double CpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
-}
 
 class BenchShowcase : public showcase::cShowcaseApp
 {
@@ -125,8 +106,7 @@ public:
             {
                 const double ms = Median(stepMs[i]);
                 std::printf("  %-8s step %-34s %7.2f ms %5.2f quads, %7.2f ms processor\n",
-                            kNames[m], order[i], ms, quadMs[m] > 0.0 ? ms / quadMs[m] : 0.0,
-                            Median(stepCpuMs[i]));
+                            kNames[m], order[i], ms, Ratio(ms, quadMs[m]), Median(stepCpuMs[i]));
             }
         }
         // The measurements are taken; the frame loop ends at once.
@@ -167,8 +147,7 @@ BenchShowcase application;
 
 int main()
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    platform::PreferHeadless();
     if (chdir(MIVEX_BINARY_DIR) != 0)
     {
         std::fprintf(stderr, "showcase_bench: cannot enter %s\n", MIVEX_BINARY_DIR);
@@ -183,8 +162,7 @@ int main()
                 kRounds, kFramesPerRound, kFramesPerRound);
     for (int m = 0; m < 3; ++m)
     {
-        const double ratio =
-            application.quadMs[m] > 0.0 ? application.frameMs[m] / application.quadMs[m] : 0.0;
+        const double ratio = Ratio(application.frameMs[m], application.quadMs[m]);
         std::printf("  %-8s at %5d ms: %7.2f ms per frame, one-quad frame %6.2f ms, ratio %5.2f\n",
                     kNames[m], static_cast<int>(kMoments[m]), application.frameMs[m],
                     application.quadMs[m], ratio);
