@@ -120,19 +120,24 @@ void cGaussianMapShader::SendValues() const
     Send1f("bloom", bloom);
 }
 
-const char* const cDiscBlurShader::kUniformNames[kSlotCount] = {"sampler0", "BlurFactor"};
+const char* const cFactorImageShader::kUniformNames[kSlotCount] = {"sampler0", "BlurFactor"};
 
-cDiscBlurShader::cDiscBlurShader()
-    : cListedShader("cDiscBlurShader", kImageVertexSource, kDiscFragmentSource, kUniformNames,
-                    kSlotCount),
-      blurFactor(0.01f), sourceUnit(0)
+cFactorImageShader::cFactorImageShader(const char* className, const char* fragmentText,
+                                       float factor)
+    : cListedShader(className, kImageVertexSource, fragmentText, kUniformNames, kSlotCount),
+      blurFactor(factor), sourceUnit(0)
 {
 }
 
-void cDiscBlurShader::SendValues() const
+void cFactorImageShader::SendValues() const
 {
     Send1i("sampler0", sourceUnit);
     Send1f("BlurFactor", blurFactor);
+}
+
+cDiscBlurShader::cDiscBlurShader()
+    : cFactorImageShader("cDiscBlurShader", kDiscFragmentSource, 0.01f)
+{
 }
 
 } // namespace MivexGL

@@ -1,5 +1,6 @@
 // Blur and bloom programs: a 3 x 3 weighted blur blended in per pixel by a blur
-// map with a bloom level, and a 12-tap disc blur. Each class carries its GLSL
+// map with a bloom level, and a 12-tap disc blur on a base shared by image
+// programs of one image and one factor. Each class carries its GLSL
 // texts and ordered uniform list; values live in members and are sent by the
 // base's Bind, and the caller binds the images to the sampler units before
 // drawing. Builds on the listed-uniform base (shaders/ListedShader.h).
@@ -77,7 +78,10 @@ private:
     int mapUnit;
 };
 
-class cDiscBlurShader : public cListedShader
+// An image program that reads "sampler0" and takes one float,
+// "BlurFactor": the disc blur's radius, the wipe mask's edge
+// (shaders/ScreenShaders.h).
+class cFactorImageShader : public cListedShader
 {
 public:
     enum Slot
@@ -88,22 +92,30 @@ public:
     };
     static const char* const kUniformNames[kSlotCount];
 
-    cDiscBlurShader();
-
     bool LoadVertexShader() override { return BuildVertex(); }
     bool LoadFragmentShader() override { return BuildFragment(); }
 
-    // Disc radius in texture-coordinate units; 0.01 as in the program text.
     void SetBlurFactor(float value) { blurFactor = value; }
     void SetSamplerUnit(int unit) { sourceUnit = unit; }
     float GetBlurFactor() const { return blurFactor; }
 
 protected:
+    // The image vertex stage with fragmentText; the factor starts at factor.
+    cFactorImageShader(const char* className, const char* fragmentText, float factor);
+    ~cFactorImageShader() = default;
     void SendValues() const override;
 
 private:
     float blurFactor;
     int sourceUnit;
+};
+
+// The factor is the disc radius in texture-coordinate units; 0.01 as in the
+// program text.
+class cDiscBlurShader : public cFactorImageShader
+{
+public:
+    cDiscBlurShader();
 };
 
 } // namespace MivexGL

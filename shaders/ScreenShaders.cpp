@@ -123,7 +123,6 @@ void main()
 }
 )";
 
-// sampler0 is declared for callers that bind it, but never read.
 const char* const kWipeFragmentSource = R"(
 uniform sampler2D sampler0;
 uniform float BlurFactor;
@@ -293,18 +292,9 @@ void cDistortShader::SendValues() const
 
 // Wipe mask.
 
-const char* const cWipeMaskShader::kUniformNames[kSlotCount] = {"sampler0", "BlurFactor"};
-
 cWipeMaskShader::cWipeMaskShader()
-    : cListedShader("cWipeMaskShader", kImageVertexSource, kWipeFragmentSource, kUniformNames,
-                    kSlotCount),
-      blurFactor(0.5f)
+    : cFactorImageShader("cWipeMaskShader", kWipeFragmentSource, 0.5f)
 {
-}
-
-void cWipeMaskShader::SendValues() const
-{
-    Send1f("BlurFactor", blurFactor);
 }
 
 // Wobble.

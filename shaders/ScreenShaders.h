@@ -4,10 +4,12 @@
 // vertex stage. Each class carries its GLSL texts and ordered uniform list;
 // values live in members and are sent by the base's Bind, and callers bind
 // the images to the sampler units before drawing. Builds on the
-// listed-uniform base (shaders/ListedShader.h).
+// listed-uniform base (shaders/ListedShader.h); the wipe mask on the
+// one-factor image base (shaders/BlurShaders.h).
 #pragma once
 
 #include "render/Vector2f.h"
+#include "shaders/BlurShaders.h"
 #include "shaders/ListedShader.h"
 
 namespace MivexGL
@@ -144,31 +146,12 @@ private:
     int sourceUnit;
 };
 
-class cWipeMaskShader : public cListedShader
+// The factor is the edge's position in texture t; 0.5 unless set. The
+// sampler is declared for callers that bind it, but never read.
+class cWipeMaskShader : public cFactorImageShader
 {
 public:
-    enum Slot
-    {
-        kSampler0,
-        kBlurFactor,
-        kSlotCount
-    };
-    static const char* const kUniformNames[kSlotCount];
-
     cWipeMaskShader();
-
-    bool LoadVertexShader() override { return BuildVertex(); }
-    bool LoadFragmentShader() override { return BuildFragment(); }
-
-    // Edge position in texture t.
-    void SetBlurFactor(float value) { blurFactor = value; }
-    float GetBlurFactor() const { return blurFactor; }
-
-protected:
-    void SendValues() const override;
-
-private:
-    float blurFactor;
 };
 
 // Vertex stage only, with no listed names; the fragment stage is the base's
