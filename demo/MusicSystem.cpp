@@ -1,7 +1,7 @@
 // cMusicSystem over the platform audio output.
 #include "demo/MusicSystem.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "platform/Paths.h"
 
 #include <filesystem>

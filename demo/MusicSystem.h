@@ -2,7 +2,7 @@
 // shared audio output, plays the file from its start (looping or once), stops
 // it and copies out a spectrum of what was just heard. A file it cannot play
 // is said in one "music: <file>: <reason>" line. Depends on platform/Audio.h,
-// platform/Paths.h and app/ProblemLog.h.
+// platform/Paths.h and log/ProblemLog.h.
 #pragma once
 
 #include "platform/Audio.h"

@@ -2,7 +2,7 @@
 #include "production/Production.h"
 
 #include "app/DebugSystem.h"
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "app/TimerSystem.h"
 #include "platform/GL.h"
 #include "platform/GLProc.h"

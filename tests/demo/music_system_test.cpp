@@ -4,7 +4,7 @@
 #include "demo/MusicSystem.h"
 
 #include "../platform/AudioFixture.h"
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 
 #include <gtest/gtest.h>
 
