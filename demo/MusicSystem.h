@@ -60,6 +60,8 @@ private:
     std::uint32_t stream;
     platform::HWND window;
     bool loop;
+    // Whether Init has taken this music's one use of the shared output.
+    bool holdsOutput = false;
 };
 
 } // namespace MivexGL

@@ -216,6 +216,27 @@ TEST_F(MusicSystemTest, MainMusicStartsOverTheLoadingTuneAndOutlivesItsRelease)
     EXPECT_TRUE(together);
 }
 
+// The output stays open while one music is initialised, however many
+// others are made and dropped, and closes when that one goes, even after a
+// second Init.
+TEST_F(MusicSystemTest, OnlyAnInitialisedMusicHoldsTheOutputAndOnlyOnce)
+{
+    const std::string path = Fixture("music.mp3", Sine(440.0, 0.2, 0.3f));
+    UseDiskOutput(disk);
+    {
+        cMusicSystem music;
+        music.SetFile(path);
+        music.Init(nullptr);
+        music.Init(nullptr);
+        ASSERT_NE(music.GetStream(), 0u);
+        {
+            cMusicSystem unused;
+        }
+        EXPECT_TRUE(platform::AudioOutputOpen());
+    }
+    EXPECT_FALSE(platform::AudioOutputOpen());
+}
+
 TEST_F(MusicSystemTest, SpectrumOfA1000HzToneFillsTheFirstHalfAndPeaksInBin12)
 {
     const std::string path = Fixture("tone.mp3", Sine(1000.0, 0.3, 0.5f));
