@@ -2,7 +2,7 @@
 // CR LF line ends are written on every platform exactly as the log expects.
 #include "app/DebugSystem.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 
 #include <cerrno>
 #include <cstdio>

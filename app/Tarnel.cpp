@@ -1,44 +1,26 @@
-// The application's hooks: the loading frame with its OpenGL 2.1 check, the
-// start, and the per-frame calls into the director.
+// The application's own parts: the loading frame with its tune, the start
+// around the director's Init, and the director's music and intro for seeks
+// and the overlay.
 #include "app/Tarnel.h"
 
 #include "platform/GL.h"
-#include "platform/GLProc.h"
-#include "platform/MessageBox.h"
 #include "render/Quad.h"
-
-#include <cstdlib>
 
 namespace
 {
 
-// The director's own window: five minutes.
-constexpr std::int32_t kDemoLength = 300000;
 constexpr int kSpectrumBands = 256;
 
 } // namespace
 
-Tarnel::Tarnel()
-{
-    // The demo's seeks go on from where the director is: its state is the
-    // intro's clock and the flash, the same however it got there.
-    control.Bind(director, director.GetResources().GetMusic(), kDemoLength, false);
-    control.SetScenes({{"intro", &director.GetIntro()}});
-}
+Tarnel::Tarnel() : cProduction(kSollan) {}
 
 Tarnel::~Tarnel() = default;
 
 void Tarnel::Release() {}
 
-bool Tarnel::DrawLoading()
+void Tarnel::DrawLoadingFrame()
 {
-    if (platform::CurrentGLVersion() < 21)
-    {
-        platform::MessageBoxA(window, "OpenGL 2.1 not supported.. lol", "OpenGL 2.1 not supported",
-                              platform::MB_OK);
-        std::exit(1);
-    }
-    control.BeforeLoading();
     loadingMusic.SetFile("data/General/loading.mp3");
     loadingMusic.Init(nullptr);
 
@@ -55,60 +37,31 @@ bool Tarnel::DrawLoading()
 
     loadingMusic.SetLoop(true);
     loadingMusic.Play();
-    loadingPending = false;
-    return true;
 }
 
 bool Tarnel::Start()
 {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClearDepth(1.0);
-    director.Init();
-    director.SetStartTime("0:00.0");
-    director.SetEndTime("5:00.0");
+    // The director's Init, its window "0:00.0" to "5:00.0" and --from.
+    const bool started = cProduction::Start();
     loadingMusic.Stop();
-    if (startAt > 0)
-    {
-        control.SeekTo(startAt);
-    }
-    return true;
+    return started;
 }
 
-platform::LRESULT Tarnel::WindowProc(platform::HWND handle, platform::UINT message,
-                                     platform::WPARAM wParam, platform::LPARAM lParam)
+MivexGL::cMusicSystem& Tarnel::Music()
 {
-    control.OnMessage(message, wParam);
-    return cWindowsSystem::WindowProc(handle, message, wParam, lParam);
+    return director.GetResources().GetMusic();
 }
 
-bool Tarnel::Update()
+std::vector<MivexGL::cNamedScene> Tarnel::Scenes()
 {
-    control.BeginUpdate(window);
-    director.UpdateIfActive();
-    control.EndUpdate(window, title);
-    return false;
+    return {{"intro", &director.GetIntro()}};
 }
 
-bool Tarnel::Draw()
+const float* Tarnel::OverlayBands(std::int32_t, int& count)
 {
-    control.BeginDraw();
-    director.DrawIfActive();
-    control.EndDraw(director.GetResources().GetMusic().GetSpectrum(), kSpectrumBands);
-    return !director.IsFinished();
-}
-
-bool Tarnel::IsFinished()
-{
-    return director.IsFinished();
-}
-
-void Tarnel::Configure(std::int32_t windowWidth, std::int32_t windowHeight, bool inFullscreen)
-{
-    SetAntiAliasing(false);
-    SetSetupDialog(false);
-    SetFullscreen(inFullscreen);
-    SetTitle(u"Nerovia - Sollan 2010");
-    SetSize(windowWidth, windowHeight);
-    SetPlanes(0.1f, 10000.0f);
-    SetBits(32);
+    // What the director fetched from the playing music this frame.
+    count = kSpectrumBands;
+    return director.GetResources().GetMusic().GetSpectrum();
 }

@@ -17,7 +17,8 @@ include(CMakePackageConfigHelpers)
 
 set(MIVEX_PACKAGE_VERSION 1.0.0)
 # Lowest layer last: the order a static link needs.
-set(MIVEX_PACKAGE_LIBRARIES mivex_production mivex_demo mivex_effects mivex_shaders mivex_render mivex_app_core mivex_platform)
+set(MIVEX_PACKAGE_LIBRARIES mivex_production mivex_sync mivex_demo mivex_effects mivex_shaders
+                            mivex_render mivex_app_core mivex_log mivex_platform)
 # What the libraries link, as pkg-config prefixes and modules: the prefixes
 # name the PkgConfig:: targets the exported libraries refer to. The back end
 # names its own (its BackEnd.cmake); the capture writes PNG whichever it is.
@@ -51,11 +52,21 @@ install(TARGETS ${MIVEX_PACKAGE_TARGETS} EXPORT MivexGLTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 # Every header of the engine's layers (and the tables they include), but
-# those only its own sources or tests include, and the demo's application
-# class.
-foreach(layer platform app render shaders effects demo production resources)
+# what a production cannot use: the seams only tests include, the shared
+# platform headers only the back ends include, the demo's content and its
+# application class.
+set(private_headers "/([A-Za-z]*Seams|SeamState|BackEnd|FramePacing|JpegDecoder|PngDecoder)\\.h$")
+set(demo_headers ${SOLLAN_CONTENT} app/Tarnel app/Sollan)
+list(TRANSFORM demo_headers PREPEND ${CMAKE_SOURCE_DIR}/)
+foreach(layer platform log app render shaders effects demo sync production resources)
   file(GLOB headers ${CMAKE_SOURCE_DIR}/${layer}/*.h ${CMAKE_SOURCE_DIR}/${layer}/*.def)
-  list(FILTER headers EXCLUDE REGEX "/([A-Za-z]*Seams|SeamState|BackEnd|Tarnel)\\.h$")
+  list(FILTER headers EXCLUDE REGEX ${private_headers})
+  foreach(header ${headers})
+    string(REGEX REPLACE "\\.(h|def)$" "" stem ${header})
+    if(stem IN_LIST demo_headers)
+      list(REMOVE_ITEM headers ${header})
+    endif()
+  endforeach()
   install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/MivexGL/${layer})
 endforeach()
 

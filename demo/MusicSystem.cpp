@@ -1,7 +1,7 @@
 // cMusicSystem over the platform audio output.
 #include "demo/MusicSystem.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "platform/Paths.h"
 
 #include <filesystem>
@@ -48,9 +48,13 @@ cMusicSystem::cMusicSystem()
 cMusicSystem::~cMusicSystem()
 {
     Stop();
-    // Our stream goes with us, so the output closes once its last owner is gone.
+    // Our stream goes with us, so the output closes once its last owner is
+    // gone; a music never initialised gives back no one else's use of it.
     platform::AudioStreamFree(stream);
-    platform::AudioFree();
+    if (holdsOutput)
+    {
+        platform::AudioFree();
+    }
 }
 
 void cMusicSystem::SetFile(std::string path)
@@ -66,8 +70,16 @@ void cMusicSystem::SetLoop(bool looping)
 bool cMusicSystem::Init(platform::HWND handle)
 {
     window = handle;
-    // A second owner's init only adds a user of the already open output.
-    platform::AudioInit(1, 44100, 0, window, nullptr);
+    // A second owner's init only adds a user of the already open output; a
+    // second Init of ours replaces our stream and keeps our one use.
+    if (!holdsOutput)
+    {
+        platform::AudioInit(1, 44100, 0, window, nullptr);
+        holdsOutput = true;
+    }
+    Stop();
+    platform::AudioStreamFree(stream);
+    stream = 0;
     const std::string path = platform::ResolvePath(file);
     std::string problem = FileTrouble(path);
     if (problem.empty())

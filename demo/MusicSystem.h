@@ -2,7 +2,7 @@
 // shared audio output, plays the file from its start (looping or once), stops
 // it and copies out a spectrum of what was just heard. A file it cannot play
 // is said in one "music: <file>: <reason>" line. Depends on platform/Audio.h,
-// platform/Paths.h and app/ProblemLog.h.
+// platform/Paths.h and log/ProblemLog.h.
 #pragma once
 
 #include "platform/Audio.h"
@@ -60,6 +60,8 @@ private:
     std::uint32_t stream;
     platform::HWND window;
     bool loop;
+    // Whether Init has taken this music's one use of the shared output.
+    bool holdsOutput = false;
 };
 
 } // namespace MivexGL

@@ -2,7 +2,7 @@
 // clock and the time-text parsers.
 #include "demo/SceneSystem.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "app/TimerSystem.h"
 
 #include <cctype>

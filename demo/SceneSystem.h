@@ -5,7 +5,7 @@
 // through ParseTime, whose fraction counts whole milliseconds and whose
 // "1:30" is 90 ms; SetWindow and ParseStrictTime read minutes:seconds as a
 // reader would ("1:30" is 90000 ms) and refuse what they cannot read.
-// Depends on app/TimerSystem.h, app/ProblemLog.h and render/FontSystem.h.
+// Depends on app/TimerSystem.h, log/ProblemLog.h and render/FontSystem.h.
 #pragma once
 
 #include "render/FontSystem.h"

@@ -2,7 +2,7 @@
 // strip along the bottom, the rest in one panel at the right.
 #include "production/DevOverlay.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "platform/Overlay.h"
 #include "render/ShaderSystem.h"
 

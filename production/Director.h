@@ -32,11 +32,11 @@
 //
 // A director with work of its own overrides Load (before the scenes' Init),
 // Update or Draw, and calls UpdateScenes or DrawScenes where the scenes go.
-// Builds on demo/SceneSystem.h, demo/SyncSystem.h and production/SoundBands.h.
+// Builds on demo/SceneSystem.h, sync/SyncSystem.h and production/SoundBands.h.
 #pragma once
 
 #include "demo/SceneSystem.h"
-#include "demo/SyncSystem.h"
+#include "sync/SyncSystem.h"
 #include "production/ProductionControl.h"
 #include "production/SoundBands.h"
 

@@ -5,7 +5,7 @@
 // or a folder in a text's place costs one line and never a block.
 #include "production/LiveReload.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "render/ShaderSystem.h"
 #include "render/TextureSystem.h"
 

@@ -2,7 +2,7 @@
 #include "production/Production.h"
 
 #include "app/DebugSystem.h"
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "app/TimerSystem.h"
 #include "platform/GL.h"
 #include "platform/GLProc.h"
@@ -55,8 +55,12 @@ bool cProduction::DrawLoading()
 {
     if (platform::CurrentGLVersion() < 21)
     {
-        const std::string text = std::string(info.title) + " needs OpenGL 2.1.";
-        platform::MessageBoxA(window, text.c_str(), info.title, platform::MB_OK);
+        const std::string text = info.noGLText != nullptr
+                                     ? std::string(info.noGLText)
+                                     : std::string(info.title) + " needs OpenGL 2.1.";
+        platform::MessageBoxA(window, text.c_str(),
+                              info.noGLCaption != nullptr ? info.noGLCaption : info.title,
+                              platform::MB_OK);
         std::exit(1);
     }
     control.Bind(DirectorScene(), Music(), info.length, info.seekFromStart);
@@ -102,10 +106,7 @@ bool cProduction::Start()
             }
         }
     }
-    // The timer's zero and the first note of the music are one moment: no
-    // other work may come between these two.
-    cTimerSystem::Instance().Reset();
-    Music().Play();
+    StartClock();
     director.SetStartTime("0:00.0");
     director.SetEndTime(TimeText(info.length));
     if (startAt > 0)
@@ -113,6 +114,14 @@ bool cProduction::Start()
         control.SeekTo(startAt);
     }
     return true;
+}
+
+void cProduction::StartClock()
+{
+    // The timer's zero and the first note of the music are one moment: no
+    // other work may come between these two.
+    cTimerSystem::Instance().Reset();
+    Music().Play();
 }
 
 bool cProduction::Update()
@@ -128,15 +137,22 @@ bool cProduction::Draw()
     control.BeginDraw();
     cSceneSystem& director = DirectorScene();
     director.DrawIfActive();
-    // The time the scenes drew at; a cDirector has analysed it already.
-    const float* bands = nullptr;
-    if (control.IsDevMode() && Spectrum().IsLoaded())
-    {
-        Spectrum().At(director.GetElapsed());
-        bands = Spectrum().Bins();
-    }
-    control.EndDraw(bands, cSoundBands::kBins);
+    int count = 0;
+    const float* bands = control.IsDevMode() ? OverlayBands(director.GetElapsed(), count) : nullptr;
+    control.EndDraw(bands, count);
     return !director.IsFinished();
+}
+
+const float* cProduction::OverlayBands(std::int32_t ms, int& count)
+{
+    if (!Spectrum().IsLoaded())
+    {
+        return nullptr;
+    }
+    // The time the scenes drew at; a cDirector has analysed it already.
+    Spectrum().At(ms);
+    count = cSoundBands::kBins;
+    return Spectrum().Bins();
 }
 
 bool cProduction::IsFinished()

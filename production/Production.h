@@ -31,6 +31,7 @@
 #include "production/Director.h"
 #include "production/LaunchOptions.h"
 #include "production/ProductionControl.h"
+#include "production/ProductionInfo.h"
 #include "production/SoundBands.h"
 
 #include <cstdint>
@@ -42,31 +43,6 @@
 namespace MivexGL
 {
 
-struct cProductionInfo
-{
-    // The program's name in its messages and usage: "mivex-showcase".
-    const char* program = nullptr;
-    // The title on the window and on every message box it owns.
-    const char* title = nullptr;
-    // The timeline's length in ms: the director's window and --from's bound.
-    std::int32_t length = 0;
-    // The data folder, relative to the working folder, and the music in
-    // it (played unless the director has its own, the spectrum's source and
-    // the capture's video's sound).
-    const char* data = "data";
-    const char* music = "";
-    float nearPlane = 0.1f;
-    float farPlane = 1000.0f;
-    // Every seek replays from 0: scene state built frame by frame (particles,
-    // random draws) is only reproducible from the first frame.
-    bool seekFromStart = true;
-    // The folder in the production's source tree that keeps its sync keys:
-    // a sync editor's saves go there, and the build copies them into the
-    // data folder, where a plain run reads them. Empty: saves go over the
-    // data folder's files.
-    const char* tracks = "";
-};
-
 class cProduction : public cWindowsSystem
 {
 public:
@@ -75,7 +51,9 @@ public:
     explicit cProduction(const cProductionInfo& description);
     ~cProduction() override;
 
-    bool DrawLoading() final;
+    // Checks for OpenGL 2.1, draws the loading frame and clears the loading
+    // flag, whatever the frame does: Run presents loading frames until it is.
+    bool DrawLoading() override;
     bool Start() override;
     bool Update() override;
     bool Draw() override;
@@ -108,6 +86,13 @@ protected:
     virtual cSoundBands& Spectrum() { return spectrum; }
     // The loading frame's picture, with nothing loaded yet: black.
     virtual void DrawLoadingFrame();
+    // The timer's zero and the music's first note, in one moment, once the
+    // director has loaded. A director that starts both in its own Init
+    // leaves this empty.
+    virtual void StartClock();
+    // The spectrum the overlay shows with the frame drawn at ms: the
+    // description's music, analysed at Start. Null for none.
+    virtual const float* OverlayBands(std::int32_t ms, int& count);
 
 private:
     cProductionInfo info;

@@ -4,13 +4,13 @@
 // reload and a sync editor whose row and pause move the timeline as the keys
 // do. The application calls it from its hooks; with development mode off it
 // only seeks (for --from) and leaves every frame as it is.
-// Depends on demo/SceneSystem.h, demo/MusicSystem.h, demo/SyncSystem.h and
+// Depends on demo/SceneSystem.h, demo/MusicSystem.h, sync/SyncSystem.h and
 // the overlay and live reload of production/.
 #pragma once
 
 #include "demo/MusicSystem.h"
 #include "demo/SceneSystem.h"
-#include "demo/SyncSystem.h"
+#include "sync/SyncSystem.h"
 #include "platform/Win32.h"
 #include "production/DevOverlay.h"
 #include "production/LaunchOptions.h"

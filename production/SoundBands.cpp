@@ -1,7 +1,7 @@
 // Decoding once, and per request the player's own transform of the window.
 #include "production/SoundBands.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "demo/MusicSystem.h"
 #include "platform/Audio.h"
 #include "platform/AudioDecoder.h"

@@ -6,7 +6,7 @@
 // follows the frame clock, so a seek, a pause, a capture on a virtual clock
 // and a plain run all see the same spectrum at the same time. The framework
 // loads it from the production's music; a director reads it as Bands().
-// Depends on platform/ for decoding and the transform, and app/ProblemLog.h.
+// Depends on platform/ for decoding and the transform, and log/ProblemLog.h.
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // context, turned into lists by WGL's font calls; text drawn by calling them.
 #include "render/FontSystem.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "platform/Display.h"
 #include "platform/GLProc.h"
 #include "platform/Paths.h"

@@ -8,7 +8,7 @@
 
 #include "render/ShaderSeams.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "platform/GLProc.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 // fails or is halved says so in a "texture: " line on stderr.
 #include "render/TextureSystem.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "platform/GLProc.h"
 #include "platform/Paths.h"
 #include "platform/PictureFormat.h"

@@ -4,11 +4,11 @@
 // crystal program refracts and reflects that cube. Builds on the showcase's
 // shared scene part, render/RenderTextureSystem.h (its cube variant),
 // render/Camera.h, render/Geometry.h, render/ParticleEmitter.h and the
-// camera's sync track (demo/SyncSystem.h).
+// camera's sync track (sync/SyncSystem.h).
 #pragma once
 
 #include "ShowcasePart.h"
-#include "demo/SyncSystem.h"
+#include "sync/SyncSystem.h"
 #include "render/Camera.h"
 #include "render/ParticleEmitter.h"
 #include "render/RenderTextureSystem.h"

@@ -5,11 +5,11 @@
 // distance fog and the ground by the plain bump program; pollen rises from
 // the plant, brighter on the beat. Builds on the showcase's shared scene
 // part, render/LindenmayerSystem.h and its baked mesh, render/Camera.h,
-// render/ParticleEmitter.h and the camera's sync tracks (demo/SyncSystem.h).
+// render/ParticleEmitter.h and the camera's sync tracks (sync/SyncSystem.h).
 #pragma once
 
 #include "ShowcasePart.h"
-#include "demo/SyncSystem.h"
+#include "sync/SyncSystem.h"
 #include "effects/PostEffects.h"
 #include "render/Camera.h"
 #include "render/LindenmayerMesh.h"

@@ -2,7 +2,7 @@
 #include "ShowcaseScene.h"
 
 #include "ShowcaseSync.h"
-#include "demo/SyncSystem.h"
+#include "sync/SyncSystem.h"
 #include "platform/GL.h"
 
 #include <algorithm>

@@ -12,7 +12,7 @@
 #include "FrameSteps.h"
 #include "GardenScene.h"
 #include "ShowcaseResources.h"
-#include "demo/SyncSystem.h"
+#include "sync/SyncSystem.h"
 #include "effects/PostEffects.h"
 #include "production/Director.h"
 

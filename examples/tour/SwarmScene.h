@@ -4,7 +4,7 @@
 #pragma once
 
 #include <MivexGL/demo/SceneSystem.h>
-#include <MivexGL/demo/SyncSystem.h>
+#include <MivexGL/sync/SyncSystem.h>
 #include <MivexGL/production/SoundBands.h>
 #include <MivexGL/render/GLStateScope.h>
 #include <MivexGL/render/ParticleEmitter.h>

@@ -3,7 +3,7 @@
 // wipe opens and closes the minute. Rows are 1/16 s.
 #include "ShowcaseTracks.h"
 
-#include "demo/SyncTrackFile.h"
+#include "sync/SyncTrackFile.h"
 #include "showcase/ShowcaseSync.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The showcase's sync tracks: the keys it was first written with, and the
 // build's step that carries the keys kept in the source tree (where a sync
 // editor saves them) into the data folder, with a project file that sync
-// editors open. Depends on demo/SyncTrackFile.h and showcase/ShowcaseSync.h.
+// editors open. Depends on sync/SyncTrackFile.h and showcase/ShowcaseSync.h.
 #pragma once
 
 #include <string>

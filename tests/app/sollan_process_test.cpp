@@ -1,6 +1,7 @@
 // The real demo binary on a real X display: it opens its window, a held
 // Escape ends it, and so does closing the window as a window manager would;
 // both exit with 0 and leave a log that starts as it should.
+#include "app/Sollan.h"
 #include "support/Recorders.h"
 #include "support/XServer.h"
 
@@ -187,6 +188,22 @@ TEST_F(HeadlessDemoProcess, SigtermAndSigintEndItWithCodeZero)
             child = -1;
         }
     }
+}
+
+// The entry and the capture read one description: the same title and the
+// same last millisecond, however either is changed.
+TEST(SollanDescription, TheProgramAndItsCaptureShowTheSameTitleAndEnd)
+{
+    const std::string bin = std::string(MIVEX_BINARY_DIR) + "/";
+    const std::string title = kSollan.title;
+    const std::string end = std::to_string(kSollan.length);
+    const std::string usage = Capture("'" + bin + "sollan' --help");
+    EXPECT_NE(usage.find("Plays \"" + title + "\""), std::string::npos) << usage;
+    EXPECT_NE(usage.find("(0-" + end + ")"), std::string::npos) << usage;
+    const std::string refusal =
+        Capture("'" + bin + "sollan-capture' --to " + std::to_string(kSollan.length + 1) + " 2>&1");
+    EXPECT_NE(refusal.find("0 to " + end + " (\"" + title + "\" ends there)"), std::string::npos)
+        << refusal;
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The frame timer's millisecond arithmetic on a scripted counter, and the
 // debug log's exact bytes.
 #include "app/DebugSystem.h"
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "app/TimerSystem.h"
 #include "platform/Counter.h"
 #include "support/Recorders.h"

@@ -4,7 +4,3 @@ foreach(test_src ${music_tests})
   get_filename_component(name ${test_src} NAME_WE)
   target_link_libraries(${name} PRIVATE ${MP3LAME_LIBRARY})
 endforeach()
-# The sync process test runs the showcase with its data, and its generator.
-if(TARGET sync_process_test AND TARGET mivex-showcase)
-  add_dependencies(sync_process_test mivex-showcase)
-endif()

@@ -4,7 +4,7 @@
 #include "demo/MusicSystem.h"
 
 #include "../platform/AudioFixture.h"
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 
 #include <gtest/gtest.h>
 
@@ -214,6 +214,27 @@ TEST_F(MusicSystemTest, MainMusicStartsOverTheLoadingTuneAndOutlivesItsRelease)
             ToneLevel(out, at, 4096, tuneTone) > 0.25 && ToneLevel(out, at, 4096, musicTone) > 0.25;
     }
     EXPECT_TRUE(together);
+}
+
+// The output stays open while one music is initialised, however many
+// others are made and dropped, and closes when that one goes, even after a
+// second Init.
+TEST_F(MusicSystemTest, OnlyAnInitialisedMusicHoldsTheOutputAndOnlyOnce)
+{
+    const std::string path = Fixture("music.mp3", Sine(440.0, 0.2, 0.3f));
+    UseDiskOutput(disk);
+    {
+        cMusicSystem music;
+        music.SetFile(path);
+        music.Init(nullptr);
+        music.Init(nullptr);
+        ASSERT_NE(music.GetStream(), 0u);
+        {
+            cMusicSystem unused;
+        }
+        EXPECT_TRUE(platform::AudioOutputOpen());
+    }
+    EXPECT_FALSE(platform::AudioOutputOpen());
 }
 
 TEST_F(MusicSystemTest, SpectrumOfA1000HzToneFillsTheFirstHalfAndPeaksInBin12)

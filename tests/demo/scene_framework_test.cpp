@@ -1,7 +1,7 @@
 // The scene framework on a scripted clock: time texts, anchoring, inclusive
 // windows, the scene's own clock, and the disabled and forced flags; the
 // strict time form, and --dev naming a window the two forms read apart.
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "app/TimerSystem.h"
 #include "demo/SceneSystem.h"
 #include "production/Production.h"

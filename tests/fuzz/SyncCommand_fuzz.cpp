@@ -1,8 +1,8 @@
 // Fuzz target for the reader of a sync editor's commands: over any bytes it
 // takes whole commands only, each exactly as long as its kind, asks for more
 // only when the command is cut short, and what it read writes back to the
-// bytes it took. Depends on demo/SyncEditor.h.
-#include "demo/SyncEditor.h"
+// bytes it took. Depends on sync/SyncEditor.h.
+#include "sync/SyncEditor.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 // Fuzz target for the track file reader: any bytes are either refused with
 // no keys, or give keys that write back to the very same bytes; a track of
 // them reads at any row without undefined behaviour. Depends on
-// demo/SyncTrackFile.h.
-#include "demo/SyncTrackFile.h"
+// sync/SyncTrackFile.h.
+#include "sync/SyncTrackFile.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <cstddef>

@@ -35,6 +35,23 @@ foreach(header ${headers})
   endforeach()
 endforeach()
 
+# Nothing a production cannot use: no test seams, no header only the back
+# ends include, none of the demo's content, in the headers or the archives.
+file(GLOB_RECURSE installed RELATIVE ${prefix}/include/MivexGL ${prefix}/include/MivexGL/*)
+foreach(file ${installed})
+  if(file MATCHES "(Seams|SeamState|FramePacing|JpegDecoder|PngDecoder|Tarnel)\\.h$"
+     OR file MATCHES "^demo/(DemoScene|SollanScene|Resources)\\.")
+    message(FATAL_ERROR "the package installs ${file}, which no production can use")
+  endif()
+endforeach()
+file(GLOB_RECURSE archives ${prefix}/*.a)
+foreach(archive ${archives})
+  file(STRINGS ${archive} demo_symbols REGEX "SollanScene|cDemoScene|Tarnel" LIMIT_COUNT 1)
+  if(demo_symbols)
+    message(FATAL_ERROR "${archive} holds the demo's content: ${demo_symbols}")
+  endif()
+endforeach()
+
 # find_package(MivexGL), MivexGL::production and MivexGL::capture.
 step("configuring the outside project" ${CMAKE_COMMAND} -S ${OUTSIDE_DIR} -B ${WORK_DIR}/cmake
      -G ${GENERATOR} -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=${CXX}

@@ -6,7 +6,7 @@
 // first built; a copy knows which text it came from; a production's own GLSL
 // file is watched in place; anything but a small regular file costs one line.
 // Without Start the folder is never read.
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 #include "production/LiveReload.h"
 #include "render/TextureSystem.h"
 #include "shaders/ListedShader.h"

@@ -7,7 +7,7 @@
 #include "production/Production.h"
 
 #include "app/TimerSystem.h"
-#include "demo/SyncSystem.h"
+#include "sync/SyncSystem.h"
 #include "platform/Win32.h"
 #include "support/Recorders.h"
 #include "support/StandInEditor.h"

@@ -2,8 +2,8 @@
 // written with as formulas, and its editor project against the track files:
 // a maker who opens the project edits what the showcase plays.
 #include "ShowcaseSync.h"
-#include "demo/SyncSystem.h"
-#include "demo/SyncTrackFile.h"
+#include "sync/SyncSystem.h"
+#include "sync/SyncTrackFile.h"
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>

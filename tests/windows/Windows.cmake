@@ -35,14 +35,15 @@ set(win_shared_tests
   demo/scene_framework_test.cpp
   demo/slide_schedule_test.cpp
   demo/demo_timeline_test.cpp
-  demo/sync_track_test.cpp
-  demo/sync_editor_test.cpp
+  sync/sync_track_test.cpp
+  sync/sync_editor_test.cpp
   production/dev_overlay_test.cpp
   production/live_reload_test.cpp)
 set(win_area_libs_app mivex_app_core)
 set(win_area_libs_render mivex_render)
 set(win_area_libs_shaders mivex_shaders)
 set(win_area_libs_demo sollan_app)
+set(win_area_libs_sync mivex_sync)
 set(win_area_libs_production mivex_production)
 set(win_area_libs_windows sollan_app)
 

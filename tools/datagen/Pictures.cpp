@@ -6,6 +6,7 @@
 #include "KeyedJpeg.h"
 #include "Noise.h"
 #include "TextRenderer.h"
+#include "app/Sollan.h"
 
 #include <algorithm>
 #include <cmath>
@@ -521,7 +522,7 @@ void Caption(cCanvas& c, cTextRenderer& text, const Palette& p, const std::strin
     c.FillBand(bandTop, bandBottom, p.deep, 0.7f);
     c.FillBand(bandTop, bandTop + 2, p.accent, 0.9f);
     text.Draw(c, label, 56, bandBottom - 17, 32, Hex(250, 250, 250), 1.0f);
-    const std::string tag = "Nerovia - Sollan 2010";
+    const std::string tag = kSollan.title;
     const int width = text.Measure(tag, 16);
     text.Draw(c, tag, c.Width() - 56 - width, bandBottom - 19, 16, p.accent, 0.9f);
 }
@@ -637,7 +638,7 @@ bool WriteLoadingPicture(const std::string& folder, const std::string& fontFile)
     // The loading quad overfills the screen; only the middle ~70 % shows,
     // so everything sits near the centre.
     canvas.FillBand(300, 470, p.deep, 0.55f);
-    const std::string title = "Nerovia - Sollan 2010";
+    const std::string title = kSollan.title;
     const int titleWidth = text.Measure(title, 56);
     text.Draw(canvas, title, (kPictureWidth - titleWidth) / 2, 385, 56, Hex(255, 255, 255), 1.0f);
     const std::string loading = "loading";

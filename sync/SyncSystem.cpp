@@ -1,9 +1,9 @@
 // Tracks live in one vector and are never removed, so a handle is an index.
-#include "demo/SyncSystem.h"
+#include "sync/SyncSystem.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 
-#include "demo/SyncTrackFile.h"
+#include "sync/SyncTrackFile.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Everything on the socket is buffered both ways, so a frame only ever hands
 // the system what it takes at once and reads what has already arrived.
-#include "demo/SyncEditor.h"
+#include "sync/SyncEditor.h"
 
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 
 #include <cstdio>
 #include <cstring>

@@ -6,7 +6,7 @@
 // within a few seconds is dropped with one tagged line and tried again every
 // couple of seconds; the same failure again is not said again. A frame
 // takes a bounded share of what a flooding editor sends. What the commands mean is the
-// track set's business (demo/SyncSystem.h). Depends on platform/Socket.h.
+// track set's business (sync/SyncSystem.h). Depends on platform/Socket.h.
 #pragma once
 
 #include "platform/Socket.h"

@@ -3,8 +3,8 @@
 // break the protocol, stay silent or flood it, which must cost the
 // connection (said once, however often it happens) and nothing else. Every
 // wait is a bounded loop of short sleeps, generous for a loaded machine.
-#include "demo/SyncSystem.h"
-#include "demo/SyncTrackFile.h"
+#include "sync/SyncSystem.h"
+#include "sync/SyncTrackFile.h"
 #include "platform/Socket.h"
 #include "support/Recorders.h"
 #include "support/StandInEditor.h"

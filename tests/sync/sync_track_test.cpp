@@ -2,9 +2,9 @@
 // time, track files written, read back and refused when broken or when they
 // are no files, and saves that leave the old file whole when they fail or
 // are cut short.
-#include "demo/SyncSeams.h"
-#include "demo/SyncSystem.h"
-#include "demo/SyncTrackFile.h"
+#include "sync/SyncSeams.h"
+#include "sync/SyncSystem.h"
+#include "sync/SyncTrackFile.h"
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // Track files as sync players share them: one file per track,
 // <prefix>_<escaped name>.track, holding a little-endian 32-bit key count and
 // per key a 32-bit row, a 32-bit float and one interpolation byte. Also read
-// by the showcase's data generator, so it depends on demo/SyncTrack.h and
+// by the showcase's data generator, so it depends on sync/SyncTrack.h and
 // platform/FileReplace.h only.
 #pragma once
 
-#include "demo/SyncTrack.h"
+#include "sync/SyncTrack.h"
 
 #include <cstddef>
 #include <cstdint>

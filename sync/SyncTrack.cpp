@@ -1,5 +1,5 @@
 // Keys kept sorted by row, so a read is one binary search.
-#include "demo/SyncTrack.h"
+#include "sync/SyncTrack.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // production, which plays on and still ends at once on SIGTERM. And its
 // data generator: saved keys outlive a rebuild of the data. Every wait is
 // bounded and generous for a loaded machine.
-#include "demo/SyncTrackFile.h"
+#include "sync/SyncTrackFile.h"
 #include "support/Recorders.h"
 #include "support/StandInEditor.h"
 #include "support/XServer.h"

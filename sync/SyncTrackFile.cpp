@@ -1,9 +1,9 @@
 // The byte layout is fixed little-endian whatever the host, so files move
 // between players and machines.
-#include "demo/SyncTrackFile.h"
+#include "sync/SyncTrackFile.h"
 
-#include "app/ProblemLog.h"
-#include "demo/SyncSeams.h"
+#include "log/ProblemLog.h"
+#include "sync/SyncSeams.h"
 #include "platform/FileReplace.h"
 
 #include <cerrno>

@@ -1,5 +1,5 @@
 // Tagged problem lines: standard error first, then a bounded copy.
-#include "app/ProblemLog.h"
+#include "log/ProblemLog.h"
 
 #include <cstdarg>
 #include <cstdio>

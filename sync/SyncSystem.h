@@ -9,11 +9,11 @@
 // production's source tree, which the build copies into its data), else
 // over the files played; however many an editor asks for, a frame saves
 // once. A process-wide service reached through Instance. Depends on
-// demo/SyncTrack.h, demo/SyncTrackFile.h and demo/SyncEditor.h.
+// sync/SyncTrack.h, sync/SyncTrackFile.h and sync/SyncEditor.h.
 #pragma once
 
-#include "demo/SyncEditor.h"
-#include "demo/SyncTrack.h"
+#include "sync/SyncEditor.h"
+#include "sync/SyncTrack.h"
 
 #include <cstddef>
 #include <cstdint>
