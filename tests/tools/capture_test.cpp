@@ -11,6 +11,8 @@
 #include "PixelPacks.h"
 #include "Schedule.h"
 #include "VideoPipe.h"
+#include "YuvPass.h"
+#include "app/DebugSystem.h"
 #include "app/TimerSystem.h"
 #include "demo/Resources.h"
 #include "platform/GL.h"
@@ -261,6 +263,113 @@ TEST(CaptureFrames, TheWriterKeepsTheOrderAndStopsAtTheFirstRefusedFrame)
     refusing.Finish();
     EXPECT_EQ(seen, (std::vector<std::size_t>{0}));
     EXPECT_EQ(refusing.Written(), 0u);
+}
+
+// --- Conversion to the encoder's YUV --------------------------------------------
+
+TEST(CaptureYuv, KnownColoursBecomeLimitedRangeBt601WithChromaFromEach2x2Block)
+{
+    // 4 x 4 in 2 x 2 blocks: red, blue / white, a black and white check.
+    const std::uint8_t red[3] = {255, 0, 0};
+    const std::uint8_t blue[3] = {0, 0, 255};
+    const std::uint8_t white[3] = {255, 255, 255};
+    const std::uint8_t black[3] = {0, 0, 0};
+    const std::uint8_t* pixels[16] = {red,   red,   blue,  blue,  red,   red,   blue,  blue,
+                                      white, white, white, black, white, white, black, white};
+    std::vector<std::uint8_t> rgb;
+    for (const std::uint8_t* p : pixels)
+    {
+        rgb.insert(rgb.end(), p, p + 3);
+    }
+    std::vector<std::uint8_t> yuv;
+    capture::cYuvPass::FromRgb(rgb, 4, 4, yuv);
+    ASSERT_EQ(yuv.size(), 24u);
+    const std::vector<std::uint8_t> luma = {82,  82,  41,  41, 82,  82,  41, 41,
+                                            235, 235, 235, 16, 235, 235, 16, 235};
+    EXPECT_EQ(std::vector<std::uint8_t>(yuv.begin(), yuv.begin() + 16), luma);
+    // U then V, each a 2 x 2 plane; grey has no colour.
+    EXPECT_EQ(std::vector<std::uint8_t>(yuv.begin() + 16, yuv.end()),
+              (std::vector<std::uint8_t>{90, 240, 128, 128, 240, 110, 128, 128}));
+}
+
+// Draws noise over the back buffer, converts it with the pass and returns
+// whether the bytes read back are the CPU's for the same pixels.
+::testing::AssertionResult PassMatchesCpu(int width, int height)
+{
+    std::vector<std::uint8_t> noise(static_cast<std::size_t>(width) * height * 3);
+    std::uint32_t state = 12345;
+    for (std::uint8_t& byte : noise)
+    {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glWindowPos2i(0, 0);
+    glDrawPixels(width, height, GL_RGB, GL_UNSIGNED_BYTE, noise.data());
+    glPopAttrib();
+    std::vector<std::uint8_t> rgb;
+    MivexGL::cFrameScript::ReadBack(width, height, true, rgb);
+
+    capture::cYuvPass pass;
+    capture::cPixelPacks packs;
+    std::string why;
+    if (!pass.Prepare(width, height, why))
+    {
+        return ::testing::AssertionFailure() << "the pass cannot run: " << why;
+    }
+    pass.Read(packs);
+    std::vector<std::uint8_t> read;
+    const bool taken = packs.Take(read);
+    packs.Release();
+    pass.Release();
+    std::vector<std::uint8_t> expected;
+    capture::cYuvPass::FromRgb(rgb, width, height, expected);
+    if (!taken || read.size() != expected.size())
+    {
+        return ::testing::AssertionFailure() << "read " << read.size() << " bytes";
+    }
+    const auto differs = std::mismatch(read.begin(), read.end(), expected.begin());
+    if (differs.first != read.end())
+    {
+        return ::testing::AssertionFailure()
+               << "byte " << (differs.first - read.begin()) << " of " << read.size() << " is "
+               << int(*differs.first) << ", not " << int(*differs.second);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(CaptureYuv, TheGlPassGivesTheCpusBytesAtEverySize)
+{
+    // Widths and heights that are not multiples of four put plane and row
+    // ends inside a texel; 4K is the largest size asked of it.
+    const int sizes[][2] = {{1366, 768}, {98, 66}, {3840, 2160}};
+    for (const auto& size : sizes)
+    {
+        demotest::WorkingFolder folder(true);
+        ASSERT_FALSE(folder.Path().empty());
+        testsupport::ScriptedClock clock;
+        demotest::ScriptedTarnel app(clock);
+        app.times = {0, 17};
+        bool checked = false;
+        app.afterDraw = [&](demotest::ScriptedTarnel& a, int index)
+        {
+            if (index == 1)
+            {
+                ASSERT_EQ(a.GetWidth(), size[0]);
+                EXPECT_TRUE(PassMatchesCpu(size[0], size[1])) << size[0] << "x" << size[1];
+                checked = true;
+            }
+        };
+        MivexGL::cDebugSystem::Instance().Open("debug.log");
+        app.Configure(size[0], size[1], false);
+        app.SetSetupDialog(false);
+        MivexGL::cFrameScript::Run(app);
+        EXPECT_TRUE(checked);
+    }
 }
 
 TEST(CaptureVideo, TheFormatFollowsTheFilesExtension)

@@ -17,7 +17,7 @@ cPixelPacks::cPixelPacks(std::size_t bufferCount) : buffers(std::max<std::size_t
 // done the GL side while it was current.
 cPixelPacks::~cPixelPacks() = default;
 
-void cPixelPacks::Read(int width, int height)
+void cPixelPacks::Read(int width, int height, Source source, std::size_t keep)
 {
     if (!formatChosen)
     {
@@ -48,6 +48,7 @@ void cPixelPacks::Read(int width, int height)
     }
     slot.width = std::max(width, 0);
     slot.height = std::max(height, 0);
+    slot.keep = keep > 0 ? std::min(keep, bytes) : bytes;
     if (bytes > 0)
     {
         glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -55,8 +56,12 @@ void cPixelPacks::Read(int width, int height)
         glPixelStorei(GL_PACK_ROW_LENGTH, 0);
         glPixelStorei(GL_PACK_SKIP_ROWS, 0);
         glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, width, height, redFirst ? GL_RGBA : GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        const bool rgba = source == Source::Target || redFirst;
+        if (source == Source::BackBuffer)
+        {
+            glReadBuffer(GL_BACK);
+        }
+        glReadPixels(0, 0, width, height, rgba ? GL_RGBA : GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
         glPopClientAttrib();
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
@@ -75,8 +80,8 @@ bool cPixelPacks::Take(std::vector<std::uint8_t>& pixels)
     const Slot& slot = buffers[first];
     first = (first + 1) % buffers.size();
     --count;
-    pixels.resize(slot.bytes);
-    if (slot.bytes == 0)
+    pixels.resize(slot.keep);
+    if (slot.keep == 0)
     {
         return true;
     }
@@ -86,7 +91,7 @@ bool cPixelPacks::Take(std::vector<std::uint8_t>& pixels)
     bool ok = mapped != nullptr;
     if (ok)
     {
-        std::memcpy(pixels.data(), mapped, slot.bytes);
+        std::memcpy(pixels.data(), mapped, slot.keep);
         ok = glUnmapBuffer(GL_PIXEL_PACK_BUFFER) == GL_TRUE;
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
