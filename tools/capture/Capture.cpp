@@ -9,7 +9,7 @@
 #include "Progress.h"
 #include "Schedule.h"
 #include "VideoPipe.h"
-#include "YuvPass.h"
+#include "Yuv420.h"
 #include "app/FrameScript.h"
 #include "demo/MusicSystem.h"
 #include "platform/Counter.h"
@@ -243,7 +243,7 @@ int Render(const Options& options, const Production& production, const AppMaker&
         }
         if (pictures)
         {
-            cYuvPass::FromRgb(frame, options.width, options.height, yuv);
+            cYuv420::FromRgb(frame, options.width, options.height, yuv);
         }
         return video.Write(pictures ? yuv : frame, error);
     };
@@ -302,10 +302,6 @@ int Render(const Options& options, const Production& production, const AppMaker&
     {
         Say(error);
         return 1;
-    }
-    if (!driver.Notice().empty())
-    {
-        Say("the frames were converted to YUV on the CPU: " + driver.Notice());
     }
     if (options.timings)
     {

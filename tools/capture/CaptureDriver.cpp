@@ -34,26 +34,21 @@ cCaptureDriver::cCaptureDriver(const Schedule& plan, MivexGL::cFrameScript::Cloc
                                const volatile std::sig_atomic_t* stopFlag)
     : schedule(plan), script(std::move(clock)), progress(std::move(progressSink)), stop(stopFlag),
       writer(
-          [this, sink = std::move(frameSink), rgb = std::vector<std::uint8_t>(),
-           converted = std::vector<std::uint8_t>()](std::size_t k,
-                                                    const std::vector<std::uint8_t>& pixels) mutable
+          [this, sink = std::move(frameSink), frame = std::vector<std::uint8_t>()](
+              std::size_t k, const std::vector<std::uint8_t>& pixels) mutable
           {
               // This thread alone adds to these two until Finish joins it.
               Clock::time_point at = Clock::now();
-              // A frame the GL converted is already the sink's; one read from
-              // the back buffer has four bytes a pixel.
-              const bool done =
-                  passYuv && pixels.size() == cYuvPass::FrameBytes(frameWidth, frameHeight);
-              if (!done)
+              if (passYuv)
               {
-                  cPixelPacks::ToRgb(pixels, packs.RedFirst(), frameWidth, frameHeight, rgb);
+                  cYuv420::FromPacked(pixels, packs.RedFirst(), frameWidth, frameHeight, frame);
               }
-              if (passYuv && !done)
+              else
               {
-                  cYuvPass::FromRgb(rgb, frameWidth, frameHeight, converted);
+                  cPixelPacks::ToRgb(pixels, packs.RedFirst(), frameWidth, frameHeight, frame);
               }
               at = AddSince(at, stages.conversion);
-              const bool taken = !sink || sink(k, done ? pixels : passYuv ? converted : rgb);
+              const bool taken = !sink || sink(k, frame);
               AddSince(at, stages.write);
               return taken;
           },
@@ -81,7 +76,6 @@ void cCaptureDriver::Releasing()
         Collect();
     }
     packs.Release();
-    yuv.Release();
 }
 
 void cCaptureDriver::Finish()
@@ -203,19 +197,7 @@ void cCaptureDriver::Drawn(bool result)
             Collect();
         }
         const Clock::time_point at = Clock::now();
-        std::string why;
-        if (passYuv && notice.empty() && yuv.Prepare(frameWidth, frameHeight, why))
-        {
-            yuv.Read(packs);
-        }
-        else
-        {
-            if (passYuv && notice.empty())
-            {
-                notice = why;
-            }
-            packs.Read(frameWidth, frameHeight);
-        }
+        packs.Read(frameWidth, frameHeight);
         AddSince(at, stages.readBack);
         ++captured;
         // Each frame is mapped one frame after its read started; the last

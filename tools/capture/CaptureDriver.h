@@ -5,16 +5,16 @@
 // after each Update so every Draw lands on its scheduled director time, and
 // each written frame's read back is started after Draw, before it is
 // presented, and collected a frame later for a writer thread, which turns it
-// into RGB (or, for a video alone, the encoder's YUV when the GL did not) and
-// hands it to the sink. cCaptureApp calls it from the hooks. Depends on
-// app/WindowsSystem.h, app/TimerSystem.h, app/FrameScript.h, Schedule.h,
-// PixelPacks.h, YuvPass.h and FrameWriter.h.
+// into RGB (or, for a video alone, the encoder's YUV) and hands it to the
+// sink. cCaptureApp calls it from the hooks. Depends on app/WindowsSystem.h,
+// app/TimerSystem.h, app/FrameScript.h, Schedule.h, PixelPacks.h, Yuv420.h
+// and FrameWriter.h.
 #pragma once
 
 #include "FrameWriter.h"
 #include "PixelPacks.h"
 #include "Schedule.h"
-#include "YuvPass.h"
+#include "Yuv420.h"
 #include "app/FrameScript.h"
 #include "app/WindowsSystem.h"
 
@@ -84,12 +84,9 @@ public:
     // rendering a software GL defers to the read counts as drawing. Costs
     // the overlap of the two; for --timings only.
     void SeparateStages(bool separate) { finishBeforeRead = separate; }
-    // Hands the sink yuv420p frames (cYuvPass's bytes) instead of RGB, for a
-    // sink that writes only a video; the GL converts them when it can.
+    // Hands the sink yuv420p frames (cYuv420's) instead of RGB, for a sink
+    // that writes only a video.
     void PassYuv(bool converted) { passYuv = converted; }
-    // Why the GL did not convert the frames: empty when it did or was not
-    // asked to.
-    const std::string& Notice() const { return notice; }
 
 private:
     // Steps the frames before the written range without drawing them.
@@ -111,10 +108,8 @@ private:
     Stages stages;
     bool finishBeforeRead = false;
     bool passYuv = false;
-    std::string notice;
     std::chrono::steady_clock::time_point drawStarted;
     cPixelPacks packs;
-    cYuvPass yuv;
     cFrameWriter writer;
     std::string problem;
     std::size_t updated = 0;

@@ -17,7 +17,7 @@ cPixelPacks::cPixelPacks(std::size_t bufferCount) : buffers(std::max<std::size_t
 // done the GL side while it was current.
 cPixelPacks::~cPixelPacks() = default;
 
-void cPixelPacks::Read(int width, int height, Source source, std::size_t keep)
+void cPixelPacks::Read(int width, int height)
 {
     if (!formatChosen)
     {
@@ -48,7 +48,6 @@ void cPixelPacks::Read(int width, int height, Source source, std::size_t keep)
     }
     slot.width = std::max(width, 0);
     slot.height = std::max(height, 0);
-    slot.keep = keep > 0 ? std::min(keep, bytes) : bytes;
     if (bytes > 0)
     {
         glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -56,12 +55,8 @@ void cPixelPacks::Read(int width, int height, Source source, std::size_t keep)
         glPixelStorei(GL_PACK_ROW_LENGTH, 0);
         glPixelStorei(GL_PACK_SKIP_ROWS, 0);
         glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-        const bool rgba = source == Source::Target || redFirst;
-        if (source == Source::BackBuffer)
-        {
-            glReadBuffer(GL_BACK);
-        }
-        glReadPixels(0, 0, width, height, rgba ? GL_RGBA : GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, width, height, redFirst ? GL_RGBA : GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
         glPopClientAttrib();
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
@@ -80,8 +75,8 @@ bool cPixelPacks::Take(std::vector<std::uint8_t>& pixels)
     const Slot& slot = buffers[first];
     first = (first + 1) % buffers.size();
     --count;
-    pixels.resize(slot.keep);
-    if (slot.keep == 0)
+    pixels.resize(slot.bytes);
+    if (slot.bytes == 0)
     {
         return true;
     }
@@ -91,7 +86,7 @@ bool cPixelPacks::Take(std::vector<std::uint8_t>& pixels)
     bool ok = mapped != nullptr;
     if (ok)
     {
-        std::memcpy(pixels.data(), mapped, slot.keep);
+        std::memcpy(pixels.data(), mapped, slot.bytes);
         ok = glUnmapBuffer(GL_PIXEL_PACK_BUFFER) == GL_TRUE;
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);

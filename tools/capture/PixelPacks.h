@@ -22,24 +22,14 @@ public:
     cPixelPacks(const cPixelPacks&) = delete;
     cPixelPacks& operator=(const cPixelPacks&) = delete;
 
-    // What a read reads: the back buffer in the order the GL reads fastest,
-    // or the bound framebuffer of the capture's own as RGBA.
-    enum class Source
-    {
-        BackBuffer,
-        Target
-    };
-
-    // Starts reading width x height pixels; the frame taken keeps the first
-    // `keep` bytes (all when 0). When every buffer is in flight the caller
-    // must Take one first.
-    void Read(int width, int height, Source source = Source::BackBuffer, std::size_t keep = 0);
+    // Starts reading the back buffer. When every buffer is in flight the
+    // caller must Take one first.
+    void Read(int width, int height);
     // Frames read and not yet taken, oldest first.
     std::size_t Pending() const { return count; }
     bool Full() const { return count == buffers.size(); }
-    // The oldest pending frame as read: from the back buffer four bytes a
-    // pixel, rows bottom first as GL keeps them; false when none is pending or its buffer cannot be
-    // mapped.
+    // The oldest pending frame, four bytes a pixel, rows bottom first as GL
+    // keeps them; false when none is pending or its buffer cannot be mapped.
     bool Take(std::vector<std::uint8_t>& pixels);
     // Whether taken frames hold red first (RGBA) rather than blue (BGRA);
     // settled by the first Read.
@@ -58,7 +48,6 @@ private:
         int width = 0;
         int height = 0;
         std::size_t bytes = 0;
-        std::size_t keep = 0;
     };
     std::vector<Slot> buffers;
     // Index of the oldest pending frame and how many are pending.

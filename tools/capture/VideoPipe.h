@@ -34,7 +34,7 @@ public:
     // options' rate and size, music (when not empty) cut from options.from.
     // With a segment list (ffmpeg's concat list of finished videos) the
     // pictures come from those, copied, instead of from the pipe.
-    // Frames come as yuv420p (cYuvPass's bytes), limited range.
+    // Frames come as yuv420p (cYuv420's), limited range.
     static std::vector<std::string> Arguments(const Options& options, std::size_t frameCount,
                                               const std::string& music, const std::string& output,
                                               const std::string& segmentList = {});
