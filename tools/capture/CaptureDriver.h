@@ -34,7 +34,7 @@ class cCaptureDriver
 public:
     // Wall seconds spent in each stage of the written frames, summed: the
     // production's Draw, the read back (starting it and mapping the
-    // buffer), the conversion to RGB and the sink's writing.
+    // buffer), the conversion to RGB or YUV and the sink's writing.
     struct Stages
     {
         double draw = 0.0;
