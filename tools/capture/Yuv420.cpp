@@ -48,7 +48,8 @@ void Convert(const std::uint8_t* top, std::ptrdiff_t step, std::size_t w, std::s
             const int r = p[Red] + p[Size + Red] + q[Red] + q[Size + Red];
             const int g = p[1] + p[Size + 1] + q[1] + q[Size + 1];
             const int b = p[kBlue] + p[Size + kBlue] + q[kBlue] + q[Size + kBlue];
-            // Each chroma sample from the sum of its 2 x 2 pixels.
+            // From the sum of the 2 x 2 pixels; the shift of a negative sum
+            // rounds down, as every compiler the tool builds with does it.
             ur[x] = static_cast<std::uint8_t>(((-38 * r - 74 * g + 112 * b + 512) >> 10) + 128);
             vr[x] = static_cast<std::uint8_t>(((112 * r - 94 * g - 18 * b + 512) >> 10) + 128);
         }
