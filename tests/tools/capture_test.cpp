@@ -11,6 +11,7 @@
 #include "PixelPacks.h"
 #include "Schedule.h"
 #include "VideoPipe.h"
+#include "Yuv420.h"
 #include "app/TimerSystem.h"
 #include "demo/Resources.h"
 #include "platform/GL.h"
@@ -261,6 +262,71 @@ TEST(CaptureFrames, TheWriterKeepsTheOrderAndStopsAtTheFirstRefusedFrame)
     refusing.Finish();
     EXPECT_EQ(seen, (std::vector<std::size_t>{0}));
     EXPECT_EQ(refusing.Written(), 0u);
+}
+
+// --- Conversion to the encoder's YUV --------------------------------------------
+
+TEST(CaptureYuv, KnownColoursBecomeLimitedRangeBt601WithChromaFromEach2x2Block)
+{
+    // 4 x 4 in 2 x 2 blocks: red, blue / white, a black and white check.
+    const std::uint8_t red[3] = {255, 0, 0};
+    const std::uint8_t blue[3] = {0, 0, 255};
+    const std::uint8_t white[3] = {255, 255, 255};
+    const std::uint8_t black[3] = {0, 0, 0};
+    const std::uint8_t* pixels[16] = {red,   red,   blue,  blue,  red,   red,   blue,  blue,
+                                      white, white, white, black, white, white, black, white};
+    std::vector<std::uint8_t> rgb;
+    for (const std::uint8_t* p : pixels)
+    {
+        rgb.insert(rgb.end(), p, p + 3);
+    }
+    std::vector<std::uint8_t> yuv;
+    capture::cYuv420::FromRgb(rgb, 4, 4, yuv);
+    ASSERT_EQ(yuv.size(), 24u);
+    const std::vector<std::uint8_t> luma = {82,  82,  41,  41, 82,  82,  41, 41,
+                                            235, 235, 235, 16, 235, 235, 16, 235};
+    EXPECT_EQ(std::vector<std::uint8_t>(yuv.begin(), yuv.begin() + 16), luma);
+    // U then V, each a 2 x 2 plane; grey has no colour.
+    EXPECT_EQ(std::vector<std::uint8_t>(yuv.begin() + 16, yuv.end()),
+              (std::vector<std::uint8_t>{90, 240, 128, 128, 240, 110, 128, 128}));
+}
+
+TEST(CaptureYuv, FramesAsReadGiveTheBytesOfTheSamePictureInRgb)
+{
+    // Sides that are not multiples of four end planes and rows mid-word.
+    const int sizes[][2] = {{1366, 768}, {98, 66}, {16, 16}};
+    for (const auto& size : sizes)
+    {
+        const int w = size[0];
+        const int h = size[1];
+        std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * h * 3);
+        std::uint32_t state = 12345;
+        for (std::uint8_t& byte : rgb)
+        {
+            state = state * 1664525u + 1013904223u;
+            byte = static_cast<std::uint8_t>(state >> 24);
+        }
+        std::vector<std::uint8_t> expected;
+        capture::cYuv420::FromRgb(rgb, w, h, expected);
+        ASSERT_EQ(expected.size(), capture::cYuv420::FrameBytes(w, h));
+        // The GL's rows come bottom first, in either byte order.
+        for (const bool redFirst : {true, false})
+        {
+            std::vector<std::uint8_t> packed;
+            for (int y = h - 1; y >= 0; --y)
+            {
+                for (int x = 0; x < w; ++x)
+                {
+                    const std::uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * w + x) * 3;
+                    packed.insert(packed.end(),
+                                  {redFirst ? p[0] : p[2], p[1], redFirst ? p[2] : p[0], 255});
+                }
+            }
+            std::vector<std::uint8_t> yuv;
+            capture::cYuv420::FromPacked(packed, redFirst, w, h, yuv);
+            EXPECT_TRUE(yuv == expected) << w << "x" << h << (redFirst ? " RGBA" : " BGRA");
+        }
+    }
 }
 
 TEST(CaptureVideo, TheFormatFollowsTheFilesExtension)
@@ -1005,14 +1071,66 @@ TEST_F(CaptureRun, AVideoAloneTakesTheFramesAsReadAndEncodesTheSamePictures)
     {
         GTEST_SKIP() << "ffmpeg is not installed here";
     }
-    // With --frames the video is fed RGB rows top first; alone, the GL's own
-    // order, bottom first. A flip or a swapped red and blue would differ.
+    // With --frames the video's YUV is made from RGB rows top first; alone,
+    // from the GL's own order, bottom first. A flip or a swapped red and blue
+    // would differ.
     const std::string range = "--from 9000 --to 9300 --fps 30 --size 64x48 --video '" + folder;
     ASSERT_EQ(RunTool(range + "/rgb.mkv' --frames '" + folder + "/f'").code, 0);
     ASSERT_EQ(RunTool(range + "/packed.mkv'").code, 0);
     const std::string rgb = PictureHashes(folder + "/rgb.mkv");
     EXPECT_EQ(std::count(rgb.begin(), rgb.end(), '\n'), 10);
     EXPECT_EQ(PictureHashes(folder + "/packed.mkv"), rgb);
+}
+
+// The PSNR of each plane of a video's frames against ffmpeg's own yuv420p of
+// the PNG frames in `frames`: "y:.. u:.. v:..", zeros when it cannot tell.
+std::vector<double> PlanePsnr(const std::string& video, const std::string& frames)
+{
+    const std::string log = video + ".psnr.txt";
+    const std::string command = "ffmpeg -v info -nostats -i '" + video +
+                                "' -pattern_type glob -i '" + frames +
+                                "/*.png' -lavfi '[1:v]format=yuv420p[b];[0:v][b]psnr' -f null - "
+                                "2>'" +
+                                log + "'";
+    const bool ran = std::system(command.c_str()) == 0;
+    const std::string text = testsupport::ReadFile(log);
+    fs::remove(log);
+    std::vector<double> planes;
+    const std::size_t line = text.rfind("PSNR y:");
+    for (const char* plane : {"y:", "u:", "v:"})
+    {
+        const std::size_t at = line == std::string::npos ? line : text.find(plane, line);
+        planes.push_back(!ran || at == std::string::npos ? 0.0 : std::atof(text.c_str() + at + 2));
+    }
+    return planes;
+}
+
+TEST_F(CaptureRun, AVideosPlanesMatchTheFramesAtWideAndLargeSizes)
+{
+    if (!HaveFfmpeg())
+    {
+        GTEST_SKIP() << "ffmpeg is not installed here";
+    }
+    // A width that is not a multiple of four, and 4K. A plane out of place
+    // or a colour swapped falls far below the encoder's own noise.
+    for (const std::string size : {"1366x768", "3840x2160"})
+    {
+        const std::string range = "--from 9000 --to " +
+                                  std::string(size == "1366x768" ? "9200" : "9033") +
+                                  " --fps 30 --size " + size;
+        const std::string video = folder + "/" + size + ".mkv";
+        const std::string frames = folder + "/" + size;
+        ToolRun run = RunTool(range + " --video '" + video + "'");
+        ASSERT_EQ(run.code, 0) << run.errors;
+        run = RunTool(range + " --frames '" + frames + "'");
+        ASSERT_EQ(run.code, 0) << run.errors;
+        EXPECT_EQ(Probe(video, "v:0", "pix_fmt"), "yuv420p");
+        EXPECT_EQ(Probe(video, "v:0", "color_range"), "tv");
+        for (const double psnr : PlanePsnr(video, frames))
+        {
+            EXPECT_GT(psnr, 40.0) << size;
+        }
+    }
 }
 
 // The pids of the running processes whose parent is `parent` and whose

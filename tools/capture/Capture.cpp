@@ -9,6 +9,7 @@
 #include "Progress.h"
 #include "Schedule.h"
 #include "VideoPipe.h"
+#include "Yuv420.h"
 #include "app/FrameScript.h"
 #include "demo/MusicSystem.h"
 #include "platform/Counter.h"
@@ -213,38 +214,38 @@ int Render(const Options& options, const Production& production, const AppMaker&
 {
     std::string error;
     cVideoPipe video;
-    // With no PNG to write, ffmpeg takes the frames as the GL read them and
-    // converts them once, to the same bytes; it starts on the first frame,
-    // whose read settles their order.
-    const bool packed = options.framesDir.empty();
-    if (!options.videoFile.empty() && !packed &&
+    if (!options.videoFile.empty() &&
         !video.Start(options, schedule.WrittenCount(), music, partial, error))
     {
         Say(error);
         return 1;
     }
-    const cCaptureDriver* reader = nullptr;
 
     platform::SetScriptedCounter({[]() { return virtualTicks; }, kFrequency});
     MivexGL::cFrameScript::Clock clock{[]() { return virtualTicks; },
                                        [](std::int64_t t) { virtualTicks = t; }, kFrequency};
 
     cProgress progress(schedule.times.size(), schedule.WrittenCount(), stderr);
-    auto sink = [&](std::size_t k, const std::vector<std::uint8_t>& rgb)
+    // With PNG files to write the frames come as RGB and the video's are
+    // converted here; alone, the video's come converted.
+    const bool pictures = !options.framesDir.empty();
+    std::vector<std::uint8_t> yuv;
+    auto sink = [&](std::size_t k, const std::vector<std::uint8_t>& frame)
     {
-        if (!options.framesDir.empty() &&
-            !WriteFramePng(options.framesDir, schedule.firstNumber + k, rgb, options.width,
-                           options.height, error))
+        if (pictures && !WriteFramePng(options.framesDir, schedule.firstNumber + k, frame,
+                                       options.width, options.height, error))
         {
             return false;
         }
-        if (packed && !video.Started() &&
-            !video.Start(options, schedule.WrittenCount(), music, partial, error,
-                         reader != nullptr && reader->RedFirst() ? "rgba" : "bgra"))
+        if (options.videoFile.empty())
         {
-            return false;
+            return true;
         }
-        return options.videoFile.empty() || video.Write(rgb, error);
+        if (pictures)
+        {
+            cYuv420::FromRgb(frame, options.width, options.height, yuv);
+        }
+        return video.Write(pictures ? yuv : frame, error);
     };
     cCaptureDriver driver(
         schedule, clock, sink,
@@ -255,8 +256,7 @@ int Render(const Options& options, const Production& production, const AppMaker&
         },
         &interrupted);
     driver.SeparateStages(options.timings);
-    driver.PassPacked(packed);
-    reader = &driver;
+    driver.PassYuv(!pictures);
     std::unique_ptr<MivexGL::cWindowsSystem> app = make ? make(driver) : nullptr;
     if (!app)
     {

@@ -34,17 +34,21 @@ cCaptureDriver::cCaptureDriver(const Schedule& plan, MivexGL::cFrameScript::Cloc
                                const volatile std::sig_atomic_t* stopFlag)
     : schedule(plan), script(std::move(clock)), progress(std::move(progressSink)), stop(stopFlag),
       writer(
-          [this, sink = std::move(frameSink), rgb = std::vector<std::uint8_t>()](
+          [this, sink = std::move(frameSink), frame = std::vector<std::uint8_t>()](
               std::size_t k, const std::vector<std::uint8_t>& pixels) mutable
           {
               // This thread alone adds to these two until Finish joins it.
               Clock::time_point at = Clock::now();
-              if (!passPacked)
+              if (passYuv)
               {
-                  cPixelPacks::ToRgb(pixels, packs.RedFirst(), frameWidth, frameHeight, rgb);
+                  cYuv420::FromPacked(pixels, packs.RedFirst(), frameWidth, frameHeight, frame);
+              }
+              else
+              {
+                  cPixelPacks::ToRgb(pixels, packs.RedFirst(), frameWidth, frameHeight, frame);
               }
               at = AddSince(at, stages.conversion);
-              const bool taken = !sink || sink(k, passPacked ? pixels : rgb);
+              const bool taken = !sink || sink(k, frame);
               AddSince(at, stages.write);
               return taken;
           },

@@ -5,14 +5,16 @@
 // after each Update so every Draw lands on its scheduled director time, and
 // each written frame's read back is started after Draw, before it is
 // presented, and collected a frame later for a writer thread, which turns it
-// into RGB and hands it to the sink. cCaptureApp calls it from the hooks.
-// Depends on app/WindowsSystem.h, app/TimerSystem.h, app/FrameScript.h,
-// Schedule.h, PixelPacks.h and FrameWriter.h.
+// into RGB (or, for a video alone, the encoder's YUV) and hands it to the
+// sink. cCaptureApp calls it from the hooks. Depends on app/WindowsSystem.h,
+// app/TimerSystem.h, app/FrameScript.h, Schedule.h, PixelPacks.h, Yuv420.h
+// and FrameWriter.h.
 #pragma once
 
 #include "FrameWriter.h"
 #include "PixelPacks.h"
 #include "Schedule.h"
+#include "Yuv420.h"
 #include "app/FrameScript.h"
 #include "app/WindowsSystem.h"
 
@@ -32,7 +34,7 @@ class cCaptureDriver
 public:
     // Wall seconds spent in each stage of the written frames, summed: the
     // production's Draw, the read back (starting it and mapping the
-    // buffer), the conversion to RGB and the sink's writing.
+    // buffer), the conversion to RGB or YUV and the sink's writing.
     struct Stages
     {
         double draw = 0.0;
@@ -82,11 +84,9 @@ public:
     // rendering a software GL defers to the read counts as drawing. Costs
     // the overlap of the two; for --timings only.
     void SeparateStages(bool separate) { finishBeforeRead = separate; }
-    // Hands the sink frames as read, four bytes a pixel (RedFirst tells the
-    // order), rows bottom first, for a sink that needs no RGB.
-    void PassPacked(bool packed) { passPacked = packed; }
-    // Settled before the first frame reaches the sink.
-    bool RedFirst() const { return packs.RedFirst(); }
+    // Hands the sink yuv420p frames (cYuv420's) instead of RGB, for a sink
+    // that writes only a video.
+    void PassYuv(bool converted) { passYuv = converted; }
 
 private:
     // Steps the frames before the written range without drawing them.
@@ -107,7 +107,7 @@ private:
     int frameHeight = 0;
     Stages stages;
     bool finishBeforeRead = false;
-    bool passPacked = false;
+    bool passYuv = false;
     std::chrono::steady_clock::time_point drawStarted;
     cPixelPacks packs;
     cFrameWriter writer;

@@ -1,6 +1,7 @@
 // The capture's jobs: spawning, watching and joining.
 #include "Jobs.h"
 
+#include "Children.h"
 #include "PartialFiles.h"
 #include "VideoPipe.h"
 
@@ -15,8 +16,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -90,20 +89,13 @@ std::vector<std::string> JobArguments(const std::vector<std::string>& arguments,
 
 bool SpawnJob(const std::vector<std::string>& args, Job& job, std::string& error)
 {
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-    {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, job.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     // The program itself, whatever its name: /proc/self/exe is read here.
-    const int spawned =
-        posix_spawn(&job.pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
+    const int spawned = SpawnChild(args, &actions, nullptr, job.pid, "/proc/self/exe");
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
     {
@@ -112,12 +104,6 @@ bool SpawnJob(const std::vector<std::string>& args, Job& job, std::string& error
         return false;
     }
     return true;
-}
-
-std::string HowItEnded(int status)
-{
-    return WIFSIGNALED(status) ? "was stopped by signal " + std::to_string(WTERMSIG(status))
-                               : "failed with exit code " + std::to_string(WEXITSTATUS(status));
 }
 
 // Waits for every job; the first to fail (or an interrupt) stops the rest.

@@ -1,6 +1,7 @@
 // The ffmpeg child: arguments, spawning, feeding and reaping.
 #include "VideoPipe.h"
 
+#include "Children.h"
 #include "PartialFiles.h"
 
 #include <algorithm>
@@ -15,8 +16,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace capture
 {
@@ -60,24 +59,11 @@ int WaitFor(pid_t pid)
     return status;
 }
 
-std::string HowItEnded(int status)
-{
-    return status >= 0 && WIFSIGNALED(status)
-               ? "was stopped by signal " + std::to_string(WTERMSIG(status))
-               : "failed with exit code " + std::to_string(status >= 0 ? WEXITSTATUS(status) : -1);
-}
-
 // Starts args[0] from PATH with fd `in` (when >= 0) as its standard input
 // and fd `out` (when >= 0) as its output, in a process group of its own: Ctrl+C
 // reaches only the tool, which then decides what becomes of the video.
 int Spawn(const std::vector<std::string>& args, int in, int out, pid_t& child)
 {
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-    {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (in >= 0)
@@ -92,7 +78,7 @@ int Spawn(const std::vector<std::string>& args, int in, int out, pid_t& child)
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
-    const int spawned = posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
+    const int spawned = SpawnChild(args, &actions, &attributes, child);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return spawned;
@@ -167,8 +153,7 @@ std::string cVideoPipe::FormatFor(const std::string& file)
 
 std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size_t frameCount,
                                                const std::string& music, const std::string& output,
-                                               const std::string& segmentList,
-                                               const std::string& pixelFormat)
+                                               const std::string& segmentList)
 {
     const std::string format = FormatFor(options.videoFile);
     std::vector<std::string> args = {"ffmpeg",    "-hide_banner", "-nostats",
@@ -176,7 +161,7 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
     if (segmentList.empty())
     {
         args.insert(args.end(),
-                    {"-f", "rawvideo", "-pix_fmt", pixelFormat, "-video_size",
+                    {"-f", "rawvideo", "-pix_fmt", "yuv420p", "-color_range", "tv", "-video_size",
                      std::to_string(options.width) + "x" + std::to_string(options.height),
                      "-framerate",
                      std::to_string(options.rateNum) + "/" + std::to_string(options.rateDen), "-i",
@@ -191,10 +176,6 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
         args.insert(args.end(), {"-i", music});
     }
     args.insert(args.end(), {"-map", "0:v:0"});
-    if (segmentList.empty() && pixelFormat != "rgb24")
-    {
-        args.insert(args.end(), {"-vf", "vflip"});
-    }
     if (!music.empty())
     {
         // The music starts with the director's clock, so the sound for frame 0
@@ -270,8 +251,7 @@ bool cVideoPipe::RunToEnd(const std::vector<std::string>& args, std::string& err
 }
 
 bool cVideoPipe::Start(const Options& options, std::size_t frameCount, const std::string& music,
-                       const std::string& partialFile, std::string& error,
-                       const std::string& pixelFormat)
+                       const std::string& partialFile, std::string& error)
 {
     final = options.videoFile;
     partial = partialFile;
@@ -282,8 +262,7 @@ bool cVideoPipe::Start(const Options& options, std::size_t frameCount, const std
         DropPartial(partial);
         return false;
     }
-    const int spawned =
-        Spawn(Arguments(options, frameCount, music, partial, {}, pixelFormat), fds[0], -1, child);
+    const int spawned = Spawn(Arguments(options, frameCount, music, partial), fds[0], -1, child);
     close(fds[0]);
     if (spawned != 0)
     {
@@ -297,10 +276,10 @@ bool cVideoPipe::Start(const Options& options, std::size_t frameCount, const std
     return true;
 }
 
-bool cVideoPipe::Write(const std::vector<std::uint8_t>& rgb, std::string& error)
+bool cVideoPipe::Write(const std::vector<std::uint8_t>& frame, std::string& error)
 {
-    const std::uint8_t* data = rgb.data();
-    std::size_t left = rgb.size();
+    const std::uint8_t* data = frame.data();
+    std::size_t left = frame.size();
     while (left > 0)
     {
         const ssize_t n = write(input, data, left);

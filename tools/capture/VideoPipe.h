@@ -1,10 +1,9 @@
-// Feeds captured frames to an ffmpeg child process over a pipe as raw RGB
-// and muxes the music in from the same start, trimmed to the picture's
-// length, so picture and sound are in step. The video goes to a partial file
-// of the capture's own (the format named explicitly after FILE's extension)
-// and is renamed to FILE only when ffmpeg succeeds. Finished segments are
-// joined the same way, their pictures copied, the music encoded once over
-// the whole length. Depends on Options.h and PartialFiles.h.
+// Feeds captured frames to an ffmpeg child process over a pipe as the
+// yuv420p the encoder takes, so it converts nothing, and muxes the music in from the same start,
+// trimmed to the picture's length, so picture and sound are in step. The video goes to a partial
+// file of the capture's own (the format named explicitly after FILE's extension) and is renamed to
+// FILE only when ffmpeg succeeds. Finished segments are joined the same way, their pictures copied,
+// the music encoded once over the whole length. Depends on Options.h and PartialFiles.h.
 #pragma once
 
 #include "Options.h"
@@ -35,13 +34,10 @@ public:
     // options' rate and size, music (when not empty) cut from options.from.
     // With a segment list (ffmpeg's concat list of finished videos) the
     // pictures come from those, copied, instead of from the pipe.
-    // Frames come as rgb24 rows top first, or with pixelFormat "rgba" or
-    // "bgra" as the GL reads them, rows bottom first: ffmpeg then converts
-    // straight to what it encodes, to the same bytes.
+    // Frames come as yuv420p (cYuv420's), limited range.
     static std::vector<std::string> Arguments(const Options& options, std::size_t frameCount,
                                               const std::string& music, const std::string& output,
-                                              const std::string& segmentList = {},
-                                              const std::string& pixelFormat = "rgb24");
+                                              const std::string& segmentList = {});
     // Runs ffmpeg (or ffprobe) with args, program name first, to its end,
     // its standard output into the file `out` when given; false with error
     // saying how it ended.
@@ -51,11 +47,10 @@ public:
     // Starts ffmpeg writing options.videoFile's partial file, made by
     // MakePartial.
     bool Start(const Options& options, std::size_t frameCount, const std::string& music,
-               const std::string& partialFile, std::string& error,
-               const std::string& pixelFormat = "rgb24");
+               const std::string& partialFile, std::string& error);
     bool Started() const { return child > 0; }
-    // One frame in the format Start was given.
-    bool Write(const std::vector<std::uint8_t>& rgb, std::string& error);
+    // One yuv420p frame.
+    bool Write(const std::vector<std::uint8_t>& frame, std::string& error);
     // Ends the stream, waits for ffmpeg and gives the file its real name.
     bool Finish(std::string& error);
     // Stops ffmpeg and removes the partial file.
