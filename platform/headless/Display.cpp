@@ -1,13 +1,15 @@
 // The headless side of the shared windows (platform/posix/WindowTable.h): a
 // window's surface, made when its pixel format is set, is an EGL pbuffer of
-// the asked size. Nothing shows it; there is one display mode (the
-// desktop's) and no multisample format. Every context joins the root's share
+// the asked size. Nothing shows it; every display mode fits, as there is no
+// screen to refuse one, and there is no multisample format. Every context joins the root's share
 // group. Depends on Egl.h and the shared seam state.
 #include "platform/Display.h"
 
 #include "platform/SeamState.h"
 #include "platform/headless/Egl.h"
 #include "platform/posix/WindowTable.h"
+
+#include <map>
 
 namespace platform
 {
@@ -21,6 +23,9 @@ namespace
 {
 
 int cursorCount = 0;
+// What a program asked of each window's surface: a pbuffer waits for no
+// refresh, but the asked interval is the one it reads back.
+std::map<void*, int> swapIntervals;
 
 } // namespace
 
@@ -43,6 +48,7 @@ void DestroySurface(WindowRecord& window)
         MakeContextCurrent(nullptr, nullptr);
     }
     eglDestroySurface(HeadlessDisplay(), window.surface);
+    swapIntervals.erase(window.surface);
     window.surface = nullptr;
 }
 
@@ -94,13 +100,13 @@ int MultisampleFormat(int)
 
 int ChangeDisplaySettingsW(const DEVMODEW* mode, DWORD)
 {
-    // No screen, so no mode but the desktop's: the program asks for a window.
-    if (mode == nullptr)
+    // No screen, so any mode fits: a fullscreen window is a pbuffer of the
+    // mode's size like any other.
+    if (mode != nullptr && DisplayFaulty(DisplayStep::ChangeDisplaySettings))
     {
-        return DISP_CHANGE_SUCCESSFUL;
+        return DISP_CHANGE_FAILED;
     }
-    return DisplayFaulty(DisplayStep::ChangeDisplaySettings) ? DISP_CHANGE_FAILED
-                                                             : DISP_CHANGE_BADMODE;
+    return DISP_CHANGE_SUCCESSFUL;
 }
 
 int ShowCursor(BOOL show)
@@ -137,17 +143,23 @@ BOOL GetClientSize(HWND window, int* width, int* height)
 
 BOOL wglSwapIntervalEXT(int interval)
 {
-    if (!AnyContextCurrent())
+    if (!AnyContextCurrent() || interval < 0 ||
+        eglSwapInterval(HeadlessDisplay(), interval) != EGL_TRUE)
     {
         return FALSE;
     }
-    return eglSwapInterval(HeadlessDisplay(), interval) == EGL_TRUE ? TRUE : FALSE;
+    swapIntervals[eglGetCurrentSurface(EGL_DRAW)] = interval;
+    return TRUE;
 }
 
 int wglGetSwapIntervalEXT()
 {
-    // A pbuffer waits for no refresh.
-    return 0;
+    if (!AnyContextCurrent())
+    {
+        return 0;
+    }
+    const auto asked = swapIntervals.find(eglGetCurrentSurface(EGL_DRAW));
+    return asked != swapIntervals.end() ? asked->second : 0;
 }
 
 HDC wglGetCurrentDC()
