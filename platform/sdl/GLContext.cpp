@@ -3,7 +3,6 @@
 // the window's SDL window is made, and every context joins the share group
 // of one hidden root context. Depends on SDL2.
 #include "platform/Display.h"
-#include "platform/SeamState.h"
 
 #include "platform/sdl/DisplayInternal.h"
 #include "platform/sdl/WindowRecord.h"
