@@ -201,7 +201,9 @@ int ShowSystemMessageBox(HWND, const MessageBoxCall& call)
     }
     std::fprintf(stderr, "message box: %s; showing it with the dialog host\n", SDL_GetError());
     const int hosted = ShowHostedBox(call);
-    return hosted == IDOK || hosted == IDYES || hosted == IDNO ? hosted : DefaultMessageBoxAnswer(call.style);
+    return hosted == IDOK || hosted == IDYES || hosted == IDNO
+               ? hosted
+               : DefaultMessageBoxAnswer(call.style);
 }
 
 } // namespace platform
