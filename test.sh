@@ -3,8 +3,11 @@
 # benchmarks instead; with --sanitize it builds and runs the whole suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize/; with
 # --fuzz SECONDS it runs each fuzz target that long (clang, build-fuzz/); with
-# --windows it runs only the Windows build's tests. A plain run ends with the
-# Windows executables, cross-built in build-win/ and tested under Wine.
+# --windows it runs only the Windows build's tests; with --headless it builds
+# the headless back end in build-headless/ and runs its suite with no X
+# display at all (the tests that need one are not built there). A plain run
+# ends with the Windows executables, cross-built in build-win/ and tested
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/setup.sh
@@ -13,6 +16,16 @@ mode="${1:-}"
 if [ "$mode" = "--fuzz" ]; then
   shift
   exec ./tests/fuzz/run.sh "$@"
+fi
+
+if [ "$mode" = "--headless" ]; then
+  shift
+  if [ ! -f build-headless/CMakeCache.txt ]; then
+    cmake -S . -B build-headless -DCMAKE_BUILD_TYPE=Release -DMIVEX_PLATFORM=headless
+  fi
+  cmake --build build-headless -j"$(nproc)"
+  cd build-headless
+  exec env -u DISPLAY -u MIVEX_TEST_DISPLAY ctest --output-on-failure -j"$(nproc)" "$@"
 fi
 
 build=build

@@ -1,7 +1,8 @@
 // A back end's sound output as the shared mixer sees it: a device that asks
 // for AUDIO_RATE stereo float frames from a thread of its own until it is
-// destroyed. Each back end provides OpenAudioDevice (SDL2 on Linux, waveOut
-// on Windows). Depends on platform/Audio.h for the rate and layout.
+// destroyed. Each back end provides OpenAudioDevice (SDL2 on Linux, a paced
+// null or file device headless, waveOut on Windows). Depends on
+// platform/Audio.h for the rate and layout.
 #pragma once
 
 #include "platform/Audio.h"

@@ -29,5 +29,8 @@ std::string FindPathIgnoringCase(const std::string& path);
 // Shows the box the system draws and returns the answer; the text has
 // already gone to standard error.
 int ShowSystemMessageBox(HWND owner, const MessageBoxCall& call);
+// The answer a box takes when nobody can be asked (shared, MessageBox.cpp):
+// No for Yes/No, OK otherwise.
+int DefaultMessageBoxAnswer(UINT style);
 
 } // namespace platform

@@ -29,6 +29,11 @@ int Show(HWND owner, const MessageBoxCall& call)
 
 } // namespace
 
+int DefaultMessageBoxAnswer(UINT style)
+{
+    return (style & 0xF) == MB_YESNO ? IDNO : IDOK;
+}
+
 int MessageBoxW(HWND owner, const char16_t* text, const char16_t* caption, UINT style)
 {
     return Show(owner, {Utf16ToUtf8(text != nullptr ? text : u""),

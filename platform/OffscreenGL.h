@@ -1,5 +1,6 @@
 // A hidden window with a current OpenGL 2.1 compatibility context, for tools
-// and tests that draw without a display (SDL_VIDEODRIVER=offscreen works).
+// and tests that draw without a display (the headless back end, or SDL's
+// offscreen driver).
 #pragma once
 
 namespace platform

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libsdl2-dev libepoxy-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libegl1
+  # The headless back end: EGL and the GL library without GLX.
+  libegl-dev libopengl-dev
   libjpeg62-turbo-dev libpng-dev libmpg123-dev libkissfft-dev libmp3lame-dev
   libfreetype-dev libfontconfig-dev libimgui-dev libstb-dev
   libgtest-dev libbenchmark-dev

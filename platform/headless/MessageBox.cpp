@@ -7,7 +7,7 @@ namespace platform
 
 int ShowSystemMessageBox(HWND, const MessageBoxCall& call)
 {
-    return (call.style & MB_YESNO) != 0 ? IDNO : IDOK;
+    return DefaultMessageBoxAnswer(call.style);
 }
 
 } // namespace platform

@@ -14,19 +14,14 @@ OffscreenGL::~OffscreenGL()
 bool OffscreenGL::Create(int width, int height)
 {
     Destroy();
-    EGLSurface surface = CreateHeadlessSurface(width, height);
-    if (surface == EGL_NO_SURFACE)
+    // EGL's "none" handles are null, so Destroy frees whichever half was made.
+    window = CreateHeadlessSurface(width, height);
+    context = window != nullptr ? CreateHeadlessContext() : nullptr;
+    if (context == nullptr)
     {
+        Destroy();
         return false;
     }
-    EGLContext made = CreateHeadlessContext();
-    if (made == EGL_NO_CONTEXT)
-    {
-        eglDestroySurface(HeadlessDisplay(), surface);
-        return false;
-    }
-    window = surface;
-    context = made;
     return MakeCurrent();
 }
 

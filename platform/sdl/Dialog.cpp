@@ -5,7 +5,7 @@
 // SDL delivers. Depends on SDL2, Dear ImGui, fontconfig and the GL.
 #include "platform/Dialog.h"
 #include "platform/SeamState.h"
-#include "platform/sdl/DialogModel.h"
+#include "platform/posix/DialogModel.h"
 
 #include "platform/Text.h"
 #include "platform/Video.h"
@@ -459,6 +459,29 @@ struct ModalSession
     }
 };
 
+// A test's Enter, Escape or close box as SDL events for the dialog's
+// window, so they reach it the way the user's do.
+void RouteInput(std::uint32_t windowId, DialogInput input)
+{
+    SDL_Event event{};
+    if (input == DialogInput::Close)
+    {
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = windowId;
+        event.window.event = SDL_WINDOWEVENT_CLOSE;
+    }
+    else
+    {
+        const bool enter = input == DialogInput::Enter;
+        event.type = SDL_KEYDOWN;
+        event.key.windowID = windowId;
+        event.key.state = SDL_PRESSED;
+        event.key.keysym.sym = enter ? SDLK_RETURN : SDLK_ESCAPE;
+        event.key.keysym.scancode = enter ? SDL_SCANCODE_RETURN : SDL_SCANCODE_ESCAPE;
+    }
+    SDL_PushEvent(&event);
+}
+
 } // namespace
 
 INT_PTR DialogBoxParamW(HINSTANCE, int templateId, HWND, DLGPROC procedure, LPARAM param)
@@ -529,7 +552,7 @@ INT_PTR DialogBoxParamW(HINSTANCE, int templateId, HWND, DLGPROC procedure, LPAR
     {
         return -1;
     }
-    model.SetWindowId(SDL_GetWindowID(session.window));
+    model.SetWindow(SDL_GetWindowID(session.window), &RouteInput);
 
     ImGui::StyleColorsLight();
     ImGuiStyle& style = ImGui::GetStyle();

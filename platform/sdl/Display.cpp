@@ -1,28 +1,19 @@
-// Window classes, windows, display modes and the cursor over SDL2; their
-// pixel formats and GL contexts are platform/sdl/GLContext.cpp's.
+// Display modes, the cursor, and the windows' SDL side over SDL2: the
+// records are the shared window table's (platform/posix/WindowTable.h), and
+// their pixel formats and GL contexts are platform/sdl/GLContext.cpp's.
 //
 // The window system creates a window first and picks its pixel format
-// afterwards; SDL fixes a window's visual at creation. So a window here is a
-// record first (platform/sdl/WindowRecord.h), and its SDL window is made
-// when its pixel format is set.
+// afterwards; SDL fixes a window's visual at creation. So a window is a
+// record first, and its SDL window is made when its pixel format is set.
 #include "platform/Display.h"
 #include "platform/SeamState.h"
 
 #include "platform/sdl/DisplayInternal.h"
 #include "platform/sdl/WindowRecord.h"
-#include "platform/FramePacing.h"
-#include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "platform/Video.h"
 
 #include <SDL.h>
-
-#include <algorithm>
-#include <array>
-#include <cstring>
-#include <map>
-#include <set>
-#include <string>
 
 namespace platform
 {
@@ -32,8 +23,6 @@ namespace
 
 struct State
 {
-    std::map<std::u16string, WNDCLASSW> classes;
-    std::set<WindowRecord*> windows;
     bool haveMode = false;
     SDL_DisplayMode mode{};
     int cursorCount = 0;
@@ -46,7 +35,9 @@ State& S()
     return state;
 }
 
-bool EnsureVideo()
+} // namespace
+
+bool OpenWindowSystem()
 {
     if (!S().videoReady)
     {
@@ -55,11 +46,19 @@ bool EnsureVideo()
     return S().videoReady;
 }
 
-} // namespace
-
-bool Live(HWND window)
+void DestroySurface(WindowRecord& window)
 {
-    return window != nullptr && S().windows.count(window) != 0;
+    if (SDL_GL_GetCurrentWindow() == SdlWindow(window))
+    {
+        SDL_GL_MakeCurrent(SdlWindow(window), nullptr);
+    }
+    SDL_DestroyWindow(SdlWindow(window));
+    window.surface = nullptr;
+}
+
+void ShowTitle(WindowRecord& window)
+{
+    SDL_SetWindowTitle(SdlWindow(window), Utf16ToUtf8(window.title.c_str()).c_str());
 }
 
 const SDL_DisplayMode* FullscreenMode()
@@ -67,16 +66,11 @@ const SDL_DisplayMode* FullscreenMode()
     return S().haveMode ? &S().mode : nullptr;
 }
 
-namespace
-{
-
-} // namespace
-
 HWND FindWindowBySdlId(std::uint32_t id)
 {
-    for (WindowRecord* w : S().windows)
+    for (WindowRecord* w : LiveWindows())
     {
-        if (w->sdl != nullptr && SDL_GetWindowID(w->sdl) == id)
+        if (w->surface != nullptr && SDL_GetWindowID(SdlWindow(*w)) == id)
         {
             return w;
         }
@@ -86,39 +80,8 @@ HWND FindWindowBySdlId(std::uint32_t id)
 
 bool IsWindowMinimised(HWND window)
 {
-    return Live(window) && window->sdl != nullptr &&
-           (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0;
-}
-
-HINSTANCE GetModuleHandleW(const char16_t*)
-{
-    static int module;
-    return &module;
-}
-
-std::uint16_t RegisterClassW(const WNDCLASSW* windowClass)
-{
-    if (windowClass == nullptr || windowClass->lpszClassName == nullptr ||
-        DisplayFaulty(DisplayStep::RegisterClass))
-    {
-        return 0;
-    }
-    const std::u16string name(windowClass->lpszClassName);
-    if (S().classes.count(name) != 0)
-    {
-        return 0;
-    }
-    S().classes[name] = *windowClass;
-    return static_cast<std::uint16_t>(0xC000 + S().classes.size());
-}
-
-BOOL UnregisterClassW(const char16_t* className, HINSTANCE)
-{
-    if (className == nullptr || DisplayFaulty(DisplayStep::UnregisterClass))
-    {
-        return FALSE;
-    }
-    return S().classes.erase(std::u16string(className)) != 0 ? TRUE : FALSE;
+    return Live(window) && window->surface != nullptr &&
+           (SDL_GetWindowFlags(SdlWindow(*window)) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
 int ChangeDisplaySettingsW(const DEVMODEW* mode, DWORD flags)
@@ -127,16 +90,17 @@ int ChangeDisplaySettingsW(const DEVMODEW* mode, DWORD flags)
     if (mode == nullptr)
     {
         s.haveMode = false;
-        for (WindowRecord* w : s.windows)
+        for (WindowRecord* w : LiveWindows())
         {
-            if (w->sdl != nullptr && (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_FULLSCREEN) != 0)
+            SDL_Window* sdl = SdlWindow(*w);
+            if (sdl != nullptr && (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) != 0)
             {
-                SDL_SetWindowFullscreen(w->sdl, 0);
+                SDL_SetWindowFullscreen(sdl, 0);
             }
         }
         return DISP_CHANGE_SUCCESSFUL;
     }
-    if (DisplayFaulty(DisplayStep::ChangeDisplaySettings) || !EnsureVideo())
+    if (DisplayFaulty(DisplayStep::ChangeDisplaySettings) || !OpenWindowSystem())
     {
         return DISP_CHANGE_FAILED;
     }
@@ -175,68 +139,11 @@ int ChangeDisplaySettingsW(const DEVMODEW* mode, DWORD flags)
 int ShowCursor(BOOL show)
 {
     S().cursorCount += show ? 1 : -1;
-    if (EnsureVideo())
+    if (OpenWindowSystem())
     {
         SDL_ShowCursor(S().cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
     }
     return S().cursorCount;
-}
-
-BOOL AdjustWindowRectEx(RECT* rect, DWORD, BOOL, DWORD)
-{
-    return rect != nullptr ? TRUE : FALSE;
-}
-
-HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
-                     int x, int y, int width, int height, HWND, void*, HINSTANCE, void*)
-{
-    if (className == nullptr || DisplayFaulty(DisplayStep::CreateWindow) || !EnsureVideo())
-    {
-        return nullptr;
-    }
-    auto cls = S().classes.find(std::u16string(className));
-    if (cls == S().classes.end())
-    {
-        return nullptr;
-    }
-    WindowRecord* w = new WindowRecord;
-    w->proc = cls->second.lpfnWndProc;
-    w->title = title != nullptr ? title : u"";
-    w->style = style;
-    w->exStyle = exStyle;
-    w->x = x;
-    w->y = y;
-    w->width = width;
-    w->height = height;
-    w->dc.window = w;
-    S().windows.insert(w);
-    // The window learns its size while it is being created.
-    if (w->proc != nullptr)
-    {
-        w->proc(w, WM_SIZE, 0,
-                MAKELPARAM(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)));
-    }
-    return w;
-}
-
-BOOL DestroyWindow(HWND window)
-{
-    if (!Live(window) || DisplayFaulty(DisplayStep::DestroyWindow))
-    {
-        return FALSE;
-    }
-    if (window->sdl != nullptr)
-    {
-        if (SDL_GL_GetCurrentWindow() == window->sdl)
-        {
-            SDL_GL_MakeCurrent(window->sdl, nullptr);
-        }
-        SDL_DestroyWindow(window->sdl);
-    }
-    ForgetPresentedFrames(window);
-    S().windows.erase(window);
-    delete window;
-    return TRUE;
 }
 
 BOOL ShowWindow(HWND window, int command)
@@ -245,15 +152,15 @@ BOOL ShowWindow(HWND window, int command)
     {
         return FALSE;
     }
-    if (window->sdl != nullptr)
+    if (SdlWindow(*window) != nullptr)
     {
         if (command == SW_HIDE)
         {
-            SDL_HideWindow(window->sdl);
+            SDL_HideWindow(SdlWindow(*window));
         }
         else
         {
-            SDL_ShowWindow(window->sdl);
+            SDL_ShowWindow(SdlWindow(*window));
         }
     }
     return TRUE;
@@ -265,16 +172,11 @@ BOOL SetForegroundWindow(HWND window)
     {
         return FALSE;
     }
-    if (window->sdl != nullptr)
+    if (SdlWindow(*window) != nullptr)
     {
-        SDL_RaiseWindow(window->sdl);
+        SDL_RaiseWindow(SdlWindow(*window));
     }
     return TRUE;
-}
-
-HWND SetFocus(HWND window)
-{
-    return Live(window) ? window : nullptr;
 }
 
 HWND GetForegroundWindow()
@@ -288,38 +190,7 @@ HWND GetForegroundWindow()
             return w;
         }
     }
-    return S().windows.empty() ? nullptr : *S().windows.begin();
-}
-
-BOOL SetWindowTextW(HWND window, const char16_t* text)
-{
-    if (!Live(window))
-    {
-        return FALSE;
-    }
-    window->title = text != nullptr ? text : u"";
-    if (window->sdl != nullptr)
-    {
-        SDL_SetWindowTitle(window->sdl, Utf16ToUtf8(window->title.c_str()).c_str());
-    }
-    return TRUE;
-}
-
-int GetWindowTextW(HWND window, char16_t* text, int capacity)
-{
-    if (!Live(window) || text == nullptr || capacity <= 0)
-    {
-        return 0;
-    }
-    const int count = std::min(static_cast<int>(window->title.size()), capacity - 1);
-    std::copy(window->title.begin(), window->title.begin() + count, text);
-    text[count] = u'\0';
-    return count;
-}
-
-BOOL IsWindow(HWND window)
-{
-    return Live(window) ? TRUE : FALSE;
+    return LiveWindows().empty() ? nullptr : *LiveWindows().begin();
 }
 
 BOOL GetClientSize(HWND window, int* width, int* height)
@@ -328,9 +199,9 @@ BOOL GetClientSize(HWND window, int* width, int* height)
     {
         return FALSE;
     }
-    if (window->sdl != nullptr)
+    if (SdlWindow(*window) != nullptr)
     {
-        SDL_GetWindowSize(window->sdl, width, height);
+        SDL_GetWindowSize(SdlWindow(*window), width, height);
     }
     else
     {
@@ -338,38 +209,6 @@ BOOL GetClientSize(HWND window, int* width, int* height)
         *height = window->height;
     }
     return TRUE;
-}
-
-HDC GetDC(HWND window)
-{
-    if (!Live(window) || DisplayFaulty(DisplayStep::GetDC))
-    {
-        return nullptr;
-    }
-    return &window->dc;
-}
-
-int ReleaseDC(HWND window, HDC dc)
-{
-    if (!Live(window) || dc != &window->dc || DisplayFaulty(DisplayStep::ReleaseDC))
-    {
-        return 0;
-    }
-    return 1;
-}
-
-LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (!Live(window) || window->proc == nullptr)
-    {
-        return 0;
-    }
-    return window->proc(window, message, wParam, lParam);
-}
-
-WNDPROC GetWindowProc(HWND window)
-{
-    return Live(window) ? window->proc : nullptr;
 }
 
 } // namespace platform

@@ -19,11 +19,6 @@ namespace platform
 namespace
 {
 
-int DefaultAnswer(UINT style)
-{
-    return (style & 0xF) == MB_YESNO ? IDNO : IDOK;
-}
-
 // The hosted box's template lives in the dialog host's resource table under
 // a number no resource script uses.
 constexpr int kHostedBoxTemplate = 0x7F01;
@@ -150,7 +145,7 @@ int ShowHostedBox(const MessageBoxCall& call)
 
     // Escape and the close box give the default answer, as they would on a
     // box that has no Cancel button of its own.
-    HostedCancelAnswer() = DefaultAnswer(call.style);
+    HostedCancelAnswer() = DefaultMessageBoxAnswer(call.style);
     RegisterDialogTemplate(kHostedBoxTemplate, &box);
     const INT_PTR answer =
         DialogBoxParamW(nullptr, kHostedBoxTemplate, nullptr, HostedBoxProcedure, 0);
@@ -197,7 +192,7 @@ int ShowSystemMessageBox(HWND, const MessageBoxCall& call)
     const char* name = driver != nullptr ? driver : wanted;
     if (name != nullptr && (SDL_strcmp(name, "offscreen") == 0 || SDL_strcmp(name, "dummy") == 0))
     {
-        return DefaultAnswer(call.style);
+        return DefaultMessageBoxAnswer(call.style);
     }
     int pressed = -1;
     if (SDL_ShowMessageBox(&data, &pressed) == 0 && pressed >= 0)
@@ -206,7 +201,9 @@ int ShowSystemMessageBox(HWND, const MessageBoxCall& call)
     }
     std::fprintf(stderr, "message box: %s; showing it with the dialog host\n", SDL_GetError());
     const int hosted = ShowHostedBox(call);
-    return hosted == IDOK || hosted == IDYES || hosted == IDNO ? hosted : DefaultAnswer(call.style);
+    return hosted == IDOK || hosted == IDYES || hosted == IDNO
+               ? hosted
+               : DefaultMessageBoxAnswer(call.style);
 }
 
 } // namespace platform

@@ -1,32 +1,19 @@
-// Message queue over SDL's event queue.
-#include "platform/Messages.h"
-
-#include "platform/BackEnd.h"
+// SDL's events turned into the shared queue's messages
+// (platform/posix/MessageQueue.h): window changes, keys with their virtual
+// codes, and SDL's quit as a request to stop. Depends on SDL2.
+#include "platform/posix/MessageQueue.h"
 
 #include "platform/Display.h"
-#include "platform/sdl/OverlayInternal.h"
 #include "platform/sdl/DisplayInternal.h"
+#include "platform/sdl/OverlayInternal.h"
 
 #include <SDL.h>
-
-#include <deque>
 
 namespace platform
 {
 
 namespace
 {
-
-std::deque<MSG>& Queue()
-{
-    static std::deque<MSG> queue;
-    return queue;
-}
-
-void Push(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Queue().push_back(MSG{window, message, wParam, lParam});
-}
 
 LPARAM SizeParam(int width, int height)
 {
@@ -43,19 +30,19 @@ void TranslateWindowEvent(const SDL_WindowEvent& e)
     switch (e.event)
     {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-        Push(window, WM_SIZE, 0, SizeParam(e.data1, e.data2));
+        QueueMessage(window, WM_SIZE, 0, SizeParam(e.data1, e.data2));
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
-        Push(window, WM_SIZE, 1 /* SIZE_MINIMIZED */, 0);
-        Push(window, WM_ACTIVATE, static_cast<WPARAM>(WA_INACTIVE) | (1u << 16), 0);
+        QueueMessage(window, WM_SIZE, 1 /* SIZE_MINIMIZED */, 0);
+        QueueMessage(window, WM_ACTIVATE, static_cast<WPARAM>(WA_INACTIVE) | (1u << 16), 0);
         break;
     case SDL_WINDOWEVENT_RESTORED:
     {
-        Push(window, WM_ACTIVATE, WA_ACTIVE, 0);
+        QueueMessage(window, WM_ACTIVATE, WA_ACTIVE, 0);
         int w = 0;
         int h = 0;
         GetClientSize(window, &w, &h);
-        Push(window, WM_SIZE, 0, SizeParam(w, h));
+        QueueMessage(window, WM_SIZE, 0, SizeParam(w, h));
         break;
     }
     case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -63,11 +50,11 @@ void TranslateWindowEvent(const SDL_WindowEvent& e)
     {
         const WPARAM state = e.event == SDL_WINDOWEVENT_FOCUS_GAINED ? WA_ACTIVE : WA_INACTIVE;
         const WPARAM minimised = IsWindowMinimised(window) ? 1u : 0u;
-        Push(window, WM_ACTIVATE, state | (minimised << 16), 0);
+        QueueMessage(window, WM_ACTIVATE, state | (minimised << 16), 0);
         break;
     }
     case SDL_WINDOWEVENT_CLOSE:
-        Push(window, WM_CLOSE, 0, 0);
+        QueueMessage(window, WM_CLOSE, 0, 0);
         break;
     default:
         break;
@@ -97,46 +84,7 @@ void TranslateKey(const SDL_KeyboardEvent& e)
     {
         lParam |= LPARAM(1) << 30;
     }
-    Push(window, message, static_cast<WPARAM>(vk), lParam);
-}
-
-void Pump()
-{
-    if (SDL_WasInit(SDL_INIT_VIDEO) == 0)
-    {
-        return;
-    }
-    SDL_Event e;
-    while (SDL_PollEvent(&e) != 0)
-    {
-        ForwardEventToOverlay(e);
-        switch (e.type)
-        {
-        case SDL_WINDOWEVENT:
-            TranslateWindowEvent(e.window);
-            break;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            TranslateKey(e.key);
-            break;
-        case SDL_QUIT:
-        {
-            // A signal or the last window going away: ask the window to close.
-            HWND window = GetForegroundWindow();
-            if (window != nullptr)
-            {
-                Push(window, WM_CLOSE, 0, 0);
-            }
-            else
-            {
-                PostQuitMessage(0);
-            }
-            break;
-        }
-        default:
-            break;
-        }
-    }
+    QueueMessage(window, message, static_cast<WPARAM>(vk), lParam);
 }
 
 } // namespace
@@ -212,76 +160,33 @@ int VirtualKeyFromSdlKey(int key)
     }
 }
 
-bool PeekSystemMessage(MSG* message, HWND window, UINT first, UINT last, UINT remove)
+void PumpSystemEvents()
 {
-    Pump();
-    std::deque<MSG>& queue = Queue();
-    for (auto it = queue.begin(); it != queue.end(); ++it)
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0)
     {
-        const bool windowFits = window == nullptr || it->hwnd == window;
-        const bool rangeFits =
-            (first == 0 && last == 0) || (it->message >= first && it->message <= last);
-        if (windowFits && rangeFits)
+        return;
+    }
+    SDL_Event e;
+    while (SDL_PollEvent(&e) != 0)
+    {
+        ForwardEventToOverlay(e);
+        switch (e.type)
         {
-            if (message != nullptr)
-            {
-                *message = *it;
-            }
-            if ((remove & PM_REMOVE) != 0)
-            {
-                queue.erase(it);
-            }
-            return true;
+        case SDL_WINDOWEVENT:
+            TranslateWindowEvent(e.window);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            TranslateKey(e.key);
+            break;
+        case SDL_QUIT:
+            // A signal or the last window going away.
+            QueueStopRequest();
+            break;
+        default:
+            break;
         }
     }
-    return false;
-}
-
-BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Push(window, message, wParam, lParam);
-    return TRUE;
-}
-
-void PostQuitMessage(int exitCode)
-{
-    Push(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
-}
-
-BOOL TranslateMessage(const MSG* message)
-{
-    return message != nullptr ? TRUE : FALSE;
-}
-
-LRESULT DispatchMessageW(const MSG* message)
-{
-    if (message == nullptr || message->hwnd == nullptr)
-    {
-        return 0;
-    }
-    WNDPROC proc = GetWindowProc(message->hwnd);
-    return proc != nullptr ? proc(message->hwnd, message->message, message->wParam, message->lParam)
-                           : 0;
-}
-
-LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_SYSKEYDOWN && wParam == static_cast<WPARAM>(VK_F1 + 3))
-    {
-        return SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    }
-    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE)
-    {
-        return SendMessageW(window, WM_CLOSE, 0, 0);
-    }
-    (void)lParam;
-    return 0;
-}
-
-void FlushMessages()
-{
-    Pump();
-    Queue().clear();
 }
 
 } // namespace platform

@@ -1,39 +1,21 @@
-// The SDL back end's window record, shared by its windows
-// (platform/sdl/Display.cpp) and their pixel formats and GL contexts
-// (platform/sdl/GLContext.cpp); private to platform/sdl/.
+// The SDL back end's side of the shared window records
+// (platform/posix/WindowTable.h): a window's surface is its SDL window.
+// Shared by its windows (Display.cpp) and their pixel formats and GL
+// contexts (GLContext.cpp); private to platform/sdl/.
 #pragma once
 
-#include "platform/Display.h"
+#include "platform/posix/WindowTable.h"
 
 #include <SDL.h>
-
-#include <string>
 
 namespace platform
 {
 
-// A window's device context: the window itself, as far as GL is concerned.
-struct DeviceRecord
+inline SDL_Window* SdlWindow(const WindowRecord& window)
 {
-    WindowRecord* window;
-};
+    return static_cast<SDL_Window*>(window.surface);
+}
 
-struct WindowRecord
-{
-    // Made when the pixel format is set.
-    SDL_Window* sdl = nullptr;
-    WNDPROC proc = nullptr;
-    std::u16string title;
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    int x = 0, y = 0, width = 0, height = 0;
-    int pixelFormat = 0;
-    PIXELFORMATDESCRIPTOR descriptor{};
-    DeviceRecord dc{nullptr};
-};
-
-// Whether window is one of ours and not destroyed.
-bool Live(HWND window);
 // The fullscreen mode the last display settings change chose, or null.
 const SDL_DisplayMode* FullscreenMode();
 

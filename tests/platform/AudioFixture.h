@@ -118,6 +118,8 @@ inline void UseDiskOutput(const std::string& path)
 {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
+    // The headless back end's file output.
+    setenv("MIVEX_AUDIO_FILE", path.c_str(), 1);
 }
 
 inline std::vector<float> ReadFloats(const std::string& path)

@@ -1,6 +1,6 @@
 // Face lookup, private registration, code mapping and glyph shapes of the
 // platform font layer, against the fonts installed on the machine.
-#include "platform/sdl/FontFace.h"
+#include "platform/posix/FontFace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-// The control model behind this back end's dialogs, and the dialog calls of
-// platform/Dialog.h that work on it (EndDialog, SendDlgItemMessageW,
-// CheckDlgButton, IsDlgButtonChecked, GetDlgItemRect). Portable C++ over
-// platform/Dialog.h and platform/Text.h: no window system here.
-#include "platform/sdl/DialogModel.h"
+// The control model behind the dialogs of the back ends that draw their own, and the dialog calls
+// of platform/Dialog.h that work on it (EndDialog, SendDlgItemMessageW, CheckDlgButton,
+// IsDlgButtonChecked, GetDlgItemRect). Portable C++ over platform/Dialog.h and platform/Text.h: no
+// window system here.
+#include "platform/posix/DialogModel.h"
 
 #include "platform/Text.h"
 
@@ -128,6 +128,16 @@ void DialogModel::Command(int id, std::uint16_t code)
     {
         procedure(GetHandle(), WM_COMMAND, MAKEWPARAM(static_cast<std::uint16_t>(id), code), 0);
     }
+}
+
+bool DialogModel::Route(DialogInput input)
+{
+    if (windowId == 0 || inputRoute == nullptr)
+    {
+        return false;
+    }
+    inputRoute(windowId, input);
+    return true;
 }
 
 void DialogModel::Close()

@@ -1,6 +1,6 @@
 // Font faces over fontconfig (lookup, process-private registration) and
 // FreeType (glyph images and outlines).
-#include "platform/sdl/FontFace.h"
+#include "platform/posix/FontFace.h"
 
 #include "platform/Paths.h"
 

@@ -4,7 +4,7 @@
 // solid models.
 #include "platform/Fonts.h"
 
-#include "platform/sdl/FontFace.h"
+#include "platform/posix/FontFace.h"
 #include "platform/GL.h"
 #include "platform/GLProc.h"
 

@@ -1,4 +1,4 @@
-// The control model behind a dialog drawn by this back end: a template's
+// The control model behind a dialog a back end draws itself (or answers): a template's
 // controls laid out in pixels, the state the procedure reads and writes
 // through the dialog calls of platform/Dialog.h, and the user's commands,
 // keys, clicks and close box turned into the procedure's messages. Portable
@@ -38,6 +38,17 @@ struct DialogItem
     int bitmapId = 0;
 };
 
+// A test's input for a dialog shown in a window.
+enum class DialogInput
+{
+    Enter,
+    Escape,
+    Close
+};
+// Puts the input into the system's queue for that window, so it takes the
+// path the user's input takes.
+using DialogInputRoute = void (*)(std::uint32_t windowId, DialogInput input);
+
 // One dialog's controls and state. While it lives its handle is known to the
 // dialog calls; handles are checked against the live models before use.
 class DialogModel
@@ -59,10 +70,17 @@ public:
     DialogItem* FindItem(int id);
     int GetDefaultId() const { return defaultId; }
 
-    // The system's id of the window that shows the dialog; 0 for a model
-    // without one, which a test drives directly.
+    // The system's id of the window that shows the dialog and the route of
+    // a test's input to it; 0 for a model without one, which a test drives
+    // directly.
     std::uint32_t GetWindowId() const { return windowId; }
-    void SetWindowId(std::uint32_t id) { windowId = id; }
+    void SetWindow(std::uint32_t id, DialogInputRoute route)
+    {
+        windowId = id;
+        inputRoute = route;
+    }
+    // Sends the input by the window's route; false when there is none.
+    bool Route(DialogInput input);
 
     bool IsEnded() const { return ended; }
     INT_PTR GetResult() const { return result; }
@@ -97,6 +115,7 @@ private:
     bool ended = false;
     INT_PTR result = 0;
     std::uint32_t windowId = 0;
+    DialogInputRoute inputRoute = nullptr;
     std::vector<WPARAM> pendingCommands;
 };
 

@@ -1,13 +1,11 @@
-// The test seams of platform/TestSeams.h that reach into this back end's
-// dialogs: models without a window, what a test reads of a dialog, and input
-// as the user gives it. Keys and the close box go through SDL's event queue
-// to a dialog in a window, the way real input arrives; a model without one
-// gets them directly. The program never calls anything here. Depends on the
-// control model (DialogModel) and SDL2.
+// The test seams of platform/TestSeams.h that reach into the dialogs' control
+// models: models without a window, what a test reads of a dialog, and input
+// as the user gives it. Enter, Escape and the close box take the window's
+// route (the system's queue) to a dialog shown in a window, the way real
+// input arrives; a model without one gets them directly. The program never
+// calls anything here. Depends on the control model (DialogModel).
 #include "platform/TestSeams.h"
-#include "platform/sdl/DialogModel.h"
-
-#include <SDL.h>
+#include "platform/posix/DialogModel.h"
 
 namespace platform
 {
@@ -63,18 +61,12 @@ void PressDialogKey(HWND dialog, int virtualKey)
     {
         return;
     }
-    if (model->GetWindowId() == 0 || (virtualKey != VK_RETURN && virtualKey != VK_ESCAPE))
+    const bool routed = (virtualKey == VK_RETURN && model->Route(DialogInput::Enter)) ||
+                        (virtualKey == VK_ESCAPE && model->Route(DialogInput::Escape));
+    if (!routed)
     {
         model->Key(virtualKey);
-        return;
     }
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.windowID = model->GetWindowId();
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = virtualKey == VK_RETURN ? SDLK_RETURN : SDLK_ESCAPE;
-    event.key.keysym.scancode = virtualKey == VK_RETURN ? SDL_SCANCODE_RETURN : SDL_SCANCODE_ESCAPE;
-    SDL_PushEvent(&event);
 }
 
 void ClickDialogItem(HWND dialog, int id)
@@ -90,20 +82,10 @@ void ClickDialogItem(HWND dialog, int id)
 void CloseDialogBox(HWND dialog)
 {
     DialogModel* model = DialogModel::Find(dialog);
-    if (model == nullptr)
-    {
-        return;
-    }
-    if (model->GetWindowId() == 0)
+    if (model != nullptr && !model->Route(DialogInput::Close))
     {
         model->Close();
-        return;
     }
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = model->GetWindowId();
-    event.window.event = SDL_WINDOWEVENT_CLOSE;
-    SDL_PushEvent(&event);
 }
 
 } // namespace platform
