@@ -357,9 +357,4 @@ std::string Usage(const std::string& program, const std::string& title, const st
            "what each stage took a frame: draw, read back, conversion, write, encode.\n";
 }
 
-std::string Usage()
-{
-    return Usage("sollan-capture", "Nerovia - Sollan 2010", "data", Options());
-}
-
 } // namespace capture

@@ -39,8 +39,8 @@ struct Options
     std::string videoFile;
     // x264's preset: faster ones trade file size for encoding speed.
     std::string preset = "medium";
-    // The production's title in messages.
-    std::string title = "Nerovia - Sollan 2010";
+    // The production's title in messages, from its description.
+    std::string title;
     // Processes rendering ranges of the frames at once.
     std::int32_t jobs = 1;
     // With segments > 0, only the segment-th (from 1) of that many ranges.
@@ -76,7 +76,5 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
 // a line feed.
 std::string Usage(const std::string& program, const std::string& title, const std::string& data,
                   const Options& defaults);
-// The demo's: sollan-capture's usage.
-std::string Usage();
 
 } // namespace capture
