@@ -105,18 +105,8 @@ LRESULT CALLBACK RootProc(::HWND window, ::UINT message, ::WPARAM wParam, ::LPAR
     {
         return nullptr;
     }
-    ::PIXELFORMATDESCRIPTOR pfd{};
-    pfd.nSize = sizeof(pfd);
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 32;
-    pfd.cDepthBits = 16;
-    const int format = ::ChoosePixelFormat(r.dc, &pfd);
-    if (format != 0 && ::SetPixelFormat(r.dc, format, &pfd))
-    {
-        r.context = ::wglCreateContext(r.dc);
-    }
+    // The shared root is never drawn to, so it needs no alpha.
+    r.context = CreateContextWithFormat(r.dc, 0);
     return r.context;
 }
 

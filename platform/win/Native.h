@@ -28,6 +28,22 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "wide texts are UTF-16 on Win
 namespace platform
 {
 
+// A GL context on dc in a double-buffered RGBA format with a 16-bit depth
+// and alphaBits of alpha; null when the format or the context fails.
+inline ::HGLRC CreateContextWithFormat(::HDC dc, ::BYTE alphaBits)
+{
+    ::PIXELFORMATDESCRIPTOR pfd{};
+    pfd.nSize = sizeof(pfd);
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 32;
+    pfd.cAlphaBits = alphaBits;
+    pfd.cDepthBits = 16;
+    const int format = dc != nullptr ? ::ChoosePixelFormat(dc, &pfd) : 0;
+    return format != 0 && ::SetPixelFormat(dc, format, &pfd) ? ::wglCreateContext(dc) : nullptr;
+}
+
 inline ::HWND Native(HWND window)
 {
     return reinterpret_cast<::HWND>(window);

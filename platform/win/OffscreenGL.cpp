@@ -56,17 +56,7 @@ bool OffscreenGL::Create(int width, int height)
     }
     window = w;
     ::HDC dc = ::GetDC(w);
-    ::PIXELFORMATDESCRIPTOR pfd{};
-    pfd.nSize = sizeof(pfd);
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 32;
-    pfd.cAlphaBits = 8;
-    pfd.cDepthBits = 16;
-    const int format = dc != nullptr ? ::ChoosePixelFormat(dc, &pfd) : 0;
-    ::HGLRC c =
-        format != 0 && ::SetPixelFormat(dc, format, &pfd) ? ::wglCreateContext(dc) : nullptr;
+    ::HGLRC c = CreateContextWithFormat(dc, 8);
     if (c == nullptr)
     {
         Destroy();
