@@ -9,3 +9,4 @@ set(MIVEX_PLATFORM_MODULES
     EGL=egl EPOXY=epoxy GLU=glu IMGUI=imgui OPENGL=opengl LIBJPEG=libjpeg PNG=libpng
     MPG123=libmpg123 KISSFFT=kissfft-float FREETYPE=freetype2 FONTCONFIG=fontconfig)
 include(${CMAKE_SOURCE_DIR}/platform/posix/Shared.cmake)
+set(MIVEX_PLATFORM_HAS_DISPLAY OFF)
