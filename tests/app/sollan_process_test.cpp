@@ -3,6 +3,7 @@
 // both exit with 0 and leave a log that starts as it should.
 #include "app/Sollan.h"
 #include "support/Recorders.h"
+#include "support/ChildExit.h"
 #include "support/XServer.h"
 
 #include <gtest/gtest.h>
@@ -88,20 +89,7 @@ protected:
     }
 
     // The exit code, or -1 when the process did not end in time.
-    int WaitExit(int seconds)
-    {
-        for (int i = 0; i < seconds * 10; ++i)
-        {
-            int status = 0;
-            if (waitpid(child, &status, WNOHANG) == child)
-            {
-                child = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return -1;
-    }
+    int WaitExit(int seconds) { return testsupport::WaitExit(child, seconds); }
 
     // Whether the demo handles the signal yet (its window system takes
     // SIGINT and SIGTERM once its display is up), waiting for that.

@@ -6,6 +6,7 @@
 // its overlay hidden, is the frame the capture ships.
 #include "platform/PngDecoder.h"
 #include "support/Recorders.h"
+#include "support/ChildExit.h"
 #include "support/XServer.h"
 
 #include <gtest/gtest.h>
@@ -199,20 +200,7 @@ protected:
     }
 
     // The exit code, or -1 when the process did not end in time.
-    int WaitExit(int seconds)
-    {
-        for (int i = 0; i < seconds * 10; ++i)
-        {
-            int status = 0;
-            if (waitpid(child, &status, WNOHANG) == child)
-            {
-                child = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return -1;
-    }
+    int WaitExit(int seconds) { return testsupport::WaitExit(child, seconds); }
 
     std::string display;
     std::string folder;
