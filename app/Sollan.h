@@ -7,6 +7,8 @@
 
 // The director plays its own music from its resource set, so the framework
 // plays and analyses none; the director's window is the whole five minutes.
+// A missing data folder plays on with empty objects, and the boxes keep
+// their own captions, as released.
 inline constexpr MivexGL::cProductionInfo kSollan{"sollan",
                                                   "Nerovia - Sollan 2010",
                                                   300000,
@@ -17,4 +19,6 @@ inline constexpr MivexGL::cProductionInfo kSollan{"sollan",
                                                   false,
                                                   "",
                                                   "OpenGL 2.1 not supported.. lol",
-                                                  "OpenGL 2.1 not supported"};
+                                                  "OpenGL 2.1 not supported",
+                                                  false,
+                                                  false};

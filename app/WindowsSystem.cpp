@@ -36,7 +36,13 @@ LRESULT ForwardWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return Target()->WindowProc(window, message, wParam, lParam);
 }
 
-bool RegisterWindowClass(HINSTANCE instance)
+// A production's own caption over the window system's described one.
+const char16_t* Caption(const char16_t* own, const char16_t* described)
+{
+    return own != nullptr ? own : described;
+}
+
+bool RegisterWindowClass(HINSTANCE instance, const char16_t* caption)
 {
     WNDCLASSW windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
@@ -45,7 +51,7 @@ bool RegisterWindowClass(HINSTANCE instance)
     windowClass.lpszClassName = kClassName;
     if (RegisterClassW(&windowClass) == 0)
     {
-        MessageBoxW(nullptr, u"Failed To Register The Window Class.", u"ERROR",
+        MessageBoxW(nullptr, u"Failed To Register The Window Class.", Caption(caption, u"ERROR"),
                     MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
@@ -54,7 +60,7 @@ bool RegisterWindowClass(HINSTANCE instance)
 
 // The fullscreen mode asked for, or windowed when the user accepts that
 // instead; false when the program is to close.
-bool EnterDisplayMode(int width, int height, int bits, bool& fullscreen)
+bool EnterDisplayMode(int width, int height, int bits, bool& fullscreen, const char16_t* caption)
 {
     if (!fullscreen)
     {
@@ -73,12 +79,13 @@ bool EnterDisplayMode(int width, int height, int bits, bool& fullscreen)
     if (MessageBoxW(nullptr,
                     u"The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
                     u"Windowed Mode Instead?",
-                    u"Pelorin GL", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+                    Caption(caption, u"Pelorin GL"), MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
     {
         fullscreen = false;
         return true;
     }
-    MessageBoxW(nullptr, u"Program Will Now Close.", u"ERROR", MB_OK | MB_ICONSTOP);
+    MessageBoxW(nullptr, u"Program Will Now Close.", Caption(caption, u"ERROR"),
+                MB_OK | MB_ICONSTOP);
     return false;
 }
 
@@ -102,9 +109,9 @@ HWND OpenWindow(HINSTANCE instance, const char16_t* title, int width, int height
         nullptr, instance, nullptr);
 }
 
-void ShutdownError(const char16_t* text)
+void ShutdownError(const char16_t* text, const char16_t* caption)
 {
-    MessageBoxW(nullptr, text, u"SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(nullptr, text, Caption(caption, u"SHUTDOWN ERROR"), MB_OK | MB_ICONINFORMATION);
 }
 
 // One descriptor for the process, filled at the first creation.
@@ -153,8 +160,8 @@ cWindowsSystem::cWindowsSystem()
     : deviceContext(nullptr), renderingContext(nullptr), window(nullptr), instance(nullptr), keys{},
       active(true), fullscreen(true), farPlane(10000.0f), nearPlane(1.0f), width(800), height(600),
       bits(32), title(u"Do a object.SetTitle(char *name)"), showSetupDialog(true),
-      loadingPending(true), multisampleFound(false), multisampleFormat(0),
-      antiAliasing(true), pressed{}
+      loadingPending(true), multisampleFound(false), multisampleFormat(0), antiAliasing(true),
+      boxCaption(nullptr), pressed{}
 {
 }
 
@@ -212,14 +219,15 @@ void cWindowsSystem::SetMessageTarget(cWindowsSystem* target)
 bool cWindowsSystem::FailDisplay(const char16_t* text)
 {
     DestroyDisplay();
-    MessageBoxW(nullptr, text, u"ERROR", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(nullptr, text, Caption(boxCaption, u"ERROR"), MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 
 bool cWindowsSystem::CreateDisplay()
 {
     instance = GetModuleHandleW(nullptr);
-    if (!RegisterWindowClass(instance) || !EnterDisplayMode(width, height, bits, fullscreen))
+    if (!RegisterWindowClass(instance, boxCaption) ||
+        !EnterDisplayMode(width, height, bits, fullscreen, boxCaption))
     {
         return false;
     }
@@ -283,11 +291,11 @@ void cWindowsSystem::DestroyDisplay()
     {
         if (!wglMakeCurrent(nullptr, nullptr))
         {
-            ShutdownError(u"Release Of DC And RC Failed.");
+            ShutdownError(u"Release Of DC And RC Failed.", boxCaption);
         }
         if (!wglDeleteContext(renderingContext))
         {
-            ShutdownError(u"Release Rendering Context Failed.");
+            ShutdownError(u"Release Rendering Context Failed.", boxCaption);
         }
         renderingContext = nullptr;
     }
@@ -295,7 +303,7 @@ void cWindowsSystem::DestroyDisplay()
     {
         if (ReleaseDC(window, deviceContext) == 0)
         {
-            ShutdownError(u"Release Device Context Failed.");
+            ShutdownError(u"Release Device Context Failed.", boxCaption);
         }
         deviceContext = nullptr;
     }
@@ -303,13 +311,13 @@ void cWindowsSystem::DestroyDisplay()
     {
         if (!DestroyWindow(window))
         {
-            ShutdownError(u"Could Not Release m_hWnd.");
+            ShutdownError(u"Could Not Release m_hWnd.", boxCaption);
         }
         window = nullptr;
     }
     if (!UnregisterClassW(kClassName, instance))
     {
-        ShutdownError(u"Could Not Unregister Class.");
+        ShutdownError(u"Could Not Unregister Class.", boxCaption);
         instance = nullptr;
     }
 }

@@ -40,6 +40,9 @@ public:
     bool HasWglExtension(const char* name);
 
     void SetTitle(const char16_t* text) { title = text; }
+    // The caption of every message box the window system shows; null keeps
+    // each box's own ("Pelorin GL", "ERROR", "SHUTDOWN ERROR").
+    void SetBoxCaption(const char16_t* text) { boxCaption = text; }
     void SetSize(std::int32_t w, std::int32_t h)
     {
         width = w;
@@ -106,6 +109,7 @@ protected:
     bool multisampleFound;
     std::int32_t multisampleFormat;
     bool antiAliasing;
+    const char16_t* boxCaption;
     cSetupDialog setupDialog;
 
 private:

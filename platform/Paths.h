@@ -15,4 +15,11 @@ std::string ResolvePath(const std::string& path);
 
 std::string GetCurrentDirectory();
 
+// The folder that holds the running program, UTF-8 with forward slashes;
+// empty when the system cannot say.
+std::string GetExecutableFolder();
+
+// Makes the folder the working one; false when it cannot.
+bool ChangeCurrentDirectory(const std::string& folder);
+
 } // namespace platform

@@ -1,4 +1,4 @@
-// The production's hooks and entry.
+// The production's hooks and entry, and where it finds its data.
 #include "production/Production.h"
 
 #include "app/DebugSystem.h"
@@ -7,6 +7,7 @@
 #include "platform/GL.h"
 #include "platform/GLProc.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 
 #include <cstdio>
@@ -37,7 +38,48 @@ std::string TimeText(std::int32_t ms)
     return text;
 }
 
+// A path as seen from folder.
+std::string InFolder(const std::string& folder, const std::string& path)
+{
+    const std::filesystem::path given = std::filesystem::u8path(path);
+    if (given.is_absolute() || folder.empty())
+    {
+        return path;
+    }
+    return (std::filesystem::u8path(folder) / given).lexically_normal().u8string();
+}
+
+bool IsFolder(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(std::filesystem::u8path(path), error);
+}
+
 } // namespace
+
+std::string FindDataRoot(const std::string& data)
+{
+    if (IsFolder(data))
+    {
+        return platform::GetCurrentDirectory();
+    }
+    const std::string self = platform::GetExecutableFolder();
+    if (!self.empty() && IsFolder(InFolder(self, data)))
+    {
+        return self;
+    }
+    return std::string();
+}
+
+cProductionInfo WithTracksFolder(const cProductionInfo& description, const char* folder)
+{
+    cProductionInfo info = description;
+    if ((info.tracks == nullptr || *info.tracks == '\0') && folder != nullptr)
+    {
+        info.tracks = folder;
+    }
+    return info;
+}
 
 cProduction::cProduction(const cProductionInfo& description) : info(description)
 {
@@ -46,6 +88,10 @@ cProduction::cProduction(const cProductionInfo& description) : info(description)
     Require(info.length > 0, "length in milliseconds (length)");
     // Titles are UTF-8; the window takes UTF-16.
     wideTitle = platform::Utf8ToUtf16(info.title);
+    if (info.titledBoxes)
+    {
+        SetBoxCaption(wideTitle.c_str());
+    }
     Configure(1024, 768, true);
 }
 
@@ -208,11 +254,37 @@ int RunProduction(cProduction& app, int argc, char** argv)
         return code;
     }
     const cProductionInfo& info = app.GetInfo();
-    std::error_code error;
-    if (!std::filesystem::is_directory(info.data, error))
+    const std::string here = platform::GetCurrentDirectory();
+    const std::string root = FindDataRoot(info.data);
+    if (root.empty() && info.needsData)
+    {
+        const std::string self = platform::GetExecutableFolder();
+        std::fprintf(stderr, "%s: no %s/ folder in %s or beside the program in %s\n", info.program,
+                     info.data, here.c_str(), self.empty() ? "(unknown)" : self.c_str());
+        return 2;
+    }
+    if (root.empty())
     {
         std::fprintf(stderr, "%s: no %s/ folder here; run it from the folder that holds it\n",
                      info.program, info.data);
+    }
+    else if (root != here)
+    {
+        // Paths the user or the description gave stay where they pointed.
+        if (options.tracks.empty() && info.tracks != nullptr && *info.tracks != '\0')
+        {
+            options.tracks = info.tracks;
+        }
+        if (!options.tracks.empty())
+        {
+            options.tracks = InFolder(here, options.tracks);
+        }
+        if (!platform::ChangeCurrentDirectory(root))
+        {
+            std::fprintf(stderr, "%s: cannot work in %s, where %s/ is\n", info.program,
+                         root.c_str(), info.data);
+            return 2;
+        }
     }
     cDebugSystem::Instance().Open("debug.log");
     app.Configure(options);

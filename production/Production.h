@@ -166,14 +166,29 @@ private:
     Director director;
 };
 
-// Reads the options (usage and refusals from the one table), opens the log,
-// configures the application and runs it; the process's exit code.
+// The folder that holds the data folder: the working folder, else the
+// program's own; empty when neither does.
+std::string FindDataRoot(const std::string& data);
+
+// Reads the options (usage and refusals from the one table), finds the data
+// folder (working in the program's folder when the data is there only, and
+// stopping with one line and code 2 when a description that needs data has
+// none), opens the log, configures the application and runs it; the
+// process's exit code.
 int RunProduction(cProduction& app, int argc, char** argv);
+
+// The description with the tracks folder the build names (MIVEX_TRACKS,
+// from mivex_add_production's TRACKS) where it names none.
+cProductionInfo WithTracksFolder(const cProductionInfo& description, const char* folder);
 
 template <class Director>
 int RunProduction(const cProductionInfo& description, int argc, char** argv)
 {
+#ifdef MIVEX_TRACKS
+    static cProductionOf<Director> app(WithTracksFolder(description, MIVEX_TRACKS));
+#else
     static cProductionOf<Director> app(description);
+#endif
     return RunProduction(app, argc, argv);
 }
 

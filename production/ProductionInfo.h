@@ -18,9 +18,9 @@ struct cProductionInfo
     const char* title = nullptr;
     // The timeline's length in ms: the director's window and --from's bound.
     std::int32_t length = 0;
-    // The data folder, relative to the working folder, and the music in
-    // it (played unless the director has its own, the spectrum's source and
-    // the capture's video's sound).
+    // The data folder, in the working folder or beside the program (which
+    // then becomes the working folder), and the music in it (played unless the director has its
+    // own, the spectrum's source and the capture's video's sound).
     const char* data = "data";
     const char* music = "";
     float nearPlane = 0.1f;
@@ -37,6 +37,12 @@ struct cProductionInfo
     // code 1. Null: "<title> needs OpenGL 2.1." under the title.
     const char* noGLText = nullptr;
     const char* noGLCaption = nullptr;
+    // The data folder must be found, here or beside the program, before the
+    // window opens; false plays on without it.
+    bool needsData = true;
+    // Every message box carries the title; false keeps the window system's
+    // own captions.
+    bool titledBoxes = true;
 };
 
 } // namespace MivexGL

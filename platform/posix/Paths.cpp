@@ -113,4 +113,22 @@ std::string GetCurrentDirectory()
     return std::string(buffer.data());
 }
 
+std::string GetExecutableFolder()
+{
+    std::vector<char> buffer(4096);
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size() - 1)
+    {
+        return std::string();
+    }
+    const std::string self(buffer.data(), static_cast<std::size_t>(length));
+    const std::size_t slash = self.rfind('/');
+    return slash == std::string::npos ? std::string() : self.substr(0, slash == 0 ? 1 : slash);
+}
+
+bool ChangeCurrentDirectory(const std::string& folder)
+{
+    return !folder.empty() && ::chdir(folder.c_str()) == 0;
+}
+
 } // namespace platform

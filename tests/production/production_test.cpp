@@ -8,6 +8,7 @@
 
 #include "app/TimerSystem.h"
 #include "sync/SyncSystem.h"
+#include "platform/TestSeams.h"
 #include "platform/Win32.h"
 #include "support/Recorders.h"
 #include "support/StandInEditor.h"
@@ -284,6 +285,28 @@ TEST(Production, ALoadingFrameThatForgetsTheFlagStillStartsAndPlaysToTheEnd)
     EXPECT_GT(app.GetDirector().draws, 0);
     EXPECT_EQ(app.GetDirector().GetEndTime(), 300);
     EXPECT_EQ(app.GetControl().GetOverlay(), nullptr) << "a plain run has no overlay";
+}
+
+// Every box a production shows carries its title; a description that keeps
+// the window system's own captions (the demo's) gets those.
+TEST(Production, ItsBoxesCarryItsTitleUnlessItKeepsTheirOwn)
+{
+    for (const bool titled : {true, false})
+    {
+        MivexGL::cProductionInfo info = Described();
+        info.titledBoxes = titled;
+        MivexGL::cProductionOf<cCountingScene> app(info);
+        app.Configure(64, 48, true);
+        platform::SetDisplayFault(platform::DisplayStep::ChangeDisplaySettings, true);
+        testsupport::BoxRecorder boxes(platform::IDNO);
+        EXPECT_FALSE(app.CreateDisplay());
+        platform::SetDisplayFault(platform::DisplayStep::ChangeDisplaySettings, false);
+        ASSERT_EQ(boxes.Calls().size(), 2u);
+        EXPECT_EQ(boxes.Calls()[0].caption, titled ? "Tiny" : "Pelorin GL");
+        EXPECT_EQ(boxes.Calls()[1].caption, titled ? "Tiny" : "ERROR");
+        boxes.Clear();
+        app.DestroyDisplay();
+    }
 }
 
 } // namespace
