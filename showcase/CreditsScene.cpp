@@ -2,7 +2,7 @@
 #include "CreditsScene.h"
 
 #include "ShowcaseResources.h"
-#include "platform/GL.h"
+#include <MivexGL/platform/GL.h>
 
 #include <algorithm>
 #include <cmath>

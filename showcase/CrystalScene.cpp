@@ -6,9 +6,9 @@
 
 #include "ShowcaseResources.h"
 #include "ShowcaseSync.h"
-#include "platform/GL.h"
-#include "render/Geometry.h"
-#include "render/Vector3d.h"
+#include <MivexGL/platform/GL.h>
+#include <MivexGL/render/Geometry.h>
+#include <MivexGL/render/Vector3d.h>
 
 #include <algorithm>
 #include <cmath>

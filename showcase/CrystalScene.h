@@ -8,10 +8,10 @@
 #pragma once
 
 #include "ShowcasePart.h"
-#include "sync/SyncSystem.h"
-#include "render/Camera.h"
-#include "render/ParticleEmitter.h"
-#include "render/RenderTextureSystem.h"
+#include <MivexGL/sync/SyncSystem.h>
+#include <MivexGL/render/Camera.h>
+#include <MivexGL/render/ParticleEmitter.h>
+#include <MivexGL/render/RenderTextureSystem.h>
 
 namespace showcase
 {

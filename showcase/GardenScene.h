@@ -9,12 +9,12 @@
 #pragma once
 
 #include "ShowcasePart.h"
-#include "sync/SyncSystem.h"
-#include "effects/PostEffects.h"
-#include "render/Camera.h"
-#include "render/LindenmayerMesh.h"
-#include "render/LindenmayerSystem.h"
-#include "render/ParticleEmitter.h"
+#include <MivexGL/sync/SyncSystem.h>
+#include <MivexGL/effects/PostEffects.h>
+#include <MivexGL/render/Camera.h>
+#include <MivexGL/render/LindenmayerMesh.h>
+#include <MivexGL/render/LindenmayerSystem.h>
+#include <MivexGL/render/ParticleEmitter.h>
 
 namespace showcase
 {

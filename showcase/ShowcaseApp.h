@@ -4,7 +4,7 @@
 
 #include "ShowcaseScene.h"
 #include "ShowcaseSync.h"
-#include "production/Production.h"
+#include <MivexGL/production/Production.h>
 
 namespace showcase
 {

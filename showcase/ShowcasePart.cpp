@@ -1,7 +1,7 @@
 // The shared help of the showcase's scenes.
 #include "ShowcasePart.h"
 
-#include "platform/GL.h"
+#include <MivexGL/platform/GL.h>
 
 #include <cmath>
 

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "FrameSteps.h"
-#include "demo/SceneSystem.h"
-#include "render/Vector3f.h"
+#include <MivexGL/demo/SceneSystem.h>
+#include <MivexGL/render/Vector3f.h>
 
 namespace showcase
 {

@@ -2,7 +2,7 @@
 // program base asks for: InitGLSL, vertex stage, fragment stage.
 #include "ShowcaseResources.h"
 
-#include "platform/GL.h"
+#include <MivexGL/platform/GL.h>
 
 namespace showcase
 {

@@ -2,18 +2,18 @@
 // the outline font for the credits, and one object of each program class its
 // scenes draw with (the post-effect chain keeps its own). Pictures and music
 // come from the folder the showcase's data generator writes
-// ("showcase-data/" beside the program). Builds on the engine's resource base (demo/DataSystem.h), its
-// music player, textures, fonts and the shader library.
+// ("showcase-data/" beside the program). Builds on the engine's resource base (demo/DataSystem.h),
+// its music player, textures, fonts and the shader library.
 #pragma once
 
-#include "demo/DataSystem.h"
-#include "demo/MusicSystem.h"
-#include "production/SoundBands.h"
-#include "render/FontSystem.h"
-#include "render/TextureSystem.h"
-#include "shaders/CrystalShaders.h"
-#include "shaders/LightingShaders.h"
-#include "shaders/ScreenShaders.h"
+#include <MivexGL/demo/DataSystem.h>
+#include <MivexGL/demo/MusicSystem.h>
+#include <MivexGL/production/SoundBands.h>
+#include <MivexGL/render/FontSystem.h>
+#include <MivexGL/render/TextureSystem.h>
+#include <MivexGL/shaders/CrystalShaders.h>
+#include <MivexGL/shaders/LightingShaders.h>
+#include <MivexGL/shaders/ScreenShaders.h>
 
 namespace showcase
 {

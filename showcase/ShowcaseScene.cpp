@@ -2,8 +2,8 @@
 #include "ShowcaseScene.h"
 
 #include "ShowcaseSync.h"
-#include "sync/SyncSystem.h"
-#include "platform/GL.h"
+#include <MivexGL/sync/SyncSystem.h>
+#include <MivexGL/platform/GL.h>
 
 #include <algorithm>
 #include <cmath>

@@ -12,9 +12,9 @@
 #include "FrameSteps.h"
 #include "GardenScene.h"
 #include "ShowcaseResources.h"
-#include "sync/SyncSystem.h"
-#include "effects/PostEffects.h"
-#include "production/Director.h"
+#include <MivexGL/sync/SyncSystem.h>
+#include <MivexGL/effects/PostEffects.h>
+#include <MivexGL/production/Director.h>
 
 namespace showcase
 {

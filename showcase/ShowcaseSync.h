@@ -15,9 +15,9 @@ namespace tracks
 constexpr const char* kPrefix = "showcase-data/sync";
 constexpr const char* kProjectFile = "showcase-data/showcase-sync.xml";
 // Where a sync editor's saves go: the source tree's tracks folder, named by
-// the build.
-#ifdef MIVEX_SHOWCASE_TRACKS
-constexpr const char* kSourceFolder = MIVEX_SHOWCASE_TRACKS;
+// the build (mivex_add_production's TRACKS).
+#ifdef MIVEX_TRACKS
+constexpr const char* kSourceFolder = MIVEX_TRACKS;
 #else
 constexpr const char* kSourceFolder = "";
 #endif

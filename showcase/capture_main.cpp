@@ -1,6 +1,6 @@
 // mivex-showcase-capture: the showcase in frames and video.
 #include "ShowcaseApp.h"
-#include "tools/capture/Capture.h"
+#include <MivexGL/tools/capture/Capture.h>
 
 int main(int argc, char** argv)
 {
