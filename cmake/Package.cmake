@@ -5,10 +5,12 @@
 # the prefix. Both include/ and include/MivexGL/ are on the include path: a
 # project writes <MivexGL/render/TextureSystem.h>, and the engine's headers
 # find their own "render/..." includes. Included at the end of the top CMakeLists.txt,
-# after every library exists. The Windows cross build links its own imported
-# libraries and the sanitizer and fuzz builds pin a driver into every target,
-# so only the plain Linux build makes a package.
-if(WIN32 OR MIVEX_SANITIZE OR MIVEX_FUZZ)
+# after every library exists. The sanitizer and fuzz builds pin a driver into
+# every target, so they make no package. The Windows cross build makes the
+# engine for Windows: its own libraries (libepoxy, kissfft, Dear ImGui) come
+# along, with the toolchain file a production configures with, and no
+# pkg-config file.
+if(MIVEX_SANITIZE OR MIVEX_FUZZ)
   return()
 endif()
 
@@ -37,6 +39,14 @@ foreach(library ${MIVEX_PACKAGE_LIBRARIES})
   set_target_properties(${library} PROPERTIES EXPORT_NAME ${short})
   target_include_directories(${library} INTERFACE $<INSTALL_INTERFACE:include>)
 endforeach()
+if(WIN32)
+  # A production links as the engine was built: wide-character calls, and
+  # the runtimes linked in so the program needs only Windows' own DLLs.
+  target_compile_definitions(mivex_platform INTERFACE $<INSTALL_INTERFACE:UNICODE>
+                                                      $<INSTALL_INTERFACE:_UNICODE>)
+  target_link_options(mivex_platform INTERFACE $<INSTALL_INTERFACE:-static>
+                      $<INSTALL_INTERFACE:-static-libgcc> $<INSTALL_INTERFACE:-static-libstdc++>)
+endif()
 
 # The capture for any production comes along as MivexGL::capture; its
 # headers sit under include/MivexGL/tools/capture/.
@@ -47,6 +57,16 @@ if(TARGET mivex_capture)
   install(FILES ${capture_headers}
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/MivexGL/tools/capture)
 endif()
+
+# What the package holds, and nothing else: tools/install.sh builds this.
+add_custom_target(mivex_package)
+add_dependencies(mivex_package ${MIVEX_PACKAGE_TARGETS})
+# The programs the package installs for makers, where this build has them.
+foreach(program mivex-tracks)
+  if(TARGET ${program})
+    add_dependencies(mivex_package ${program})
+  endif()
+endforeach()
 
 install(TARGETS ${MIVEX_PACKAGE_TARGETS} EXPORT MivexGLTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
@@ -78,11 +98,36 @@ configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/MivexGLConfig.cmake.in
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/package/MivexGLConfigVersion.cmake
                                  VERSION ${MIVEX_PACKAGE_VERSION}
                                  COMPATIBILITY SameMajorVersion)
-# mivex_embed_shaders comes along: the config includes it.
+# mivex_embed_shaders and mivex_add_production come along: the config
+# includes them.
 install(FILES ${CMAKE_BINARY_DIR}/package/MivexGLConfig.cmake
               ${CMAKE_BINARY_DIR}/package/MivexGLConfigVersion.cmake
               ${CMAKE_CURRENT_LIST_DIR}/EmbedShaders.cmake
+              ${CMAKE_CURRENT_LIST_DIR}/AddProduction.cmake
+              ${CMAKE_CURRENT_LIST_DIR}/MakeRelease.cmake
         DESTINATION ${config_dir})
+
+# The examples, each a project a maker copies and builds against this
+# package: share/MivexGL/examples/<name>.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/MivexGL/examples)
+
+if(WIN32)
+  # The back end's libraries as the config makes them again, and the
+  # toolchain a production builds its .exe with, running it under Wine.
+  install(FILES ${CMAKE_SOURCE_DIR}/platform/win/Dependencies.cmake
+                ${CMAKE_SOURCE_DIR}/cmake/mingw-w64.cmake
+          DESTINATION ${config_dir})
+  install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/windows/wine.sh DESTINATION ${config_dir})
+  foreach(library ${MIVEX_WIN_DEPENDENCY_LIBRARIES})
+    install(FILES ${MIVEX_WIN_DEPS}/lib/${library} DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  endforeach()
+  foreach(folder ${MIVEX_WIN_DEPENDENCY_HEADERS})
+    install(DIRECTORY ${MIVEX_WIN_DEPS}/include/${folder}
+            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  endforeach()
+  return()
+endif()
 
 # pkg-config: the prefix is found from the .pc file's own place, so the
 # package can be installed under any --prefix.
@@ -109,7 +154,3 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/mivexgl.pc.in ${CMAKE_BINARY_DIR}/packa
 install(FILES ${CMAKE_BINARY_DIR}/package/mivexgl.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
-# The example productions, each a project a maker copies and builds against
-# this package: share/MivexGL/examples/<name>.
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/MivexGL/examples)

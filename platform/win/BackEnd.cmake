@@ -1,8 +1,9 @@
 # The Windows back end: USER32, GDI32 and WGL for windows and contexts, WIC
 # and OLE for pictures, waveOut and the Audio Compression Manager for sound,
 # Winsock for the sync editor, with libepoxy, kissfft and Dear ImGui built
-# for the target by tools/windows/deps.sh and linked in. A Windows build
-# makes no package, so it names no modules.
+# for the target by tools/windows/deps.sh and linked in (Dependencies.cmake,
+# which the Windows package's config reads too). The package names no
+# pkg-config modules.
 set(MIVEX_WIN_DEPS ${CMAKE_SOURCE_DIR}/build-win/deps CACHE PATH
     "Prefix of the target's libepoxy and kissfft, shared by every Windows build of this tree")
 # Every configure: the script returns at once when its prefix is current,
@@ -14,23 +15,8 @@ if(NOT deps_result EQUAL 0)
 endif()
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)
-add_library(mivex_win_epoxy STATIC IMPORTED)
-set_target_properties(mivex_win_epoxy PROPERTIES
-  IMPORTED_LOCATION ${MIVEX_WIN_DEPS}/lib/libepoxy.a
-  INTERFACE_INCLUDE_DIRECTORIES ${MIVEX_WIN_DEPS}/include
-  # Linked in, not imported from a DLL.
-  INTERFACE_COMPILE_DEFINITIONS "EPOXY_PUBLIC=extern"
-  INTERFACE_LINK_LIBRARIES "opengl32;gdi32")
-add_library(mivex_win_kissfft STATIC IMPORTED)
-set_target_properties(mivex_win_kissfft PROPERTIES
-  IMPORTED_LOCATION ${MIVEX_WIN_DEPS}/lib/libkissfft-float.a
-  INTERFACE_INCLUDE_DIRECTORIES ${MIVEX_WIN_DEPS}/include/kissfft
-  INTERFACE_COMPILE_DEFINITIONS "kiss_fft_scalar=float")
-add_library(mivex_win_imgui STATIC IMPORTED)
-set_target_properties(mivex_win_imgui PROPERTIES
-  IMPORTED_LOCATION ${MIVEX_WIN_DEPS}/lib/libimgui.a
-  INTERFACE_INCLUDE_DIRECTORIES ${MIVEX_WIN_DEPS}/include/imgui
-  INTERFACE_LINK_LIBRARIES "imm32;dwmapi")
+include(${CMAKE_CURRENT_LIST_DIR}/Dependencies.cmake)
+mivex_win_dependencies(${MIVEX_WIN_DEPS})
 set(MIVEX_PLATFORM_LINKS
     mivex_win_epoxy mivex_win_kissfft mivex_win_imgui glu32 opengl32 gdi32 user32 winmm msacm32
     ole32 oleaut32 uuid windowscodecs ws2_32 Threads::Threads)

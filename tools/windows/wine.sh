@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with a private, quiet prefix that lives
-# beside the build (WINEPREFIX may name another). The first run creates the
+# beside the build, or in the user's cache when installed (WINEPREFIX may
+# name another). The first run creates the
 # prefix; later runs reuse it. Exits with the program's exit code.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-export WINEPREFIX="${WINEPREFIX:-$here/../../build-win/wineprefix}"
+# In the tree, beside the Windows build; installed with the package, in the
+# user's cache.
+if [ -z "${WINEPREFIX:-}" ]; then
+  if [ -d "$here/../../build-win" ]; then
+    WINEPREFIX="$here/../../build-win/wineprefix"
+  else
+    WINEPREFIX="${XDG_CACHE_HOME:-$HOME/.cache}/mivexgl/wineprefix"
+  fi
+fi
+export WINEPREFIX
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installers, no first-run dialogs.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"

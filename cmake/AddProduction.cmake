@@ -1,0 +1,106 @@
+# One call per production, the same in this tree and from the installed
+# package:
+#
+#   mivex_add_production(NAME SOURCES <files>... [CAPTURE <files>...]
+#                        [GLSL <files>...] [DATA <folder>] [TRACKS <folder>]
+#                        [LINKS <targets>...])
+#
+# makes the program NAME from SOURCES, whose entry is the one named main.cpp,
+# and where the engine has a capture (not in a Windows build) NAME-capture
+# from CAPTURE and the other SOURCES. GLSL files are embedded into a header
+# named after NAME in CamelCase ("my-show" gives MyShowShaders.h) and watched
+# in place by --dev. DATA, with TRACKS, is copied into NAME-data/ beside the
+# programs at every build (a production whose data is made otherwise names
+# no DATA); TRACKS is also where --dev saves the sync keys
+# (MIVEX_TRACKS, which RunProduction<Director> reads). In a build made with
+# the Windows toolchain, the target NAME-release writes NAME-windows.zip
+# beside the programs: a folder NAME/ with NAME.exe, NAME-data/ and NAME.txt.
+# Depends on EmbedShaders.cmake and the MivexGL::production and
+# MivexGL::capture targets.
+
+set(MIVEX_RELEASE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/MakeRelease.cmake)
+
+# "my-show" -> "MyShow".
+function(mivex_camel_case text out)
+  string(REGEX MATCHALL "[A-Za-z0-9]+" parts "${text}")
+  set(name "")
+  foreach(part ${parts})
+    string(SUBSTRING ${part} 0 1 first)
+    string(SUBSTRING ${part} 1 -1 rest)
+    string(TOUPPER ${first} first)
+    string(APPEND name ${first}${rest})
+  endforeach()
+  set(${out} ${name} PARENT_SCOPE)
+endfunction()
+
+function(mivex_add_production name)
+  cmake_parse_arguments(P "" "DATA;TRACKS" "SOURCES;CAPTURE;GLSL;LINKS" ${ARGN})
+  if(NOT P_SOURCES)
+    message(FATAL_ERROR "mivex_add_production(${name}): no SOURCES")
+  endif()
+  if(P_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "mivex_add_production(${name}): what is ${P_UNPARSED_ARGUMENTS}?")
+  endif()
+  set(shared ${P_SOURCES})
+  list(FILTER shared EXCLUDE REGEX "(^|/)main\\.cpp$")
+  set(out ${CMAKE_BINARY_DIR})
+
+  set(programs ${name})
+  add_executable(${name} ${P_SOURCES})
+  target_link_libraries(${name} PRIVATE MivexGL::production ${P_LINKS})
+  if(WIN32)
+    # A windowed program, linked whole: it needs only what Windows has.
+    set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
+  endif()
+  if(P_CAPTURE AND TARGET MivexGL::capture)
+    add_executable(${name}-capture ${P_CAPTURE} ${shared})
+    target_link_libraries(${name}-capture PRIVATE MivexGL::capture ${P_LINKS})
+    list(APPEND programs ${name}-capture)
+  endif()
+  set_target_properties(${programs} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${out})
+  foreach(program ${programs})
+    target_include_directories(${program} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    if(DEFINED MIVEX_WARNINGS)
+      target_compile_options(${program} PRIVATE ${MIVEX_WARNINGS})
+    endif()
+  endforeach()
+
+  if(P_GLSL)
+    mivex_camel_case(${name} camel)
+    add_custom_target(${name}-glsl)
+    mivex_embed_shaders(${name}-glsl ${camel}Shaders.h ${P_GLSL})
+    foreach(program ${programs})
+      add_dependencies(${program} ${name}-glsl)
+      target_include_directories(${program} PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
+    endforeach()
+  endif()
+
+  if(P_TRACKS)
+    get_filename_component(tracks ${P_TRACKS} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    target_compile_definitions(${name} PRIVATE MIVEX_TRACKS="${tracks}")
+  endif()
+  # Again at every build: pictures and saved keys change between builds.
+  set(data ${out}/${name}-data)
+  if(P_DATA)
+    set(copies "")
+    foreach(folder ${P_DATA} ${P_TRACKS})
+      get_filename_component(folder ${folder} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+      list(APPEND copies ${folder})
+    endforeach()
+    add_custom_target(${name}-data COMMAND ${CMAKE_COMMAND} -E make_directory ${data}
+                      COMMAND ${CMAKE_COMMAND} -E copy_directory ${copies} ${data} VERBATIM)
+    foreach(program ${programs})
+      add_dependencies(${program} ${name}-data)
+    endforeach()
+  endif()
+
+  if(WIN32)
+    add_custom_target(${name}-release
+      COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${name}> -DNAME=${name}
+              -DDATA=${data} -DOUT=${out}/${name}-windows.zip
+              "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}" -P ${MIVEX_RELEASE_SCRIPT}
+      DEPENDS ${name}
+      COMMENT "Packing ${name}-windows.zip"
+      VERBATIM)
+  endif()
+endfunction()
