@@ -19,6 +19,57 @@
 # MivexGL::capture targets.
 
 set(MIVEX_RELEASE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/MakeRelease.cmake)
+set(MIVEX_SCENE_ENTRY ${CMAKE_CURRENT_LIST_DIR}/SceneModuleEntry.cpp)
+# The engine's libraries, highest layer first: a program whose scenes come
+# back as a module holds every one of them whole.
+set(MIVEX_ENGINE_PARTS production sync demo effects shaders render app_core log platform)
+option(MIVEX_LIVE_CODE "Build each production's scenes as a module that --dev reloads" ON)
+
+# The scene module of a production, and the program's side of it: the
+# program exports the engine, whole, and the module holds the production's
+# own code only, bound to itself, so its scenes, their inline functions and
+# tables are the new ones and every engine call reaches the program's one
+# engine.
+function(mivex_add_scene_module name program)
+  set(module ${name}-scenes)
+  add_library(${module} MODULE ${ARGN} ${MIVEX_SCENE_ENTRY})
+  target_compile_definitions(${module} PRIVATE MIVEX_SCENE_MODULE main=mivex_scene_main)
+  target_include_directories(${module} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  foreach(part ${MIVEX_ENGINE_PARTS})
+    target_include_directories(${module} PRIVATE
+                               $<TARGET_PROPERTY:MivexGL::${part},INTERFACE_INCLUDE_DIRECTORIES>)
+    target_compile_definitions(${module} PRIVATE
+                               $<TARGET_PROPERTY:MivexGL::${part},INTERFACE_COMPILE_DEFINITIONS>)
+  endforeach()
+  target_link_options(${module} PRIVATE LINKER:-Bsymbolic)
+  get_target_property(links ${program} MIVEX_PRODUCTION_LINKS)
+  if(links)
+    # A library of the production's own (its scenes, say) comes in as its
+    # archive alone: what it links of the engine is the program's.
+    foreach(link ${links})
+      target_include_directories(${module} PRIVATE
+                                 $<TARGET_PROPERTY:${link},INTERFACE_INCLUDE_DIRECTORIES>)
+      target_link_libraries(${module} PRIVATE $<TARGET_FILE:${link}>)
+      add_dependencies(${module} ${link})
+    endforeach()
+  endif()
+  if(DEFINED MIVEX_WARNINGS)
+    target_compile_options(${module} PRIVATE ${MIVEX_WARNINGS})
+  endif()
+
+  set_target_properties(${program} PROPERTIES ENABLE_EXPORTS ON)
+  set(whole "")
+  foreach(part ${MIVEX_ENGINE_PARTS})
+    list(APPEND whole $<TARGET_FILE:MivexGL::${part}>)
+  endforeach()
+  target_link_options(${program} PRIVATE LINKER:--whole-archive ${whole}
+                      LINKER:--no-whole-archive)
+  target_compile_definitions(${program} PRIVATE
+    MIVEX_LIVE_MODULE="$<TARGET_FILE:${module}>" MIVEX_LIVE_TARGET="${module}"
+    MIVEX_LIVE_BUILD="${CMAKE_BINARY_DIR}" MIVEX_LIVE_SOURCES="${CMAKE_CURRENT_SOURCE_DIR}"
+    MIVEX_LIVE_CMAKE="${CMAKE_COMMAND}")
+  add_dependencies(${program} ${module})
+endfunction()
 
 # "my-show" -> "MyShow".
 function(mivex_camel_case text out)
@@ -48,6 +99,7 @@ function(mivex_add_production name)
   set(programs ${name})
   add_executable(${name} ${P_SOURCES})
   target_link_libraries(${name} PRIVATE MivexGL::production ${P_LINKS})
+  set_target_properties(${name} PROPERTIES MIVEX_PRODUCTION_LINKS "${P_LINKS}")
   if(WIN32)
     # A windowed program, linked whole: it needs only what Windows has.
     set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
@@ -64,6 +116,13 @@ function(mivex_add_production name)
       target_compile_options(${program} PRIVATE ${MIVEX_WARNINGS})
     endif()
   endforeach()
+
+  # Under --dev the program's scenes come back from a module when their
+  # code changes; a Windows build (and so a release) has none.
+  if(MIVEX_LIVE_CODE AND NOT WIN32 AND NOT CMAKE_CROSSCOMPILING)
+    mivex_add_scene_module(${name} ${name} ${P_SOURCES})
+    list(APPEND programs ${name}-scenes)
+  endif()
 
   if(P_GLSL)
     mivex_camel_case(${name} camel)

@@ -19,8 +19,8 @@ include(CMakePackageConfigHelpers)
 
 set(MIVEX_PACKAGE_VERSION 1.0.0)
 # Lowest layer last: the order a static link needs.
-set(MIVEX_PACKAGE_LIBRARIES mivex_production mivex_sync mivex_demo mivex_effects mivex_shaders
-                            mivex_render mivex_app_core mivex_log mivex_platform)
+set(MIVEX_PACKAGE_LIBRARIES ${MIVEX_ENGINE_PARTS})
+list(TRANSFORM MIVEX_PACKAGE_LIBRARIES PREPEND mivex_)
 # What the libraries link, as pkg-config prefixes and modules: the prefixes
 # name the PkgConfig:: targets the exported libraries refer to. The back end
 # names its own (its BackEnd.cmake); the capture writes PNG whichever it is.
@@ -105,6 +105,7 @@ install(FILES ${CMAKE_BINARY_DIR}/package/MivexGLConfig.cmake
               ${CMAKE_CURRENT_LIST_DIR}/EmbedShaders.cmake
               ${CMAKE_CURRENT_LIST_DIR}/AddProduction.cmake
               ${CMAKE_CURRENT_LIST_DIR}/MakeRelease.cmake
+              ${CMAKE_CURRENT_LIST_DIR}/SceneModuleEntry.cpp
         DESTINATION ${config_dir})
 
 # The examples, each a project a maker copies and builds against this

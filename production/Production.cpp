@@ -155,6 +155,13 @@ bool cProduction::Start()
     StartClock();
     director.SetStartTime("0:00.0");
     director.SetEndTime(TimeText(info.length));
+    if (control.IsDevMode() && !liveSetup.module.empty())
+    {
+        liveCode = std::make_unique<cLiveCode>(
+            liveSetup, std::vector<std::string>{info.program},
+            [this](cSceneSystem* fresh, std::int32_t ms) { Adopt(fresh, ms); },
+            [this] { return control.Now(); });
+    }
     if (startAt > 0)
     {
         control.SeekTo(startAt);
@@ -172,8 +179,19 @@ void cProduction::StartClock()
 
 bool cProduction::Update()
 {
+    if (liveCode != nullptr)
+    {
+        liveCode->Poll();
+    }
     control.BeginUpdate(window);
-    DirectorScene().UpdateIfActive();
+    if (liveCode != nullptr)
+    {
+        liveCode->Update(RunningDirector());
+    }
+    else
+    {
+        RunningDirector().UpdateIfActive();
+    }
     control.EndUpdate(window, wideTitle.c_str());
     return false;
 }
@@ -181,8 +199,15 @@ bool cProduction::Update()
 bool cProduction::Draw()
 {
     control.BeginDraw();
-    cSceneSystem& director = DirectorScene();
-    director.DrawIfActive();
+    if (liveCode != nullptr)
+    {
+        liveCode->Draw(RunningDirector());
+    }
+    else
+    {
+        RunningDirector().DrawIfActive();
+    }
+    cSceneSystem& director = RunningDirector();
     int count = 0;
     const float* bands = control.IsDevMode() ? OverlayBands(director.GetElapsed(), count) : nullptr;
     control.EndDraw(bands, count);
@@ -191,19 +216,20 @@ bool cProduction::Draw()
 
 const float* cProduction::OverlayBands(std::int32_t ms, int& count)
 {
-    if (!Spectrum().IsLoaded())
+    cSoundBands& bands = CurrentSpectrum();
+    if (!bands.IsLoaded())
     {
         return nullptr;
     }
     // The time the scenes drew at; a cDirector has analysed it already.
-    Spectrum().At(ms);
+    bands.At(ms);
     count = cSoundBands::kBins;
-    return Spectrum().Bins();
+    return bands.Bins();
 }
 
 bool cProduction::IsFinished()
 {
-    return DirectorScene().IsFinished();
+    return RunningDirector().IsFinished();
 }
 
 platform::LRESULT cProduction::WindowProc(platform::HWND handle, platform::UINT message,
@@ -238,6 +264,45 @@ void cProduction::Configure(const LaunchOptions& options)
     SetStartAt(options.from);
     control.SetSyncSaveFolder(info.tracks != nullptr ? info.tracks : "");
     control.UseOptions(options);
+}
+
+std::vector<cNamedScene> cProduction::SceneList()
+{
+    if (liveDirector == nullptr)
+    {
+        return Scenes();
+    }
+    const auto* director = dynamic_cast<const cDirector*>(liveDirector);
+    return director != nullptr ? director->GetScenes() : std::vector<cNamedScene>{};
+}
+
+cSoundBands& cProduction::CurrentSpectrum()
+{
+    auto* director = dynamic_cast<cDirector*>(liveDirector);
+    return director != nullptr ? director->Bands() : Spectrum();
+}
+
+void cProduction::Adopt(cSceneSystem* fresh, std::int32_t ms)
+{
+    liveDirector = fresh;
+    if (auto* director = dynamic_cast<cDirector*>(fresh))
+    {
+        // The tune decoded at the start, not again.
+        director->Bands().SetSamples(Spectrum().Samples());
+    }
+    control.Bind(RunningDirector(), Music(), info.length, info.seekFromStart);
+    control.SetScenes(SceneList());
+    // The music waits for the replay, so picture and sound stay together.
+    const bool playing = !control.IsPaused();
+    if (playing)
+    {
+        Music().Pause();
+    }
+    control.Replay(ms);
+    if (playing)
+    {
+        Music().Resume();
+    }
 }
 
 LaunchTarget cProduction::GetLaunchTarget() const

@@ -30,11 +30,13 @@
 #include "app/WindowsSystem.h"
 #include "production/Director.h"
 #include "production/LaunchOptions.h"
+#include "production/LiveCode.h"
 #include "production/ProductionControl.h"
 #include "production/ProductionInfo.h"
 #include "production/SoundBands.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -76,6 +78,10 @@ public:
     const cProductionInfo& GetInfo() const { return info; }
     cProductionControl& GetControl() { return control; }
     LaunchTarget GetLaunchTarget() const;
+    // Under --dev, the scene module the build makes is rebuilt and swapped
+    // in when the production's C++ files change (production/LiveCode.h).
+    void UseLiveCode(cLiveCodeSetup setup) { liveSetup = std::move(setup); }
+    const cLiveCode* GetLiveCode() const { return liveCode.get(); }
 
 protected:
     virtual cSceneSystem& DirectorScene() = 0;
@@ -95,12 +101,26 @@ protected:
     virtual const float* OverlayBands(std::int32_t ms, int& count);
 
 private:
+    // The director running now: a scene module's, or the program's own.
+    cSceneSystem& RunningDirector()
+    {
+        return liveDirector != nullptr ? *liveDirector : DirectorScene();
+    }
+    std::vector<cNamedScene> SceneList();
+    cSoundBands& CurrentSpectrum();
+    // Binds a director the live code made (null: the program's own) and
+    // replays it to ms, the music held meanwhile.
+    void Adopt(cSceneSystem* fresh, std::int32_t ms);
+
     cProductionInfo info;
     std::u16string wideTitle;
     cProductionControl control;
     cMusicSystem music;
     cSoundBands spectrum;
     std::int32_t startAt = 0;
+    cLiveCodeSetup liveSetup;
+    std::unique_ptr<cLiveCode> liveCode;
+    cSceneSystem* liveDirector = nullptr;
 };
 
 // What a director offers beyond a scene's hooks.
@@ -184,12 +204,26 @@ cProductionInfo WithTracksFolder(const cProductionInfo& description, const char*
 template <class Director>
 int RunProduction(const cProductionInfo& description, int argc, char** argv)
 {
+#if defined(MIVEX_SCENE_MODULE)
+    // Built as a scene module (mivex_add_production): the program that
+    // loaded it makes this director anew.
+    (void)description;
+    (void)argc;
+    (void)argv;
+    return OfferSceneDirector([]() -> cSceneSystem* { return new Director; },
+                              [](cSceneSystem* director) { delete director; });
+#else
 #ifdef MIVEX_TRACKS
     static cProductionOf<Director> app(WithTracksFolder(description, MIVEX_TRACKS));
 #else
     static cProductionOf<Director> app(description);
 #endif
+#ifdef MIVEX_LIVE_MODULE
+    app.UseLiveCode({MIVEX_LIVE_MODULE, MIVEX_LIVE_TARGET, MIVEX_LIVE_BUILD, MIVEX_LIVE_SOURCES,
+                     MIVEX_LIVE_CMAKE});
+#endif
     return RunProduction(app, argc, argv);
+#endif
 }
 
 } // namespace MivexGL

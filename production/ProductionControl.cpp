@@ -126,6 +126,25 @@ void cProductionControl::SeekTo(std::int32_t ms)
         std::fprintf(stderr, "production: a seek before the director was bound\n");
         return;
     }
+    ms = std::max<std::int32_t>(ms, 0);
+    Replay(ms);
+    // Past the music's end there is nothing to hear, as in a plain run.
+    if (!music->Seek(ms))
+    {
+        music->Pause();
+    }
+    else if (!paused)
+    {
+        music->Resume();
+    }
+}
+
+void cProductionControl::Replay(std::int32_t ms)
+{
+    if (director == nullptr)
+    {
+        return;
+    }
     cTimerSystem& timer = cTimerSystem::Instance();
     ms = std::max<std::int32_t>(ms, 0);
     std::int32_t at = Now();
@@ -153,15 +172,6 @@ void cProductionControl::SeekTo(std::int32_t ms)
     if (!timer.IsHeld())
     {
         timer.Rejoin();
-    }
-    // Past the music's end there is nothing to hear, as in a plain run.
-    if (!music->Seek(ms))
-    {
-        music->Pause();
-    }
-    else if (!paused)
-    {
-        music->Resume();
     }
 }
 

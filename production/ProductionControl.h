@@ -73,6 +73,8 @@ public:
     // Brings the director, its scenes and the music to ms, as frames at 60
     // per second from 0 would have left them. Nothing is drawn.
     void SeekTo(std::int32_t ms);
+    // The same for the director alone: the music is left where it is.
+    void Replay(std::int32_t ms);
     void TogglePause();
     bool IsPaused() const { return paused; }
     // The time this frame's update brings the director to; 0 before its

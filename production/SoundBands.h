@@ -32,6 +32,8 @@ public:
     bool Load(const std::string& path, std::int32_t upToMs = 0);
     // Takes mono samples directly (44100 per second), for tests.
     void SetSamples(std::vector<float> samples);
+    // The decoded tune, to hand to another director's bands.
+    const std::vector<float>& Samples() const { return mono; }
     bool IsLoaded() const { return !mono.empty(); }
 
     // Analyses the window that ends at ms; before the start or past the end

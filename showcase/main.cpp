@@ -3,6 +3,5 @@
 
 int main(int argc, char** argv)
 {
-    static showcase::cShowcaseApp application;
-    return MivexGL::RunProduction(application, argc, argv);
+    return MivexGL::RunProduction<showcase::cShowcaseScene>(showcase::kShowcase, argc, argv);
 }
