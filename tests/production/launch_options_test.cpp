@@ -59,6 +59,10 @@ TEST(LaunchOptions, EachOptionSetsWhatItNames)
     EXPECT_NE(MivexGL::LaunchUsage(kDemo).find("  --sync HOST:PORT  with --dev, the sync editor"),
               std::string::npos)
         << MivexGL::LaunchUsage(kDemo);
+    // What --dev watches: the maker's files where they are, not only copies.
+    EXPECT_NE(MivexGL::LaunchUsage(kDemo).find("production's own GLSL files where they are"),
+              std::string::npos)
+        << MivexGL::LaunchUsage(kDemo);
 }
 
 TEST(LaunchOptions, BadInputIsRefusedWithItsName)
