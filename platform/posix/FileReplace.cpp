@@ -62,13 +62,12 @@ mode_t CurrentUmask()
     return mask;
 }
 
-bool WriteAllTo(int fd, const std::vector<char>& bytes)
+bool WriteAllAt(int fd, const char* data, std::size_t size, off_t offset)
 {
     std::size_t done = 0;
-    while (done < bytes.size())
+    while (done < size)
     {
-        const ssize_t n =
-            ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        const ssize_t n = ::pwrite(fd, data + done, size - done, offset + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
         {
             continue;
@@ -82,37 +81,47 @@ bool WriteAllTo(int fd, const std::vector<char>& bytes)
     return true;
 }
 
-bool ReadWhole(const std::string& path, std::vector<char>& bytes, std::string& reason)
+// The regular file from, open for reading, and its size; -1 with why not.
+int OpenSource(const std::string& from, off_t& size, std::string& reason)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat info;
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
     {
-        reason = fd < 0 ? SystemReason("cannot open " + path) : path + " is no regular file";
-        if (fd >= 0)
-        {
-            ::close(fd);
-        }
-        return false;
+        size = info.st_size;
+        return fd;
     }
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size())
+    reason = fd < 0 ? SystemReason("cannot open " + from) : from + " is no regular file";
+    if (fd >= 0)
     {
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        ::close(fd);
+    }
+    return -1;
+}
+
+// Copies size bytes of in over the start of out, a piece at a time: a video
+// may be far larger than memory should hold.
+bool CopyInto(int in, int out, off_t size)
+{
+    std::vector<char> piece(1 << 20);
+    off_t done = 0;
+    while (done < size)
+    {
+        const ssize_t n = ::pread(in, piece.data(), piece.size(), done);
         if (n < 0 && errno == EINTR)
         {
             continue;
         }
-        if (n <= 0)
+        if (n <= 0 || !WriteAllAt(out, piece.data(), static_cast<std::size_t>(n), done))
         {
-            reason = n < 0 ? SystemReason("cannot read " + path) : path + " shrank while read";
-            ::close(fd);
+            if (n == 0)
+            {
+                errno = EIO;
+            }
             return false;
         }
-        done += static_cast<std::size_t>(n);
+        done += n;
     }
-    ::close(fd);
     return true;
 }
 
@@ -120,8 +129,9 @@ bool ReadWhole(const std::string& path, std::vector<char>& bytes, std::string& r
 // every name it has.
 bool WriteInPlace(const std::string& from, const std::string& target, std::string& reason)
 {
-    std::vector<char> bytes;
-    if (!ReadWhole(from, bytes, reason))
+    off_t size = 0;
+    const int in = OpenSource(from, size, reason);
+    if (in < 0)
     {
         return false;
     }
@@ -129,27 +139,28 @@ bool WriteInPlace(const std::string& from, const std::string& target, std::strin
     if (fd < 0)
     {
         reason = SystemReason("cannot open " + target);
+        ::close(in);
         return false;
     }
 #if defined(__linux__)
     // Space for a longer content is taken before a byte changes: a full disk
     // then leaves the old content whole. Not every file system can.
-    if (!bytes.empty() &&
-        ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 &&
-        errno != EOPNOTSUPP && errno != ENOSYS)
+    if (size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
     {
         reason = SystemReason("no room for " + target);
         ::close(fd);
+        ::close(in);
         return false;
     }
 #endif
-    bool ok = WriteAllTo(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-              ::fsync(fd) == 0;
+    bool ok = CopyInto(in, fd, size) && ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0;
     if (!ok)
     {
         reason = SystemReason("cannot write " + target + " in place (a whole copy stays in " +
                               from + ")");
     }
+    ::close(in);
     if (::close(fd) != 0 && ok)
     {
         reason = SystemReason("cannot write " + target);
@@ -167,8 +178,9 @@ bool WriteInPlace(const std::string& from, const std::string& target, std::strin
 bool MoveAcross(const std::string& from, const std::string& target, mode_t mode,
                 std::string& reason)
 {
-    std::vector<char> bytes;
-    if (!ReadWhole(from, bytes, reason))
+    off_t size = 0;
+    const int in = OpenSource(from, size, reason);
+    if (in < 0)
     {
         return false;
     }
@@ -177,13 +189,15 @@ bool MoveAcross(const std::string& from, const std::string& target, mode_t mode,
     if (fd < 0)
     {
         reason = SystemReason("cannot make a file beside " + target);
+        ::close(in);
         return false;
     }
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAllTo(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, mode) == 0 && CopyInto(in, fd, size) && ::fsync(fd) == 0;
     if (!ok)
     {
         reason = SystemReason("cannot write " + beside);
     }
+    ::close(in);
     if (::close(fd) != 0 && ok)
     {
         reason = SystemReason("cannot write " + beside);

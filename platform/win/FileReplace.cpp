@@ -44,50 +44,47 @@ std::string SystemReason()
                          disposition, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
+// Copies from over the target's own bytes a piece at a time: a video may be
+// far larger than memory should hold.
 bool WriteInPlace(const std::string& from, const std::string& target, std::string& reason)
 {
-    const ::HANDLE source = OpenFollowing(from, GENERIC_READ, OPEN_EXISTING);
-    if (source == INVALID_HANDLE_VALUE)
+    const ::HANDLE in = OpenFollowing(from, GENERIC_READ, OPEN_EXISTING);
+    if (in == INVALID_HANDLE_VALUE)
     {
         reason = "cannot open " + from + ": " + SystemReason();
-        return false;
-    }
-    ::LARGE_INTEGER size = {};
-    std::vector<char> bytes;
-    bool ok = ::GetFileSizeEx(source, &size) != 0 && size.QuadPart < (1LL << 31);
-    if (ok)
-    {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
-        ::DWORD got = 0;
-        ok = bytes.empty() || (::ReadFile(source, bytes.data(), static_cast<::DWORD>(bytes.size()),
-                                          &got, nullptr) != 0 &&
-                               got == bytes.size());
-    }
-    if (!ok)
-    {
-        reason = "cannot read " + from + ": " + SystemReason();
-    }
-    ::CloseHandle(source);
-    if (!ok)
-    {
         return false;
     }
     const ::HANDLE out = OpenFollowing(target, GENERIC_WRITE, OPEN_EXISTING);
     if (out == INVALID_HANDLE_VALUE)
     {
         reason = "cannot open " + target + ": " + SystemReason();
+        ::CloseHandle(in);
         return false;
     }
-    ::DWORD wrote = 0;
-    ok = (bytes.empty() || (::WriteFile(out, bytes.data(), static_cast<::DWORD>(bytes.size()),
-                                        &wrote, nullptr) != 0 &&
-                            wrote == bytes.size())) &&
-         ::SetEndOfFile(out) != 0 && ::FlushFileBuffers(out) != 0;
+    std::vector<char> piece(1 << 20);
+    bool ok = true;
+    for (;;)
+    {
+        ::DWORD got = 0;
+        ::DWORD wrote = 0;
+        ok = ::ReadFile(in, piece.data(), static_cast<::DWORD>(piece.size()), &got, nullptr) != 0;
+        if (!ok || got == 0)
+        {
+            break;
+        }
+        ok = ::WriteFile(out, piece.data(), got, &wrote, nullptr) != 0 && wrote == got;
+        if (!ok)
+        {
+            break;
+        }
+    }
+    ok = ok && ::SetEndOfFile(out) != 0 && ::FlushFileBuffers(out) != 0;
     if (!ok)
     {
         reason = "cannot write " + target + " in place (a whole copy stays in " + from +
                  "): " + SystemReason();
     }
+    ::CloseHandle(in);
     ::CloseHandle(out);
     if (ok)
     {

@@ -105,6 +105,16 @@ TEST_F(FileReplace, AHardLinkedFileKeepsItsNamesAndItsMode)
     EXPECT_EQ(a.st_nlink, 2u);
     EXPECT_EQ(ModeOf(mine), 0640u);
     EXPECT_NE(::access(from.c_str(), F_OK), 0) << "the file beside was left";
+
+    // Longer than the old content and than one piece of the copy.
+    std::string large;
+    for (int i = 0; large.size() < (5u << 19); ++i)
+    {
+        large += std::to_string(i) + ",";
+    }
+    Write(from, large);
+    ASSERT_TRUE(platform::MoveFileOver(from, mine, reason)) << reason;
+    EXPECT_TRUE(testsupport::ReadFile(shared) == large) << "the content differs";
 }
 
 TEST_F(FileReplace, TheModeIsTheReplacedFilesOrTheUmasks)
