@@ -239,7 +239,7 @@ std::string FileBehindLinks(const std::string& path, std::string& reason)
             return std::string();
         }
         const std::string next(target.data(), static_cast<std::size_t>(length));
-        current = next[0] == '/' ? next : FolderOf(current) + "/" + next;
+        current = !next.empty() && next[0] == '/' ? next : FolderOf(current) + "/" + next;
     }
     reason = path + ": " + std::strerror(ELOOP);
     return std::string();
