@@ -5,6 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace MivexGL
 {
@@ -33,7 +39,8 @@ bool WholeNumber(const std::string& text, long long limit, long long& value)
     return value <= limit;
 }
 
-// Four dotted numbers, each 0 to 255: what the socket layer connects to.
+// Four dotted numbers, each 0 to 255 written without leading zeros: what
+// the socket layer reads the same way ("010" would be eight to some).
 bool Ipv4Address(const std::string& text)
 {
     std::string::size_type at = 0;
@@ -42,13 +49,90 @@ bool Ipv4Address(const std::string& text)
         const std::string::size_type dot = part < 3 ? text.find('.', at) : text.size();
         long long value = 0;
         if (dot == std::string::npos || dot - at > 3 ||
-            !WholeNumber(text.substr(at, dot - at), 255, value))
+            !WholeNumber(text.substr(at, dot - at), 255, value) ||
+            (dot - at > 1 && text[at] == '0'))
         {
             return false;
         }
         at = dot + 1;
     }
     return true;
+}
+
+// How many bytes of a well-formed UTF-8 character start at text[at] that is
+// no control character; 0 if none.
+std::size_t PrintableCharacter(const std::string& text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i)
+    { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    const unsigned lead = byte(at);
+    if (lead >= 0x20 && lead < 0x7f)
+    {
+        return 1;
+    }
+    const std::size_t length = lead >= 0xf0 && lead < 0xf5   ? 4
+                               : lead >= 0xe0 && lead < 0xf0 ? 3
+                               : lead >= 0xc2 && lead < 0xe0 ? 2
+                                                             : 0;
+    for (std::size_t i = 1; i < length; ++i)
+    {
+        if ((byte(at + i) & 0xc0) != 0x80)
+        {
+            return 0;
+        }
+    }
+    // U+0080 to U+009F are controls too.
+    return lead == 0xc2 && byte(at + 1) < 0xa0 ? 0 : length;
+}
+
+} // namespace
+
+std::string ShownText(const std::string& text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (std::size_t at = 0; at < text.size();)
+    {
+        const std::size_t length = PrintableCharacter(text, at);
+        if (length > 0 && text[at] != '\\')
+        {
+            shown.append(text, at, length);
+            at += length;
+            continue;
+        }
+        const auto b = static_cast<unsigned char>(text[at++]);
+        shown += b == '\\' ? std::string("\\\\") : std::string("\\x") + kHex[b >> 4] + kHex[b & 15];
+    }
+    return shown;
+}
+
+namespace
+{
+
+// Empty when path is a folder this process may write in; else why not.
+std::string WritableFolder(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status))
+    {
+        return "no such folder";
+    }
+    if (!fs::is_directory(status))
+    {
+        return "not a folder";
+    }
+#if defined(_WIN32)
+    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
+#else
+    // Also says so for a read-only file system, which even root cannot write.
+    if (::access(path.c_str(), W_OK | X_OK) != 0)
+#endif
+    {
+        return "cannot be written to";
+    }
+    return std::string();
 }
 
 using Parser = bool (*)(const std::string& value, const LaunchTarget& target,
@@ -73,7 +157,7 @@ const Option kOptions[] = {
          if (!WholeNumber(value, target.length, ms))
          {
              error = "--from takes milliseconds from 0 to " + std::to_string(target.length) +
-                     ", not \"" + value + "\"";
+                     ", not \"" + ShownText(value) + "\"";
              return false;
          }
          options.from = static_cast<std::int32_t>(ms);
@@ -91,7 +175,7 @@ const Option kOptions[] = {
          if (x == std::string::npos || !WholeNumber(value.substr(0, x), kLargestSide, w) ||
              !WholeNumber(value.substr(x + 1), kLargestSide, h) || w == 0 || h == 0)
          {
-             error = "--size takes WIDTHxHEIGHT, each 1 to 16384, not \"" + value + "\"";
+             error = "--size takes WIDTHxHEIGHT, each 1 to 16384, not \"" + ShownText(value) + "\"";
              return false;
          }
          options.width = static_cast<std::int32_t>(w);
@@ -102,7 +186,9 @@ const Option kOptions[] = {
      [](const std::string&, const LaunchTarget&, LaunchOptions& options, std::string&)
      { return options.setup = true; }},
     {"--dev", nullptr,
-     "the overlay (F2 hides it), live reload of live-shaders/ and pictures;\n"
+     "the overlay (F2 hides it); live reload of pictures, of the\n"
+     "production's own GLSL files where they are, and of the engine's\n"
+     "programs through their copies in live-shaders/;\n"
      "Space pauses, Left/Right move 5 s, Home goes to 0; time in the title",
      [](const std::string&, const LaunchTarget&, LaunchOptions& options, std::string&)
      { return options.dev = true; }},
@@ -122,9 +208,9 @@ const Option kOptions[] = {
          if (colon == std::string::npos || !Ipv4Address(value.substr(0, colon)) ||
              !WholeNumber(value.substr(colon + 1), 65535, port) || port == 0)
          {
-             error = "--sync takes off or an IPv4 address and a port 1 to 65535 "
-                     "(127.0.0.1:1338), not \"" +
-                     value + "\"";
+             error = "--sync takes off or an IPv4 address as four numbers 0 to 255 with no "
+                     "leading zeros and a port 1 to 65535 (127.0.0.1:1338), not \"" +
+                     ShownText(value) + "\"";
              return false;
          }
          options.syncOff = false;
@@ -140,6 +226,13 @@ const Option kOptions[] = {
          if (value.empty())
          {
              error = "--tracks needs a folder";
+             return false;
+         }
+         // Said now, not at the first save minutes into a session.
+         const std::string why = WritableFolder(value);
+         if (!why.empty())
+         {
+             error = "--tracks " + ShownText(value) + ": " + why;
              return false;
          }
          options.tracks = value;
@@ -173,7 +266,7 @@ bool ParseLaunchOptions(int argc, const char* const* argv, const LaunchTarget& t
         const Option* option = Find(name);
         if (option == nullptr)
         {
-            error = "unknown option \"" + name + "\"";
+            error = "unknown option \"" + ShownText(name) + "\"";
             return false;
         }
         std::string value;
@@ -181,7 +274,7 @@ bool ParseLaunchOptions(int argc, const char* const* argv, const LaunchTarget& t
         {
             if (i + 1 >= argc)
             {
-                error = name + " needs a value";
+                error = ShownText(name) + " needs a value";
                 return false;
             }
             value = argv[++i];

@@ -2,8 +2,9 @@
 // window instead of a display-mode change, the setup dialog, the
 // development mode and where it finds a sync editor. One table holds every option: parsing, the
 // messages and the usage text all come from it, and --from's bound is the production's own length.
-// With no arguments nothing here applies and the program runs exactly as configured. Depends on
-// nothing but the standard library.
+// With no arguments nothing here applies and the program runs exactly as configured. Anything
+// the user typed is repeated with its control characters escaped. Depends on nothing but the
+// standard library and the system.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,7 @@ struct LaunchOptions
     std::uint16_t syncPort = 0;
     bool syncOff = false;
     // --tracks: where a sync editor's saves go instead of the production's
-    // own tracks folder.
+    // own tracks folder; a folder that can be written, checked at once.
     std::string tracks;
     bool help = false;
 };
@@ -43,6 +44,9 @@ struct LaunchTarget
 // False, with a message naming the argument, for anything not understood.
 bool ParseLaunchOptions(int argc, const char* const* argv, const LaunchTarget& target,
                         LaunchOptions& options, std::string& error);
+// text as it may be shown on a terminal: control characters, bytes that are
+// no UTF-8 and backslashes written as C escapes ("\x1b[2J" for ESC [2J).
+std::string ShownText(const std::string& text);
 // The --help text.
 std::string LaunchUsage(const LaunchTarget& target);
 // What an entry does with its arguments: -1 to go on with options filled;

@@ -209,6 +209,8 @@ struct cLiveReload::Impl
     // The files each program was last built from.
     std::map<const cShaderSystem*, std::set<std::string>> users;
     std::map<const cTextureSystem*, Picture> pictures;
+    // Embedded files --dev could not find, each with the copy played instead.
+    std::map<std::string, std::string> unwatched;
     std::chrono::steady_clock::time_point lastPoll{};
 
     static const char* Source(void* context, const cShaderSystem& program, bool fragment,
@@ -250,6 +252,7 @@ struct cLiveReload::Impl
         std::error_code error;
         if (source != nullptr && fs::exists(fs::symlink_status(source, error)))
         {
+            cProblemLog::Instance().Resolve(UnwatchedKey(source));
             return fs::path(source);
         }
         copy = true;
@@ -260,7 +263,61 @@ struct cLiveReload::Impl
         {
             name += "." + cShaderSystem::HashName(cShaderSystem::HashText(builtIn)).substr(0, 8);
         }
-        return folder / (name + extension);
+        const fs::path file = folder / (name + extension);
+        if (source != nullptr)
+        {
+            // Edits to the maker's file would otherwise go nowhere, unsaid.
+            unwatched.emplace(source, file.generic_string());
+            cProblemLog::Instance().ReportKeyed(
+                UnwatchedKey(source),
+                "shader: " + std::string(source) +
+                    (fs::path(source).is_absolute()
+                         ? ": gone, so --dev cannot watch it"
+                         : ": embedded by a relative path not found from here, so --dev cannot "
+                           "watch it") +
+                    "; its copy " + file.generic_string() + " is played");
+        }
+        return file;
+    }
+
+    static std::string UnwatchedKey(const std::string& source)
+    {
+        return "live-unwatched:" + source;
+    }
+
+    // An embedded file that is back: its programs build from it again.
+    void PollUnwatched()
+    {
+        for (auto entry = unwatched.begin(); entry != unwatched.end();)
+        {
+            std::error_code error;
+            if (!fs::exists(fs::symlink_status(entry->first, error)))
+            {
+                ++entry;
+                continue;
+            }
+            cProblemLog::Instance().Resolve(UnwatchedKey(entry->first));
+            const std::string copy = entry->second;
+            entry = unwatched.erase(entry);
+            RebuildUsersOf(copy);
+        }
+    }
+
+    void RebuildUsersOf(const std::string& file)
+    {
+        struct Match
+        {
+            Impl* self;
+            const std::string* file;
+        } match{this, &file};
+        cShaderSystem::RebuildWhere(
+            [](const cShaderSystem& program, void* context)
+            {
+                const auto* m = static_cast<Match*>(context);
+                auto used = m->self->users.find(&program);
+                return used != m->self->users.end() && used->second.count(*m->file) != 0;
+            },
+            &match);
     }
 
     void ReportUnreadable(const fs::path& file, const std::string& why)
@@ -402,19 +459,7 @@ struct cLiveReload::Impl
                 continue;
             }
             text.text = std::move(read);
-            struct Match
-            {
-                Impl* self;
-                const std::string* file;
-            } match{this, &entry.first};
-            cShaderSystem::RebuildWhere(
-                [](const cShaderSystem& program, void* context)
-                {
-                    const auto* m = static_cast<Match*>(context);
-                    auto used = m->self->users.find(&program);
-                    return used != m->self->users.end() && used->second.count(*m->file) != 0;
-                },
-                &match);
+            RebuildUsersOf(entry.first);
         }
     }
 
@@ -496,6 +541,7 @@ void cLiveReload::Poll()
         return;
     }
     impl->lastPoll = now;
+    impl->PollUnwatched();
     impl->PollTexts();
     impl->PollPictures();
 }

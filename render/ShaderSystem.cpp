@@ -9,6 +9,7 @@
 #include "render/ShaderSeams.h"
 
 #include "log/ProblemLog.h"
+#include "log/ShaderLogPlaces.h"
 #include "platform/GLProc.h"
 
 #include <algorithm>
@@ -292,7 +293,7 @@ void cShaderSystem::UseFixedFunction() const
     }
 }
 
-void cShaderSystem::ReportFailure(const char* what, GLhandleARB handle)
+void cShaderSystem::ReportFailure(const char* what, GLhandleARB handle, const char* file)
 {
     GLint length = 0;
     glGetObjectParameterivARB(handle, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
@@ -316,6 +317,10 @@ void cShaderSystem::ReportFailure(const char* what, GLhandleARB handle)
         --last;
     }
     log = log.substr(first, last - first);
+    if (file != nullptr)
+    {
+        log = PlaceShaderLog(log, file);
+    }
     Report(std::string(what) + ": " + (log.empty() ? "no info log" : log));
 }
 
@@ -372,7 +377,7 @@ bool cShaderSystem::BuildStage(GLenum type, const char* source, GLhandleARB& han
     if (status == 0)
     {
         std::string what = std::string(stage) + " shader did not compile";
-        ReportFailure(what.c_str(), handle);
+        ReportFailure(what.c_str(), handle, GetSourceFile(fragment));
         return false;
     }
     glAttachObjectARB(program, handle);

@@ -135,7 +135,8 @@ protected:
 private:
     // "shader: <class>: <what>: <info log>", the log's first line on the
     // tagged line and any further lines after it.
-    void ReportFailure(const char* what, GLhandleARB handle);
+    // file, when known, names the places in the log.
+    void ReportFailure(const char* what, GLhandleARB handle, const char* file = nullptr);
     // One line per text: programs built from the same texts share the key.
     void Report(const std::string& what);
     // The build worked: its earlier failure leaves the overlay's list.

@@ -118,6 +118,8 @@ private:
 
     void Run()
     {
+        // Late here is heard as a gap: this thread runs before the frame loop.
+        ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
         std::vector<float> mixed(kBufferFrames * AUDIO_CHANNELS);
         while (!quit)
         {

@@ -14,6 +14,10 @@ add_test(NAME embed_shaders_follow_their_files
          COMMAND ${CMAKE_COMMAND} -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/embed-follows
                  -DEMBED=${CMAKE_SOURCE_DIR}/cmake/EmbedShaders.cmake -DGENERATOR=${CMAKE_GENERATOR}
                  -P ${CMAKE_CURRENT_LIST_DIR}/EmbedFollows.cmake)
+add_test(NAME embed_shaders_bounded
+         COMMAND ${CMAKE_COMMAND} -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/embed-bounds
+                 -DEMBED=${CMAKE_SOURCE_DIR}/cmake/EmbedShaders.cmake -DGENERATOR=${CMAKE_GENERATOR}
+                 -P ${CMAKE_CURRENT_LIST_DIR}/EmbedBounds.cmake)
 
 # Live reload under the showcase: every present variant keeps its own text.
 if(TARGET mivex_showcase)

@@ -7,6 +7,7 @@
 // file is watched in place; anything but a small regular file costs one line.
 // Without Start the folder is never read.
 #include "log/ProblemLog.h"
+#include "log/ShaderLogPlaces.h"
 #include "production/LiveReload.h"
 #include "render/TextureSystem.h"
 #include "shaders/ListedShader.h"
@@ -424,6 +425,82 @@ TEST_F(LiveReloadTest, OwnGlslFileIsEmbeddedAndWatchedInPlace)
     EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(program), Rgb{0, 0, 255}); }));
 }
 #endif
+
+bool Kept(const std::string& start)
+{
+    const std::vector<std::string> recent = cProblemLog::Instance().Recent();
+    return std::any_of(recent.begin(), recent.end(),
+                       [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+TEST_F(LiveReloadTest, AnEmbeddedFileThatCannotBeWatchedIsSaidUntilItIsBack)
+{
+    fs::create_directories("glsl");
+    const std::string gone = (fs::current_path() / "glsl" / "plasma.frag").string();
+    cLiveReload live;
+    live.Start();
+    const std::uint64_t mark = cProblemLog::Instance().Count();
+    cProbeShader program(cListedShader::Text{cProbeShader::kVertex, nullptr},
+                         cListedShader::Text{kGreen, gone.c_str()});
+    ASSERT_TRUE(program.Build());
+    EXPECT_TRUE(Same(DrawnColour(program), Rgb{0, 255, 0}));
+    std::string line;
+    EXPECT_EQ(LinesSince(mark, "shader: " + gone + ": gone, so --dev cannot watch it", &line), 1);
+    EXPECT_NE(line.find("live-shaders/cProbeShader.frag is played"), std::string::npos) << line;
+
+    // Back, it is what the program builds from, and the line leaves the list.
+    WriteText(gone, kBlue);
+    EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(program), Rgb{0, 0, 255}); }));
+    EXPECT_FALSE(Kept("shader: " + gone));
+    WriteText(gone, kGreen);
+    Touch(gone);
+    EXPECT_TRUE(PollUntil(live, [&] { return Same(DrawnColour(program), Rgb{0, 255, 0}); }));
+
+    // A relative name that leads nowhere from here says so.
+    cProbeShader relative(cListedShader::Text{cProbeShader::kVertex, nullptr},
+                          cListedShader::Text{kBlue, "elsewhere/tint.frag"});
+    ASSERT_TRUE(relative.Build());
+    EXPECT_TRUE(Kept("shader: elsewhere/tint.frag: embedded by a relative path not found"));
+}
+
+TEST_F(LiveReloadTest, ACompileErrorNamesTheFileAndItsLine)
+{
+    fs::create_directories("glsl");
+    const std::string file = (fs::current_path() / "glsl" / "plasma.frag").string();
+    WriteText(file, kBroken);
+    const cListedShader::Text vertex{cProbeShader::kVertex, nullptr};
+    const cListedShader::Text fragment{kBroken, file.c_str()};
+    // In a plain run, from the embedded text, on the overlay's list too.
+    const std::uint64_t mark = cProblemLog::Instance().Count();
+    {
+        cProbeShader program(vertex, fragment);
+        EXPECT_FALSE(program.Build());
+    }
+    std::string line;
+    EXPECT_EQ(LinesSince(mark, "shader: cProbeShader: fragment shader did not compile: ", &line),
+              1);
+    EXPECT_NE(line.find(": glsl/plasma.frag:3:"), std::string::npos) << line;
+    // Under --dev, from the file.
+    cLiveReload live;
+    live.Start();
+    cProbeShader program(vertex, fragment);
+    EXPECT_FALSE(program.Build());
+    EXPECT_NE(program.GetBuildLog().find(": glsl/plasma.frag:3:"), std::string::npos)
+        << program.GetBuildLog();
+}
+
+TEST(ShaderLogPlaces, EachDriversPlaceBecomesTheFileAndLine)
+{
+    const std::string here = fs::current_path().string();
+    EXPECT_EQ(PlaceShaderLog("0:12(5): error: syntax error\n0:14(1): warning: x", here + "/a.frag"),
+              "a.frag:12:5: error: syntax error\na.frag:14:1: warning: x");
+    EXPECT_EQ(PlaceShaderLog("0(12) : error C0000: syntax error", "/elsewhere/b.frag"),
+              "/elsewhere/b.frag:12: error C0000: syntax error");
+    EXPECT_EQ(PlaceShaderLog("ERROR: 0:7: 'x' : undeclared\nERROR: 1 compilation errors", "c.vert"),
+              "ERROR: c.vert:7: 'x' : undeclared\nERROR: 1 compilation errors");
+    // A number that is no place stays.
+    EXPECT_EQ(PlaceShaderLog("10:2: odd", "d.frag"), "10:2: odd");
+}
 
 TEST_F(LiveReloadTest, WithoutStartTheBuiltInTextsAreUsed)
 {
