@@ -1,6 +1,8 @@
 // The scene list, and what the director does with it at start and each frame.
 #include "production/Director.h"
 
+#include "log/ProblemLog.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,6 +24,14 @@ cDirector::cEntry& cDirector::cEntry::Track(std::string trackName)
 cDirector::cDirector() = default;
 
 cDirector::~cDirector() = default;
+
+cDirector::cEntry& cDirector::Add(std::string name, std::string start, std::string end,
+                                  cScene& scene)
+{
+    scene.SetBands(&bands);
+    return Add(std::move(name), std::move(start), std::move(end),
+               static_cast<cSceneSystem&>(scene));
+}
 
 cDirector::cEntry& cDirector::Add(std::string name, std::string start, std::string end,
                                   cSceneSystem& scene)
@@ -53,9 +63,11 @@ std::string cDirector::WindowRefusal() const
             error = "no window; give one in minutes:seconds, as \"0:15\" to \"0:19.999\"";
         }
         else if (ParseStrictTime(entry.start, first, error) &&
-                 ParseStrictTime(entry.end, last, error) && last < first)
+                 ParseStrictTime(entry.end, last, error) && last <= first)
         {
-            error = "window \"" + entry.start + "\" to \"" + entry.end + "\" ends before it starts";
+            // The end is the next scene's start, so an equal end never shows.
+            error = "window \"" + entry.start + "\" to \"" + entry.end +
+                    "\" does not end after it starts";
         }
         if (!error.empty())
         {
@@ -63,6 +75,32 @@ std::string cDirector::WindowRefusal() const
         }
     }
     return {};
+}
+
+std::vector<std::string> cDirector::DeclarationProblems() const
+{
+    std::vector<std::string> problems;
+    for (auto later = entries.begin(); later != entries.end(); ++later)
+    {
+        for (auto earlier = entries.begin(); earlier != later; ++earlier)
+        {
+            if (earlier->scene == later->scene)
+            {
+                problems.push_back("scene: " + later->name + ": the scene declared as \"" +
+                                   earlier->name +
+                                   "\" is declared again: it would update and draw twice a frame");
+                break;
+            }
+            if (earlier->name == later->name)
+            {
+                problems.push_back("scene: " + later->name +
+                                   ": two scenes have this name; the overlay could not tell them "
+                                   "apart");
+                break;
+            }
+        }
+    }
+    return problems;
 }
 
 int cDirector::Init()
@@ -74,6 +112,10 @@ int cDirector::Init()
     {
         std::fprintf(stderr, "%s\n", refusal.c_str());
         std::exit(2);
+    }
+    for (const std::string& problem : DeclarationProblems())
+    {
+        cProblemLog::Instance().ReportKeyed(problem, problem);
     }
     cSyncSystem& sync = cSyncSystem::Instance();
     if (!syncPrefix.empty())
@@ -102,6 +144,7 @@ int cDirector::Init()
         entry.scene->Init();
         // After the scene's Init: the list has the last word on its window.
         entry.scene->SetWindow(entry.start, entry.end);
+        entry.scene->SetEndExclusive(true);
     }
     return 0;
 }

@@ -36,6 +36,7 @@
 #pragma once
 
 #include "demo/SceneSystem.h"
+#include "production/Scene.h"
 #include "sync/SyncSystem.h"
 #include "production/ProductionControl.h"
 #include "production/SoundBands.h"
@@ -71,14 +72,18 @@ public:
     cDirector();
     ~cDirector() override;
 
-    // Declares a scene; the list's order is the update and draw order.
+    // Declares a scene; the list's order is the update and draw order. A
+    // window ends where the next one starts: at its end the scene is over.
     cEntry& Add(std::string name, std::string start, std::string end, cSceneSystem& scene);
+    // A cScene also reads this director's spectrum as its own Bands().
+    cEntry& Add(std::string name, std::string start, std::string end, cScene& scene);
     // The track files <prefix>_<track>.track and the tempo that turns time
     // into rows; without it no track files are read.
     void UseSync(std::string prefix, double bpm, double rowsPerBeat);
 
-    // Refuses a bad window (exit code 2), sets up the sync tracks, Load, then
-    // every scene's Init and window.
+    // Refuses a bad window (exit code 2), names a scene declared twice or a
+    // name given twice, sets up the sync tracks, Load, then every scene's
+    // Init and window.
     int Init() override;
     // The sync time and the bands at this frame, then the scenes.
     void Update() override;
@@ -94,10 +99,13 @@ public:
     // Empty when every declared window reads; else the one line that
     // refuses the first scene whose window does not.
     std::string WindowRefusal() const;
+    // One "scene: " line per scene object declared twice and per name given
+    // to two scenes; empty when each is declared once.
+    std::vector<std::string> DeclarationProblems() const;
 
 protected:
     // The director's own loading, before the scenes' Init. Base: none.
-    virtual void Load() {}
+    void Load() override {}
     void UpdateScenes();
     void DrawScenes();
 

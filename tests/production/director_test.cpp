@@ -12,6 +12,7 @@
 
 #include "app/TimerSystem.h"
 #include "production/ProductionControl.h"
+#include "render/ParticleEmitter.h"
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>
@@ -132,7 +133,11 @@ TEST(DirectorDeathTest, AWindowThatDoesNotReadStopsTheStartNamingTheScene)
     EXPECT_EXIT(cBadWindow("0:15:00", "0:20").Init(), ::testing::ExitedWithCode(2),
                 "scene: garden: .*0:15:00");
     EXPECT_EXIT(cBadWindow("0:20", "0:15").Init(), ::testing::ExitedWithCode(2),
-                "scene: garden: .*ends before it starts");
+                "scene: garden: .*does not end after it starts");
+    // The end belongs to the next scene, so a window that ends where it
+    // starts would never show.
+    EXPECT_EXIT(cBadWindow("0:15", "0:15").Init(), ::testing::ExitedWithCode(2),
+                "scene: garden: .*does not end after it starts");
     EXPECT_EQ(cBadWindow("0:10", "0:19.999").WindowRefusal(), "");
 }
 
@@ -274,4 +279,166 @@ TEST(Director, TheFrameworkLoadsTheMusicsBandsForAnyDirector)
     cShownBands<cListDirector> listed;
     EXPECT_TRUE(BandsHeard(listed));
     EXPECT_EQ(&listed.Shown(), &listed.GetDirector().Bands());
+}
+
+namespace
+{
+
+// Two scenes that meet at 10 s, as a maker writes them.
+class cMeetingDirector : public cDirector
+{
+public:
+    cMeetingDirector()
+    {
+        Add("a", "0:00", "0:10", a);
+        Add("b", "0:10", "0:20", b);
+    }
+    cProbe a{"a"};
+    cProbe b{"b"};
+};
+
+} // namespace
+
+TEST(Director, WindowsThatMeetHandTheirLastMillisecondOnToTheNextScene)
+{
+    testsupport::ScriptedClock clock;
+    MivexGL::cTimerSystem::Instance().Reset();
+    cMeetingDirector director;
+    director.Init();
+    director.SetWindow("0:00", "0:30");
+    for (const int step : {9999, 1})
+    {
+        calls.clear();
+        Frame(director, clock, step);
+    }
+    // The frame updated at 9,999 ms closed a's window; the next at 10,000 ms.
+    calls.clear();
+    Frame(director, clock, 0);
+    EXPECT_EQ(director.GetElapsed(), 10000);
+    EXPECT_EQ(calls, (std::vector<std::string>{"b.update", "b.draw"}));
+    EXPECT_TRUE(director.a.IsFinished());
+}
+
+namespace
+{
+
+// A fountain scene that keeps its time and particles from the window alone.
+class cFountainScene : public MivexGL::cScene
+{
+public:
+    void Load() override
+    {
+        sparks.SetCount(40);
+        sparks.SetSpread(0.8f);
+        sparks.SetLifetime(0.5f, 1.5f);
+    }
+    void Update() override
+    {
+        seconds = Seconds();
+        sparks.Update(WindowMs());
+        heard = &Bands();
+    }
+    void Rewind() override
+    {
+        cSceneSystem::Rewind();
+        seconds = -1.0f;
+    }
+    MivexGL::cParticleEmitter sparks;
+    float seconds = -1.0f;
+    const MivexGL::cSoundBands* heard = nullptr;
+};
+
+class cFountainDirector : public cDirector
+{
+public:
+    cFountainDirector() { Add("fountain", "0:02", "0:20", fountain); }
+    cFountainScene fountain;
+};
+
+struct cFountainSeen
+{
+    float seconds = 0.0f;
+    std::int64_t steps = 0;
+    std::vector<float> heights;
+    bool heardDirector = false;
+};
+
+// Brings a fresh director to 10 s at fps frames a second, or by a seek to
+// 9 s and then frames of one second; the frame at 10 s updates.
+cFountainSeen FountainAtTen(int fps, bool seek)
+{
+    testsupport::ScriptedClock clock;
+    MivexGL::cTimerSystem& timer = MivexGL::cTimerSystem::Instance();
+    timer.Reset();
+    cFountainDirector director;
+    director.Init();
+    director.SetWindow("0:00", "0:30");
+    MivexGL::cMusicSystem silent;
+    MivexGL::cProductionControl control;
+    control.Bind(director, silent, 30000, true);
+    std::int64_t now = 0;
+    if (seek)
+    {
+        Frame(director, clock, 1000 / fps);
+        control.SeekTo(9000);
+        now = 9000;
+        fps = 1;
+    }
+    while (now < 10000)
+    {
+        director.UpdateIfActive();
+        const std::int64_t next = std::min<std::int64_t>(10000, now + 1000 / fps);
+        clock.AdvanceMs(next - now);
+        timer.Tick();
+        now = next;
+    }
+    director.UpdateIfActive();
+    cFountainSeen seen;
+    seen.seconds = director.fountain.seconds;
+    seen.steps = director.fountain.sparks.GetSteps();
+    for (int i = 0; i < director.fountain.sparks.GetCount(); ++i)
+    {
+        seen.heights.push_back(director.fountain.sparks.GetParticle(i).position.y);
+    }
+    seen.heardDirector = director.fountain.heard == &director.Bands();
+    return seen;
+}
+
+} // namespace
+
+TEST(Director, AScenesTimeAndFountainAtTenSecondsAreTheSameAtAnyRateAndAfterASeek)
+{
+    const cFountainSeen at60 = FountainAtTen(60, false);
+    const cFountainSeen at30 = FountainAtTen(30, false);
+    const cFountainSeen sought = FountainAtTen(60, true);
+    // The window opened at 2 s.
+    EXPECT_EQ(at60.seconds, 8.0f);
+    EXPECT_EQ(at60.steps, 8 * 60);
+    EXPECT_TRUE(at60.heardDirector);
+    for (const cFountainSeen* other : {&at30, &sought})
+    {
+        EXPECT_EQ(other->seconds, at60.seconds);
+        EXPECT_EQ(other->steps, at60.steps);
+        EXPECT_EQ(other->heights, at60.heights);
+    }
+}
+
+TEST(Director, ASceneDeclaredTwiceOrANameGivenTwiceIsNamed)
+{
+    struct cTwice : cDirector
+    {
+        cTwice()
+        {
+            Add("intro", "0:00", "0:10", intro);
+            Add("intro", "0:10", "0:20", outro);
+            Add("again", "0:20", "0:30", intro);
+        }
+        cSceneSystem intro;
+        cSceneSystem outro;
+    };
+    const std::vector<std::string> problems = cTwice().DeclarationProblems();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("scene: intro: two scenes have this name"), std::string::npos);
+    EXPECT_NE(problems[1].find("scene: again: the scene declared as \"intro\""), std::string::npos);
+    EXPECT_TRUE(cMeetingDirector().DeclarationProblems().empty());
 }
