@@ -2,6 +2,7 @@
 #include "production/Director.h"
 
 #include "log/ProblemLog.h"
+#include "render/DataFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -120,7 +121,7 @@ int cDirector::Init()
     cSyncSystem& sync = cSyncSystem::Instance();
     if (!syncPrefix.empty())
     {
-        sync.Configure(syncPrefix, syncBpm, syncRowsPerBeat);
+        sync.Configure(cDataFolder::Instance().FindPrefix(syncPrefix), syncBpm, syncRowsPerBeat);
     }
     sync.SetTime(0);
     for (cEntry& entry : entries)

@@ -8,6 +8,7 @@
 #include "platform/GLProc.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "render/DataFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -81,6 +82,7 @@ void cProduction::DrawLoadingFrame()
 
 bool cProduction::Start()
 {
+    cDataFolder::Instance().Set(info.data);
     cSceneSystem& director = DirectorScene();
     if (&Music() == &music && *info.music != '\0')
     {
