@@ -64,6 +64,12 @@ public:
     float GetAlpha() const { return alpha; }
     float GetWidth() const { return width; }
     float GetHeight() const { return height; }
+    // The image's size for the texel steps, when it changes after the build.
+    void SetImageSize(float w, float h)
+    {
+        width = w;
+        height = h;
+    }
 
 protected:
     void SendValues() const override;
