@@ -11,6 +11,7 @@
 #include "production/Production.h"
 
 #include "app/TimerSystem.h"
+#include "log/ProblemLog.h"
 #include "production/ProductionControl.h"
 #include "render/ParticleEmitter.h"
 #include "support/Recorders.h"
@@ -441,4 +442,24 @@ TEST(Director, ASceneDeclaredTwiceOrANameGivenTwiceIsNamed)
     EXPECT_NE(problems[0].find("scene: intro: two scenes have this name"), std::string::npos);
     EXPECT_NE(problems[1].find("scene: again: the scene declared as \"intro\""), std::string::npos);
     EXPECT_TRUE(cMeetingDirector().DeclarationProblems().empty());
+}
+
+TEST(Director, AHandleReadWithoutATrackIsNamed)
+{
+    cListDirector director;
+    director.Init();
+    const auto said = []
+    {
+        const std::vector<std::string> recent = MivexGL::cProblemLog::Instance().Recent();
+        return std::count_if(recent.begin(), recent.end(),
+                             [](const std::string& line)
+                             { return line.rfind("sync: a track handle is read that", 0) == 0; });
+    };
+    // Given on its entry: silent.
+    EXPECT_EQ(director.first.level.Value(), 0.0f);
+    EXPECT_EQ(said(), 0);
+    // Forgotten: said once, however often it is read.
+    EXPECT_EQ(director.second.level.Value(), 0.0f);
+    EXPECT_EQ(director.second.level.At(500), 0.0f);
+    EXPECT_EQ(said(), 1);
 }
