@@ -83,6 +83,13 @@ public:
     // no depth to read, so it cannot take the depth of field.
     void BeginScene(float r, float g, float b, bool halfSize = false);
     void EndScene();
+    // BeginScene, draw(), EndScene: the scene in one line.
+    template <typename Draw> void DrawScene(float r, float g, float b, Draw&& draw)
+    {
+        BeginScene(r, g, b);
+        draw();
+        EndScene();
+    }
 
     // Sharp at focus (eye distance), fully blurred range beyond it either
     // way, for a projection with these clip planes. The full-size mix waits

@@ -3,6 +3,7 @@
 
 #include "log/ProblemLog.h"
 #include "render/DataFolder.h"
+#include "render/GLStateScope.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,8 +31,10 @@ cDirector::cEntry& cDirector::Add(std::string name, std::string start, std::stri
                                   cScene& scene)
 {
     scene.SetBands(&bands);
-    return Add(std::move(name), std::move(start), std::move(end),
-               static_cast<cSceneSystem&>(scene));
+    cEntry& entry =
+        Add(std::move(name), std::move(start), std::move(end), static_cast<cSceneSystem&>(scene));
+    entry.plain = true;
+    return entry;
 }
 
 cDirector::cEntry& cDirector::Add(std::string name, std::string start, std::string end,
@@ -174,6 +177,18 @@ void cDirector::DrawScenes()
 {
     for (cEntry& entry : entries)
     {
+        if (!entry.plain || !entry.scene->WillDraw())
+        {
+            entry.scene->DrawIfActive();
+            continue;
+        }
+        // Loading a texture turns texturing on for everyone; a scene's text
+        // and shapes are plain unless it binds one.
+        const cGLStateScope saved(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT |
+                                      GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT,
+                                  cGLStateScope::kModelView);
+        glDisable(GL_TEXTURE_2D);
+        glEnable(GL_DEPTH_TEST);
         entry.scene->DrawIfActive();
     }
 }

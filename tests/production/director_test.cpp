@@ -13,6 +13,8 @@
 #include "app/TimerSystem.h"
 #include "log/ProblemLog.h"
 #include "production/ProductionControl.h"
+#include "platform/GL.h"
+#include "platform/OffscreenGL.h"
 #include "render/ParticleEmitter.h"
 #include "support/Recorders.h"
 
@@ -462,4 +464,61 @@ TEST(Director, AHandleReadWithoutATrackIsNamed)
     EXPECT_EQ(director.second.level.Value(), 0.0f);
     EXPECT_EQ(director.second.level.At(500), 0.0f);
     EXPECT_EQ(said(), 1);
+}
+
+namespace
+{
+
+// Says what it found and leaves blending on, as a careless scene might.
+class cStateScene : public MivexGL::cScene
+{
+public:
+    void Draw() override
+    {
+        texturing = glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
+        depth = glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
+        glEnable(GL_BLEND);
+        glTranslatef(1.0f, 2.0f, 3.0f);
+    }
+    bool texturing = true;
+    bool depth = false;
+};
+
+class cStateDirector : public cDirector
+{
+public:
+    cStateDirector()
+    {
+        Add("careless", "0:00", "0:10", careless);
+        Add("described", "0:00", "0:10", described);
+    }
+    cStateScene careless;
+    cProbe described{"described"};
+};
+
+} // namespace
+
+TEST(Director, ASceneDrawsFromAPlainStateThatIsPutBackAfterIt)
+{
+    platform::OffscreenGL gl;
+    ASSERT_TRUE(gl.Create(32, 32));
+    testsupport::ScriptedClock clock;
+    MivexGL::cTimerSystem::Instance().Reset();
+    cStateDirector director;
+    director.Init();
+    director.SetWindow("0:00", "0:10");
+    // As LoadTexture leaves it.
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    Frame(director, clock, 16);
+    EXPECT_FALSE(director.careless.texturing);
+    EXPECT_TRUE(director.careless.depth);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    GLfloat matrix[16] = {};
+    glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
+    EXPECT_EQ(matrix[12], 0.0f);
 }
