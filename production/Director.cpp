@@ -67,11 +67,9 @@ std::string cDirector::WindowRefusal() const
             error = "no window; give one in minutes:seconds, as \"0:15\" to \"0:19.999\"";
         }
         else if (ParseStrictTime(entry.start, first, error) &&
-                 ParseStrictTime(entry.end, last, error) && last <= first)
+                 ParseStrictTime(entry.end, last, error) && last < first)
         {
-            // The end is the next scene's start, so an equal end never shows.
-            error = "window \"" + entry.start + "\" to \"" + entry.end +
-                    "\" does not end after it starts";
+            error = "window \"" + entry.start + "\" to \"" + entry.end + "\" ends before it starts";
         }
         if (!error.empty())
         {
@@ -105,6 +103,19 @@ std::vector<std::string> cDirector::DeclarationProblems() const
         }
     }
     return problems;
+}
+
+bool cDirector::EndsWhereAnotherStarts(const cEntry& entry) const
+{
+    // An end written as "0:19.999" keeps its last millisecond, as before.
+    for (const cEntry& other : entries)
+    {
+        if (&other != &entry && other.scene->GetStartTime() == entry.scene->GetEndTime())
+        {
+            return true;
+        }
+    }
+    return false;
 }
 
 int cDirector::Init()
@@ -148,7 +159,10 @@ int cDirector::Init()
         entry.scene->Init();
         // After the scene's Init: the list has the last word on its window.
         entry.scene->SetWindow(entry.start, entry.end);
-        entry.scene->SetEndExclusive(true);
+    }
+    for (cEntry& entry : entries)
+    {
+        entry.scene->SetEndExclusive(EndsWhereAnotherStarts(entry));
     }
     return 0;
 }

@@ -77,7 +77,8 @@ public:
     ~cDirector() override;
 
     // Declares a scene; the list's order is the update and draw order. A
-    // window ends where the next one starts: at its end the scene is over.
+    // window that ends where another starts hands it that millisecond; any
+    // other end is the window's last millisecond.
     cEntry& Add(std::string name, std::string start, std::string end, cSceneSystem& scene);
     // A cScene also reads this director's spectrum as its own Bands(), and
     // starts each Draw with texturing off and the depth test on; whatever
@@ -117,6 +118,8 @@ protected:
     void DrawScenes();
 
 private:
+    bool EndsWhereAnotherStarts(const cEntry& entry) const;
+
     // A deque keeps the entries Add handed out where they are.
     std::deque<cEntry> entries;
     std::string syncPrefix;

@@ -136,11 +136,7 @@ TEST(DirectorDeathTest, AWindowThatDoesNotReadStopsTheStartNamingTheScene)
     EXPECT_EXIT(cBadWindow("0:15:00", "0:20").Init(), ::testing::ExitedWithCode(2),
                 "scene: garden: .*0:15:00");
     EXPECT_EXIT(cBadWindow("0:20", "0:15").Init(), ::testing::ExitedWithCode(2),
-                "scene: garden: .*does not end after it starts");
-    // The end belongs to the next scene, so a window that ends where it
-    // starts would never show.
-    EXPECT_EXIT(cBadWindow("0:15", "0:15").Init(), ::testing::ExitedWithCode(2),
-                "scene: garden: .*does not end after it starts");
+                "scene: garden: .*ends before it starts");
     EXPECT_EQ(cBadWindow("0:10", "0:19.999").WindowRefusal(), "");
 }
 
@@ -295,9 +291,12 @@ public:
     {
         Add("a", "0:00", "0:10", a);
         Add("b", "0:10", "0:20", b);
+        // Written the older way: its last millisecond is its own.
+        Add("c", "0:20", "0:29.999", c);
     }
     cProbe a{"a"};
     cProbe b{"b"};
+    cProbe c{"c"};
 };
 
 } // namespace
@@ -320,6 +319,12 @@ TEST(Director, WindowsThatMeetHandTheirLastMillisecondOnToTheNextScene)
     EXPECT_EQ(director.GetElapsed(), 10000);
     EXPECT_EQ(calls, (std::vector<std::string>{"b.update", "b.draw"}));
     EXPECT_TRUE(director.a.IsFinished());
+
+    Frame(director, clock, 19999);
+    calls.clear();
+    Frame(director, clock, 0);
+    EXPECT_EQ(director.GetElapsed(), 29999);
+    EXPECT_EQ(calls, (std::vector<std::string>{"c.update", "c.draw"}));
 }
 
 namespace
