@@ -3,6 +3,7 @@
 
 #include "log/ProblemLog.h"
 #include "platform/Paths.h"
+#include "render/DataFolder.h"
 
 #include <filesystem>
 #include <system_error>
@@ -80,7 +81,7 @@ bool cMusicSystem::Init(platform::HWND handle)
     Stop();
     platform::AudioStreamFree(stream);
     stream = 0;
-    const std::string path = platform::ResolvePath(file);
+    const std::string path = platform::ResolvePath(cDataFolder::Instance().Find(file));
     std::string problem = FileTrouble(path);
     if (problem.empty())
     {

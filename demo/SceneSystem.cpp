@@ -22,6 +22,7 @@ cSceneSystem::~cSceneSystem() = default;
 
 int cSceneSystem::Init()
 {
+    Load();
     return 0;
 }
 
@@ -55,7 +56,14 @@ void cSceneSystem::Anchor()
 
 bool cSceneSystem::IsActive() const
 {
-    return (time.elapsed >= time.start && time.elapsed <= time.end) || forceActive;
+    const bool beforeEnd = endExclusive ? time.elapsed < time.end : time.elapsed <= time.end;
+    return (time.elapsed >= time.start && beforeEnd) || forceActive;
+}
+
+std::int32_t cSceneSystem::WindowMs() const
+{
+    const std::int64_t since = static_cast<std::int64_t>(time.elapsed) - time.start;
+    return since > 0 ? static_cast<std::int32_t>(since) : 0;
 }
 
 bool cSceneSystem::WillDraw() const

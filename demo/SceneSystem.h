@@ -39,6 +39,8 @@ public:
     cSceneSystem(const cSceneSystem&) = delete;
     cSceneSystem& operator=(const cSceneSystem&) = delete;
 
+    // Base: Load, then 0. A production's scene overrides Load and leaves
+    // Init alone.
     virtual int Init();
     // True once elapsed has reached the end of the window.
     virtual bool IsFinished();
@@ -71,6 +73,10 @@ public:
     std::int32_t GetEndTime() const { return time.end; }
     std::int32_t GetBase() const { return time.base; }
     std::int32_t GetLocalTime() const { return localTime; }
+    // Time since the window opened, from the timeline alone: the same at any
+    // frame rate and after any seek, and 0 (never negative) before it opens.
+    std::int32_t WindowMs() const;
+    float Seconds() const { return static_cast<float>(WindowMs()) / 1000.0f; }
     // Whether a frame has anchored the clock since construction or Rewind.
     bool HasStarted() const { return !firstFrame; }
     // Whether the window (or forceActive) admits the current elapsed.
@@ -86,8 +92,16 @@ public:
     // the strict form (or none were given since SetWindow); else how the
     // window reads both ways, for a line naming the scene.
     std::string WindowMisreading() const;
+    // A window that ends where the next one starts: its last millisecond is
+    // end - 1, so adjacent windows never both draw. The described scenes'
+    // windows include their end.
+    void SetEndExclusive(bool value) { endExclusive = value; }
+    bool IsEndExclusive() const { return endExclusive; }
 
 protected:
+    // A production scene's one-time loading, run by the base's Init.
+    virtual void Load() {}
+
     cFontSystem font;
     bool forceActive;
     bool disabled;
@@ -99,6 +113,7 @@ protected:
 private:
     void Anchor();
 
+    bool endExclusive = false;
     // The texts the window was last set from by SetStartTime/SetEndTime.
     std::string startText;
     std::string endText;

@@ -51,8 +51,8 @@ template <typename Program> void Build(Program& program)
 } // namespace
 
 cPostEffects::cPostEffects()
-    : width(0), height(0), bloomMap(0), whiteMap(0), drawn(&scene), current(&scene),
-      glowReady(false), focusPending(false), sky{}, skyKnown(false)
+    : width(0), height(0), followsViewport(true), bloomMap(0), whiteMap(0), drawn(&scene),
+      current(&scene), glowReady(false), focusPending(false), sky{}, skyKnown(false)
 {
 }
 
@@ -83,12 +83,41 @@ void cPostEffects::BuildPrograms()
 
 void cPostEffects::Create(int targetWidth, int targetHeight)
 {
+    followsViewport = false;
+    CreateTargets(targetWidth, targetHeight);
+}
+
+void cPostEffects::FollowViewport()
+{
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int w = std::max(4, static_cast<int>(viewport[2]));
+    const int h = std::max(4, static_cast<int>(viewport[3]));
+    const bool live = scene.IsLive();
+    if (live && w == width && h == height)
+    {
+        return;
+    }
+    // In the same context the old targets would only take memory; after a
+    // display switch their names are forgotten, not deleted.
+    cRenderTextureSystem* all[] = {&scene,    &halfScene, &ping, &pong,     &halfPing,
+                                   &halfPong, &blur,      &glow, &focusGlow};
+    for (cRenderTextureSystem* target : all)
+    {
+        target->Release();
+    }
+    CreateTargets(w, h);
+}
+
+void cPostEffects::CreateTargets(int targetWidth, int targetHeight)
+{
     width = std::max(4, targetWidth);
     height = std::max(4, targetHeight);
     if (!bloom.IsInitialised())
     {
         BuildPrograms();
     }
+    bloom.SetImageSize(static_cast<float>(width), static_cast<float>(height));
     // Images that stay within 0..1 (a scene's colours, a glow added at the
     // end) lose nothing to 8-bit targets, and a software renderer samples
     // those several times faster than half floats.
@@ -152,6 +181,10 @@ void cPostEffects::DrawAroundSky(cPresentShader& focused, cPresentShader& blurre
 
 void cPostEffects::BeginScene(float r, float g, float b, bool halfSize)
 {
+    if (followsViewport)
+    {
+        FollowViewport();
+    }
     glowReady = false;
     focusPending = false;
     skyKnown = false;

@@ -11,6 +11,15 @@
 // programs (shaders/) and the present program (effects/PresentShader.h).
 //
 //     MivexGL::cPostEffects post;            // a member of the director
+//     post.BeginScene(0.1f, 0.1f, 0.2f);     // each frame: sized to the window
+//     DrawMyScene();                         // its own camera and programs
+//     ...
+//
+// Without a Create the chain takes its size from the viewport at each
+// BeginScene (the window's), and makes its targets again when the window's
+// size changes or a display switch (F1) has lost them. Create(w, h) fixes
+// the size instead:
+//
 //     post.Create(1024, 768);                // in Init, with the GL context
 //     post.BeginScene(0.1f, 0.1f, 0.2f);     // each frame
 //     DrawMyScene();                         // its own camera and programs
@@ -56,8 +65,11 @@ public:
     // Makes the targets for a scene of width x height pixels (the half-size
     // ones at half, the blur and glow at a quarter of each side), and the
     // programs the first time; needs the GL context. Again after a context
-    // change, which shares programs and textures but not framebuffers.
+    // change, which shares programs and textures but not framebuffers. The
+    // size then stays fixed: without a Create the chain follows the window.
     void Create(int width, int height);
+    int GetWidth() const { return width; }
+    int GetHeight() const { return height; }
     // The texture whose red channel says how much of the glow each pixel
     // takes (0 none, 1 all); the bloom is everywhere without one.
     void SetBloomMap(GLuint texture) { bloomMap = texture; }
@@ -71,6 +83,13 @@ public:
     // no depth to read, so it cannot take the depth of field.
     void BeginScene(float r, float g, float b, bool halfSize = false);
     void EndScene();
+    // BeginScene, draw(), EndScene: the scene in one line.
+    template <typename Draw> void DrawScene(float r, float g, float b, Draw&& draw)
+    {
+        BeginScene(r, g, b);
+        draw();
+        EndScene();
+    }
 
     // Sharp at focus (eye distance), fully blurred range beyond it either
     // way, for a projection with these clip planes. The full-size mix waits
@@ -128,6 +147,10 @@ private:
         }
     }
     void BuildPrograms();
+    void CreateTargets(int targetWidth, int targetHeight);
+    // The targets at the viewport's size, made again when that has changed
+    // or a display switch has lost them.
+    void FollowViewport();
     // A target that is not the current image: full size, or half size for
     // the passes that blur anyway (a quarter of the pixels to shade).
     cRenderTextureSystem& Spare(bool half = false);
@@ -146,6 +169,8 @@ private:
 
     int width;
     int height;
+    // Whether the size follows the viewport (no Create was called).
+    bool followsViewport;
     GLuint bloomMap;
     // The bloom map without one given: one white texel.
     GLuint whiteMap;

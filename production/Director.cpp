@@ -1,6 +1,10 @@
 // The scene list, and what the director does with it at start and each frame.
 #include "production/Director.h"
 
+#include "log/ProblemLog.h"
+#include "render/DataFolder.h"
+#include "render/GLStateScope.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,6 +26,16 @@ cDirector::cEntry& cDirector::cEntry::Track(std::string trackName)
 cDirector::cDirector() = default;
 
 cDirector::~cDirector() = default;
+
+cDirector::cEntry& cDirector::Add(std::string name, std::string start, std::string end,
+                                  cScene& scene)
+{
+    scene.SetBands(&bands);
+    cEntry& entry =
+        Add(std::move(name), std::move(start), std::move(end), static_cast<cSceneSystem&>(scene));
+    entry.plain = true;
+    return entry;
+}
 
 cDirector::cEntry& cDirector::Add(std::string name, std::string start, std::string end,
                                   cSceneSystem& scene)
@@ -65,6 +79,45 @@ std::string cDirector::WindowRefusal() const
     return {};
 }
 
+std::vector<std::string> cDirector::DeclarationProblems() const
+{
+    std::vector<std::string> problems;
+    for (auto later = entries.begin(); later != entries.end(); ++later)
+    {
+        for (auto earlier = entries.begin(); earlier != later; ++earlier)
+        {
+            if (earlier->scene == later->scene)
+            {
+                problems.push_back("scene: " + later->name + ": the scene declared as \"" +
+                                   earlier->name +
+                                   "\" is declared again: it would update and draw twice a frame");
+                break;
+            }
+            if (earlier->name == later->name)
+            {
+                problems.push_back("scene: " + later->name +
+                                   ": two scenes have this name; the overlay could not tell them "
+                                   "apart");
+                break;
+            }
+        }
+    }
+    return problems;
+}
+
+bool cDirector::EndsWhereAnotherStarts(const cEntry& entry) const
+{
+    // An end written as "0:19.999" keeps its last millisecond, as before.
+    for (const cEntry& other : entries)
+    {
+        if (&other != &entry && other.scene->GetStartTime() == entry.scene->GetEndTime())
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
 int cDirector::Init()
 {
     // Before anything loads: a scene that would never show is a mistake
@@ -75,10 +128,14 @@ int cDirector::Init()
         std::fprintf(stderr, "%s\n", refusal.c_str());
         std::exit(2);
     }
+    for (const std::string& problem : DeclarationProblems())
+    {
+        cProblemLog::Instance().ReportKeyed(problem, problem);
+    }
     cSyncSystem& sync = cSyncSystem::Instance();
     if (!syncPrefix.empty())
     {
-        sync.Configure(syncPrefix, syncBpm, syncRowsPerBeat);
+        sync.Configure(cDataFolder::Instance().FindPrefix(syncPrefix), syncBpm, syncRowsPerBeat);
     }
     sync.SetTime(0);
     for (cEntry& entry : entries)
@@ -102,6 +159,10 @@ int cDirector::Init()
         entry.scene->Init();
         // After the scene's Init: the list has the last word on its window.
         entry.scene->SetWindow(entry.start, entry.end);
+    }
+    for (cEntry& entry : entries)
+    {
+        entry.scene->SetEndExclusive(EndsWhereAnotherStarts(entry));
     }
     return 0;
 }
@@ -130,6 +191,18 @@ void cDirector::DrawScenes()
 {
     for (cEntry& entry : entries)
     {
+        if (!entry.plain || !entry.scene->WillDraw())
+        {
+            entry.scene->DrawIfActive();
+            continue;
+        }
+        // Loading a texture turns texturing on for everyone; a scene's text
+        // and shapes are plain unless it binds one.
+        const cGLStateScope saved(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT |
+                                      GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT,
+                                  cGLStateScope::kModelView);
+        glDisable(GL_TEXTURE_2D);
+        glEnable(GL_DEPTH_TEST);
         entry.scene->DrawIfActive();
     }
 }

@@ -9,6 +9,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "render/DataFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -127,6 +128,7 @@ void cProduction::DrawLoadingFrame()
 
 bool cProduction::Start()
 {
+    cDataFolder::Instance().Set(info.data);
     cSceneSystem& director = DirectorScene();
     if (&Music() == &music && *info.music != '\0')
     {

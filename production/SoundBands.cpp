@@ -6,6 +6,7 @@
 #include "platform/Audio.h"
 #include "platform/AudioDecoder.h"
 #include "platform/Paths.h"
+#include "render/DataFolder.h"
 
 #include <algorithm>
 #include <memory>
@@ -15,8 +16,9 @@ namespace MivexGL
 
 cSoundBands::cSoundBands() : bins{} {}
 
-bool cSoundBands::Load(const std::string& path, std::int32_t upToMs)
+bool cSoundBands::Load(const std::string& named, std::int32_t upToMs)
 {
+    const std::string path = cDataFolder::Instance().Find(named);
     mono.clear();
     analysed = false;
     // The player's own refusals: a FIFO, a device or a huge file is never

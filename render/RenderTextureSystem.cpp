@@ -49,6 +49,41 @@ bool cRenderTextureSystem::Prepare(int newWidth, int newHeight)
     return true;
 }
 
+bool cRenderTextureSystem::IsLive() const
+{
+    if (framebuffer == 0 || platform::CurrentGLVersion() == 0 ||
+        glIsFramebufferEXT(framebuffer) == GL_FALSE)
+    {
+        return false;
+    }
+    GLint previous = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &previous);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
+    GLint attached = 0;
+    glGetFramebufferAttachmentParameterivEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
+                                             GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME_EXT, &attached);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(previous));
+    return static_cast<GLuint>(attached) == colorTexture;
+}
+
+void cRenderTextureSystem::Release()
+{
+    // After a display switch the names may belong to others: only forgotten.
+    if (IsLive())
+    {
+        glDeleteFramebuffersEXT(1, &framebuffer);
+        glDeleteRenderbuffersEXT(1, &depthBuffer);
+        for (GLuint* texture : {&colorTexture, &depthTexture})
+        {
+            if (*texture != 0)
+            {
+                glDeleteTextures(1, texture);
+            }
+        }
+    }
+    colorTexture = depthTexture = depthBuffer = framebuffer = 0;
+}
+
 bool cRenderTextureSystem::Create(int newWidth, int newHeight, int filter)
 {
     if (!Prepare(newWidth, newHeight))

@@ -52,6 +52,14 @@ public:
     GLuint GetDepthTexture() const { return depthTexture; }
     GLuint GetFramebuffer() const { return framebuffer; }
 
+    // Whether the framebuffer, in the current context, is still the one
+    // Create made: a display switch loses framebuffers, and its names may
+    // then belong to others.
+    bool IsLive() const;
+    // Before a Create at another size: while IsLive, deletes every object;
+    // after a display switch only forgets their names. Every name becomes 0.
+    void Release();
+
     // The start-up check: true with the extension; otherwise the "Error"
     // box and exit code 99.
     static bool RequireFramebufferObjects();

@@ -10,6 +10,7 @@
 #include "platform/GLProc.h"
 #include "platform/Paths.h"
 #include "platform/PictureFormat.h"
+#include "render/DataFolder.h"
 #include "render/TexturePrefetch.h"
 
 #include <algorithm>
@@ -168,6 +169,9 @@ void cTextureSystem::LoadTexture(const char* path, cTexturePrefetch* prefetch, l
     {
         return;
     }
+    // A production names its data folder once; its loads name only the file.
+    const std::string found = cDataFolder::Instance().Find(path);
+    path = found.c_str();
     Remember(path, maxBytes, rows);
     // An earlier texture is never deleted (after a display switch its name
     // may belong to another object of the new context), only replaced: a PNG

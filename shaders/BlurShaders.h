@@ -43,6 +43,8 @@ public:
     cGaussianMapShader();
 
     bool LoadVertexShader() override { return BuildVertex(); }
+    // Keeps the base's colour stage, although the class carries a text.
+    bool LoadFragmentShader() override { return cShaderSystem::LoadFragmentShader(); }
     // Stands in for LoadFragmentShader, which keeps the base's colour stage:
     // the blur map program for an image of w x h pixels, then link and
     // locations.
@@ -62,6 +64,12 @@ public:
     float GetAlpha() const { return alpha; }
     float GetWidth() const { return width; }
     float GetHeight() const { return height; }
+    // The image's size for the texel steps, when it changes after the build.
+    void SetImageSize(float w, float h)
+    {
+        width = w;
+        height = h;
+    }
 
 protected:
     void SendValues() const override;

@@ -3,6 +3,7 @@
 // then handles) and the value senders.
 #include "shaders/ListedShader.h"
 
+#include "log/ProblemLog.h"
 #include "platform/GLProc.h"
 
 #include <cstring>
@@ -101,6 +102,21 @@ GLint cListedShader::GetAttributeIndex() const
     return attribute != nullptr ? static_cast<GLint>(attributeIndex) : -1;
 }
 
+bool cListedShader::Build()
+{
+    return InitGLSL() && BuildSteps() && IsLinked();
+}
+
+bool cListedShader::LoadVertexShader()
+{
+    return vertexSource != nullptr ? BuildVertex() : cShaderSystem::LoadVertexShader();
+}
+
+bool cListedShader::LoadFragmentShader()
+{
+    return fragmentSource != nullptr ? BuildFragment() : cShaderSystem::LoadFragmentShader();
+}
+
 bool cListedShader::BuildVertex()
 {
     return BuildStage(GL_VERTEX_SHADER_ARB, vertexSource, vertexShader);
@@ -138,7 +154,31 @@ bool cListedShader::BuildFragment()
     {
         uniform->location = Location(uniform->name);
     }
+    CheckHandles();
     return true;
+}
+
+void cListedShader::CheckHandles() const
+{
+    // Only a production's own files: the library's variants leave some of
+    // their handles out on purpose.
+    if (GetSourceFile(true) == nullptr)
+    {
+        return;
+    }
+    for (const cUniformSlot* uniform : uniforms)
+    {
+        const std::string key = "uniform:" + GetLiveName() + ":" + uniform->name;
+        if (uniform->location != -1)
+        {
+            cProblemLog::Instance().Resolve(key);
+            continue;
+        }
+        cProblemLog::Instance().ReportKeyed(
+            key, std::string("shader: ") + GetLiveName() + ": uniform \"" + uniform->name +
+                     "\" is not in the linked program (" + GetSourceFile(true) +
+                     "): renamed, or unused; its value goes nowhere");
+    }
 }
 
 bool cListedShader::Bind() const

@@ -6,23 +6,25 @@
 // skip absent names. A new class lists each uniform once, as a member handle
 // that carries its name and value: Bind sends every handle. A production's
 // own class may take its texts from GLSL files embedded at build time
-// (cmake/EmbedShaders.cmake), which live reload then watches in place. Builds
+// (cmake/EmbedShaders.cmake), which live reload then watches in place. A
+// class builds its own texts with Build(), with no overrides; a handle the
+// linked program of such files lacks is named in one "shader: " line. Builds
 // on the program base (render/ShaderSystem.h).
 //
 //     class cTintShader : public MivexGL::cListedShader
 //     {
 //     public:
 //         cTintShader() : cListedShader("cTintShader", glsl::kTintVert, glsl::kTintFrag) {}
-//         bool LoadVertexShader() override { return BuildVertex(); }
-//         bool LoadFragmentShader() override { return BuildFragment(); }
 //
 //         cUniform<int> image{*this, "image", 0};
 //         cUniform<float> strength{*this, "strength", 1.0f};
 //         cUniform<MivexGL::cVector3f> tint{*this, "tint"};
 //     };
 //
-//     tintShader.strength = 0.5f;
-//     if (tintShader.Bind()) { MivexGL::DrawFullScreen(); tintShader.Unbind(); }
+//     tintShader.Build();                       // in Load
+//     tintShader.strength = 0.5f;               // in Update
+//     const MivexGL::cBoundProgram use(tintShader);  // in Draw, until the scope ends
+//     MivexGL::DrawFullScreen();
 #pragma once
 
 #include "render/ShaderSystem.h"
@@ -62,6 +64,13 @@ public:
 
     // Index the attribute is bound to before linking, or -1 without one.
     GLint GetAttributeIndex() const;
+
+    // InitGLSL and every stage: the class's own texts, the base's colour
+    // stage where it has none. True once the program has linked.
+    bool Build();
+    // A stage from the class's text (the base's without one).
+    bool LoadVertexShader() override;
+    bool LoadFragmentShader() override;
 
     // Makes the program current and sends every value it has a location
     // for; false, with fixed function left in place, when the program never
@@ -144,6 +153,9 @@ protected:
 
 private:
     GLint* Slot(const char* name);
+    // A program from files that lacks a handle's name is named, one line
+    // per handle, until a build has it again.
+    void CheckHandles() const;
     // A handle's value to its location, with the program current.
     void SendAt(GLint location, int value) const;
     void SendAt(GLint location, float value) const;

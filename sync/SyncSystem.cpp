@@ -12,14 +12,29 @@
 namespace MivexGL
 {
 
+namespace
+{
+
+// A handle no track was given to reads 0: said once, not left silent.
+float Unfilled()
+{
+    static const std::string line =
+        "sync: a track handle is read that was never given a track, and reads 0; give it one "
+        "(the director's .Track(\"name\", handle), or a scene's Track(\"name\"))";
+    cProblemLog::Instance().ReportKeyed("sync:unfilled-handle", line);
+    return 0.0f;
+}
+
+} // namespace
+
 float cSyncSystem::cHandle::Value() const
 {
-    return system == nullptr ? 0.0f : system->ValueAt(index, system->row);
+    return system == nullptr ? Unfilled() : system->ValueAt(index, system->row);
 }
 
 float cSyncSystem::cHandle::At(std::int32_t ms) const
 {
-    return system == nullptr ? 0.0f : system->ValueAt(index, system->RowAt(ms));
+    return system == nullptr ? Unfilled() : system->ValueAt(index, system->RowAt(ms));
 }
 
 cSyncSystem& cSyncSystem::Instance()

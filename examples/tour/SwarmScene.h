@@ -3,49 +3,39 @@
 // "swarm:angle", and the title above.
 #pragma once
 
-#include <MivexGL/demo/SceneSystem.h>
-#include <MivexGL/sync/SyncSystem.h>
-#include <MivexGL/production/SoundBands.h>
-#include <MivexGL/render/GLStateScope.h>
+#include <MivexGL/production/Scene.h>
 #include <MivexGL/render/ParticleEmitter.h>
 #include <MivexGL/render/TextureSystem.h>
 
 #include <algorithm>
 #include <cmath>
 
-class cSwarmScene : public MivexGL::cSceneSystem
+class cSwarmScene : public MivexGL::cScene
 {
 public:
     static constexpr int kBars = 40;
     static constexpr const char* kTitle = "MivexGL tour";
 
-    explicit cSwarmScene(const MivexGL::cSoundBands& spectrum) : bands(spectrum) {}
-
-    int Init() override
+    void Load() override
     {
         font.CreateOutlineFont(u"", u"DejaVu Sans", -48);
-        sprite.LoadTexture("tour-data/sprite.png");
+        sprite.LoadTexture("sprite.png");
         sparks.SetCount(300);
         sparks.SetOrigin(MivexGL::cVector3f().Set(0.0f, -1.0f, 0.0f));
         sparks.SetAcceleration(MivexGL::cVector3f().Set(0.0f, 0.6f, 0.0f));
         sparks.SetSpread(0.8f);
         sparks.SetLifetime(2.0f, 4.0f);
-        return 0;
     }
 
     // Only the particles keep state, a function of the time since the window
     // opened; a seek replays this.
-    void Update() override { sparks.Update(GetElapsed() - GetStartTime()); }
+    void Update() override { sparks.Update(WindowMs()); }
 
     void Draw() override
     {
-        const float bass = std::min(1.0f, 4.0f * bands.Band(1, 6));
-        const MivexGL::cGLStateScope saved(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT,
-                                           MivexGL::cGLStateScope::kModelView);
+        const float bass = std::min(1.0f, 4.0f * Bands().Band(1, 6));
         glClearColor(0.02f, 0.02f, 0.05f + 0.15f * bass, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        // Loading a texture leaves texturing on: the text and bars are plain.
-        glDisable(GL_TEXTURE_2D);
         glLoadIdentity();
         glTranslatef(-0.5f * font.GetOutlineWidth(kTitle), 1.8f, -9.0f);
         glColor3f(1.0f, 0.9f - 0.5f * bass, 0.7f);
@@ -53,14 +43,12 @@ public:
         glLoadIdentity();
         glTranslatef(0.0f, -0.5f, -9.0f);
         glRotatef(15.0f, 1.0f, 0.0f, 0.0f);
-        glRotatef(angle.Value(), 0.0f, 1.0f, 0.0f);
+        glRotatef(Track("swarm:angle"), 0.0f, 1.0f, 0.0f);
         DrawRing();
         sparks.SetTexture(sprite.GetName());
         sparks.SetColour(1.0f, 0.6f + 0.4f * bass, 0.3f, 0.7f);
         sparks.Draw(0.3f);
     }
-
-    MivexGL::cSyncSystem::cHandle angle;
 
 private:
     // One bar per band, spread over the spectrum's lower half on a log scale.
@@ -71,7 +59,7 @@ private:
         {
             const int first = 1 + static_cast<int>(std::pow(1.12f, static_cast<float>(i)));
             const int last = 1 + static_cast<int>(std::pow(1.12f, static_cast<float>(i + 1)));
-            const float level = std::min(1.0f, bands.Band(first, last) * (10.0f + 2.0f * i));
+            const float level = std::min(1.0f, Bands().Band(first, last) * (10.0f + 2.0f * i));
             const float a0 = 6.2832f * i / kBars;
             const float a1 = a0 + 6.2832f / kBars * 0.7f;
             const float t = static_cast<float>(i) / kBars;
@@ -85,7 +73,6 @@ private:
         glEnd();
     }
 
-    const MivexGL::cSoundBands& bands;
     MivexGL::cTextureSystem sprite;
     MivexGL::cParticleEmitter sparks;
 };

@@ -1,13 +1,16 @@
 // The tour: a 30-second production in two scenes on the engine's director,
-// which declares them once with their windows and the sync track the second
-// reads, and hands both the music's spectrum. The build copies data/ and
-// tracks/ into tour-data/ beside the programs and names tracks/ as
-// TOUR_TRACKS, where a sync editor's saves go under --dev.
+// which declares them once with their windows, and draws both through the
+// post-effect chain: sharp at the picture's plane, softer in front of it and
+// behind, the bright parts glowing. The build copies data/ and tracks/ into
+// tour-data/ beside the programs, the data folder the loaders and the sync
+// tracks look in, and names tracks/ as TOUR_TRACKS, where a sync editor's
+// saves go under --dev.
 #pragma once
 
 #include "PictureScene.h"
 #include "SwarmScene.h"
 
+#include <MivexGL/effects/PostEffects.h>
 #include <MivexGL/production/Production.h>
 
 #ifndef TOUR_TRACKS
@@ -24,12 +27,21 @@ public:
     cTour()
     {
         // The music's 120 BPM at 8 rows a beat: 16 rows a second.
-        UseSync("tour-data/sync", 120.0, 8.0);
-        Add("picture", "0:00", "0:14.999", picture);
-        Add("swarm", "0:15", "0:29.999", swarm).Track("swarm:angle", swarm.angle);
+        UseSync("sync", 120.0, 8.0);
+        Add("picture", "0:00", "0:15", picture);
+        Add("swarm", "0:15", "0:30", swarm);
+    }
+
+    void Draw() override
+    {
+        post.DrawScene(0.0f, 0.0f, 0.0f, [this] { DrawScenes(); });
+        post.DepthOfField(cPictureScene::kDistance, 5.0f, kTour.nearPlane, kTour.farPlane);
+        post.Bloom(0.6f, 3.0f);
+        post.Present(0.8f);
     }
 
 private:
-    cPictureScene picture{Bands()};
-    cSwarmScene swarm{Bands()};
+    cPictureScene picture;
+    cSwarmScene swarm;
+    MivexGL::cPostEffects post;
 };

@@ -11,7 +11,11 @@
 #include "production/Production.h"
 
 #include "app/TimerSystem.h"
+#include "log/ProblemLog.h"
 #include "production/ProductionControl.h"
+#include "platform/GL.h"
+#include "platform/OffscreenGL.h"
+#include "render/ParticleEmitter.h"
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>
@@ -274,4 +278,252 @@ TEST(Director, TheFrameworkLoadsTheMusicsBandsForAnyDirector)
     cShownBands<cListDirector> listed;
     EXPECT_TRUE(BandsHeard(listed));
     EXPECT_EQ(&listed.Shown(), &listed.GetDirector().Bands());
+}
+
+namespace
+{
+
+// Two scenes that meet at 10 s, as a maker writes them.
+class cMeetingDirector : public cDirector
+{
+public:
+    cMeetingDirector()
+    {
+        Add("a", "0:00", "0:10", a);
+        Add("b", "0:10", "0:20", b);
+        // Written the older way: its last millisecond is its own.
+        Add("c", "0:20", "0:29.999", c);
+    }
+    cProbe a{"a"};
+    cProbe b{"b"};
+    cProbe c{"c"};
+};
+
+} // namespace
+
+TEST(Director, WindowsThatMeetHandTheirLastMillisecondOnToTheNextScene)
+{
+    testsupport::ScriptedClock clock;
+    MivexGL::cTimerSystem::Instance().Reset();
+    cMeetingDirector director;
+    director.Init();
+    director.SetWindow("0:00", "0:30");
+    for (const int step : {9999, 1})
+    {
+        calls.clear();
+        Frame(director, clock, step);
+    }
+    // The frame updated at 9,999 ms closed a's window; the next at 10,000 ms.
+    calls.clear();
+    Frame(director, clock, 0);
+    EXPECT_EQ(director.GetElapsed(), 10000);
+    EXPECT_EQ(calls, (std::vector<std::string>{"b.update", "b.draw"}));
+    EXPECT_TRUE(director.a.IsFinished());
+
+    Frame(director, clock, 19999);
+    calls.clear();
+    Frame(director, clock, 0);
+    EXPECT_EQ(director.GetElapsed(), 29999);
+    EXPECT_EQ(calls, (std::vector<std::string>{"c.update", "c.draw"}));
+}
+
+namespace
+{
+
+// A fountain scene that keeps its time and particles from the window alone.
+class cFountainScene : public MivexGL::cScene
+{
+public:
+    void Load() override
+    {
+        sparks.SetCount(40);
+        sparks.SetSpread(0.8f);
+        sparks.SetLifetime(0.5f, 1.5f);
+    }
+    void Update() override
+    {
+        seconds = Seconds();
+        sparks.Update(WindowMs());
+        heard = &Bands();
+    }
+    void Rewind() override
+    {
+        cSceneSystem::Rewind();
+        seconds = -1.0f;
+    }
+    MivexGL::cParticleEmitter sparks;
+    float seconds = -1.0f;
+    const MivexGL::cSoundBands* heard = nullptr;
+};
+
+class cFountainDirector : public cDirector
+{
+public:
+    cFountainDirector() { Add("fountain", "0:02", "0:20", fountain); }
+    cFountainScene fountain;
+};
+
+struct cFountainSeen
+{
+    float seconds = 0.0f;
+    std::int64_t steps = 0;
+    std::vector<float> heights;
+    bool heardDirector = false;
+};
+
+// Brings a fresh director to 10 s at fps frames a second, or by a seek to
+// 9 s and then frames of one second; the frame at 10 s updates.
+cFountainSeen FountainAtTen(int fps, bool seek)
+{
+    testsupport::ScriptedClock clock;
+    MivexGL::cTimerSystem& timer = MivexGL::cTimerSystem::Instance();
+    timer.Reset();
+    cFountainDirector director;
+    director.Init();
+    director.SetWindow("0:00", "0:30");
+    MivexGL::cMusicSystem silent;
+    MivexGL::cProductionControl control;
+    control.Bind(director, silent, 30000, true);
+    std::int64_t now = 0;
+    if (seek)
+    {
+        Frame(director, clock, 1000 / fps);
+        control.SeekTo(9000);
+        now = 9000;
+        fps = 1;
+    }
+    while (now < 10000)
+    {
+        director.UpdateIfActive();
+        const std::int64_t next = std::min<std::int64_t>(10000, now + 1000 / fps);
+        clock.AdvanceMs(next - now);
+        timer.Tick();
+        now = next;
+    }
+    director.UpdateIfActive();
+    cFountainSeen seen;
+    seen.seconds = director.fountain.seconds;
+    seen.steps = director.fountain.sparks.GetSteps();
+    for (int i = 0; i < director.fountain.sparks.GetCount(); ++i)
+    {
+        seen.heights.push_back(director.fountain.sparks.GetParticle(i).position.y);
+    }
+    seen.heardDirector = director.fountain.heard == &director.Bands();
+    return seen;
+}
+
+} // namespace
+
+TEST(Director, AScenesTimeAndFountainAtTenSecondsAreTheSameAtAnyRateAndAfterASeek)
+{
+    const cFountainSeen at60 = FountainAtTen(60, false);
+    const cFountainSeen at30 = FountainAtTen(30, false);
+    const cFountainSeen sought = FountainAtTen(60, true);
+    // The window opened at 2 s.
+    EXPECT_EQ(at60.seconds, 8.0f);
+    EXPECT_EQ(at60.steps, 8 * 60);
+    EXPECT_TRUE(at60.heardDirector);
+    for (const cFountainSeen* other : {&at30, &sought})
+    {
+        EXPECT_EQ(other->seconds, at60.seconds);
+        EXPECT_EQ(other->steps, at60.steps);
+        EXPECT_EQ(other->heights, at60.heights);
+    }
+}
+
+TEST(Director, ASceneDeclaredTwiceOrANameGivenTwiceIsNamed)
+{
+    struct cTwice : cDirector
+    {
+        cTwice()
+        {
+            Add("intro", "0:00", "0:10", intro);
+            Add("intro", "0:10", "0:20", outro);
+            Add("again", "0:20", "0:30", intro);
+        }
+        cSceneSystem intro;
+        cSceneSystem outro;
+    };
+    const std::vector<std::string> problems = cTwice().DeclarationProblems();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("scene: intro: two scenes have this name"), std::string::npos);
+    EXPECT_NE(problems[1].find("scene: again: the scene declared as \"intro\""), std::string::npos);
+    EXPECT_TRUE(cMeetingDirector().DeclarationProblems().empty());
+}
+
+TEST(Director, AHandleReadWithoutATrackIsNamed)
+{
+    cListDirector director;
+    director.Init();
+    const auto said = []
+    {
+        const std::vector<std::string> recent = MivexGL::cProblemLog::Instance().Recent();
+        return std::count_if(recent.begin(), recent.end(),
+                             [](const std::string& line)
+                             { return line.rfind("sync: a track handle is read that", 0) == 0; });
+    };
+    // Given on its entry: silent.
+    EXPECT_EQ(director.first.level.Value(), 0.0f);
+    EXPECT_EQ(said(), 0);
+    // Forgotten: said once, however often it is read.
+    EXPECT_EQ(director.second.level.Value(), 0.0f);
+    EXPECT_EQ(director.second.level.At(500), 0.0f);
+    EXPECT_EQ(said(), 1);
+}
+
+namespace
+{
+
+// Says what it found and leaves blending on, as a careless scene might.
+class cStateScene : public MivexGL::cScene
+{
+public:
+    void Draw() override
+    {
+        texturing = glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
+        depth = glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
+        glEnable(GL_BLEND);
+        glTranslatef(1.0f, 2.0f, 3.0f);
+    }
+    bool texturing = true;
+    bool depth = false;
+};
+
+class cStateDirector : public cDirector
+{
+public:
+    cStateDirector()
+    {
+        Add("careless", "0:00", "0:10", careless);
+        Add("described", "0:00", "0:10", described);
+    }
+    cStateScene careless;
+    cProbe described{"described"};
+};
+
+} // namespace
+
+TEST(Director, ASceneDrawsFromAPlainStateThatIsPutBackAfterIt)
+{
+    platform::OffscreenGL gl;
+    ASSERT_TRUE(gl.Create(32, 32));
+    testsupport::ScriptedClock clock;
+    MivexGL::cTimerSystem::Instance().Reset();
+    cStateDirector director;
+    director.Init();
+    director.SetWindow("0:00", "0:10");
+    // As LoadTexture leaves it.
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    Frame(director, clock, 16);
+    EXPECT_FALSE(director.careless.texturing);
+    EXPECT_TRUE(director.careless.depth);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    GLfloat matrix[16] = {};
+    glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
+    EXPECT_EQ(matrix[12], 0.0f);
 }

@@ -1,8 +1,8 @@
-// The unit quad straight onto the window: no matrices to set up.
+// The quad where the scene put it, with the picture's coordinates.
 varying vec2 uv;
 
 void main()
 {
     uv = gl_MultiTexCoord0.xy;
-    gl_Position = vec4(gl_Vertex.xy, 0.0, 1.0);
+    gl_Position = ftransform();
 }
