@@ -3,8 +3,7 @@
 // post-effect chain: sharp at the picture's plane, softer in front of it and
 // behind, the bright parts glowing. The build copies data/ and tracks/ into
 // tour-data/ beside the programs, the data folder the loaders and the sync
-// tracks look in, and names tracks/ as TOUR_TRACKS, where a sync editor's
-// saves go under --dev.
+// tracks look in, and names tracks/ as the folder where --dev saves the keys.
 #pragma once
 
 #include "PictureScene.h"
@@ -13,13 +12,8 @@
 #include <MivexGL/effects/PostEffects.h>
 #include <MivexGL/production/Production.h>
 
-#ifndef TOUR_TRACKS
-#define TOUR_TRACKS ""
-#endif
-
 inline const MivexGL::cProductionInfo kTour{
-    "tour", "MivexGL tour", 30000, "tour-data", "tour-data/music.mp3",
-    0.1f,   100.0f,         true,  TOUR_TRACKS};
+    "tour", "MivexGL tour", 30000, "tour-data", "tour-data/music.mp3", 0.1f, 100.0f};
 
 class cTour : public MivexGL::cDirector
 {
