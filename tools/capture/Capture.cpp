@@ -3,6 +3,7 @@
 // what it says at the end.
 #include "Capture.h"
 
+#include "Children.h"
 #include "FrameFiles.h"
 #include "Jobs.h"
 #include "PartialFiles.h"
@@ -300,6 +301,11 @@ int Render(const Options& options, const Production& production, const AppMaker&
     const double cpuBefore = ChildrenCpu();
     if (!options.videoFile.empty() && !video.Finish(error))
     {
+        if (StopAsked())
+        {
+            Say("interrupted after " + Frames(written) + "; the video was not kept");
+            return 130;
+        }
         Say(error);
         return 1;
     }
@@ -322,9 +328,7 @@ int RunSplit(const std::vector<std::string>& arguments, const Options& options,
     if (joining)
     {
         code = JoinSegments(options, options.join, schedule.WrittenCount(), music, partial, true,
-                            error)
-                   ? 0
-                   : 1;
+                            error);
     }
     else
     {
@@ -341,7 +345,10 @@ int RunSplit(const std::vector<std::string>& arguments, const Options& options,
     }
     Say(Done(schedule.WrittenCount(), production, options) +
         (joining ? " from " + std::to_string(options.join.size()) + " segments"
-                 : " in " + std::to_string(options.jobs) + " jobs"));
+                 : " in " +
+                       std::to_string(std::min<std::size_t>(static_cast<std::size_t>(options.jobs),
+                                                            schedule.WrittenCount())) +
+                       " jobs"));
     return 0;
 }
 
@@ -357,6 +364,7 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
     // From here on an interrupt ends the run at the next frame and cleans up.
     std::signal(SIGINT, &OnInterrupt);
     std::signal(SIGTERM, &OnInterrupt);
+    SetStopFlag(&interrupted);
 
     Options options;
     options.title = production.title;

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -89,14 +88,20 @@ std::vector<std::string> JobArguments(const std::vector<std::string>& arguments,
 
 bool SpawnJob(const std::vector<std::string>& args, Job& job, std::string& error)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, job.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    ChildStreams streams;
+    streams.out = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    streams.err = open(job.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     // The program itself, whatever its name: /proc/self/exe is read here.
-    const int spawned = SpawnChild(args, &actions, nullptr, job.pid, "/proc/self/exe");
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned = streams.out < 0 || streams.err < 0
+                            ? errno
+                            : SpawnChild(args, streams, job.pid, "/proc/self/exe");
+    for (const int fd : {streams.out, streams.err})
+    {
+        if (fd >= 0)
+        {
+            close(fd);
+        }
+    }
     if (spawned != 0)
     {
         job.pid = -1;
@@ -131,7 +136,7 @@ std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t
             {
                 if (job.pid > 0)
                 {
-                    kill(job.pid, SIGTERM);
+                    kill(-job.pid, SIGTERM);
                 }
             }
         }
@@ -203,13 +208,13 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
     }
     bool stopped = !started;
     const std::size_t failed = WaitForJobs(jobs, stop, stopped);
-    // Ctrl+C reaches the jobs too, which may end before the flag is seen.
     stopped = stopped || (stop != nullptr && *stop != 0);
     int code = 0;
     if (failed < jobs.size() && !stopped)
     {
         const Job& job = jobs[failed];
-        const std::string said = LastLine(job.log);
+        // A job killed said nothing of why; what it said last is not why.
+        const std::string said = WIFEXITED(job.status) ? LastLine(job.log) : std::string();
         error = "the job for " + Describe(job.range, schedule) + " " + HowItEnded(job.status) +
                 (said.empty() ? "" : ": " + said) +
                 (options.videoFile.empty() ? "" : "; no video was made");
@@ -226,7 +231,7 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
         {
             segments.push_back(job.segment);
         }
-        code = JoinSegments(options, segments, written, music, partial, false, error) ? 0 : 1;
+        code = JoinSegments(options, segments, written, music, partial, false, error);
     }
     if (code != 0)
     {
@@ -237,42 +242,37 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
     return code;
 }
 
-bool JoinSegments(const Options& options, const std::vector<std::string>& segments,
-                  std::size_t written, const std::string& music, const std::string& partial,
-                  bool check, std::string& error)
+int JoinSegments(const Options& options, const std::vector<std::string>& segments,
+                 std::size_t written, const std::string& music, const std::string& partial,
+                 bool check, std::string& error)
 {
     const auto n = static_cast<std::int32_t>(segments.size());
     const std::string list = MakePartial(options.videoFile, error);
     if (list.empty())
     {
         DropPartial(partial);
-        return false;
+        return 1;
     }
+    const auto fail = [&](const std::string& why)
+    {
+        error = why;
+        DropPartial(list);
+        DropPartial(partial);
+        return StopAsked() ? 130 : 1;
+    };
     std::ofstream out(list);
     for (std::int32_t k = 0; k < n; ++k)
     {
         const std::string& segment = segments[static_cast<std::size_t>(k)];
         const Range range = SegmentRange(written, k + 1, n);
-        std::string count;
         if (check)
         {
-            std::string probeError;
-            const bool probed = cVideoPipe::RunToEnd(
-                {"ffprobe", "-v", "error", "-select_streams", "v:0", "-count_packets",
-                 "-show_entries", "stream=nb_read_packets", "-of", "csv=p=0", segment},
-                probeError, list + ".count");
-            std::ifstream in(list + ".count");
-            std::getline(in, count);
-            std::remove((list + ".count").c_str());
-            if (!probed || count != std::to_string(range.end - range.begin))
+            std::string why;
+            if (!cVideoPipe::Verify(segment, range.end - range.begin, false, why))
             {
-                error = "segment " + std::to_string(k + 1) + "/" + std::to_string(n) + " " +
-                        Shown(segment) + " should hold " + std::to_string(range.end - range.begin) +
-                        " frames, not " + (probed && !count.empty() ? count : "a readable video") +
-                        "; are --from, --to and --fps the segments' own?";
-                DropPartial(list);
-                DropPartial(partial);
-                return false;
+                return fail("segment " + std::to_string(k + 1) + "/" + std::to_string(n) + " " +
+                            Shown(segment) + " cannot be joined: " + why +
+                            "; are --from, --to and --fps the segments' own?");
             }
         }
         // ffmpeg's list quoting: inside '...', a quote is '\''.
@@ -284,19 +284,18 @@ bool JoinSegments(const Options& options, const std::vector<std::string>& segmen
         out << "file '" << quoted << "'\n";
     }
     out.close();
-    std::string runError;
-    const bool joined =
-        out && cVideoPipe::RunToEnd(cVideoPipe::Arguments(options, written, music, partial, list),
-                                    runError);
-    DropPartial(list);
-    if (!joined)
+    if (!out)
     {
-        error = "joining the segments: " + (runError.empty() ? "cannot write the list" : runError) +
-                "; " + options.videoFile + " was not written";
-        DropPartial(partial);
-        return false;
+        return fail("cannot write the list of segments next to " + options.videoFile);
     }
-    return CommitPartial(partial, options.videoFile, error);
+    std::string why;
+    if (!cVideoPipe::RunToEnd(cVideoPipe::Arguments(options, written, music, partial, list), why) ||
+        !cVideoPipe::Verify(partial, written, !music.empty(), why))
+    {
+        return fail("joining the segments: " + why + "; " + options.videoFile + " was not written");
+    }
+    DropPartial(list);
+    return CommitPartial(partial, options.videoFile, error) ? 0 : 1;
 }
 
 } // namespace capture
