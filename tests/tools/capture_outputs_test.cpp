@@ -1,0 +1,402 @@
+// The capture's outputs under hostile conditions, through the real program:
+// a nearly full disk under a good file, outputs that are folders or links,
+// segments that are FIFOs or not the join's own, and stops at every wait.
+// Needs ffmpeg and ffprobe; the full-disk cases need to mount a tmpfs (root).
+#include "support/ChildExit.h"
+#include "support/Recorders.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+struct ToolRun
+{
+    int code = -1;
+    std::string errors;
+};
+
+bool HaveFfmpeg()
+{
+    return std::system("command -v ffmpeg >/dev/null 2>&1 && command -v ffprobe >/dev/null 2>&1") ==
+           0;
+}
+
+// Runs the tool from the build folder, where data/ is, to its end, its
+// standard error into `log`; prefix goes before the command.
+ToolRun RunTool(const std::string& arguments, const std::string& log,
+                const std::string& prefix = "")
+{
+    const std::string command = "cd '" MIVEX_BINARY_DIR "' && " + prefix + " '" CAPTURE_EXE "' " +
+                                arguments + " 2>'" + log + "' >/dev/null";
+    ToolRun run;
+    const int status = std::system(command.c_str());
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.errors = testsupport::ReadFile(log);
+    fs::remove(log);
+    return run;
+}
+
+// Starts the tool with its standard error into `log`; its pid, or -1.
+pid_t StartTool(const std::vector<std::string>& arguments, const std::string& log,
+                const std::vector<std::string>& environment = {})
+{
+    std::vector<std::string> all = {CAPTURE_EXE};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+    {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<std::string> env(environment);
+    for (char** e = environ; *e != nullptr; ++e)
+    {
+        env.emplace_back(*e);
+    }
+    std::vector<char*> envp;
+    for (std::string& e : env)
+    {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, 2);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        if (chdir(MIVEX_BINARY_DIR) != 0)
+        {
+            _exit(126);
+        }
+        execve(CAPTURE_EXE, argv.data(), envp.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Every process, by pid, whose command line holds `word`.
+std::vector<pid_t> ProcessesWith(const std::string& word)
+{
+    std::vector<pid_t> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc", error))
+    {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+        {
+            continue;
+        }
+        std::string command = testsupport::ReadFile(entry.path().string() + "/cmdline");
+        std::replace(command.begin(), command.end(), '\0', ' ');
+        const std::string stat = testsupport::ReadFile(entry.path().string() + "/stat");
+        const std::size_t close = stat.rfind(')');
+        const bool zombie =
+            close != std::string::npos && stat.size() > close + 2 && stat[close + 2] == 'Z';
+        if (!zombie && command.find(word) != std::string::npos)
+        {
+            found.push_back(std::stoi(name));
+        }
+    }
+    return found;
+}
+
+// Waits, bounded, until no process holds `word` in its command line.
+bool NoneLeft(const std::string& word)
+{
+    for (int i = 0; i < 300; ++i)
+    {
+        if (ProcessesWith(word).empty())
+        {
+            return true;
+        }
+        usleep(20000);
+    }
+    return false;
+}
+
+// Waits, bounded, until `ready` holds.
+bool WaitFor(const std::function<bool()>& ready)
+{
+    for (int i = 0; i < 3000 && !ready(); ++i)
+    {
+        usleep(20000);
+    }
+    return ready();
+}
+
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& e : fs::directory_iterator(folder, error))
+    {
+        names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// ffprobe's entries of a file's first picture stream, as "a,b,c", or empty.
+std::string Probe(const std::string& file, const std::string& entries, bool count = false)
+{
+    const std::string out = file + ".probe.txt";
+    const std::string command = std::string("ffprobe -v error") + (count ? " -count_packets" : "") +
+                                " -select_streams v:0 -show_entries stream=" + entries +
+                                " -of csv=p=0 '" + file + "' >'" + out + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+    {
+        return {};
+    }
+    std::string text = testsupport::ReadFile(out);
+    fs::remove(out);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ','))
+    {
+        text.pop_back();
+    }
+    return text;
+}
+
+class CaptureOutputs : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!HaveFfmpeg())
+        {
+            GTEST_SKIP() << "ffmpeg is not installed here";
+        }
+        folder = testsupport::MakeTempFolder("mivex-capture-outputs");
+        ASSERT_FALSE(folder.empty());
+        log = folder + "/stderr.txt";
+    }
+    void TearDown() override
+    {
+        if (mounted)
+        {
+            umount2(disk.c_str(), MNT_DETACH);
+        }
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+
+    // A tmpfs of `bytes` at folder/disk; false when it cannot be mounted.
+    bool MountSmallDisk(std::size_t bytes)
+    {
+        disk = folder + "/disk";
+        fs::create_directory(disk);
+        mounted = mount("tmpfs", disk.c_str(), "tmpfs", 0,
+                        ("size=" + std::to_string(bytes)).c_str()) == 0;
+        return mounted;
+    }
+
+    // Fills the disk until `left` bytes are free.
+    void FillLeaving(std::size_t left)
+    {
+        std::ofstream fill(disk + "/filler", std::ios::binary);
+        const std::string block(4096, 'f');
+        for (;;)
+        {
+            const auto space = fs::space(disk);
+            if (space.available <= left + block.size())
+            {
+                break;
+            }
+            fill.write(block.data(), static_cast<std::streamsize>(block.size()));
+            fill.flush();
+        }
+    }
+
+    ToolRun Run(const std::string& arguments, const std::string& prefix = "")
+    {
+        return RunTool(arguments, log, prefix);
+    }
+
+    std::string folder;
+    std::string log;
+    std::string disk;
+    bool mounted = false;
+};
+
+// Frames 500 to 1500 ms, cheap to render.
+const std::string kShort = "--from 500 --to 1500 --fps 30 --size 96x64";
+// Four seconds at a size whose video cannot fit in the space left.
+const std::string kLarge = "--from 500 --to 4500 --fps 30 --size 320x240";
+
+TEST_F(CaptureOutputs, AFullDiskLeavesTheUsersGoodFileAndNoPartialAndFails)
+{
+    // Segments made beforehand, on a disk with room, for the join.
+    std::string segments;
+    for (int k = 1; k <= 2; ++k)
+    {
+        const std::string segment = folder + "/seg-" + std::to_string(k) + ".mkv";
+        ASSERT_EQ(
+            Run(kLarge + " --segment " + std::to_string(k) + "/2 --video '" + segment + "'").code,
+            0);
+        segments += " '" + segment + "'";
+    }
+    if (!MountSmallDisk(512 * 1024))
+    {
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    }
+    const std::string good(40000, 'g');
+    for (const std::string& how :
+         {std::string(), std::string(" --jobs 3"), std::string(" --join") + segments})
+    {
+        for (const char* name : {"out.mp4", "out.mkv"})
+        {
+            const std::string output = disk + "/" + std::string(name);
+            std::ofstream(output, std::ios::binary) << good;
+            FillLeaving(48 * 1024);
+            const ToolRun run = Run(kLarge + " --video '" + output + "'" + how);
+            EXPECT_EQ(run.code, 1) << how << " " << name << ": " << run.errors;
+            EXPECT_EQ(testsupport::ReadFile(output), good) << how << " " << name;
+            EXPECT_EQ(Names(disk), (std::vector<std::string>{"filler", name}))
+                << how << " " << name;
+            EXPECT_TRUE(run.errors.find("was not written") != std::string::npos ||
+                        run.errors.find("no video was made") != std::string::npos)
+                << run.errors;
+            fs::remove(output);
+            fs::remove(disk + "/filler");
+        }
+    }
+}
+
+// Starts the tool with `environment`, waits for `ready`, sends `signal`:
+// its exit code, -1 when it did not end within a generous bound.
+int StopWhen(const std::vector<std::string>& arguments, const std::string& log,
+             const std::vector<std::string>& environment, const std::function<bool()>& ready,
+             int signal)
+{
+    pid_t pid = StartTool(arguments, log, environment);
+    if (pid < 0)
+    {
+        return -1;
+    }
+    const bool came = WaitFor(ready);
+    kill(pid, signal);
+    const int code = testsupport::WaitExit(pid, 20);
+    if (pid > 0)
+    {
+        kill(pid, SIGKILL);
+        testsupport::WaitExit(pid, 20);
+    }
+    return came ? code : -2;
+}
+
+TEST_F(CaptureOutputs, CtrlCAndSigtermEndEveryWaitOnAChildWithNoVideoAndNoChildLeft)
+{
+    const std::string video = folder + "/out.mp4";
+    std::vector<std::string> segments;
+    for (int k = 1; k <= 2; ++k)
+    {
+        segments.push_back(folder + "/seg-" + std::to_string(k) + ".mkv");
+        ASSERT_EQ(
+            Run(kShort + " --segment " + std::to_string(k) + "/2 --video '" + segments.back() + "'")
+                .code,
+            0);
+    }
+    const std::string bin = folder + "/bin";
+    fs::create_directories(bin);
+    // A stalled ffprobe stands for one blocked on a path swapped for a FIFO;
+    // a stalled join, for a long one.
+    struct Case
+    {
+        std::string program;
+        std::string when;
+        std::vector<std::string> arguments;
+        int signal;
+    };
+    std::vector<std::string> join = {"--from", "500",    "--to",  "1500",    "--fps",
+                                     "30",     "--size", "96x64", "--video", video};
+    std::vector<std::string> jobs = join;
+    jobs.insert(jobs.end(), {"--jobs", "2"});
+    join.push_back("--join");
+    join.insert(join.end(), segments.begin(), segments.end());
+    const std::vector<Case> cases = {{"ffprobe", "count_packets", join, SIGTERM},
+                                     {"ffmpeg", "concat", join, SIGINT},
+                                     {"ffmpeg", "concat", jobs, SIGINT}};
+    for (const Case& c : cases)
+    {
+        fs::remove_all(bin);
+        fs::create_directories(bin);
+        std::ofstream(bin + "/" + c.program)
+            << "#!/bin/sh\ncase \"$*\" in *" << c.when << "*) exec sleep 607;; esac\nexec "
+            << "/usr/bin/env PATH=\"${PATH#*:}\" " << c.program << " \"$@\"\n";
+        fs::permissions(bin + "/" + c.program, fs::perms::owner_all);
+        const std::string path = "PATH=" + bin + ":" + std::getenv("PATH");
+        const int code = StopWhen(
+            c.arguments, log, {path}, [&] { return !ProcessesWith("sleep 607").empty(); },
+            c.signal);
+        const std::string errors = testsupport::ReadFile(log);
+        EXPECT_EQ(code, 130) << c.program << " " << errors;
+        EXPECT_FALSE(fs::exists(video)) << c.program;
+        EXPECT_TRUE(NoneLeft("sleep 607")) << c.program;
+        EXPECT_TRUE(NoneLeft(folder + "/out.mp4.")) << c.program << ": a job or ffmpeg lives on";
+        EXPECT_EQ(Names(folder).size(), 4u) << c.program << ": no partial file or jobs' folder";
+    }
+}
+
+TEST_F(CaptureOutputs, AKilledCaptureTakesItsJobsAndTheirEncodersWithIt)
+{
+    const std::string video = folder + "/long.mp4";
+    pid_t pid =
+        StartTool({"--to", "60000", "--size", "64x48", "--video", video, "--jobs", "2"}, log);
+    ASSERT_GT(pid, 0);
+    // The jobs' own encoders write under the jobs' folder, named after the video.
+    ASSERT_TRUE(WaitFor([&] { return ProcessesWith(video + ".jobs.").size() >= 4; }))
+        << ProcessesWith(video + ".jobs.").size();
+    kill(pid, SIGKILL);
+    EXPECT_EQ(testsupport::WaitExit(pid, 20), 128 + SIGKILL);
+    EXPECT_TRUE(NoneLeft(video + ".jobs.")) << ProcessesWith(video + ".jobs.").size();
+}
+
+TEST_F(CaptureOutputs, JobsAndJoinsHaveTheFrameRateAndLengthOfASingleRun)
+{
+    for (const std::string rate : {"30", "60000/1001"})
+    {
+        const std::string range = "--from 500 --to 1500 --size 96x64 --fps " + rate;
+        ASSERT_EQ(Run(range + " --video '" + folder + "/one.mp4'").code, 0);
+        const std::string one = Probe(folder + "/one.mp4", "avg_frame_rate,duration");
+        ASSERT_FALSE(one.empty());
+        const ToolRun run = Run(range + " --jobs 3 --video '" + folder + "/three.mp4'");
+        ASSERT_EQ(run.code, 0) << run.errors;
+        EXPECT_EQ(Probe(folder + "/three.mp4", "avg_frame_rate,duration"), one) << rate;
+        std::string segments;
+        for (int k = 1; k <= 2; ++k)
+        {
+            const std::string segment = folder + "/seg-" + std::to_string(k) + ".mkv";
+            ASSERT_EQ(
+                Run(range + " --segment " + std::to_string(k) + "/2 --video '" + segment + "'")
+                    .code,
+                0);
+            segments += " '" + segment + "'";
+        }
+        ASSERT_EQ(Run(range + " --video '" + folder + "/joined.mp4' --join" + segments).code, 0);
+        EXPECT_EQ(Probe(folder + "/joined.mp4", "avg_frame_rate,duration"), one) << rate;
+    }
+}
+
+} // namespace
