@@ -399,4 +399,65 @@ TEST_F(CaptureOutputs, JobsAndJoinsHaveTheFrameRateAndLengthOfASingleRun)
     }
 }
 
+TEST_F(CaptureOutputs, OutputsThatCannotBeWrittenAreRefusedBeforeTheFirstFrame)
+{
+    const std::string frames = folder + "/frames";
+    fs::create_directory(folder + "/taken.mp4");
+    const std::string segment = folder + "/seg.mkv";
+    ASSERT_EQ(Run(kShort + " --video '" + segment + "'").code, 0);
+    const std::string fifo = folder + "/fifo.mkv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("loop.mp4", folder + "/loop.mp4");
+    struct Case
+    {
+        std::string arguments;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {"--video '" + folder + "/taken.mp4'", "is a folder"},
+        {"--video '" + folder + "/same.mp4' --frames '" + folder + "/same.mp4'", "the same path"},
+        {"--video '" + fifo + "'", "not a regular file"},
+        {"--video '" + folder + "/loop.mp4'", "loop of links"},
+        {"--video '" + folder + "/j.mp4' --join '" + segment + "' '" + fifo + "'",
+         "segment 2/2 " + fifo + " is not a regular file"},
+        {"--video '" + segment + "' --join '" + segment + "'", "is also the --video"}};
+    for (const Case& c : cases)
+    {
+        const bool join = c.arguments.find("--join") != std::string::npos;
+        const ToolRun run =
+            Run(kShort + (join ? "" : " --frames '" + frames + "'") + " " + c.arguments);
+        EXPECT_EQ(run.code, 2) << c.arguments;
+        EXPECT_NE(run.errors.find(c.said), std::string::npos) << run.errors;
+        EXPECT_FALSE(fs::exists(frames)) << c.arguments << ": refused before any frame";
+    }
+    EXPECT_EQ(Names(folder),
+              (std::vector<std::string>{"fifo.mkv", "loop.mp4", "seg.mkv", "taken.mp4"}));
+}
+
+TEST_F(CaptureOutputs, AVideoIsWrittenThroughItsLinkWithTheModeTheUmaskOrTheOldFileGives)
+{
+    const std::string target = folder + "/shared.mp4";
+    std::ofstream(target) << "old";
+    fs::permissions(target,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    fs::create_directory(folder + "/links");
+    fs::create_symlink("../shared.mp4", folder + "/links/link.mp4");
+    ToolRun run = Run(kShort + " --video '" + folder + "/links/link.mp4'");
+    ASSERT_EQ(run.code, 0) << run.errors;
+    EXPECT_TRUE(fs::is_symlink(folder + "/links/link.mp4"));
+    EXPECT_EQ(Probe(target, "nb_read_packets", true), "31");
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+
+    run = Run(kShort + " --video '" + folder + "/new.mkv' --frames '" + folder + "/f'",
+              "umask 027 &&");
+    ASSERT_EQ(run.code, 0) << run.errors;
+    for (const std::string& made : {folder + "/new.mkv", folder + "/f/frame_000000.png"})
+    {
+        EXPECT_EQ(fs::status(made).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+            << made;
+    }
+}
+
 } // namespace

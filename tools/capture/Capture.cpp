@@ -27,6 +27,7 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -89,11 +90,98 @@ fs::path DataRoot(const std::string& data)
     return here;
 }
 
+// The file a path names once its links are followed, as an absolute path;
+// a link to nothing yet gives the path it would make. Empty when the links
+// go round.
+fs::path ThroughLinks(const fs::path& given)
+{
+    std::error_code error;
+    fs::path path = fs::absolute(given, error).lexically_normal();
+    for (int hops = 0; fs::is_symlink(fs::symlink_status(path, error)); ++hops)
+    {
+        const fs::path target = fs::read_symlink(path, error);
+        if (error || hops == 40)
+        {
+            return {};
+        }
+        path = (target.is_absolute() ? target : path.parent_path() / target).lexically_normal();
+    }
+    return path;
+}
+
+// Why a video cannot go to `file`, checked before any frame; empty when it
+// can. Segments, when given, are the join's.
+std::string VideoRefusal(const Options& options)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(options.videoFile, error);
+    if (fs::is_directory(status))
+    {
+        return "--video " + Shown(options.videoFile) + " is a folder";
+    }
+    if (fs::exists(status) && !fs::is_regular_file(status))
+    {
+        return "--video " + Shown(options.videoFile) + " is not a regular file";
+    }
+    if (!options.framesDir.empty() &&
+        fs::path(options.videoFile) == ThroughLinks(options.framesDir))
+    {
+        return "--video and --frames name the same path, " + Shown(options.videoFile);
+    }
+    for (std::size_t k = 0; k < options.join.size(); ++k)
+    {
+        const std::string shown = "segment " + std::to_string(k + 1) + "/" +
+                                  std::to_string(options.join.size()) + " " +
+                                  Shown(options.join[k]);
+        // ffprobe and ffmpeg would wait on a FIFO for ever.
+        struct stat info
+        {
+        };
+        if (stat(options.join[k].c_str(), &info) != 0)
+        {
+            return shown + ": " + std::strerror(errno);
+        }
+        if (!S_ISREG(info.st_mode))
+        {
+            return shown + " is not a regular file";
+        }
+        if (ThroughLinks(options.join[k]) == fs::path(options.videoFile))
+        {
+            return shown + " is also the --video to write";
+        }
+    }
+    return {};
+}
+
 // Checks and prepares the outputs before anything is rendered; a video's
-// partial file is made into `partial`.
+// partial file is made into `partial`. A video named through links is
+// written to the file they name, so the links stay.
 int PrepareOutputs(Options& options, std::string& partial)
 {
     std::error_code error;
+    if (!options.videoFile.empty())
+    {
+        const fs::path video = ThroughLinks(options.videoFile);
+        if (video.empty())
+        {
+            return BadArguments("--video " + Shown(options.videoFile) + " is a loop of links");
+        }
+        options.videoFile = video.string();
+        if (cVideoPipe::FormatFor(options.videoFile).empty())
+        {
+            return BadArguments("cannot tell the video format from " + Shown(options.videoFile) +
+                                "; end it in .mp4, .m4v, .mov, .mkv or .webm");
+        }
+        // Named from the working folder, which the run leaves for its data's.
+        for (std::string& segment : options.join)
+        {
+            segment = fs::absolute(segment, error).lexically_normal().string();
+        }
+        if (const std::string why = VideoRefusal(options); !why.empty())
+        {
+            return BadArguments(why);
+        }
+    }
     if (!options.framesDir.empty())
     {
         options.framesDir = fs::absolute(options.framesDir, error).lexically_normal().string();
@@ -113,17 +201,6 @@ int PrepareOutputs(Options& options, std::string& partial)
     }
     if (!options.videoFile.empty())
     {
-        options.videoFile = fs::absolute(options.videoFile, error).lexically_normal().string();
-        if (cVideoPipe::FormatFor(options.videoFile).empty())
-        {
-            return BadArguments("cannot tell the video format from " + Shown(options.videoFile) +
-                                "; end it in .mp4, .m4v, .mov, .mkv or .webm");
-        }
-        // Named from the working folder, which the run leaves for its data's.
-        for (std::string& segment : options.join)
-        {
-            segment = fs::absolute(segment, error).lexically_normal().string();
-        }
         std::string why;
         partial = MakePartial(options.videoFile, why);
         if (partial.empty())
