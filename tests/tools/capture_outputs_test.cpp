@@ -387,7 +387,9 @@ TEST_F(CaptureOutputs, JobsAndJoinsHaveTheFrameRateAndLengthOfASingleRun)
         std::string segments;
         for (int k = 1; k <= 2; ++k)
         {
-            const std::string segment = folder + "/seg-" + std::to_string(k) + ".mkv";
+            // Matroska keeps milliseconds, exact enough for a whole rate only.
+            const std::string segment =
+                folder + "/seg-" + std::to_string(k) + (rate == "30" ? ".mkv" : ".mp4");
             ASSERT_EQ(
                 Run(range + " --segment " + std::to_string(k) + "/2 --video '" + segment + "'")
                     .code,
@@ -458,6 +460,52 @@ TEST_F(CaptureOutputs, AVideoIsWrittenThroughItsLinkWithTheModeTheUmaskOrTheOldF
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
             << made;
     }
+}
+
+TEST_F(CaptureOutputs, AJoinRefusesSegmentsThatAreNotItsOwnInOrderNamingTheSegment)
+{
+    const auto make = [&](const std::string& name, const std::string& how)
+    {
+        const std::string file = folder + "/" + name;
+        EXPECT_EQ(Run(kShort + " " + how + " --video '" + file + "'").code, 0) << name;
+        return file;
+    };
+    const std::string first = make("1.mkv", "--segment 1/2");
+    const std::string second = make("2.mkv", "--segment 2/2");
+    const std::string wide = make("wide.mkv", "--segment 2/2 --size 128x64");
+    const std::string whole = make("whole.mp4", "");
+    const std::string output = folder + "/joined.mp4";
+    struct Case
+    {
+        std::string options;
+        std::vector<std::string> segments;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {kShort, {second, first}, "segment 1/2 " + second + " is segment 2/2 of 500-1500"},
+        {kShort, {first, first}, "segment 2/2 " + first + " is segment 1/2 of"},
+        {kShort,
+         {first, wide},
+         "segment 2/2 " + wide +
+             " is segment 2/2 of 500-1500 ms at "
+             "30/1 fps 128x64, not 2/2 of 500-1500 ms at 30/1 fps 96x64"},
+        {"--from 500 --to 1500 --fps 31 --size 96x64", {first, second}, "segment 1/2 " + first},
+        {kShort, {first, whole}, "segment 2/2 " + whole + " is no segment"}};
+    for (const Case& c : cases)
+    {
+        std::string arguments = c.options + " --video '" + output + "' --join";
+        for (const std::string& segment : c.segments)
+        {
+            arguments += " '" + segment + "'";
+        }
+        const ToolRun run = Run(arguments);
+        EXPECT_EQ(run.code, 1) << c.said;
+        EXPECT_NE(run.errors.find(c.said), std::string::npos) << run.errors;
+        EXPECT_EQ(Names(folder).size(), 4u) << c.said << ": nothing is written";
+    }
+    const ToolRun run =
+        Run(kShort + " --video '" + output + "' --join '" + first + "' '" + second + "'");
+    EXPECT_EQ(run.code, 0) << run.errors;
 }
 
 } // namespace

@@ -202,7 +202,8 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
         job.log = folder + "/job-" + std::to_string(k + 1) + ".log";
         if (!options.videoFile.empty())
         {
-            job.segment = folder + "/job-" + std::to_string(k + 1) + (webm ? ".webm" : ".mkv");
+            // MP4 keeps exact frame times; WebM only milliseconds.
+            job.segment = folder + "/job-" + std::to_string(k + 1) + (webm ? ".webm" : ".mp4");
         }
         started = SpawnJob(JobArguments(arguments, options, k, n, job.segment), job, error);
     }
@@ -267,12 +268,33 @@ int JoinSegments(const Options& options, const std::vector<std::string>& segment
         const Range range = SegmentRange(written, k + 1, n);
         if (check)
         {
+            const std::string place =
+                "segment " + std::to_string(k + 1) + "/" + std::to_string(n) + " " + Shown(segment);
+            const std::string wanted = cVideoPipe::SegmentTag(options, k + 1, n);
+            std::string tag;
             std::string why;
+            if (!cVideoPipe::RunToEnd({"ffprobe", "-v", "error", "-show_entries",
+                                       std::string("format_tags=") + kSegmentTag, "-of",
+                                       "default=nw=1:nk=1", segment},
+                                      why, &tag))
+            {
+                return fail(place + " cannot be read: " + why);
+            }
+            while (!tag.empty() && tag.back() == '\n')
+            {
+                tag.pop_back();
+            }
+            if (tag != wanted)
+            {
+                return fail(place + " is " +
+                            (tag.empty() ? "no segment of this tool's" : "segment " + Shown(tag)) +
+                            ", not " + wanted +
+                            "; give the segments' own --from, --to, --fps "
+                            "and --size, in order");
+            }
             if (!cVideoPipe::Verify(segment, range.end - range.begin, false, why))
             {
-                return fail("segment " + std::to_string(k + 1) + "/" + std::to_string(n) + " " +
-                            Shown(segment) + " cannot be joined: " + why +
-                            "; are --from, --to and --fps the segments' own?");
+                return fail(place + " is not whole: " + why);
             }
         }
         // ffmpeg's list quoting: inside '...', a quote is '\''.
@@ -281,7 +303,10 @@ int JoinSegments(const Options& options, const std::vector<std::string>& segment
         {
             quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
         }
-        out << "file '" << quoted << "'\n";
+        // Its exact length places the next one: the container's own times
+        // may be rounded to milliseconds.
+        out << "file '" << quoted << "'\nduration "
+            << cVideoPipe::DurationText(options, range.end - range.begin) << "\n";
     }
     out.close();
     if (!out)

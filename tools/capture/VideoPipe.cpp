@@ -141,13 +141,10 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
     {
         // The music starts with the director's clock, so the sound for frame 0
         // is the sound at FROM; it ends with the last frame's display time.
-        const std::int64_t length =
-            (static_cast<std::int64_t>(frameCount) * options.rateDen * 1000000 +
-             options.rateNum / 2) /
-            options.rateNum;
         args.insert(args.end(), {"-map", "1:a:0", "-af",
                                  "atrim=start=" + Seconds(std::int64_t{options.from} * 1000) +
-                                     ":duration=" + Seconds(length) + ",asetpts=PTS-STARTPTS"});
+                                     ":duration=" + DurationText(options, frameCount) +
+                                     ",asetpts=PTS-STARTPTS"});
     }
     if (!segmentList.empty())
     {
@@ -170,12 +167,42 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
     {
         args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
     }
+    const bool split = options.segments > 0 || !segmentList.empty();
+    if (options.segments > 0)
+    {
+        // What a join checks the segment against.
+        args.insert(args.end(),
+                    {"-metadata", std::string(kSegmentTag) + "=" +
+                                      SegmentTag(options, options.segment, options.segments)});
+    }
     if (format == "mp4" || format == "mov")
     {
-        args.insert(args.end(), {"-movflags", "+faststart"});
+        args.insert(args.end(),
+                    {"-movflags", split ? "+faststart+use_metadata_tags" : "+faststart"});
+        // A tick per 1/rateNum s holds every frame time exactly, through the
+        // segments and their join.
+        if (split)
+        {
+            args.insert(args.end(), {"-video_track_timescale", std::to_string(options.rateNum)});
+        }
     }
     args.insert(args.end(), {"-f", format, output});
     return args;
+}
+
+std::string cVideoPipe::SegmentTag(const Options& options, std::int32_t k, std::int32_t n)
+{
+    return std::to_string(k) + "/" + std::to_string(n) + " of " + std::to_string(options.from) +
+           "-" + std::to_string(options.to) + " ms at " + std::to_string(options.rateNum) + "/" +
+           std::to_string(options.rateDen) + " fps " + std::to_string(options.width) + "x" +
+           std::to_string(options.height);
+}
+
+std::string cVideoPipe::DurationText(const Options& options, std::size_t frameCount)
+{
+    return Seconds(
+        (static_cast<std::int64_t>(frameCount) * options.rateDen * 1000000 + options.rateNum / 2) /
+        options.rateNum);
 }
 
 bool cVideoPipe::RunToEnd(const std::vector<std::string>& args, std::string& error,
@@ -237,8 +264,12 @@ bool cVideoPipe::Verify(const std::string& file, std::size_t frameCount, bool so
     }
     if (frames != std::to_string(frameCount))
     {
-        error = "it holds " + (frames.empty() ? std::string("no") : frames) + " of " +
-                std::to_string(frameCount) + " frames";
+        // ffprobe says "N/A" of a stream it cannot count.
+        const bool counted =
+            !frames.empty() && frames.find_first_not_of("0123456789") == std::string::npos;
+        error = counted ? "it holds " + frames + " of " + std::to_string(frameCount) + " frames"
+                        : "its pictures cannot be read; it should hold " +
+                              std::to_string(frameCount) + " frames";
         return false;
     }
     if (sound && !heard)

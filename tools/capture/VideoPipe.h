@@ -18,6 +18,9 @@
 namespace capture
 {
 
+// The container tag naming a segment's place: its index, range, rate and size.
+constexpr const char* kSegmentTag = "mivex_segment";
+
 class cVideoPipe
 {
 public:
@@ -39,6 +42,12 @@ public:
     static std::vector<std::string> Arguments(const Options& options, std::size_t frameCount,
                                               const std::string& music, const std::string& output,
                                               const std::string& segmentList = {});
+    // The tag of segment k of n made with these options:
+    // "2/3 of 500-1500 ms at 30/1 fps 96x64".
+    static std::string SegmentTag(const Options& options, std::int32_t k, std::int32_t n);
+    // frameCount frames' length in seconds at the options' rate, to the
+    // microsecond: "1.033333".
+    static std::string DurationText(const Options& options, std::size_t frameCount);
     // Runs ffmpeg (or ffprobe) with args, program name first, to its end,
     // the start of its standard output into `output` when given. False, with
     // error saying why, when it failed, printed an error, or was stopped.
