@@ -508,4 +508,18 @@ TEST_F(CaptureOutputs, AJoinRefusesSegmentsThatAreNotItsOwnInOrderNamingTheSegme
     EXPECT_EQ(run.code, 0) << run.errors;
 }
 
+TEST_F(CaptureOutputs, AFifoAsTheSoundFileHoldsNothingUpAndSigtermEndsTheRun)
+{
+    // Only the headless back end writes MIVEX_AUDIO_FILE; elsewhere the run
+    // simply ends on SIGTERM.
+    const std::string fifo = folder + "/sound.raw";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string frames = folder + "/frames";
+    const int code = StopWhen(
+        {"--to", "60000", "--size", "64x48", "--frames", frames}, log, {"MIVEX_AUDIO_FILE=" + fifo},
+        [&] { return fs::exists(frames + "/frame_000000.png"); }, SIGTERM);
+    EXPECT_EQ(code, 130) << testsupport::ReadFile(log);
+    EXPECT_TRUE(NoneLeft(frames));
+}
+
 } // namespace
