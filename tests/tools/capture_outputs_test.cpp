@@ -522,4 +522,21 @@ TEST_F(CaptureOutputs, AFifoAsTheSoundFileHoldsNothingUpAndSigtermEndsTheRun)
     EXPECT_TRUE(NoneLeft(frames));
 }
 
+TEST_F(CaptureOutputs, JobsShowTheirProgressAndTimingsAndCountOnlyJobsThatRan)
+{
+    ToolRun run = Run(kShort + " --jobs 2 --timings --video '" + folder + "/two.mp4'");
+    ASSERT_EQ(run.code, 0) << run.errors;
+    EXPECT_NE(run.errors.find("31/31 frames"), std::string::npos) << run.errors;
+    for (const std::string range : {"frames 0 to 14 ", "frames 15 to 30 "})
+    {
+        EXPECT_NE(run.errors.find(" ms CPU, in the job for " + range), std::string::npos)
+            << run.errors;
+    }
+    // Three frames cannot keep five jobs busy.
+    run = Run("--from 500 --to 567 --fps 30 --size 96x64 --jobs 5 --video '" + folder +
+              "/three.mp4'");
+    ASSERT_EQ(run.code, 0) << run.errors;
+    EXPECT_NE(run.errors.find("in 3 jobs"), std::string::npos) << run.errors;
+}
+
 } // namespace

@@ -325,12 +325,19 @@ int Render(const Options& options, const Production& production, const AppMaker&
         }
         return video.Write(pictures ? yuv : frame, error);
     };
+    // A job tells the capture that started it how far it is.
+    const bool reporting = options.segments > 0 && Reporting();
     cCaptureDriver driver(
         schedule, clock, sink,
-        [&progress, &schedule](std::size_t stepped, std::size_t written)
+        [&progress, &schedule, reporting](std::size_t stepped, std::size_t written)
         {
             const std::size_t last = std::min(stepped, schedule.times.size());
             progress.Step(stepped, written, last > 0 ? schedule.times[last - 1] : 0);
+            const std::uint64_t count = written;
+            if (reporting && pwrite(kReportFd, &count, sizeof count, 0) != sizeof count)
+            {
+                // The count is only for show.
+            }
         },
         &interrupted);
     driver.SeparateStages(options.timings);

@@ -21,7 +21,16 @@ struct ChildStreams
     int in = -1;
     int out = -1;
     int err = -1;
+    // Given to the child as its descriptor 3 (kReportFd).
+    int report = -1;
 };
+
+// The descriptor a job reports its progress on (a memory file), and the
+// variable that says it has one.
+constexpr int kReportFd = 3;
+constexpr const char* kReportVariable = "MIVEX_CAPTURE_REPORT";
+// Whether this process was given a report descriptor.
+bool Reporting();
 
 // The flag every wait watches (set by the tool's Ctrl+C and SIGTERM).
 void SetStopFlag(const volatile std::sig_atomic_t* flag);

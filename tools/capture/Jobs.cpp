@@ -3,10 +3,13 @@
 
 #include "Children.h"
 #include "PartialFiles.h"
+#include "Progress.h"
 #include "VideoPipe.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -31,7 +34,39 @@ struct Job
     int status = 0;
     std::string log;
     std::string segment;
+    // Where the job counts its written frames, in memory.
+    int report = -1;
 };
+
+// The frames every job has written so far.
+std::size_t WrittenByJobs(const std::vector<Job>& jobs)
+{
+    std::size_t sum = 0;
+    for (const Job& job : jobs)
+    {
+        std::uint64_t count = 0;
+        if (job.report >= 0 && pread(job.report, &count, sizeof count, 0) == sizeof count)
+        {
+            sum += static_cast<std::size_t>(count);
+        }
+    }
+    return sum;
+}
+
+// The job's own "per frame: ..." line, or empty.
+std::string TimingsOf(const std::string& log)
+{
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        if (line.find("per frame: ") != std::string::npos)
+        {
+            return line;
+        }
+    }
+    return {};
+}
 
 // "frames 40 to 79 (1667 to 3300 ms)".
 std::string Describe(const Range& range, const Schedule& schedule)
@@ -91,6 +126,8 @@ bool SpawnJob(const std::vector<std::string>& args, Job& job, std::string& error
     ChildStreams streams;
     streams.out = open("/dev/null", O_WRONLY | O_CLOEXEC);
     streams.err = open(job.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    job.report = MemoryFile("progress");
+    streams.report = job.report;
     // The program itself, whatever its name: /proc/self/exe is read here.
     const int spawned = streams.out < 0 || streams.err < 0
                             ? errno
@@ -114,7 +151,7 @@ bool SpawnJob(const std::vector<std::string>& args, Job& job, std::string& error
 // Waits for every job; the first to fail (or an interrupt) stops the rest.
 // The index of the failed job, jobs.size() when all succeeded.
 std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t* stop,
-                        bool& stopped)
+                        bool& stopped, cProgress& progress, const Schedule& schedule)
 {
     std::size_t failed = jobs.size();
     std::size_t running = 0;
@@ -123,6 +160,7 @@ std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t
         running += job.pid > 0 ? 1 : 0;
     }
     bool stopping = false;
+    std::size_t shown = 0;
     while (running > 0)
     {
         if (!stopping && stop != nullptr && *stop != 0)
@@ -159,6 +197,13 @@ std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t
         {
             usleep(20000);
         }
+        const std::size_t done = std::min(WrittenByJobs(jobs), schedule.WrittenCount());
+        if (done != shown)
+        {
+            shown = done;
+            progress.Step(done, done,
+                          done > 0 ? schedule.times[schedule.firstWritten + done - 1] : 0);
+        }
     }
     return failed;
 }
@@ -194,6 +239,7 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
     const bool webm = cVideoPipe::FormatFor(options.videoFile) == "webm";
     std::vector<Job> jobs(n);
     bool started = true;
+    setenv(kReportVariable, "1", 1);
     for (std::size_t k = 0; k < n && started; ++k)
     {
         Job& job = jobs[k];
@@ -208,7 +254,16 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
         started = SpawnJob(JobArguments(arguments, options, k, n, job.segment), job, error);
     }
     bool stopped = !started;
-    const std::size_t failed = WaitForJobs(jobs, stop, stopped);
+    cProgress progress(written, written, stderr);
+    const std::size_t failed = WaitForJobs(jobs, stop, stopped, progress, schedule);
+    progress.Finish();
+    for (const Job& job : jobs)
+    {
+        if (job.report >= 0)
+        {
+            close(job.report);
+        }
+    }
     stopped = stopped || (stop != nullptr && *stop != 0);
     int code = 0;
     if (failed < jobs.size() && !stopped)
@@ -225,7 +280,16 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
     {
         code = started ? 130 : 1;
     }
-    else if (!options.videoFile.empty())
+    else if (options.timings)
+    {
+        for (const Job& job : jobs)
+        {
+            const std::string line = TimingsOf(job.log);
+            std::fprintf(stderr, "%s, in the job for %s\n", line.c_str(),
+                         Describe(job.range, schedule).c_str());
+        }
+    }
+    if (code == 0 && !options.videoFile.empty())
     {
         std::vector<std::string> segments;
         for (const Job& job : jobs)
