@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -320,6 +321,18 @@ bool cVideoPipe::Write(const std::vector<std::uint8_t>& frame, std::string& erro
     std::size_t left = frame.size();
     while (left > 0)
     {
+        // A stalled ffmpeg must not hold Ctrl+C off: the pipe is waited on
+        // a tenth of a second at a time.
+        pollfd ready{input, POLLOUT, 0};
+        if (poll(&ready, 1, 100) == 0)
+        {
+            if (StopAsked())
+            {
+                error = "interrupted";
+                return false;
+            }
+            continue;
+        }
         const ssize_t n = write(input, data, left);
         if (n < 0)
         {
