@@ -544,4 +544,24 @@ TEST_F(CaptureOutputs, JobsShowTheirProgressAndTimingsAndCountOnlyJobsThatRan)
     EXPECT_NE(run.errors.find("in 3 jobs"), std::string::npos) << run.errors;
 }
 
+TEST_F(CaptureOutputs, AFullDiskUnderTheSoundFileIsSaidOnce)
+{
+    if (!MountSmallDisk(64 * 1024))
+    {
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    }
+    const std::string sound = disk + "/sound.raw";
+    const ToolRun run = Run("--to 3000 --size 64x48 --frames '" + folder + "/f'",
+                            "MIVEX_AUDIO_FILE='" + sound + "'");
+    EXPECT_EQ(run.code, 0) << run.errors;
+    // Only the headless back end writes the file; a second of sound fills it.
+    if (fs::exists(sound) && fs::file_size(sound) > 0)
+    {
+        const std::string said = "[audio] cannot write " + sound + ": No space left on device";
+        const std::size_t at = run.errors.find(said);
+        EXPECT_NE(at, std::string::npos) << run.errors;
+        EXPECT_EQ(run.errors.find("[audio]", at + 1), std::string::npos) << run.errors;
+    }
+}
+
 } // namespace
