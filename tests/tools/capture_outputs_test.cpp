@@ -2,6 +2,7 @@
 // a nearly full disk under a good file, outputs that are folders or links,
 // segments that are FIFOs or not the join's own, and stops at every wait.
 // Needs ffmpeg and ffprobe; the full-disk cases need to mount a tmpfs (root).
+#include "CaptureRuns.h"
 #include "support/ChildExit.h"
 #include "support/Recorders.h"
 
@@ -30,32 +31,11 @@ namespace fs = std::filesystem;
 namespace
 {
 
-struct ToolRun
-{
-    int code = -1;
-    std::string errors;
-};
-
-bool HaveFfmpeg()
-{
-    return std::system("command -v ffmpeg >/dev/null 2>&1 && command -v ffprobe >/dev/null 2>&1") ==
-           0;
-}
-
-// Runs the tool from the build folder, where data/ is, to its end, its
-// standard error into `log`; prefix goes before the command.
-ToolRun RunTool(const std::string& arguments, const std::string& log,
-                const std::string& prefix = "")
-{
-    const std::string command = "cd '" MIVEX_BINARY_DIR "' && " + prefix + " '" CAPTURE_EXE "' " +
-                                arguments + " 2>'" + log + "' >/dev/null";
-    ToolRun run;
-    const int status = std::system(command.c_str());
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.errors = testsupport::ReadFile(log);
-    fs::remove(log);
-    return run;
-}
+using capturetest::HaveFfmpeg;
+using capturetest::Names;
+using capturetest::Probe;
+using capturetest::ProcessesWith;
+using capturetest::ToolRun;
 
 // Starts the tool with its standard error into `log`; its pid, or -1.
 pid_t StartTool(const std::vector<std::string>& arguments, const std::string& log,
@@ -97,32 +77,6 @@ pid_t StartTool(const std::vector<std::string>& arguments, const std::string& lo
     return pid;
 }
 
-// Every process, by pid, whose command line holds `word`.
-std::vector<pid_t> ProcessesWith(const std::string& word)
-{
-    std::vector<pid_t> found;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/proc", error))
-    {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-        {
-            continue;
-        }
-        std::string command = testsupport::ReadFile(entry.path().string() + "/cmdline");
-        std::replace(command.begin(), command.end(), '\0', ' ');
-        const std::string stat = testsupport::ReadFile(entry.path().string() + "/stat");
-        const std::size_t close = stat.rfind(')');
-        const bool zombie =
-            close != std::string::npos && stat.size() > close + 2 && stat[close + 2] == 'Z';
-        if (!zombie && command.find(word) != std::string::npos)
-        {
-            found.push_back(std::stoi(name));
-        }
-    }
-    return found;
-}
-
 // Waits, bounded, until no process holds `word` in its command line.
 bool NoneLeft(const std::string& word)
 {
@@ -145,38 +99,6 @@ bool WaitFor(const std::function<bool()>& ready)
         usleep(20000);
     }
     return ready();
-}
-
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& e : fs::directory_iterator(folder, error))
-    {
-        names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// ffprobe's entries of a file's first picture stream, as "a,b,c", or empty.
-std::string Probe(const std::string& file, const std::string& entries, bool count = false)
-{
-    const std::string out = file + ".probe.txt";
-    const std::string command = std::string("ffprobe -v error") + (count ? " -count_packets" : "") +
-                                " -select_streams v:0 -show_entries stream=" + entries +
-                                " -of csv=p=0 '" + file + "' >'" + out + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0)
-    {
-        return {};
-    }
-    std::string text = testsupport::ReadFile(out);
-    fs::remove(out);
-    while (!text.empty() && (text.back() == '\n' || text.back() == ','))
-    {
-        text.pop_back();
-    }
-    return text;
 }
 
 class CaptureOutputs : public ::testing::Test
@@ -229,9 +151,9 @@ protected:
         }
     }
 
-    ToolRun Run(const std::string& arguments, const std::string& prefix = "")
+    static ToolRun Run(const std::string& arguments, const std::string& prefix = "")
     {
-        return RunTool(arguments, log, prefix);
+        return capturetest::RunProgram(CAPTURE_EXE, arguments, prefix);
     }
 
     std::string folder;
@@ -379,11 +301,11 @@ TEST_F(CaptureOutputs, JobsAndJoinsHaveTheFrameRateAndLengthOfASingleRun)
     {
         const std::string range = "--from 500 --to 1500 --size 96x64 --fps " + rate;
         ASSERT_EQ(Run(range + " --video '" + folder + "/one.mp4'").code, 0);
-        const std::string one = Probe(folder + "/one.mp4", "avg_frame_rate,duration");
+        const std::string one = Probe(folder + "/one.mp4", "v:0", "avg_frame_rate,duration");
         ASSERT_FALSE(one.empty());
         const ToolRun run = Run(range + " --jobs 3 --video '" + folder + "/three.mp4'");
         ASSERT_EQ(run.code, 0) << run.errors;
-        EXPECT_EQ(Probe(folder + "/three.mp4", "avg_frame_rate,duration"), one) << rate;
+        EXPECT_EQ(Probe(folder + "/three.mp4", "v:0", "avg_frame_rate,duration"), one) << rate;
         std::string segments;
         for (int k = 1; k <= 2; ++k)
         {
@@ -397,7 +319,7 @@ TEST_F(CaptureOutputs, JobsAndJoinsHaveTheFrameRateAndLengthOfASingleRun)
             segments += " '" + segment + "'";
         }
         ASSERT_EQ(Run(range + " --video '" + folder + "/joined.mp4' --join" + segments).code, 0);
-        EXPECT_EQ(Probe(folder + "/joined.mp4", "avg_frame_rate,duration"), one) << rate;
+        EXPECT_EQ(Probe(folder + "/joined.mp4", "v:0", "avg_frame_rate,duration"), one) << rate;
     }
 }
 
@@ -447,7 +369,7 @@ TEST_F(CaptureOutputs, AVideoIsWrittenThroughItsLinkWithTheModeTheUmaskOrTheOldF
     ToolRun run = Run(kShort + " --video '" + folder + "/links/link.mp4'");
     ASSERT_EQ(run.code, 0) << run.errors;
     EXPECT_TRUE(fs::is_symlink(folder + "/links/link.mp4"));
-    EXPECT_EQ(Probe(target, "nb_read_packets", true), "31");
+    EXPECT_EQ(Probe(target, "v:0", "nb_read_frames", true), "31");
     EXPECT_EQ(fs::status(target).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
 
