@@ -169,6 +169,10 @@ const std::string kLarge = "--from 500 --to 4500 --fps 30 --size 320x240";
 
 TEST_F(CaptureOutputs, AFullDiskLeavesTheUsersGoodFileAndNoPartialAndFails)
 {
+    if (!MountSmallDisk(512 * 1024))
+    {
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    }
     // Segments made beforehand, on a disk with room, for the join.
     std::string segments;
     for (int k = 1; k <= 2; ++k)
@@ -178,10 +182,6 @@ TEST_F(CaptureOutputs, AFullDiskLeavesTheUsersGoodFileAndNoPartialAndFails)
             Run(kLarge + " --segment " + std::to_string(k) + "/2 --video '" + segment + "'").code,
             0);
         segments += " '" + segment + "'";
-    }
-    if (!MountSmallDisk(512 * 1024))
-    {
-        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
     }
     const std::string good(40000, 'g');
     for (const std::string& how :

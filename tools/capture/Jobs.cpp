@@ -161,8 +161,20 @@ std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t
     }
     bool stopping = false;
     std::size_t shown = 0;
+    // Polls after the stop before a job that has not ended is killed.
+    int grace = 250;
     while (running > 0)
     {
+        if (stopping && --grace == 0)
+        {
+            for (const Job& job : jobs)
+            {
+                if (job.pid > 0)
+                {
+                    kill(-job.pid, SIGKILL);
+                }
+            }
+        }
         if (!stopping && stop != nullptr && *stop != 0)
         {
             stopped = true;
