@@ -1121,7 +1121,9 @@ TEST_F(CaptureRun, AJobKilledPartWayFailsTheCaptureNamingItsRangeAndLeavesNoVide
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << errors;
     // The second third of 3601 frames at 60 per second.
     EXPECT_NE(errors.find("frames 1200 to 2399 (20000 to 39983 ms)"), std::string::npos) << errors;
-    EXPECT_NE(errors.find("signal 9"), std::string::npos) << errors;
+    // Killed, it said nothing of why: what it or its encoder said last is not blamed.
+    EXPECT_NE(errors.find("was stopped by signal 9; no video was made"), std::string::npos)
+        << errors;
     EXPECT_TRUE(Names(folder).empty()) << Names(folder).size();
 }
 
