@@ -109,8 +109,8 @@ fs::path ThroughLinks(const fs::path& given)
     return path;
 }
 
-// Why a video cannot go to `file`, checked before any frame; empty when it
-// can. Segments, when given, are the join's.
+// Why the options' video cannot be written, or its segments joined, found
+// before any frame; empty when nothing stands in the way.
 std::string VideoRefusal(const Options& options)
 {
     std::error_code error;
