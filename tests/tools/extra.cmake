@@ -24,3 +24,10 @@ if(TARGET bad_data_test AND TARGET sollan-capture)
   target_link_libraries(bad_data_test PRIVATE sollan_capture_core)
   target_compile_definitions(bad_data_test PRIVATE CAPTURE_EXE="$<TARGET_FILE:sollan-capture>")
 endif()
+
+# capture_outputs_test runs sollan-capture against full disks, FIFOs, links,
+# foreign segments and stops.
+if(TARGET capture_outputs_test AND TARGET sollan-capture)
+  add_dependencies(capture_outputs_test sollan-capture)
+  target_compile_definitions(capture_outputs_test PRIVATE CAPTURE_EXE="$<TARGET_FILE:sollan-capture>")
+endif()

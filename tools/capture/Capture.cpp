@@ -3,6 +3,7 @@
 // what it says at the end.
 #include "Capture.h"
 
+#include "Children.h"
 #include "FrameFiles.h"
 #include "Jobs.h"
 #include "PartialFiles.h"
@@ -26,6 +27,7 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -88,11 +90,98 @@ fs::path DataRoot(const std::string& data)
     return here;
 }
 
+// The file a path names once its links are followed, as an absolute path;
+// a link to nothing yet gives the path it would make. Empty when the links
+// go round.
+fs::path ThroughLinks(const fs::path& given)
+{
+    std::error_code error;
+    fs::path path = fs::absolute(given, error).lexically_normal();
+    for (int hops = 0; fs::is_symlink(fs::symlink_status(path, error)); ++hops)
+    {
+        const fs::path target = fs::read_symlink(path, error);
+        if (error || hops == 40)
+        {
+            return {};
+        }
+        path = (target.is_absolute() ? target : path.parent_path() / target).lexically_normal();
+    }
+    return path;
+}
+
+// Why the options' video cannot be written, or its segments joined, found
+// before any frame; empty when nothing stands in the way.
+std::string VideoRefusal(const Options& options)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(options.videoFile, error);
+    if (fs::is_directory(status))
+    {
+        return "--video " + Shown(options.videoFile) + " is a folder";
+    }
+    if (fs::exists(status) && !fs::is_regular_file(status))
+    {
+        return "--video " + Shown(options.videoFile) + " is not a regular file";
+    }
+    if (!options.framesDir.empty() &&
+        fs::path(options.videoFile) == ThroughLinks(options.framesDir))
+    {
+        return "--video and --frames name the same path, " + Shown(options.videoFile);
+    }
+    for (std::size_t k = 0; k < options.join.size(); ++k)
+    {
+        const std::string shown = "segment " + std::to_string(k + 1) + "/" +
+                                  std::to_string(options.join.size()) + " " +
+                                  Shown(options.join[k]);
+        // ffprobe and ffmpeg would wait on a FIFO for ever.
+        struct stat info
+        {
+        };
+        if (stat(options.join[k].c_str(), &info) != 0)
+        {
+            return shown + ": " + std::strerror(errno);
+        }
+        if (!S_ISREG(info.st_mode))
+        {
+            return shown + " is not a regular file";
+        }
+        if (ThroughLinks(options.join[k]) == fs::path(options.videoFile))
+        {
+            return shown + " is also the --video to write";
+        }
+    }
+    return {};
+}
+
 // Checks and prepares the outputs before anything is rendered; a video's
-// partial file is made into `partial`.
+// partial file is made into `partial`. A video named through links is
+// written to the file they name, so the links stay.
 int PrepareOutputs(Options& options, std::string& partial)
 {
     std::error_code error;
+    if (!options.videoFile.empty())
+    {
+        const fs::path video = ThroughLinks(options.videoFile);
+        if (video.empty())
+        {
+            return BadArguments("--video " + Shown(options.videoFile) + " is a loop of links");
+        }
+        options.videoFile = video.string();
+        if (cVideoPipe::FormatFor(options.videoFile).empty())
+        {
+            return BadArguments("cannot tell the video format from " + Shown(options.videoFile) +
+                                "; end it in .mp4, .m4v, .mov, .mkv or .webm");
+        }
+        // Named from the working folder, which the run leaves for its data's.
+        for (std::string& segment : options.join)
+        {
+            segment = fs::absolute(segment, error).lexically_normal().string();
+        }
+        if (const std::string why = VideoRefusal(options); !why.empty())
+        {
+            return BadArguments(why);
+        }
+    }
     if (!options.framesDir.empty())
     {
         options.framesDir = fs::absolute(options.framesDir, error).lexically_normal().string();
@@ -112,17 +201,6 @@ int PrepareOutputs(Options& options, std::string& partial)
     }
     if (!options.videoFile.empty())
     {
-        options.videoFile = fs::absolute(options.videoFile, error).lexically_normal().string();
-        if (cVideoPipe::FormatFor(options.videoFile).empty())
-        {
-            return BadArguments("cannot tell the video format from " + Shown(options.videoFile) +
-                                "; end it in .mp4, .m4v, .mov, .mkv or .webm");
-        }
-        // Named from the working folder, which the run leaves for its data's.
-        for (std::string& segment : options.join)
-        {
-            segment = fs::absolute(segment, error).lexically_normal().string();
-        }
         std::string why;
         partial = MakePartial(options.videoFile, why);
         if (partial.empty())
@@ -247,12 +325,19 @@ int Render(const Options& options, const Production& production, const AppMaker&
         }
         return video.Write(pictures ? yuv : frame, error);
     };
+    // A job tells the capture that started it how far it is.
+    const bool reporting = options.segments > 0 && Reporting();
     cCaptureDriver driver(
         schedule, clock, sink,
-        [&progress, &schedule](std::size_t stepped, std::size_t written)
+        [&progress, &schedule, reporting](std::size_t stepped, std::size_t written)
         {
             const std::size_t last = std::min(stepped, schedule.times.size());
             progress.Step(stepped, written, last > 0 ? schedule.times[last - 1] : 0);
+            const std::uint64_t count = written;
+            if (reporting && pwrite(kReportFd, &count, sizeof count, 0) != sizeof count)
+            {
+                // The count is only for show.
+            }
         },
         &interrupted);
     driver.SeparateStages(options.timings);
@@ -300,6 +385,11 @@ int Render(const Options& options, const Production& production, const AppMaker&
     const double cpuBefore = ChildrenCpu();
     if (!options.videoFile.empty() && !video.Finish(error))
     {
+        if (StopAsked())
+        {
+            Say("interrupted after " + Frames(written) + "; the video was not kept");
+            return 130;
+        }
         Say(error);
         return 1;
     }
@@ -322,9 +412,7 @@ int RunSplit(const std::vector<std::string>& arguments, const Options& options,
     if (joining)
     {
         code = JoinSegments(options, options.join, schedule.WrittenCount(), music, partial, true,
-                            error)
-                   ? 0
-                   : 1;
+                            error);
     }
     else
     {
@@ -341,7 +429,10 @@ int RunSplit(const std::vector<std::string>& arguments, const Options& options,
     }
     Say(Done(schedule.WrittenCount(), production, options) +
         (joining ? " from " + std::to_string(options.join.size()) + " segments"
-                 : " in " + std::to_string(options.jobs) + " jobs"));
+                 : " in " +
+                       std::to_string(std::min<std::size_t>(static_cast<std::size_t>(options.jobs),
+                                                            schedule.WrittenCount())) +
+                       " jobs"));
     return 0;
 }
 
@@ -357,6 +448,7 @@ int RunCapture(int argc, char** argv, const Production& production, const AppMak
     // From here on an interrupt ends the run at the next frame and cleans up.
     std::signal(SIGINT, &OnInterrupt);
     std::signal(SIGTERM, &OnInterrupt);
+    SetStopFlag(&interrupted);
 
     Options options;
     options.title = production.title;

@@ -3,17 +3,19 @@
 
 #include "Children.h"
 #include "PartialFiles.h"
+#include "Progress.h"
 #include "VideoPipe.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,7 +34,39 @@ struct Job
     int status = 0;
     std::string log;
     std::string segment;
+    // Where the job counts its written frames, in memory.
+    int report = -1;
 };
+
+// The frames every job has written so far.
+std::size_t WrittenByJobs(const std::vector<Job>& jobs)
+{
+    std::size_t sum = 0;
+    for (const Job& job : jobs)
+    {
+        std::uint64_t count = 0;
+        if (job.report >= 0 && pread(job.report, &count, sizeof count, 0) == sizeof count)
+        {
+            sum += static_cast<std::size_t>(count);
+        }
+    }
+    return sum;
+}
+
+// The job's own "per frame: ..." line, or empty.
+std::string TimingsOf(const std::string& log)
+{
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        if (line.find("per frame: ") != std::string::npos)
+        {
+            return line;
+        }
+    }
+    return {};
+}
 
 // "frames 40 to 79 (1667 to 3300 ms)".
 std::string Describe(const Range& range, const Schedule& schedule)
@@ -89,14 +123,22 @@ std::vector<std::string> JobArguments(const std::vector<std::string>& arguments,
 
 bool SpawnJob(const std::vector<std::string>& args, Job& job, std::string& error)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, job.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    ChildStreams streams;
+    streams.out = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    streams.err = open(job.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    job.report = MemoryFile("progress");
+    streams.report = job.report;
     // The program itself, whatever its name: /proc/self/exe is read here.
-    const int spawned = SpawnChild(args, &actions, nullptr, job.pid, "/proc/self/exe");
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned = streams.out < 0 || streams.err < 0
+                            ? errno
+                            : SpawnChild(args, streams, job.pid, "/proc/self/exe");
+    for (const int fd : {streams.out, streams.err})
+    {
+        if (fd >= 0)
+        {
+            close(fd);
+        }
+    }
     if (spawned != 0)
     {
         job.pid = -1;
@@ -109,7 +151,7 @@ bool SpawnJob(const std::vector<std::string>& args, Job& job, std::string& error
 // Waits for every job; the first to fail (or an interrupt) stops the rest.
 // The index of the failed job, jobs.size() when all succeeded.
 std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t* stop,
-                        bool& stopped)
+                        bool& stopped, cProgress& progress, const Schedule& schedule)
 {
     std::size_t failed = jobs.size();
     std::size_t running = 0;
@@ -118,8 +160,21 @@ std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t
         running += job.pid > 0 ? 1 : 0;
     }
     bool stopping = false;
+    std::size_t shown = 0;
+    // Polls after the stop before a job that has not ended is killed.
+    int grace = 250;
     while (running > 0)
     {
+        if (stopping && --grace == 0)
+        {
+            for (const Job& job : jobs)
+            {
+                if (job.pid > 0)
+                {
+                    kill(-job.pid, SIGKILL);
+                }
+            }
+        }
         if (!stopping && stop != nullptr && *stop != 0)
         {
             stopped = true;
@@ -131,7 +186,7 @@ std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t
             {
                 if (job.pid > 0)
                 {
-                    kill(job.pid, SIGTERM);
+                    kill(-job.pid, SIGTERM);
                 }
             }
         }
@@ -153,6 +208,13 @@ std::size_t WaitForJobs(std::vector<Job>& jobs, const volatile std::sig_atomic_t
         if (!reaped)
         {
             usleep(20000);
+        }
+        const std::size_t done = std::min(WrittenByJobs(jobs), schedule.WrittenCount());
+        if (done != shown)
+        {
+            shown = done;
+            progress.Step(done, done,
+                          done > 0 ? schedule.times[schedule.firstWritten + done - 1] : 0);
         }
     }
     return failed;
@@ -189,6 +251,7 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
     const bool webm = cVideoPipe::FormatFor(options.videoFile) == "webm";
     std::vector<Job> jobs(n);
     bool started = true;
+    setenv(kReportVariable, "1", 1);
     for (std::size_t k = 0; k < n && started; ++k)
     {
         Job& job = jobs[k];
@@ -197,19 +260,29 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
         job.log = folder + "/job-" + std::to_string(k + 1) + ".log";
         if (!options.videoFile.empty())
         {
-            job.segment = folder + "/job-" + std::to_string(k + 1) + (webm ? ".webm" : ".mkv");
+            // MP4 keeps exact frame times; WebM only milliseconds.
+            job.segment = folder + "/job-" + std::to_string(k + 1) + (webm ? ".webm" : ".mp4");
         }
         started = SpawnJob(JobArguments(arguments, options, k, n, job.segment), job, error);
     }
     bool stopped = !started;
-    const std::size_t failed = WaitForJobs(jobs, stop, stopped);
-    // Ctrl+C reaches the jobs too, which may end before the flag is seen.
+    cProgress progress(written, written, stderr);
+    const std::size_t failed = WaitForJobs(jobs, stop, stopped, progress, schedule);
+    progress.Finish();
+    for (const Job& job : jobs)
+    {
+        if (job.report >= 0)
+        {
+            close(job.report);
+        }
+    }
     stopped = stopped || (stop != nullptr && *stop != 0);
     int code = 0;
     if (failed < jobs.size() && !stopped)
     {
         const Job& job = jobs[failed];
-        const std::string said = LastLine(job.log);
+        // A job killed said nothing of why; what it said last is not why.
+        const std::string said = WIFEXITED(job.status) ? LastLine(job.log) : std::string();
         error = "the job for " + Describe(job.range, schedule) + " " + HowItEnded(job.status) +
                 (said.empty() ? "" : ": " + said) +
                 (options.videoFile.empty() ? "" : "; no video was made");
@@ -219,14 +292,23 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
     {
         code = started ? 130 : 1;
     }
-    else if (!options.videoFile.empty())
+    else if (options.timings)
+    {
+        for (const Job& job : jobs)
+        {
+            const std::string line = TimingsOf(job.log);
+            std::fprintf(stderr, "%s, in the job for %s\n", line.c_str(),
+                         Describe(job.range, schedule).c_str());
+        }
+    }
+    if (code == 0 && !options.videoFile.empty())
     {
         std::vector<std::string> segments;
         for (const Job& job : jobs)
         {
             segments.push_back(job.segment);
         }
-        code = JoinSegments(options, segments, written, music, partial, false, error) ? 0 : 1;
+        code = JoinSegments(options, segments, written, music, partial, false, error);
     }
     if (code != 0)
     {
@@ -237,42 +319,58 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
     return code;
 }
 
-bool JoinSegments(const Options& options, const std::vector<std::string>& segments,
-                  std::size_t written, const std::string& music, const std::string& partial,
-                  bool check, std::string& error)
+int JoinSegments(const Options& options, const std::vector<std::string>& segments,
+                 std::size_t written, const std::string& music, const std::string& partial,
+                 bool check, std::string& error)
 {
     const auto n = static_cast<std::int32_t>(segments.size());
     const std::string list = MakePartial(options.videoFile, error);
     if (list.empty())
     {
         DropPartial(partial);
-        return false;
+        return 1;
     }
+    const auto fail = [&](const std::string& why)
+    {
+        error = why;
+        DropPartial(list);
+        DropPartial(partial);
+        return StopAsked() ? 130 : 1;
+    };
     std::ofstream out(list);
     for (std::int32_t k = 0; k < n; ++k)
     {
         const std::string& segment = segments[static_cast<std::size_t>(k)];
         const Range range = SegmentRange(written, k + 1, n);
-        std::string count;
         if (check)
         {
-            std::string probeError;
-            const bool probed = cVideoPipe::RunToEnd(
-                {"ffprobe", "-v", "error", "-select_streams", "v:0", "-count_packets",
-                 "-show_entries", "stream=nb_read_packets", "-of", "csv=p=0", segment},
-                probeError, list + ".count");
-            std::ifstream in(list + ".count");
-            std::getline(in, count);
-            std::remove((list + ".count").c_str());
-            if (!probed || count != std::to_string(range.end - range.begin))
+            const std::string place =
+                "segment " + std::to_string(k + 1) + "/" + std::to_string(n) + " " + Shown(segment);
+            const std::string wanted = cVideoPipe::SegmentTag(options, k + 1, n);
+            std::string tag;
+            std::string why;
+            if (!cVideoPipe::RunToEnd({"ffprobe", "-v", "error", "-show_entries",
+                                       std::string("format_tags=") + kSegmentTag, "-of",
+                                       "default=nw=1:nk=1", segment},
+                                      why, &tag))
             {
-                error = "segment " + std::to_string(k + 1) + "/" + std::to_string(n) + " " +
-                        Shown(segment) + " should hold " + std::to_string(range.end - range.begin) +
-                        " frames, not " + (probed && !count.empty() ? count : "a readable video") +
-                        "; are --from, --to and --fps the segments' own?";
-                DropPartial(list);
-                DropPartial(partial);
-                return false;
+                return fail(place + " cannot be read: " + why);
+            }
+            while (!tag.empty() && tag.back() == '\n')
+            {
+                tag.pop_back();
+            }
+            if (tag != wanted)
+            {
+                return fail(place + " is " +
+                            (tag.empty() ? "no segment of this tool's" : "segment " + Shown(tag)) +
+                            ", not " + wanted +
+                            "; give the segments' own --from, --to, --fps "
+                            "and --size, in order");
+            }
+            if (!cVideoPipe::Verify(segment, range.end - range.begin, false, why))
+            {
+                return fail(place + " is not whole: " + why);
             }
         }
         // ffmpeg's list quoting: inside '...', a quote is '\''.
@@ -281,22 +379,24 @@ bool JoinSegments(const Options& options, const std::vector<std::string>& segmen
         {
             quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
         }
-        out << "file '" << quoted << "'\n";
+        // Its exact length places the next one: the container's own times
+        // may be rounded to milliseconds.
+        out << "file '" << quoted << "'\nduration "
+            << cVideoPipe::DurationText(options, range.end - range.begin) << "\n";
     }
     out.close();
-    std::string runError;
-    const bool joined =
-        out && cVideoPipe::RunToEnd(cVideoPipe::Arguments(options, written, music, partial, list),
-                                    runError);
-    DropPartial(list);
-    if (!joined)
+    if (!out)
     {
-        error = "joining the segments: " + (runError.empty() ? "cannot write the list" : runError) +
-                "; " + options.videoFile + " was not written";
-        DropPartial(partial);
-        return false;
+        return fail("cannot write the list of segments next to " + options.videoFile);
     }
-    return CommitPartial(partial, options.videoFile, error);
+    std::string why;
+    if (!cVideoPipe::RunToEnd(cVideoPipe::Arguments(options, written, music, partial, list), why) ||
+        !cVideoPipe::Verify(partial, written, !music.empty(), why))
+    {
+        return fail("joining the segments: " + why + "; " + options.videoFile + " was not written");
+    }
+    DropPartial(list);
+    return CommitPartial(partial, options.videoFile, error) ? 0 : 1;
 }
 
 } // namespace capture

@@ -26,9 +26,11 @@ int RunJobs(const std::vector<std::string>& arguments, const Options& options,
 
 // Joins segment videos, in order, into options.videoFile through `partial`,
 // the K-th of N holding exactly the frames SegmentRange gives it out of
-// `written`; with `check`, each one's frame count is verified first.
-bool JoinSegments(const Options& options, const std::vector<std::string>& segments,
-                  std::size_t written, const std::string& music, const std::string& partial,
-                  bool check, std::string& error);
+// `written`; with `check`, each one is verified first. The joined file is
+// read back before it takes its name. Returns the exit code: 0, 1, or 130
+// when stopped.
+int JoinSegments(const Options& options, const std::vector<std::string>& segments,
+                 std::size_t written, const std::string& music, const std::string& partial,
+                 bool check, std::string& error);
 
 } // namespace capture

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,6 +31,27 @@ bool Forget(const std::string& path)
     const bool listed = end != files.end();
     files.erase(end, files.end());
     return listed;
+}
+
+// The process's umask, read without changing it (umask() would, for a
+// moment, for every thread).
+mode_t Umask()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    unsigned mask = 022;
+    char line[256];
+    while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr)
+    {
+        if (std::sscanf(line, "Umask: %o", &mask) == 1)
+        {
+            break;
+        }
+    }
+    if (status != nullptr)
+    {
+        std::fclose(status);
+    }
+    return static_cast<mode_t>(mask);
 }
 
 } // namespace
@@ -64,6 +86,19 @@ std::string MakePartial(const std::string& final, std::string& error, int* fd)
 
 bool CommitPartial(const std::string& partial, const std::string& final, std::string& error)
 {
+    // Made private while written; it ends with the mode of the file it
+    // replaces, or a new file's.
+    struct stat before
+    {
+    };
+    const mode_t mode =
+        stat(final.c_str(), &before) == 0 ? before.st_mode & 07777 : 0666 & ~Umask();
+    if (chmod(partial.c_str(), mode) != 0)
+    {
+        error = "cannot set the mode of " + partial + ": " + std::strerror(errno);
+        DropPartial(partial);
+        return false;
+    }
     if (std::rename(partial.c_str(), final.c_str()) != 0)
     {
         error = "cannot rename " + partial + " to " + final + ": " + std::strerror(errno);

@@ -53,11 +53,12 @@ void cProgress::Step(std::size_t stepped, std::size_t writtenSoFar, std::int32_t
             return;
         }
     }
-    // Each written frame is one step, so a multiple is seen once.
-    else if (!last && (writtenSoFar == 0 || writtenSoFar % kLineEvery != 0))
+    // Counts summed over jobs jump: a line each time a multiple is passed.
+    else if (!last && writtenSoFar / kLineEvery <= lined / kLineEvery)
     {
         return;
     }
+    lined = writtenSoFar;
     lastDrawn = now;
     const double seconds = std::chrono::duration<double>(now - started).count();
     const double rate = seconds > 0.0 ? static_cast<double>(stepped) / seconds : 0.0;

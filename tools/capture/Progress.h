@@ -37,6 +37,8 @@ private:
     std::FILE* out;
     bool terminal;
     bool open = false;
+    // Frames written at the last plain line.
+    std::size_t lined = 0;
     std::chrono::steady_clock::time_point started;
     std::chrono::steady_clock::time_point lastDrawn;
 };

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,43 +46,35 @@ std::string Seconds(std::int64_t micros)
     return text;
 }
 
-int WaitFor(pid_t pid)
+// The first line of what a child said, as one safe line of a message.
+std::string FirstLine(const std::string& said)
 {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
+    std::string line;
+    for (char c : said.substr(0, said.find('\n')))
     {
-        if (errno != EINTR)
-        {
-            return -1;
-        }
+        line += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
     }
-    return status;
+    return line.size() > 200 ? line.substr(0, 200) + "..." : line;
 }
 
-// Starts args[0] from PATH with fd `in` (when >= 0) as its standard input
-// and fd `out` (when >= 0) as its output, in a process group of its own: Ctrl+C
-// reaches only the tool, which then decides what becomes of the video.
-int Spawn(const std::vector<std::string>& args, int in, int out, pid_t& child)
+// What a finished child's end means: empty when it succeeded and said
+// nothing at the error level it was given, else why not.
+std::string Judge(const std::string& program, int status, bool stopped, const std::string& said)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (in >= 0)
+    if (stopped)
     {
-        posix_spawn_file_actions_adddup2(&actions, in, 0);
+        return program + " was stopped: interrupted";
     }
-    if (out >= 0)
+    if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
     {
-        posix_spawn_file_actions_adddup2(&actions, out, 1);
+        return program + " " + HowItEnded(status) + (said.empty() ? "" : ": " + FirstLine(said));
     }
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    const int spawned = SpawnChild(args, &actions, &attributes, child);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned;
+    // An error it printed is one, whatever its exit code: ffmpeg exits 0
+    // after "No space left on device".
+    return said.empty() ? std::string() : program + ": " + FirstLine(said);
 }
+
+constexpr std::size_t kSaidBytes = 4096;
 
 } // namespace
 
@@ -96,37 +88,7 @@ cVideoPipe::~cVideoPipe()
 
 bool cVideoPipe::FindProgram(const std::string& name)
 {
-    const char* path = std::getenv("PATH");
-    if (path == nullptr)
-    {
-        return false;
-    }
-    std::string dirs = path;
-    std::size_t start = 0;
-    while (start <= dirs.size())
-    {
-        std::size_t end = dirs.find(':', start);
-        if (end == std::string::npos)
-        {
-            end = dirs.size();
-        }
-        std::string dir = dirs.substr(start, end - start);
-        if (dir.empty())
-        {
-            dir = ".";
-        }
-        const std::string candidate = dir + "/" + name;
-        struct stat info
-        {
-        };
-        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            access(candidate.c_str(), X_OK) == 0)
-        {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
+    return !FindOnPath(name).empty();
 }
 
 std::string cVideoPipe::FormatFor(const std::string& file)
@@ -180,13 +142,10 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
     {
         // The music starts with the director's clock, so the sound for frame 0
         // is the sound at FROM; it ends with the last frame's display time.
-        const std::int64_t length =
-            (static_cast<std::int64_t>(frameCount) * options.rateDen * 1000000 +
-             options.rateNum / 2) /
-            options.rateNum;
         args.insert(args.end(), {"-map", "1:a:0", "-af",
                                  "atrim=start=" + Seconds(std::int64_t{options.from} * 1000) +
-                                     ":duration=" + Seconds(length) + ",asetpts=PTS-STARTPTS"});
+                                     ":duration=" + DurationText(options, frameCount) +
+                                     ",asetpts=PTS-STARTPTS"});
     }
     if (!segmentList.empty())
     {
@@ -209,42 +168,114 @@ std::vector<std::string> cVideoPipe::Arguments(const Options& options, std::size
     {
         args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
     }
+    const bool split = options.segments > 0 || !segmentList.empty();
+    if (options.segments > 0)
+    {
+        // What a join checks the segment against.
+        args.insert(args.end(),
+                    {"-metadata", std::string(kSegmentTag) + "=" +
+                                      SegmentTag(options, options.segment, options.segments)});
+    }
     if (format == "mp4" || format == "mov")
     {
-        args.insert(args.end(), {"-movflags", "+faststart"});
+        args.insert(args.end(),
+                    {"-movflags", split ? "+faststart+use_metadata_tags" : "+faststart"});
+        // A tick per 1/rateNum s holds every frame time exactly, through the
+        // segments and their join.
+        if (split)
+        {
+            args.insert(args.end(), {"-video_track_timescale", std::to_string(options.rateNum)});
+        }
     }
     args.insert(args.end(), {"-f", format, output});
     return args;
 }
 
-bool cVideoPipe::RunToEnd(const std::vector<std::string>& args, std::string& error,
-                          const std::string& out)
+std::string cVideoPipe::SegmentTag(const Options& options, std::int32_t k, std::int32_t n)
 {
-    int outFd = -1;
-    if (!out.empty())
-    {
-        outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (outFd < 0)
-        {
-            error = "cannot write " + out + ": " + std::strerror(errno);
-            return false;
-        }
-    }
+    return std::to_string(k) + "/" + std::to_string(n) + " of " + std::to_string(options.from) +
+           "-" + std::to_string(options.to) + " ms at " + std::to_string(options.rateNum) + "/" +
+           std::to_string(options.rateDen) + " fps " + std::to_string(options.width) + "x" +
+           std::to_string(options.height);
+}
+
+std::string cVideoPipe::DurationText(const Options& options, std::size_t frameCount)
+{
+    return Seconds(
+        (static_cast<std::int64_t>(frameCount) * options.rateDen * 1000000 + options.rateNum / 2) /
+        options.rateNum);
+}
+
+bool cVideoPipe::RunToEnd(const std::vector<std::string>& args, std::string& error,
+                          std::string* output)
+{
+    ChildStreams streams;
+    streams.err = MemoryFile("errors");
+    streams.out = output != nullptr ? MemoryFile("output") : -1;
     pid_t pid = -1;
-    const int spawned = Spawn(args, -1, outFd, pid);
-    if (outFd >= 0)
+    const int spawned = streams.err < 0 || (output != nullptr && streams.out < 0)
+                            ? errno
+                            : SpawnChild(args, streams, pid);
+    bool stopped = false;
+    const int status = spawned == 0 ? WaitChild(pid, stopped) : -1;
+    const std::string said = streams.err >= 0 ? ReadMemoryFile(streams.err, kSaidBytes) : "";
+    if (output != nullptr && streams.out >= 0)
     {
-        close(outFd);
+        *output = ReadMemoryFile(streams.out, kSaidBytes);
+    }
+    for (const int fd : {streams.err, streams.out})
+    {
+        if (fd >= 0)
+        {
+            close(fd);
+        }
     }
     if (spawned != 0)
     {
         error = "cannot start " + args[0] + ": " + std::strerror(spawned);
         return false;
     }
-    const int status = WaitFor(pid);
-    if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    error = Judge(args[0], status, stopped, said);
+    return error.empty();
+}
+
+bool cVideoPipe::Verify(const std::string& file, std::size_t frameCount, bool sound,
+                        std::string& error)
+{
+    std::string listed;
+    if (!RunToEnd({"ffprobe", "-v", "error", "-count_packets", "-show_entries",
+                   "stream=codec_type,nb_read_packets", "-of", "csv=p=0", file},
+                  error, &listed))
     {
-        error = args[0] + " " + HowItEnded(status);
+        return false;
+    }
+    std::string frames;
+    bool heard = false;
+    std::size_t at = 0;
+    while (at < listed.size())
+    {
+        const std::size_t end = std::min(listed.find('\n', at), listed.size());
+        const std::string line = listed.substr(at, end - at);
+        if (line.rfind("video,", 0) == 0 && frames.empty())
+        {
+            frames = line.substr(6);
+        }
+        heard = heard || line.rfind("audio,", 0) == 0;
+        at = end + 1;
+    }
+    if (frames != std::to_string(frameCount))
+    {
+        // ffprobe says "N/A" of a stream it cannot count.
+        const bool counted =
+            !frames.empty() && frames.find_first_not_of("0123456789") == std::string::npos;
+        error = counted ? "it holds " + frames + " of " + std::to_string(frameCount) + " frames"
+                        : "its pictures cannot be read; it should hold " +
+                              std::to_string(frameCount) + " frames";
+        return false;
+    }
+    if (sound && !heard)
+    {
+        error = "it has no sound";
         return false;
     }
     return true;
@@ -255,6 +286,8 @@ bool cVideoPipe::Start(const Options& options, std::size_t frameCount, const std
 {
     final = options.videoFile;
     partial = partialFile;
+    frames = frameCount;
+    sound = !music.empty();
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
     {
@@ -262,7 +295,13 @@ bool cVideoPipe::Start(const Options& options, std::size_t frameCount, const std
         DropPartial(partial);
         return false;
     }
-    const int spawned = Spawn(Arguments(options, frameCount, music, partial), fds[0], -1, child);
+    errors = MemoryFile("errors");
+    ChildStreams streams;
+    streams.in = fds[0];
+    streams.err = errors;
+    const int spawned =
+        errors < 0 ? errno
+                   : SpawnChild(Arguments(options, frameCount, music, partial), streams, child);
     close(fds[0]);
     if (spawned != 0)
     {
@@ -282,6 +321,18 @@ bool cVideoPipe::Write(const std::vector<std::uint8_t>& frame, std::string& erro
     std::size_t left = frame.size();
     while (left > 0)
     {
+        // A stalled ffmpeg must not hold Ctrl+C off: the pipe is waited on
+        // a tenth of a second at a time.
+        pollfd ready{input, POLLOUT, 0};
+        if (poll(&ready, 1, 100) == 0)
+        {
+            if (StopAsked())
+            {
+                error = "interrupted";
+                return false;
+            }
+            continue;
+        }
         const ssize_t n = write(input, data, left);
         if (n < 0)
         {
@@ -289,7 +340,8 @@ bool cVideoPipe::Write(const std::vector<std::uint8_t>& frame, std::string& erro
             {
                 continue;
             }
-            error = std::string("ffmpeg stopped taking frames: ") + std::strerror(errno);
+            const std::string said = FirstLine(ReadMemoryFile(errors, kSaidBytes));
+            error = "ffmpeg stopped taking frames: " + (said.empty() ? std::strerror(errno) : said);
             return false;
         }
         data += n;
@@ -305,13 +357,25 @@ bool cVideoPipe::Finish(std::string& error)
         error = "ffmpeg is not running";
         return false;
     }
-    close(input);
+    const bool closed = close(input) == 0;
     input = -1;
-    const int status = WaitFor(child);
+    bool stopped = false;
+    const int status = WaitChild(child, stopped);
     child = -1;
-    if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    error = Judge("ffmpeg", status, stopped, ReadMemoryFile(errors, kSaidBytes));
+    if (error.empty() && !closed)
     {
-        error = "ffmpeg " + HowItEnded(status) + "; " + final + " was not written";
+        error = std::string("ffmpeg's pipe: ") + std::strerror(errno);
+    }
+    if (error.empty() && !Verify(partial, frames, sound, error))
+    {
+        error = "ffmpeg's video is not whole: " + error;
+    }
+    close(errors);
+    errors = -1;
+    if (!error.empty())
+    {
+        error += "; " + final + " was not written";
         DropPartial(partial);
         return false;
     }
@@ -327,9 +391,13 @@ void cVideoPipe::Abort()
     }
     if (child > 0)
     {
-        kill(child, SIGTERM);
-        WaitFor(child);
+        EndChild(child);
         child = -1;
+    }
+    if (errors >= 0)
+    {
+        close(errors);
+        errors = -1;
     }
     if (!partial.empty())
     {
