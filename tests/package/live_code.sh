@@ -12,7 +12,7 @@
 # - ten reloads leave the program's memory flat.
 # Needs BUILD_DIR, MIVEX_TEST_DISPLAY, xdotool and ImageMagick.
 set -euo pipefail
-: "${BUILD_DIR:?the engine's build}"
+: "${BUILD_DIR:?the build of the engine}"
 for tool in xdotool import compare convert; do
   command -v "$tool" > /dev/null || { echo "SKIP: no $tool"; exit 77; }
 done
@@ -86,7 +86,9 @@ sed -i 's/ripple.fade = std::clamp(/ripple.fade = 0.5f * std::clamp(/' "$scene"
 said 'code: tour-scenes#1 runs'
 shot new
 [ "$(title)" = "$paused_title" ] || fail "the title went from \"$paused_title\" to \"$(title)\""
-[ "$(mean new)" -lt "$(mean old)" ] || fail "the darker picture does not show ($(mean old) -> $(mean new))"
+before="$(mean old)"
+after="$(mean new)"
+[ "$after" -lt "$before" ] || fail "the darker picture does not show: mean $before, then $after"
 # The same frame a capture of the new code draws at 10 s.
 cmake --build build --target tour-capture > /dev/null || fail "building the new capture"
 (cd "$work" && ./tour/build/tour-capture --from 10000 --to 10000 --size 320x240 \

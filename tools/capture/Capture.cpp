@@ -72,22 +72,13 @@ int BadArguments(const std::string& text)
     return 2;
 }
 
-// The folder that holds the data folder: the working folder, else the
-// tool's own folder; when neither does, the working folder as it is.
+// The folder that holds the data folder, as a production finds it; when
+// neither the working folder nor the tool's own does, the working folder.
 fs::path DataRoot(const std::string& data)
 {
+    const std::string root = MivexGL::FindDataRoot(data);
     std::error_code error;
-    const fs::path here = fs::current_path(error);
-    if (fs::is_directory(here / data, error))
-    {
-        return here;
-    }
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (!error && fs::is_directory(self.parent_path() / data, error))
-    {
-        return self.parent_path();
-    }
-    return here;
+    return root.empty() ? fs::current_path(error) : fs::u8path(root);
 }
 
 // The file a path names once its links are followed, as an absolute path;
