@@ -30,7 +30,19 @@ cSyncSystem& cSyncSystem::Instance()
 
 cSyncSystem::cSyncSystem() = default;
 
-cSyncSystem::~cSyncSystem() = default;
+cSyncSystem::~cSyncSystem()
+{
+    // Late in the process the log may be gone: what is still asked for is
+    // written, without a word.
+    if (saver != nullptr)
+    {
+        saver->Wait();
+    }
+    if (savePending)
+    {
+        cSyncSaver::Write(Snapshot());
+    }
+}
 
 void cSyncSystem::Configure(std::string filePrefix, double bpm, double rowsPerBeat)
 {
@@ -47,16 +59,18 @@ void cSyncSystem::Configure(std::string filePrefix, double bpm, double rowsPerBe
     }
     if (!EditorHoldsTracks())
     {
-        for (cSyncTrack& track : tracks)
+        for (std::size_t i = 0; i < tracks.size(); ++i)
         {
-            Load(track);
+            Load(i);
         }
     }
 }
 
-void cSyncSystem::Load(cSyncTrack& track) const
+void cSyncSystem::Load(std::size_t index)
 {
+    cSyncTrack& track = tracks[index];
     track.Clear();
+    states[index].loadedKeys = 0;
     if (prefix.empty())
     {
         return;
@@ -64,6 +78,7 @@ void cSyncSystem::Load(cSyncTrack& track) const
     std::vector<cSyncKey> keys;
     ReadSyncTrackFile(SyncTrackFileName(prefix, track.GetName()), keys);
     track.SetKeys(std::move(keys));
+    states[index].loadedKeys = track.GetKeys().size();
 }
 
 cSyncSystem::cHandle cSyncSystem::Track(const std::string& name)
@@ -74,13 +89,14 @@ cSyncSystem::cHandle cSyncSystem::Track(const std::string& name)
         return cHandle(this, found->second);
     }
     tracks.emplace_back(name);
+    states.emplace_back();
     if (EditorHoldsTracks())
     {
         editor->RequestTrack(name);
     }
     else
     {
-        Load(tracks.back());
+        Load(tracks.size() - 1);
     }
     byName.emplace(name, tracks.size() - 1);
     return cHandle(this, tracks.size() - 1);
@@ -134,6 +150,7 @@ cSyncEvents cSyncSystem::Poll(bool playing)
     // a missing editor in a production that never uses one.
     if (editor == nullptr || tracks.empty())
     {
+        events.saved = SaveOffFrame();
         return events;
     }
     const auto current = static_cast<std::int64_t>(std::floor(row));
@@ -143,7 +160,6 @@ cSyncEvents cSyncSystem::Poll(bool playing)
         lastSentRow = current;
     }
     commands.clear();
-    bool saveAsked = false;
     if (editor->Poll(commands))
     {
         // The editor's keys are the tracks from now on; it sends them for
@@ -163,8 +179,13 @@ cSyncEvents cSyncSystem::Poll(bool playing)
             SetEditorKey(command);
             break;
         case cSyncCommand::kDeleteKey:
-            tracks[command.track].DeleteKey(command.row);
+        {
+            cSyncTrack& track = tracks[command.track];
+            const std::size_t before = track.GetKeys().size();
+            track.DeleteKey(command.row);
+            states[command.track].deleted |= track.GetKeys().size() != before;
             break;
+        }
         case cSyncCommand::kSetRow:
             events.seek = true;
             events.seekRow = command.row;
@@ -176,14 +197,15 @@ cSyncEvents cSyncSystem::Poll(bool playing)
             events.paused = command.paused;
             break;
         case cSyncCommand::kSaveTracks:
-            saveAsked = true;
+            events.saveAsked = true;
             break;
         case cSyncCommand::kGetTrack:
             break;
         }
     }
     // A burst of saves is one write of the same keys.
-    events.saved = saveAsked && SaveTracks();
+    savePending |= events.saveAsked && !prefix.empty();
+    events.saved = SaveOffFrame();
     return events;
 }
 
@@ -222,33 +244,103 @@ std::string cSyncSystem::SavePath(const std::string& name) const
     return SyncTrackFileName(SavePrefix(), name);
 }
 
-bool cSyncSystem::SaveTracks() const
+std::vector<cSyncSaveItem> cSyncSystem::Snapshot() const
+{
+    std::vector<cSyncSaveItem> items(tracks.size());
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+    {
+        cSyncSaveItem& item = items[i];
+        item.name = tracks[i].GetName();
+        item.path = SavePath(item.name);
+        item.keys = tracks[i].GetKeys();
+        item.keepHeldKeys = item.keys.empty() && !states[i].deleted;
+        item.loadedKeys = states[i].loadedKeys;
+    }
+    return items;
+}
+
+bool cSyncSystem::Report(const cSyncSaveOutcome& outcome) const
+{
+    MivexGL::cProblemLog& problems = MivexGL::cProblemLog::Instance();
+    if (!outcome.kept.empty())
+    {
+        // One line, however many: a save from an editor that holds one
+        // track of thousands must not bury the rest of the log.
+        constexpr std::size_t kNamed = 8;
+        std::string names;
+        for (std::size_t i = 0; i < outcome.kept.size() && i < kNamed; ++i)
+        {
+            names += (i == 0 ? "" : ", ") + outcome.kept[i];
+        }
+        if (outcome.kept.size() > kNamed)
+        {
+            names += " and " + std::to_string(outcome.kept.size() - kNamed) + " more";
+        }
+        problems.Reportf("sync: kept the keys of %zu track file%s that the save held none of "
+                         "(none were deleted in this run): %s",
+                         outcome.kept.size(), outcome.kept.size() == 1 ? "" : "s", names.c_str());
+    }
+    if (outcome.failed > 0)
+    {
+        problems.ReportKeyed("sync:save", "sync: cannot save " + std::to_string(outcome.failed) +
+                                              " of " + std::to_string(outcome.tracks) +
+                                              " tracks; " + outcome.firstFailure);
+        return false;
+    }
+    problems.Resolve("sync:save");
+    problems.Reportf("sync: saved %zu tracks as %s_*.track", outcome.tracks - outcome.kept.size(),
+                     SavePrefix().c_str());
+    return true;
+}
+
+bool cSyncSystem::SaveOffFrame()
+{
+    bool saved = false;
+    cSyncSaveOutcome outcome;
+    if (saver != nullptr && saver->TakeOutcome(outcome))
+    {
+        saved = Report(outcome);
+    }
+    if (savePending)
+    {
+        if (saver == nullptr)
+        {
+            saver = std::make_unique<cSyncSaver>();
+        }
+        savePending = !saver->Start(Snapshot());
+    }
+    return saved;
+}
+
+void cSyncSystem::FinishSaves()
+{
+    if (saver == nullptr)
+    {
+        return;
+    }
+    saver->Wait();
+    cSyncSaveOutcome outcome;
+    if (saver->TakeOutcome(outcome))
+    {
+        Report(outcome);
+    }
+    if (savePending)
+    {
+        savePending = false;
+        Report(cSyncSaver::Write(Snapshot()));
+    }
+}
+
+bool cSyncSystem::SaveTracks()
 {
     if (prefix.empty())
     {
         return false;
     }
-    MivexGL::cProblemLog& problems = MivexGL::cProblemLog::Instance();
-    std::size_t failed = 0;
-    std::string first;
-    for (const cSyncTrack& track : tracks)
-    {
-        const std::string path = SavePath(track.GetName());
-        std::string reason;
-        if (!WriteSyncTrackFile(path, track.GetKeys(), reason))
-        {
-            first = failed++ == 0 ? path + ": " + reason : first;
-        }
-    }
-    if (failed > 0)
-    {
-        problems.ReportKeyed("sync:save", "sync: cannot save " + std::to_string(failed) + " of " +
-                                              std::to_string(tracks.size()) + " tracks; " + first);
-        return false;
-    }
-    problems.Resolve("sync:save");
-    problems.Reportf("sync: saved %zu tracks as %s_*.track", tracks.size(), SavePrefix().c_str());
-    return true;
+    // Never two writers on one file's temporary: the save in flight ends
+    // first, and is said.
+    FinishSaves();
+    return Report(cSyncSaver::Write(Snapshot()));
 }
 
 } // namespace MivexGL

@@ -8,11 +8,14 @@
 // editor's saves go to a folder of their own when one is set (the
 // production's source tree, which the build copies into its data), else
 // over the files played; however many an editor asks for, a frame saves
-// once. A process-wide service reached through Instance. Depends on
-// sync/SyncTrack.h, sync/SyncTrackFile.h and sync/SyncEditor.h.
+// once, off the frame, and a save never empties a track file that holds
+// keys unless they were deleted in this run. A process-wide service reached
+// through Instance. Depends on sync/SyncTrack.h, sync/SyncTrackFile.h,
+// sync/SyncSaver.h and sync/SyncEditor.h.
 #pragma once
 
 #include "sync/SyncEditor.h"
+#include "sync/SyncSaver.h"
 #include "sync/SyncTrack.h"
 
 #include <cstddef>
@@ -34,7 +37,9 @@ struct cSyncEvents
     std::int32_t seekTo = 0;
     bool setPause = false;
     bool paused = false;
-    // The tracks were written to their files.
+    // The editor asked for a save in this frame.
+    bool saveAsked = false;
+    // A save finished writing the tracks' files in this frame.
     bool saved = false;
 };
 
@@ -97,14 +102,32 @@ public:
     // playing, applies its keys and saves, and returns its requests.
     cSyncEvents Poll(bool playing);
 
-    // Writes every track to its file, each whole or not at all; false, said
-    // in one line (once while it fails the same way), when one could not be
-    // written.
-    bool SaveTracks() const;
+    // Writes every track to its file, each whole or not at all, on the
+    // calling thread after any save in flight; false, said in one line (once
+    // while it fails the same way), when one could not be written.
+    bool SaveTracks();
+    // A save asked of Poll is still being written or waits for one that is.
+    bool SaveInFlight() const { return savePending || (saver != nullptr && saver->Busy()); }
+    // A save off the frame, started by the next Poll.
+    void RequestSave() { savePending |= !prefix.empty(); }
+    // Writes what Poll still holds and says how it went: for the end of a run.
+    void FinishSaves();
 
 private:
+    // What a save must know of a track beyond its keys.
+    struct cTrackState
+    {
+        std::size_t loadedKeys = 0;
+        bool deleted = false;
+    };
+
     float ValueAt(std::size_t index, double atRow) const;
-    void Load(cSyncTrack& track) const;
+    void Load(std::size_t index);
+    std::vector<cSyncSaveItem> Snapshot() const;
+    bool Report(const cSyncSaveOutcome& outcome) const;
+    // Starts the save Poll was asked for once the one before is written;
+    // true when one finished in this call.
+    bool SaveOffFrame();
     void SetEditorKey(const cSyncCommand& command);
     std::string SavePrefix() const;
     bool EditorHoldsTracks() const { return editor != nullptr && editor->IsConnected(); }
@@ -114,10 +137,13 @@ private:
     double rowsPerMinute = 960.0;
     double row = 0.0;
     std::vector<cSyncTrack> tracks;
+    std::vector<cTrackState> states;
     std::map<std::string, std::size_t> byName;
     std::unique_ptr<cSyncEditor> editor;
     std::vector<cSyncCommand> commands;
     std::int64_t lastSentRow = -1;
+    std::unique_ptr<cSyncSaver> saver;
+    bool savePending = false;
 };
 
 } // namespace MivexGL

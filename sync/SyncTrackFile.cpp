@@ -233,16 +233,21 @@ bool WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes, s
 
 bool ReadSyncTrackFile(const std::string& path, std::vector<cSyncKey>& keys)
 {
-    keys.clear();
-    std::vector<std::uint8_t> bytes;
     std::string reason;
-    if (!ReadRegularFile(path, bytes, reason) ||
-        !ParseSyncTrack(bytes.data(), bytes.size(), keys, reason))
+    if (!ReadSyncTrackFile(path, keys, reason))
     {
         Report(path, reason);
         return false;
     }
     return true;
+}
+
+bool ReadSyncTrackFile(const std::string& path, std::vector<cSyncKey>& keys, std::string& reason)
+{
+    keys.clear();
+    std::vector<std::uint8_t> bytes;
+    return ReadRegularFile(path, bytes, reason) &&
+           ParseSyncTrack(bytes.data(), bytes.size(), keys, reason);
 }
 
 bool WriteSyncTrackFile(const std::string& path, const std::vector<cSyncKey>& keys)

@@ -34,6 +34,8 @@ bool ParseSyncTrack(const std::uint8_t* data, std::size_t size, std::vector<cSyn
 // device is refused without waiting on it); one that cannot be read leaves
 // no keys.
 bool ReadSyncTrackFile(const std::string& path, std::vector<cSyncKey>& keys);
+// The same, saying nothing: why it failed is in reason.
+bool ReadSyncTrackFile(const std::string& path, std::vector<cSyncKey>& keys, std::string& reason);
 // Written beside path under another name and renamed over it: a failed or
 // interrupted write leaves the old file whole.
 bool WriteSyncTrackFile(const std::string& path, const std::vector<cSyncKey>& keys);
