@@ -36,6 +36,14 @@ double MsSince(std::chrono::steady_clock::time_point start)
 
 } // namespace
 
+cProductionControl::~cProductionControl()
+{
+    if (devMode)
+    {
+        cSyncSystem::Instance().FinishSaves();
+    }
+}
+
 void cProductionControl::Bind(cSceneSystem& theDirector, cMusicSystem& theMusic,
                               std::int32_t theLength, bool fromStart)
 {

@@ -35,6 +35,13 @@ struct cNamedScene
 class cProductionControl
 {
 public:
+    cProductionControl() = default;
+    // A save asked for in the last frames is written, and said, before the
+    // run ends.
+    ~cProductionControl();
+    cProductionControl(const cProductionControl&) = delete;
+    cProductionControl& operator=(const cProductionControl&) = delete;
+
     // The director whose clock is the timeline, and the music that follows
     // it. fromStart: every seek replays from 0, for productions whose state
     // is reproducible only from their first frame; otherwise a forward seek
