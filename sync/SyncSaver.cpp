@@ -25,8 +25,10 @@ cSyncSaveOutcome cSyncSaver::Write(const std::vector<cSyncSaveItem>& items)
 {
     cSyncSaveOutcome result;
     result.tracks = items.size();
-    for (const cSyncSaveItem& item : items)
+    result.done.assign(items.size(), false);
+    for (std::size_t i = 0; i < items.size(); ++i)
     {
+        const cSyncSaveItem& item = items[i];
         if (item.keepHeldKeys)
         {
             std::size_t held = item.loadedKeys;
@@ -41,11 +43,13 @@ cSyncSaveOutcome cSyncSaver::Write(const std::vector<cSyncSaveItem>& items)
             if (held > 0)
             {
                 result.kept.push_back(item.name + " (" + std::to_string(held) + " keys)");
+                result.done[i] = true;
                 continue;
             }
         }
         std::string reason;
-        if (!WriteSyncTrackFile(item.path, item.keys, reason))
+        result.done[i] = WriteSyncTrackFile(item.path, item.keys, reason);
+        if (!result.done[i])
         {
             result.firstFailure =
                 result.failed++ == 0 ? item.path + ": " + reason : result.firstFailure;

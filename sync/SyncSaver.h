@@ -39,6 +39,8 @@ struct cSyncSaveOutcome
     std::string firstFailure;
     // "name (N keys)" of each track whose file was kept.
     std::vector<std::string> kept;
+    // Per item: its file holds its keys now (written, or kept as they were).
+    std::vector<bool> done;
 };
 
 class cSyncSaver

@@ -5,6 +5,7 @@
 
 #include "sync/SyncTrackFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -244,8 +245,42 @@ std::string cSyncSystem::SavePath(const std::string& name) const
     return SyncTrackFileName(SavePrefix(), name);
 }
 
-std::vector<cSyncSaveItem> cSyncSystem::Snapshot() const
+bool cSyncSystem::EditKeys(std::size_t index, std::vector<cSyncKey> keys)
 {
+    if (index >= tracks.size() || EditorHoldsTracks())
+    {
+        return false;
+    }
+    cSyncTrack& track = tracks[index];
+    const std::vector<cSyncKey> before = track.GetKeys();
+    track.SetKeys(std::move(keys));
+    for (const cSyncKey& key : before)
+    {
+        const auto& after = track.GetKeys();
+        const bool kept = std::any_of(after.begin(), after.end(),
+                                      [&](const cSyncKey& k) { return k.row == key.row; });
+        states[index].deleted |= !kept;
+    }
+    ++states[index].edits;
+    return true;
+}
+
+std::vector<std::string> cSyncSystem::UnsavedTracks() const
+{
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+    {
+        if (states[i].edits != states[i].savedEdits)
+        {
+            names.push_back(tracks[i].GetName());
+        }
+    }
+    return names;
+}
+
+std::vector<cSyncSaveItem> cSyncSystem::Snapshot()
+{
+    editsSaving.resize(tracks.size());
     std::vector<cSyncSaveItem> items(tracks.size());
     for (std::size_t i = 0; i < tracks.size(); ++i)
     {
@@ -255,12 +290,17 @@ std::vector<cSyncSaveItem> cSyncSystem::Snapshot() const
         item.keys = tracks[i].GetKeys();
         item.keepHeldKeys = item.keys.empty() && !states[i].deleted;
         item.loadedKeys = states[i].loadedKeys;
+        editsSaving[i] = states[i].edits;
     }
     return items;
 }
 
-bool cSyncSystem::Report(const cSyncSaveOutcome& outcome) const
+bool cSyncSystem::Report(const cSyncSaveOutcome& outcome)
 {
+    for (std::size_t i = 0; i < outcome.done.size() && i < editsSaving.size(); ++i)
+    {
+        states[i].savedEdits = outcome.done[i] ? editsSaving[i] : states[i].savedEdits;
+    }
     MivexGL::cProblemLog& problems = MivexGL::cProblemLog::Instance();
     if (!outcome.kept.empty())
     {
@@ -301,12 +341,14 @@ bool cSyncSystem::SaveOffFrame()
     {
         saved = Report(outcome);
     }
-    if (savePending)
+    if (saver == nullptr)
     {
-        if (saver == nullptr)
-        {
-            saver = std::make_unique<cSyncSaver>();
-        }
+        saver = std::make_unique<cSyncSaver>();
+    }
+    // The snapshot is taken only when the writer is free: the one in hand
+    // still needs its own record of the edits it holds.
+    if (savePending && !saver->Busy())
+    {
         savePending = !saver->Start(Snapshot());
     }
     return saved;

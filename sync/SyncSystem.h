@@ -82,6 +82,16 @@ public:
     // Nullptr when no such track was taken.
     const cSyncTrack* Find(const std::string& name) const;
 
+    // Every track taken, by index, for the overlay's track editor.
+    std::size_t TrackCount() const { return tracks.size(); }
+    const cSyncTrack& TrackAt(std::size_t index) const { return tracks[index]; }
+    // Replaces a track's keys; a key gone counts as deleted in this run.
+    // False while a sync editor holds the tracks: its keys rule.
+    bool EditKeys(std::size_t index, std::vector<cSyncKey> keys);
+    bool EditorHoldsTracks() const { return editor != nullptr && editor->IsConnected(); }
+    // Names of the tracks edited since their last save.
+    std::vector<std::string> UnsavedTracks() const;
+
     void SetTime(std::int32_t ms);
     double GetRow() const { return row; }
     double RowAt(std::int32_t ms) const;
@@ -119,18 +129,20 @@ private:
     {
         std::size_t loadedKeys = 0;
         bool deleted = false;
+        // Edits made, and how many of them a save has written.
+        std::uint64_t edits = 0;
+        std::uint64_t savedEdits = 0;
     };
 
     float ValueAt(std::size_t index, double atRow) const;
     void Load(std::size_t index);
-    std::vector<cSyncSaveItem> Snapshot() const;
-    bool Report(const cSyncSaveOutcome& outcome) const;
+    std::vector<cSyncSaveItem> Snapshot();
+    bool Report(const cSyncSaveOutcome& outcome);
     // Starts the save Poll was asked for once the one before is written;
     // true when one finished in this call.
     bool SaveOffFrame();
     void SetEditorKey(const cSyncCommand& command);
     std::string SavePrefix() const;
-    bool EditorHoldsTracks() const { return editor != nullptr && editor->IsConnected(); }
 
     std::string prefix;
     std::string saveFolder;
@@ -144,6 +156,8 @@ private:
     std::int64_t lastSentRow = -1;
     std::unique_ptr<cSyncSaver> saver;
     bool savePending = false;
+    // Each track's edits as the save in hand found them.
+    std::vector<std::uint64_t> editsSaving;
 };
 
 } // namespace MivexGL
