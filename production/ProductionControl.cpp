@@ -2,6 +2,7 @@
 #include "production/ProductionControl.h"
 
 #include "app/TimerSystem.h"
+#include "log/ProblemLog.h"
 #include "platform/Display.h"
 
 #include <algorithm>
@@ -20,6 +21,7 @@ constexpr std::int64_t kSeekRate = 60;
 constexpr std::int32_t kDevStep = 5000;
 // The key table counts function keys up from F1.
 constexpr int kOverlayKey = platform::VK_F1 + 1;
+constexpr int kTrackEditorKey = platform::VK_F1 + 2;
 constexpr int kDevKeys[5] = {platform::VK_SPACE, platform::VK_LEFT, platform::VK_RIGHT,
                              platform::VK_HOME, kOverlayKey};
 
@@ -38,9 +40,20 @@ double MsSince(std::chrono::steady_clock::time_point start)
 
 cProductionControl::~cProductionControl()
 {
-    if (devMode)
+    if (!devMode)
     {
-        cSyncSystem::Instance().FinishSaves();
+        return;
+    }
+    cSyncSystem& sync = cSyncSystem::Instance();
+    sync.FinishSaves();
+    // No edit is lost to the end of a run.
+    const std::size_t unsaved = sync.UnsavedTracks().size();
+    if (unsaved > 0)
+    {
+        cProblemLog::Instance().Reportf("sync: the run ended with unsaved edits in %zu track%s; "
+                                        "saving them",
+                                        unsaved, unsaved == 1 ? "" : "s");
+        sync.SaveTracks();
     }
 }
 
@@ -80,6 +93,8 @@ void cProductionControl::BeforeLoading()
         liveReload = std::make_unique<cLiveReload>();
         liveReload->Start();
         overlay = std::make_unique<cDevOverlay>();
+        trackEditor = std::make_unique<cTrackEditor>(cSyncSystem::Instance());
+        overlay->SetTrackEditor(trackEditor.get());
         // Before the director's Init, which takes its tracks: once the
         // editor answers, they are the editor's.
         cSyncSystem& sync = cSyncSystem::Instance();
@@ -91,11 +106,24 @@ void cProductionControl::BeforeLoading()
     }
 }
 
-void cProductionControl::OnMessage(platform::UINT message, platform::WPARAM wParam)
+bool cProductionControl::OnMessage(platform::UINT message, platform::WPARAM wParam)
 {
     if (!devMode || message != platform::WM_KEYDOWN)
     {
-        return;
+        return false;
+    }
+    const int key = static_cast<int>(wParam);
+    if (trackEditor && key == kTrackEditorKey)
+    {
+        trackEditor->Toggle();
+        if (trackEditor->IsOpen() && overlay)
+        {
+            overlay->Show();
+        }
+    }
+    if (trackEditor && key == platform::VK_ESCAPE && trackEditor->TakeEscape())
+    {
+        return true;
     }
     // F1 makes the display anew: the overlay lets go of the old one while
     // its context is still current, and attaches to the new one next frame.
@@ -108,13 +136,17 @@ void cProductionControl::OnMessage(platform::UINT message, platform::WPARAM wPar
             overlayWindow = nullptr;
         }
     }
+    // Space, Left, Right and Home are the track editor's while it has the
+    // keyboard.
+    const bool editorKeys = trackEditor && trackEditor->HasKeyboard();
     for (int i = 0; i < 5; ++i)
     {
-        if (static_cast<int>(wParam) == kDevKeys[i])
+        if (key == kDevKeys[i] && (i == 4 || !editorKeys))
         {
             ++pendingPresses[i];
         }
     }
+    return false;
 }
 
 std::int32_t cProductionControl::Now() const

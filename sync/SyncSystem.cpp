@@ -45,18 +45,19 @@ cSyncSystem::~cSyncSystem()
     }
 }
 
-void cSyncSystem::Configure(std::string filePrefix, double bpm, double rowsPerBeat)
+void cSyncSystem::Configure(std::string filePrefix, double bpm, double beatRows)
 {
     prefix = std::move(filePrefix);
-    if (bpm * rowsPerBeat > 0.0)
+    if (bpm * beatRows > 0.0 && beatRows > 0.0)
     {
-        rowsPerMinute = bpm * rowsPerBeat;
+        rowsPerMinute = bpm * beatRows;
+        rowsPerBeat = beatRows;
     }
     else
     {
         MivexGL::cProblemLog::Instance().Reportf(
-            "sync: %g BPM at %g rows a beat is no tempo; keeping %g rows a minute", bpm,
-            rowsPerBeat, rowsPerMinute);
+            "sync: %g BPM at %g rows a beat is no tempo; keeping %g rows a minute", bpm, beatRows,
+            rowsPerMinute);
     }
     if (!EditorHoldsTracks())
     {

@@ -94,6 +94,7 @@ public:
 
     void SetTime(std::int32_t ms);
     double GetRow() const { return row; }
+    double GetRowsPerBeat() const { return rowsPerBeat; }
     double RowAt(std::int32_t ms) const;
     // The first millisecond of the row.
     std::int32_t TimeOfRow(std::uint32_t editorRow) const;
@@ -147,6 +148,7 @@ private:
     std::string prefix;
     std::string saveFolder;
     double rowsPerMinute = 960.0;
+    double rowsPerBeat = 8.0;
     double row = 0.0;
     std::vector<cSyncTrack> tracks;
     std::vector<cTrackState> states;
