@@ -16,7 +16,7 @@ namespace
 {
 
 constexpr float kLaneHeight = 44.0f;
-constexpr float kKeyRadius = 4.0f;
+constexpr float kKeyRadius = 3.0f;
 constexpr float kGrab = 6.0f;
 constexpr const char* kTypeNames[cSyncKey::kInterpolationCount] = {"step", "linear", "smooth",
                                                                    "ramp"};
@@ -163,7 +163,10 @@ void cTrackEditor::Draw(const cTimelineView& view, float timelineHeight)
     {
         Keyboard(view);
     }
+    // Lanes scroll in a window of their own; the wheel zooms time instead.
+    ImGui::BeginChild("##lanes", ImVec2(0.0f, 0.0f), false, ImGuiWindowFlags_NoScrollWithMouse);
     Lanes(view, axis);
+    ImGui::EndChild();
     ImGui::End();
 }
 
@@ -275,36 +278,57 @@ void cTrackEditor::Lanes(const cTimelineView& view, const Axis& axis)
     std::size_t hitTrack = count;
     std::uint32_t hitRow = 0;
     float hitDistance = kGrab + 1.0f;
+    // Only the lanes in sight are drawn, each key column once: a frame's
+    // vertices stay within what one draw list can index, however many
+    // tracks and keys there are.
+    const float seenTop = ImGui::GetWindowPos().y;
+    const float seenBottom = seenTop + ImGui::GetWindowHeight();
+    std::vector<ImVec2> curve;
+    // Plain lines: anti-aliased ones cost a software renderer several
+    // times the triangles, for curves that read as well without.
+    const ImDrawListFlags flags = draw->Flags;
+    draw->Flags &= ~(ImDrawListFlags_AntiAliasedLines | ImDrawListFlags_AntiAliasedLinesUseTex |
+                     ImDrawListFlags_AntiAliasedFill);
     for (std::size_t t = 0; t < count; ++t)
     {
         const cSyncTrack& track = model.Track(t);
         const float top = origin.y + kLaneHeight * static_cast<float>(t);
+        if (top + kLaneHeight < seenTop || top > seenBottom)
+        {
+            continue;
+        }
         const ValueScale scale(track, top);
-        draw->AddRectFilled(ImVec2(axis.x, top + 1.0f),
-                            ImVec2(axis.x + axis.width, top + kLaneHeight - 1.0f),
-                            t % 2 == 0 ? IM_COL32(30, 30, 40, 200) : IM_COL32(40, 40, 52, 200));
+        // A line between lanes, not a filled lane: a software renderer pays
+        // for every blended pixel.
+        draw->AddLine(ImVec2(axis.x, top + kLaneHeight - 1.0f),
+                      ImVec2(axis.x + axis.width, top + kLaneHeight - 1.0f),
+                      IM_COL32(90, 90, 110, 255));
         draw->AddText(ImVec2(origin.x, top + 2.0f),
                       t == model.CursorTrack() && keyboard ? IM_COL32(255, 220, 60, 255)
                                                            : IM_COL32(230, 230, 230, 255),
                       track.GetName().c_str());
-        // The curve as the track plays it, two pixels a step.
-        ImVec2 last;
-        for (float x = axis.x; x <= axis.x + axis.width; x += 2.0f)
+        // The curve as the track plays it, four pixels a step.
+        curve.clear();
+        for (float x = axis.x; x <= axis.x + axis.width; x += 4.0f)
         {
-            const ImVec2 p(x, scale.YOf(track.ValueAt(axis.MsOfX(x) * axis.rowsPerMs)));
-            if (x > axis.x)
-            {
-                draw->AddLine(last, p, IM_COL32(120, 200, 255, 255), 1.5f);
-            }
-            last = p;
+            curve.emplace_back(x, scale.YOf(track.ValueAt(axis.MsOfX(x) * axis.rowsPerMs)));
         }
+        draw->AddPolyline(curve.data(), static_cast<int>(curve.size()),
+                          IM_COL32(120, 200, 255, 255), ImDrawFlags_None, 1.5f);
+        float lastKeyX = -1.0f;
         for (const cSyncKey& key : track.GetKeys())
         {
             const ImVec2 p(axis.XOfRow(key.row), scale.YOf(key.value));
             const bool selected = model.Selection().count({t, key.row}) != 0;
-            draw->AddCircleFilled(p, kKeyRadius,
-                                  selected ? IM_COL32(255, 220, 60, 255)
-                                           : IM_COL32(240, 240, 240, 255));
+            if (p.x >= axis.x - kKeyRadius && p.x <= axis.x + axis.width + kKeyRadius &&
+                (selected || std::floor(p.x) != lastKeyX))
+            {
+                lastKeyX = std::floor(p.x);
+                draw->AddRectFilled(ImVec2(p.x - kKeyRadius, p.y - kKeyRadius),
+                                    ImVec2(p.x + kKeyRadius, p.y + kKeyRadius),
+                                    selected ? IM_COL32(255, 220, 60, 255)
+                                             : IM_COL32(240, 240, 240, 255));
+            }
             // A key is grabbed by its row anywhere in its lane: the nearest
             // within a few pixels.
             const float dx = std::abs(mouse.x - p.x);
@@ -331,6 +355,7 @@ void cTrackEditor::Lanes(const cTimelineView& view, const Axis& axis)
                       ImVec2(std::max(boxX, mouse.x), std::max(boxY, mouse.y)),
                       IM_COL32(255, 255, 255, 200));
     }
+    draw->Flags = flags;
     draw->PopClipRect();
 
     ImGui::SetCursorScreenPos(ImVec2(axis.x, origin.y));
