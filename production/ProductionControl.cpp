@@ -291,6 +291,7 @@ void cProductionControl::BeginUpdate(platform::HWND window)
         liveReload->Poll();
     }
     FollowEditor();
+    cSyncSystem::Instance().WatchFiles();
     HandleKeys();
 }
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace MivexGL
 {
@@ -81,6 +82,56 @@ void cSyncSystem::Load(std::size_t index)
     ReadSyncTrackFile(SyncTrackFileName(prefix, track.GetName()), keys);
     track.SetKeys(std::move(keys));
     states[index].loadedKeys = track.GetKeys().size();
+    states[index].stamp = Stamp(index);
+}
+
+std::string cSyncSystem::Stamp(std::size_t index) const
+{
+    struct stat info;
+    if (prefix.empty() || ::stat(SavePath(tracks[index].GetName()).c_str(), &info) != 0)
+    {
+        return {};
+    }
+    // Renamed over, a file is a new one even within the clock's grain.
+    return std::to_string(info.st_mtime) + ":" + std::to_string(info.st_size) + ":" +
+           std::to_string(info.st_ino);
+}
+
+void cSyncSystem::WatchFiles()
+{
+    if (tracks.empty() || EditorHoldsTracks() || (saver != nullptr && saver->Busy()))
+    {
+        return;
+    }
+    // A share a frame: thousands of tracks cost no frame a burst of stats.
+    constexpr std::size_t kPerFrame = 32;
+    for (std::size_t n = 0; n < kPerFrame && n < tracks.size(); ++n)
+    {
+        const std::size_t i = watchedUpTo++ % tracks.size();
+        const std::string now = Stamp(i);
+        if (now.empty() || now == states[i].stamp)
+        {
+            continue;
+        }
+        states[i].stamp = now;
+        const std::string path = SavePath(tracks[i].GetName());
+        if (states[i].edits != states[i].savedEdits)
+        {
+            cProblemLog::Instance().Reportf(
+                "sync: %s changed on disk; %s keeps its unsaved edits (save to write them, undo "
+                "to go back)",
+                path.c_str(), tracks[i].GetName().c_str());
+            continue;
+        }
+        std::vector<cSyncKey> keys;
+        if (ReadSyncTrackFile(path, keys))
+        {
+            tracks[i].SetKeys(std::move(keys));
+            states[i].loadedKeys = tracks[i].GetKeys().size();
+            cProblemLog::Instance().Reportf("sync: %s changed on disk and was read again",
+                                            path.c_str());
+        }
+    }
 }
 
 cSyncSystem::cHandle cSyncSystem::Track(const std::string& name)
@@ -300,7 +351,12 @@ bool cSyncSystem::Report(const cSyncSaveOutcome& outcome)
 {
     for (std::size_t i = 0; i < outcome.done.size() && i < editsSaving.size(); ++i)
     {
-        states[i].savedEdits = outcome.done[i] ? editsSaving[i] : states[i].savedEdits;
+        if (outcome.done[i])
+        {
+            states[i].savedEdits = editsSaving[i];
+            // Our own write is no change from elsewhere.
+            states[i].stamp = Stamp(i);
+        }
     }
     MivexGL::cProblemLog& problems = MivexGL::cProblemLog::Instance();
     if (!outcome.kept.empty())

@@ -91,6 +91,10 @@ public:
     bool EditorHoldsTracks() const { return editor != nullptr && editor->IsConnected(); }
     // Names of the tracks edited since their last save.
     std::vector<std::string> UnsavedTracks() const;
+    // Once a frame in --dev: looks at a share of the tracks' saved files; one
+    // changed on disk (a checkout) is read again, unless its track has
+    // unsaved edits, which stay and are named in one line.
+    void WatchFiles();
 
     void SetTime(std::int32_t ms);
     double GetRow() const { return row; }
@@ -133,10 +137,13 @@ private:
         // Edits made, and how many of them a save has written.
         std::uint64_t edits = 0;
         std::uint64_t savedEdits = 0;
+        // The saved file as last read or written: a change is someone else's.
+        std::string stamp;
     };
 
     float ValueAt(std::size_t index, double atRow) const;
     void Load(std::size_t index);
+    std::string Stamp(std::size_t index) const;
     std::vector<cSyncSaveItem> Snapshot();
     bool Report(const cSyncSaveOutcome& outcome);
     // Starts the save Poll was asked for once the one before is written;
@@ -160,6 +167,7 @@ private:
     bool savePending = false;
     // Each track's edits as the save in hand found them.
     std::vector<std::uint64_t> editsSaving;
+    std::size_t watchedUpTo = 0;
 };
 
 } // namespace MivexGL

@@ -170,4 +170,47 @@ TEST_F(TrackEditorModel, SavesWriteEditsAndEmptyOnlyTracksEmptiedHere)
     ASSERT_EQ(OnDisk("b").size(), 1u);
 }
 
+// A checkout changes the files: a track with no unsaved edits takes the
+// new keys; one with edits keeps them and is named, and its file is left.
+TEST_F(TrackEditorModel, TrackFilesChangedOnDiskAreReadAgainUnlessEdited)
+{
+    auto rewrite = [&](const std::string& name, float value)
+    {
+        cSyncKey key;
+        key.row = 8;
+        key.value = value;
+        const std::string path = MivexGL::SyncTrackFileName(prefix, name);
+        ASSERT_TRUE(MivexGL::WriteSyncTrackFile(path, {key}));
+    };
+    auto watch = [&]
+    {
+        for (int i = 0; i < 4; ++i)
+        {
+            sync.WatchFiles();
+        }
+    };
+    watch();
+    rewrite("b", 6.0f);
+    model.SetKey(0, 1, 2.0f);
+    rewrite("a", 9.0f);
+    testing::internal::CaptureStderr();
+    watch();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Keys(1), "8:6:0 ");
+    EXPECT_EQ(Keys(0), "1:2:1 ");
+    EXPECT_NE(said.find("sync_b.track changed on disk and was read again"), std::string::npos)
+        << said;
+    EXPECT_NE(said.find("a keeps its unsaved edits"), std::string::npos) << said;
+    ASSERT_EQ(OnDisk("a").size(), 1u);
+    EXPECT_EQ(OnDisk("a")[0].value, 9.0f);
+    // Said once, and a save of the edits is no change from elsewhere.
+    testing::internal::CaptureStderr();
+    watch();
+    Save();
+    watch();
+    const std::string later = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(later.find("changed on disk"), std::string::npos) << later;
+    EXPECT_EQ(Keys(0), "1:2:1 ");
+}
+
 } // namespace
