@@ -38,6 +38,14 @@ double MsSince(std::chrono::steady_clock::time_point start)
 
 } // namespace
 
+cProductionControl::cProductionControl()
+{
+    // Made now, the track set and the log outlive a production kept in a
+    // static, whose end saves what is left through them.
+    cSyncSystem::Instance();
+    cProblemLog::Instance();
+}
+
 cProductionControl::~cProductionControl()
 {
     if (!devMode)

@@ -36,7 +36,7 @@ struct cNamedScene
 class cProductionControl
 {
 public:
-    cProductionControl() = default;
+    cProductionControl();
     // A save asked for in the last frames is written, and said, before the
     // run ends.
     ~cProductionControl();
