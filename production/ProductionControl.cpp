@@ -3,6 +3,7 @@
 
 #include "app/TimerSystem.h"
 #include "log/ProblemLog.h"
+#include "production/Director.h"
 #include "platform/Display.h"
 
 #include <algorithm>
@@ -103,6 +104,11 @@ void cProductionControl::BeforeLoading()
         overlay = std::make_unique<cDevOverlay>();
         trackEditor = std::make_unique<cTrackEditor>(cSyncSystem::Instance());
         overlay->SetTrackEditor(trackEditor.get());
+        // A director decodes the tune for its spectrum: the lanes show it.
+        if (const auto* directed = dynamic_cast<const cDirector*>(director))
+        {
+            trackEditor->SetMusic(&directed->Bands().Samples());
+        }
         // Before the director's Init, which takes its tracks: once the
         // editor answers, they are the editor's.
         cSyncSystem& sync = cSyncSystem::Instance();

@@ -33,6 +33,8 @@ public:
     // Takes mono samples directly (44100 per second), for tests.
     void SetSamples(std::vector<float> samples);
     bool IsLoaded() const { return !mono.empty(); }
+    // The decoded tune, mono at 44100 a second: the track editor's waveform.
+    const std::vector<float>& Samples() const { return mono; }
 
     // Analyses the window that ends at ms; before the start or past the end
     // of the music the missing samples count as silence. Asking for the

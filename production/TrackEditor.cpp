@@ -283,6 +283,7 @@ void cTrackEditor::Lanes(const cTimelineView& view, const Axis& axis)
     // tracks and keys there are.
     const float seenTop = ImGui::GetWindowPos().y;
     const float seenBottom = seenTop + ImGui::GetWindowHeight();
+    Waveform(axis, std::max(origin.y, seenTop), std::min(total, seenBottom - seenTop));
     std::vector<ImVec2> curve;
     // Plain lines: anti-aliased ones cost a software renderer several
     // times the triangles, for curves that read as well without.
@@ -452,6 +453,49 @@ void cTrackEditor::Lanes(const cTimelineView& view, const Axis& axis)
         {
             ImGui::SetTooltip("row %u  %g  %s", key->row, static_cast<double>(key->value),
                               kTypeNames[key->interpolation]);
+        }
+    }
+}
+
+void cTrackEditor::Waveform(const Axis& axis, float top, float height)
+{
+    constexpr float kColumn = 3.0f;
+    constexpr double kSamplesPerMs = 44.1;
+    if (music == nullptr || music->empty() || height <= 0.0f)
+    {
+        return;
+    }
+    // Found again only when the time shown or the tune changes.
+    const auto columns = static_cast<std::size_t>(axis.width / kColumn) + 1;
+    if (peaksStart != axis.start || peaksEnd != axis.end || peaksOf != music->size() ||
+        peaks.size() != columns)
+    {
+        peaks.assign(columns, 0.0f);
+        for (std::size_t c = 0; c < columns; ++c)
+        {
+            const float x = axis.x + kColumn * static_cast<float>(c);
+            const double from = std::max(0.0, axis.MsOfX(x) * kSamplesPerMs);
+            const double to = std::min(static_cast<double>(music->size()),
+                                       axis.MsOfX(x + kColumn) * kSamplesPerMs);
+            for (auto i = static_cast<std::size_t>(from); static_cast<double>(i) < to; ++i)
+            {
+                peaks[c] = std::max(peaks[c], std::abs((*music)[i]));
+            }
+        }
+        peaksStart = axis.start;
+        peaksEnd = axis.end;
+        peaksOf = music->size();
+    }
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const float middle = top + height * 0.5f;
+    for (std::size_t c = 0; c < columns; ++c)
+    {
+        const float half = std::min(peaks[c], 1.0f) * height * 0.5f;
+        if (half >= 0.5f)
+        {
+            const float x = axis.x + kColumn * static_cast<float>(c);
+            draw->AddRectFilled(ImVec2(x, middle - half), ImVec2(x + kColumn - 1.0f, middle + half),
+                                IM_COL32(70, 70, 90, 255));
         }
     }
 }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace MivexGL
 {
@@ -35,11 +36,15 @@ public:
     void Draw(const cTimelineView& view, float timelineHeight);
 
     cTrackEditorModel& Model() { return model; }
+    // The music drawn behind the lanes: mono samples at 44100 a second,
+    // read while drawing (null: none).
+    void SetMusic(const std::vector<float>* samples) { music = samples; }
 
 private:
     struct Axis;
     void Keyboard(const cTimelineView& view);
     void Lanes(const cTimelineView& view, const Axis& axis);
+    void Waveform(const Axis& axis, float top, float height);
 
     cTrackEditorModel model;
     cSyncSystem& sync;
@@ -58,6 +63,12 @@ private:
     float dragX = 0.0f;
     float dragY = 0.0f;
     float dragValuePerPixel = 0.0f;
+    const std::vector<float>* music = nullptr;
+    // The waveform's loudest sample per column, for the time shown.
+    std::vector<float> peaks;
+    double peaksStart = -1.0;
+    double peaksEnd = -1.0;
+    std::size_t peaksOf = 0;
 };
 
 } // namespace MivexGL
