@@ -7,6 +7,7 @@
 #include "sync/SyncProject.h"
 #include "sync/SyncTrackFile.h"
 #include "support/Recorders.h"
+#include "support/StandInEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -211,6 +212,31 @@ TEST_F(TrackEditorModel, TrackFilesChangedOnDiskAreReadAgainUnlessEdited)
     const std::string later = testing::internal::GetCapturedStderr();
     EXPECT_EQ(later.find("changed on disk"), std::string::npos) << later;
     EXPECT_EQ(Keys(0), "1:2:1 ");
+}
+
+// With a sync editor connected its keys rule: the lanes change nothing,
+// and what the editor sends shows in them.
+TEST_F(TrackEditorModel, WithASyncEditorConnectedTheLanesAreReadOnly)
+{
+    model.SetKey(0, 0, 1.0f);
+    testsupport::StandInEditor editor;
+    ASSERT_NE(editor.listener, platform::kNoSocket);
+    sync.UseEditor("127.0.0.1", editor.port);
+    editor.Greet([&] { sync.Poll(false); }, {"a", "b", "c"});
+    ASSERT_TRUE(model.ReadOnly());
+    editor.Say(testsupport::SetKeyCommand(0, 4, 5.0f, 0));
+    ASSERT_TRUE(editor.Pump([&] { sync.Poll(false); },
+                            [&] { return sync.TrackAt(0).GetKeys().size() == 1; }));
+    EXPECT_EQ(Keys(0), "4:5:0 ");
+    EXPECT_FALSE(model.SetKey(0, 8, 2.0f));
+    EXPECT_FALSE(model.CycleType(0, 4));
+    model.SetCursor(0, 4);
+    EXPECT_FALSE(model.DeleteKeys());
+    model.BeginMove({0, 4});
+    model.MoveBy(3, 1.0f);
+    model.EndMove();
+    EXPECT_FALSE(model.Undo());
+    EXPECT_EQ(Keys(0), "4:5:0 ");
 }
 
 } // namespace
