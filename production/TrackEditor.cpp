@@ -33,6 +33,13 @@ bool LetterPressed(char letter)
     return ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_A) + (letter - 'A'));
 }
 
+// One draw list indexes 65536 vertices: whatever would pass that is left
+// out rather than break the frame, with room kept for the text and lines.
+bool Room(const ImDrawList* draw, int vertices)
+{
+    return draw->_VtxCurrentIdx + static_cast<unsigned>(vertices) < 60000u;
+}
+
 } // namespace
 
 // Time on x for the lanes, and rows of that time.
@@ -278,9 +285,8 @@ void cTrackEditor::Lanes(const cTimelineView& view, const Axis& axis)
     std::size_t hitTrack = count;
     std::uint32_t hitRow = 0;
     float hitDistance = kGrab + 1.0f;
-    // Only the lanes in sight are drawn, each key column once: a frame's
-    // vertices stay within what one draw list can index, however many
-    // tracks and keys there are.
+    // Only the lanes in sight are drawn: a frame's vertices stay within what
+    // one draw list can index, however many tracks and keys there are.
     const float seenTop = ImGui::GetWindowPos().y;
     const float seenBottom = seenTop + ImGui::GetWindowHeight();
     Waveform(axis, std::max(origin.y, seenTop), std::min(total, seenBottom - seenTop));
@@ -314,17 +320,23 @@ void cTrackEditor::Lanes(const cTimelineView& view, const Axis& axis)
         {
             curve.emplace_back(x, scale.YOf(track.ValueAt(axis.MsOfX(x) * axis.rowsPerMs)));
         }
-        draw->AddPolyline(curve.data(), static_cast<int>(curve.size()),
-                          IM_COL32(120, 200, 255, 255), ImDrawFlags_None, 1.5f);
-        float lastKeyX = -1.0f;
+        if (Room(draw, static_cast<int>(curve.size()) * 4))
+        {
+            draw->AddPolyline(curve.data(), static_cast<int>(curve.size()),
+                              IM_COL32(120, 200, 255, 255), ImDrawFlags_None, 1.5f);
+        }
+        float lastKeyX = -1e9f;
         for (const cSyncKey& key : track.GetKeys())
         {
             const ImVec2 p(axis.XOfRow(key.row), scale.YOf(key.value));
             const bool selected = model.Selection().count({t, key.row}) != 0;
-            if (p.x >= axis.x - kKeyRadius && p.x <= axis.x + axis.width + kKeyRadius &&
-                (selected || std::floor(p.x) != lastKeyX))
+            // Markers that would mostly overlap the one before are left out
+            // (the wheel zooms them apart); a selected one is always shown.
+            const bool apart = p.x - lastKeyX >= kKeyRadius * 2.0f || (selected && p.x > lastKeyX);
+            if (p.x >= axis.x - kKeyRadius && p.x <= axis.x + axis.width + kKeyRadius && apart &&
+                Room(draw, 4))
             {
-                lastKeyX = std::floor(p.x);
+                lastKeyX = p.x;
                 draw->AddRectFilled(ImVec2(p.x - kKeyRadius, p.y - kKeyRadius),
                                     ImVec2(p.x + kKeyRadius, p.y + kKeyRadius),
                                     selected ? IM_COL32(255, 220, 60, 255)
@@ -491,7 +503,7 @@ void cTrackEditor::Waveform(const Axis& axis, float top, float height)
     for (std::size_t c = 0; c < columns; ++c)
     {
         const float half = std::min(peaks[c], 1.0f) * height * 0.5f;
-        if (half >= 0.5f)
+        if (half >= 0.5f && Room(draw, 4))
         {
             const float x = axis.x + kColumn * static_cast<float>(c);
             draw->AddRectFilled(ImVec2(x, middle - half), ImVec2(x + kColumn - 1.0f, middle + half),
