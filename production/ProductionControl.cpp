@@ -135,7 +135,9 @@ bool cProductionControl::OnMessage(platform::UINT message, platform::WPARAM wPar
             overlay->Show();
         }
     }
-    if (trackEditor && key == platform::VK_ESCAPE && trackEditor->TakeEscape())
+    // A hidden overlay's editor holds no keys.
+    const bool editorShown = trackEditor && overlay && overlay->IsVisible();
+    if (editorShown && key == platform::VK_ESCAPE && trackEditor->TakeEscape())
     {
         return true;
     }
@@ -152,7 +154,7 @@ bool cProductionControl::OnMessage(platform::UINT message, platform::WPARAM wPar
     }
     // Space, Left, Right and Home are the track editor's while it has the
     // keyboard.
-    const bool editorKeys = trackEditor && trackEditor->HasKeyboard();
+    const bool editorKeys = editorShown && trackEditor->HasKeyboard();
     for (int i = 0; i < 5; ++i)
     {
         if (key == kDevKeys[i] && (i == 4 || !editorKeys))

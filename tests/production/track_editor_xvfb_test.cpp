@@ -233,6 +233,15 @@ TEST_F(TrackEditorInput, KeysSetByMouseAndKeyboardAreSavedExactly)
     // Tenths in the title leave up to 1.6 rows unknown: under a grey level.
     EXPECT_NEAR(RedAt(300, 300), value * 255.0, 2.5);
 
+    // With the overlay hidden, Space is the timeline's, the editor open
+    // or not.
+    Press("F2");
+    Press("space");
+    EXPECT_TRUE(WaitForTitleWithout("paused")) << Title();
+    Press("space");
+    EXPECT_TRUE(WaitForTitle("paused")) << Title();
+    Press("F2");
+
     // Escape leaves the editor, not the production: Space is the
     // timeline's again.
     Press("Escape");
