@@ -142,7 +142,7 @@ void cTrackEditor::Draw(const cTimelineView& view, float timelineHeight)
     const std::vector<std::string> unsaved = sync.UnsavedTracks();
     std::string status = model.ReadOnly() ? "read-only: the sync editor's keys rule"
                          : keyboard       ? "keyboard: " + (typed.empty() ? "-" : typed)
-                                          : "Esc'd: F3 twice takes the keyboard";
+                                          : "mouse only: F3 twice gives it the keyboard";
     status += unsaved.empty() ? "  |  saved" : "  |  unsaved: ";
     for (std::size_t i = 0; i < unsaved.size() && i < 6; ++i)
     {
@@ -168,7 +168,7 @@ void cTrackEditor::Draw(const cTimelineView& view, float timelineHeight)
     axis.rowsPerMs = sync.RowAt(60000) / 60000.0;
     if (keyboard)
     {
-        Keyboard(view);
+        Keyboard();
     }
     // Lanes scroll in a window of their own; the wheel zooms time instead.
     ImGui::BeginChild("##lanes", ImVec2(0.0f, 0.0f), false, ImGuiWindowFlags_NoScrollWithMouse);
@@ -177,9 +177,8 @@ void cTrackEditor::Draw(const cTimelineView& view, float timelineHeight)
     ImGui::End();
 }
 
-void cTrackEditor::Keyboard(const cTimelineView& view)
+void cTrackEditor::Keyboard()
 {
-    (void)view;
     const ImGuiIO& io = ImGui::GetIO();
     const auto beat = static_cast<std::int64_t>(std::max(1.0, std::round(sync.GetRowsPerBeat())));
     if (io.KeyCtrl)

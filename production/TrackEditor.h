@@ -42,7 +42,7 @@ public:
 
 private:
     struct Axis;
-    void Keyboard(const cTimelineView& view);
+    void Keyboard();
     void Lanes(const cTimelineView& view, const Axis& axis);
     void Waveform(const Axis& axis, float top, float height);
 
