@@ -4,6 +4,7 @@
 
 #include "log/ProblemLog.h"
 #include "platform/Overlay.h"
+#include "production/TrackEditor.h"
 #include "render/ShaderSystem.h"
 
 #include <algorithm>
@@ -53,7 +54,8 @@ struct cDevOverlay::Impl
     // The last time a drag asked for, so holding still asks nothing more.
     std::int32_t lastSeek = -1;
 
-    void Timeline(const cTimelineView& view, cOverlayRequest& request);
+    // Returns the strip's height.
+    float Timeline(const cTimelineView& view, cOverlayRequest& request);
     void Panel();
 };
 
@@ -110,13 +112,17 @@ cOverlayRequest cDevOverlay::Draw(const cTimelineView& view)
     {
         return request;
     }
-    impl->Timeline(view, request);
+    const float timelineHeight = impl->Timeline(view, request);
+    if (trackEditor != nullptr)
+    {
+        trackEditor->Draw(view, timelineHeight);
+    }
     impl->Panel();
     impl->host.EndFrame();
     return request;
 }
 
-void cDevOverlay::Impl::Timeline(const cTimelineView& view, cOverlayRequest& request)
+float cDevOverlay::Impl::Timeline(const cTimelineView& view, cOverlayRequest& request)
 {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const float rowHeight = ImGui::GetTextLineHeightWithSpacing();
@@ -184,6 +190,7 @@ void cDevOverlay::Impl::Timeline(const cTimelineView& view, cOverlayRequest& req
         lastSeek = -1;
     }
     ImGui::End();
+    return height;
 }
 
 void cDevOverlay::Impl::Panel()

@@ -4,7 +4,8 @@
 // or drag to seek, a play/pause button), the frame times of the last few
 // seconds (update and draw apart), the music's spectrum as bars, every GLSL
 // program with whether it built (a failed one's info log), and the problems
-// reported since the start. It changes nothing itself: what the user asks
+// reported since the start, and the track editor when it is open
+// (production/TrackEditor.h). It changes nothing itself: what the user asks
 // for comes back from Draw for the production to carry out. Builds on the
 // platform's overlay host (platform/Overlay.h) and the program registry of
 // render/.
@@ -43,6 +44,8 @@ struct cOverlayRequest
     bool togglePause = false;
 };
 
+class cTrackEditor;
+
 class cDevOverlay
 {
 public:
@@ -59,6 +62,9 @@ public:
 
     // Shown from the start of a --dev run; one key toggles it.
     void Toggle() { visible = !visible; }
+    void Show() { visible = true; }
+    // Drawn above the timeline strip while it is open; null for none.
+    void SetTrackEditor(cTrackEditor* editor) { trackEditor = editor; }
     bool IsVisible() const { return visible; }
 
     // Once per frame, in milliseconds of wall time.
@@ -74,6 +80,7 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl;
     bool visible = true;
+    cTrackEditor* trackEditor = nullptr;
 };
 
 } // namespace MivexGL

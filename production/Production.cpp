@@ -237,7 +237,10 @@ bool cProduction::IsFinished()
 platform::LRESULT cProduction::WindowProc(platform::HWND handle, platform::UINT message,
                                           platform::WPARAM wParam, platform::LPARAM lParam)
 {
-    control.OnMessage(message, wParam);
+    if (control.OnMessage(message, wParam))
+    {
+        return 0;
+    }
     return cWindowsSystem::WindowProc(handle, message, wParam, lParam);
 }
 

@@ -2,6 +2,8 @@
 #include "production/ProductionControl.h"
 
 #include "app/TimerSystem.h"
+#include "log/ProblemLog.h"
+#include "production/Director.h"
 #include "platform/Display.h"
 
 #include <algorithm>
@@ -20,6 +22,7 @@ constexpr std::int64_t kSeekRate = 60;
 constexpr std::int32_t kDevStep = 5000;
 // The key table counts function keys up from F1.
 constexpr int kOverlayKey = platform::VK_F1 + 1;
+constexpr int kTrackEditorKey = platform::VK_F1 + 2;
 constexpr int kDevKeys[5] = {platform::VK_SPACE, platform::VK_LEFT, platform::VK_RIGHT,
                              platform::VK_HOME, kOverlayKey};
 
@@ -35,6 +38,33 @@ double MsSince(std::chrono::steady_clock::time_point start)
 }
 
 } // namespace
+
+cProductionControl::cProductionControl()
+{
+    // Made now, the track set and the log outlive a production kept in a
+    // static, whose end saves what is left through them.
+    cSyncSystem::Instance();
+    cProblemLog::Instance();
+}
+
+cProductionControl::~cProductionControl()
+{
+    if (!devMode)
+    {
+        return;
+    }
+    cSyncSystem& sync = cSyncSystem::Instance();
+    sync.FinishSaves();
+    // No edit is lost to the end of a run.
+    const std::size_t unsaved = sync.UnsavedTracks().size();
+    if (unsaved > 0)
+    {
+        cProblemLog::Instance().Reportf("sync: the run ended with unsaved edits in %zu track%s; "
+                                        "saving them",
+                                        unsaved, unsaved == 1 ? "" : "s");
+        sync.SaveTracks();
+    }
+}
 
 void cProductionControl::Bind(cSceneSystem& theDirector, cMusicSystem& theMusic,
                               std::int32_t theLength, bool fromStart)
@@ -72,6 +102,13 @@ void cProductionControl::BeforeLoading()
         liveReload = std::make_unique<cLiveReload>();
         liveReload->Start();
         overlay = std::make_unique<cDevOverlay>();
+        trackEditor = std::make_unique<cTrackEditor>(cSyncSystem::Instance());
+        overlay->SetTrackEditor(trackEditor.get());
+        // A director decodes the tune for its spectrum: the lanes show it.
+        if (const auto* directed = dynamic_cast<const cDirector*>(director))
+        {
+            trackEditor->SetMusic(&directed->Bands().Samples());
+        }
         // Before the director's Init, which takes its tracks: once the
         // editor answers, they are the editor's.
         cSyncSystem& sync = cSyncSystem::Instance();
@@ -83,11 +120,26 @@ void cProductionControl::BeforeLoading()
     }
 }
 
-void cProductionControl::OnMessage(platform::UINT message, platform::WPARAM wParam)
+bool cProductionControl::OnMessage(platform::UINT message, platform::WPARAM wParam)
 {
     if (!devMode || message != platform::WM_KEYDOWN)
     {
-        return;
+        return false;
+    }
+    const int key = static_cast<int>(wParam);
+    if (trackEditor && key == kTrackEditorKey)
+    {
+        trackEditor->Toggle();
+        if (trackEditor->IsOpen() && overlay)
+        {
+            overlay->Show();
+        }
+    }
+    // A hidden overlay's editor holds no keys.
+    const bool editorShown = trackEditor && overlay && overlay->IsVisible();
+    if (editorShown && key == platform::VK_ESCAPE && trackEditor->TakeEscape())
+    {
+        return true;
     }
     // F1 makes the display anew: the overlay lets go of the old one while
     // its context is still current, and attaches to the new one next frame.
@@ -100,13 +152,17 @@ void cProductionControl::OnMessage(platform::UINT message, platform::WPARAM wPar
             overlayWindow = nullptr;
         }
     }
+    // Space, Left, Right and Home are the track editor's while it has the
+    // keyboard.
+    const bool editorKeys = editorShown && trackEditor->HasKeyboard();
     for (int i = 0; i < 5; ++i)
     {
-        if (static_cast<int>(wParam) == kDevKeys[i])
+        if (key == kDevKeys[i] && (i == 4 || !editorKeys))
         {
             ++pendingPresses[i];
         }
     }
+    return false;
 }
 
 std::int32_t cProductionControl::Now() const
@@ -261,6 +317,7 @@ void cProductionControl::BeginUpdate(platform::HWND window)
         liveReload->Poll();
     }
     FollowEditor();
+    cSyncSystem::Instance().WatchFiles();
     HandleKeys();
 }
 

@@ -15,6 +15,7 @@
 #include "production/DevOverlay.h"
 #include "production/LaunchOptions.h"
 #include "production/LiveReload.h"
+#include "production/TrackEditor.h"
 
 #include <chrono>
 #include <cstdint>
@@ -35,6 +36,13 @@ struct cNamedScene
 class cProductionControl
 {
 public:
+    cProductionControl();
+    // A save asked for in the last frames is written, and said, before the
+    // run ends.
+    ~cProductionControl();
+    cProductionControl(const cProductionControl&) = delete;
+    cProductionControl& operator=(const cProductionControl&) = delete;
+
     // The director whose clock is the timeline, and the music that follows
     // it. fromStart: every seek replays from 0, for productions whose state
     // is reproducible only from their first frame; otherwise a forward seek
@@ -58,8 +66,9 @@ public:
     // tracks ask the editor for their keys.
     void BeforeLoading();
     // The window procedure's messages: development keys pressed between
-    // two frames still count.
-    void OnMessage(platform::UINT message, platform::WPARAM wParam);
+    // two frames still count. True for a key the production must not see:
+    // Escape taken by the track editor.
+    bool OnMessage(platform::UINT message, platform::WPARAM wParam);
     // At the top of Update: the sync editor, the keys, the overlay's
     // window, live reload.
     void BeginUpdate(platform::HWND window);
@@ -104,6 +113,7 @@ private:
     // What the title last showed: tenths of a second, twice, plus paused.
     std::int32_t titleShown = -1;
     std::unique_ptr<cDevOverlay> overlay;
+    std::unique_ptr<cTrackEditor> trackEditor;
     std::unique_ptr<cLiveReload> liveReload;
     std::string editorAddress = "127.0.0.1";
     std::uint16_t editorPort = cSyncEditor::kDefaultPort;

@@ -32,9 +32,10 @@ public:
     bool Load(const std::string& path, std::int32_t upToMs = 0);
     // Takes mono samples directly (44100 per second), for tests.
     void SetSamples(std::vector<float> samples);
-    // The decoded tune, to hand to another director's bands.
-    const std::vector<float>& Samples() const { return mono; }
     bool IsLoaded() const { return !mono.empty(); }
+    // The decoded tune, mono at 44100 a second: the track editor's waveform,
+    // and the bands of a director made anew by a reload.
+    const std::vector<float>& Samples() const { return mono; }
 
     // Analyses the window that ends at ms; before the start or past the end
     // of the music the missing samples count as silence. Asking for the

@@ -76,6 +76,38 @@ std::string SyncTrackFileName(const std::string& prefix, const std::string& trac
     return name + ".track";
 }
 
+bool SyncTrackNameOfFile(const std::string& prefix, const std::string& fileName, std::string& track)
+{
+    const std::string head = prefix + "_";
+    const std::string tail = ".track";
+    if (fileName.size() < head.size() + tail.size() + 1 ||
+        fileName.compare(0, head.size(), head) != 0 ||
+        fileName.compare(fileName.size() - tail.size(), tail.size(), tail) != 0)
+    {
+        return false;
+    }
+    const std::string escaped =
+        fileName.substr(head.size(), fileName.size() - head.size() - tail.size());
+    auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
+    track.clear();
+    for (std::size_t i = 0; i < escaped.size(); ++i)
+    {
+        if (escaped[i] != '-')
+        {
+            track += escaped[i];
+            continue;
+        }
+        if (i + 2 >= escaped.size() || !hex(escaped[i + 1]) || !hex(escaped[i + 2]))
+        {
+            return false;
+        }
+        track += static_cast<char>(std::stoi(escaped.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+    }
+    // Only a name written back the same way is one of ours.
+    return SyncTrackFileName(prefix, track) == prefix + "_" + escaped + ".track";
+}
+
 std::vector<std::uint8_t> FormatSyncTrack(const std::vector<cSyncKey>& keys)
 {
     std::vector<std::uint8_t> out;
@@ -137,13 +169,9 @@ bool ParseSyncTrack(const std::uint8_t* data, std::size_t size, std::vector<cSyn
     return true;
 }
 
-namespace
-{
-
-// The file's bytes, if it is a regular file of at most the limit; reason
-// says why not. Asked of the open file itself, so what is read is what was
-// looked at.
-bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& reason)
+// Asked of the open file itself, so what is read is what was looked at.
+bool ReadSyncFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes,
+                  std::string& reason)
 {
     const int fd = ::open(path.c_str(), kReadFlags);
     if (fd < 0)
@@ -159,12 +187,12 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
     }
     else if (!S_ISREG(info.st_mode))
     {
-        reason = S_ISDIR(info.st_mode) ? "is a folder, not a track file" : "is no regular file";
+        reason = S_ISDIR(info.st_mode) ? "is a folder, not a file" : "is no regular file";
     }
-    else if (static_cast<unsigned long long>(info.st_size) > kMaxSyncTrackFileBytes)
+    else if (static_cast<unsigned long long>(info.st_size) > limit)
     {
-        reason = std::to_string(info.st_size) + " bytes, more than the " +
-                 std::to_string(kMaxSyncTrackFileBytes) + " a track file may hold";
+        reason = std::to_string(info.st_size) + " bytes, more than the " + std::to_string(limit) +
+                 " it may hold";
     }
     else
     {
@@ -203,6 +231,9 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
     return ok;
 }
 
+namespace
+{
+
 bool WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& reason)
 {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -233,16 +264,21 @@ bool WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes, s
 
 bool ReadSyncTrackFile(const std::string& path, std::vector<cSyncKey>& keys)
 {
-    keys.clear();
-    std::vector<std::uint8_t> bytes;
     std::string reason;
-    if (!ReadRegularFile(path, bytes, reason) ||
-        !ParseSyncTrack(bytes.data(), bytes.size(), keys, reason))
+    if (!ReadSyncTrackFile(path, keys, reason))
     {
         Report(path, reason);
         return false;
     }
     return true;
+}
+
+bool ReadSyncTrackFile(const std::string& path, std::vector<cSyncKey>& keys, std::string& reason)
+{
+    keys.clear();
+    std::vector<std::uint8_t> bytes;
+    return ReadSyncFile(path, kMaxSyncTrackFileBytes, bytes, reason) &&
+           ParseSyncTrack(bytes.data(), bytes.size(), keys, reason);
 }
 
 bool WriteSyncTrackFile(const std::string& path, const std::vector<cSyncKey>& keys)

@@ -3,11 +3,11 @@
 // wipe opens and closes the minute. Rows are 1/16 s.
 #include "ShowcaseTracks.h"
 
+#include "sync/SyncProject.h"
 #include "sync/SyncTrackFile.h"
 #include "showcase/ShowcaseSync.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -73,55 +73,15 @@ std::vector<Track> MakeTracks()
     return tracks;
 }
 
-// Text for an XML attribute.
-std::string Escape(const std::string& text)
-{
-    std::string out;
-    for (char c : text)
-    {
-        switch (c)
-        {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 bool WriteProject(const std::string& path, const std::vector<Track>& tracks)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "<sync rows=\"" << showcase::tracks::kRows << "\">\n<tracks>\n";
+    std::vector<MivexGL::cSyncProjectTrack> project;
     for (const Track& track : tracks)
     {
-        out << "<track name=\"" << Escape(track.name) << "\">\n";
-        for (const cSyncKey& key : track.keys)
-        {
-            // The shortest text that reads back as the same float.
-            char value[32];
-            for (int digits = 6; digits <= 9; ++digits)
-            {
-                std::snprintf(value, sizeof value, "%.*g", digits, static_cast<double>(key.value));
-                if (std::strtof(value, nullptr) == key.value)
-                {
-                    break;
-                }
-            }
-            out << "<key row=\"" << key.row << "\" value=\"" << value << "\" interpolation=\""
-                << static_cast<int>(key.interpolation) << "\"/>\n";
-        }
-        out << "</track>\n";
+        project.push_back({track.name, track.keys});
     }
-    out << "</tracks>\n</sync>\n";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << MivexGL::FormatSyncProject(project, showcase::tracks::kRows);
     out.close();
     if (!out)
     {

@@ -46,3 +46,11 @@ target_link_libraries(input_probe PRIVATE mivex_production)
 if(TARGET overlay_input_xvfb_test)
   add_dependencies(overlay_input_xvfb_test input_probe)
 endif()
+
+# The track probe: a production with sync tracks for the track editor's test.
+add_executable(track_probe ${CMAKE_CURRENT_SOURCE_DIR}/production/probe/track_probe_main.cpp)
+target_compile_options(track_probe PRIVATE ${MIVEX_WARNINGS})
+target_link_libraries(track_probe PRIVATE mivex_production)
+if(TARGET track_editor_xvfb_test)
+  add_dependencies(track_editor_xvfb_test track_probe)
+endif()

@@ -199,6 +199,30 @@ TEST_F(ShowcaseProcess, AnEditorCannotStopIt)
     editor.Take(greeting.size());
     const std::string answer = "hello, demo!";
     ASSERT_TRUE(Send(std::vector<std::uint8_t>(answer.begin(), answer.end())));
+    // A key for each of the 7 tracks once they are asked for: a save never
+    // empties a track file that holds keys, so an editor with none would
+    // save nothing.
+    auto asked = [&]
+    {
+        std::size_t count = 0;
+        const std::vector<std::uint8_t>& h = editor.heard;
+        for (std::size_t at = 0; at + 5 <= h.size() && h[at] == 2; ++count)
+        {
+            at += 5 + (static_cast<std::size_t>(h[at + 1]) << 24 |
+                       static_cast<std::size_t>(h[at + 2]) << 16 |
+                       static_cast<std::size_t>(h[at + 3]) << 8 | h[at + 4]);
+            count -= at > h.size() ? 1 : 0;
+        }
+        return count;
+    };
+    ASSERT_TRUE(Await([&] { return asked() >= 7; })) << Said();
+    std::vector<std::uint8_t> keys;
+    for (std::uint32_t track = 0; track < 7; ++track)
+    {
+        const std::vector<std::uint8_t> key = testsupport::SetKeyCommand(track, 0, 0.5f, 0);
+        keys.insert(keys.end(), key.begin(), key.end());
+    }
+    ASSERT_TRUE(Send(keys)) << Said();
     // At once, while the production is still near its start: pause, then
     // the row at its end, then a flood of saves.
     ASSERT_TRUE(Send(Join({testsupport::PauseCommand(true), testsupport::SetRowCommand(960),
