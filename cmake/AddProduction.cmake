@@ -41,6 +41,9 @@ function(mivex_add_scene_module name program)
     target_compile_definitions(${module} PRIVATE
                                $<TARGET_PROPERTY:MivexGL::${part},INTERFACE_COMPILE_DEFINITIONS>)
   endforeach()
+  # Each load is a new module that unloads: no symbol is shared with a
+  # module loaded before (GCC's unique symbols would be, and would pin it).
+  target_compile_options(${module} PRIVATE -fno-gnu-unique)
   target_link_options(${module} PRIVATE LINKER:-Bsymbolic)
   get_target_property(links ${program} MIVEX_PRODUCTION_LINKS)
   if(links)

@@ -7,6 +7,7 @@
 #include "platform/GL.h"
 #include "platform/Module.h"
 #include "production/Director.h"
+#include "render/GLGeneration.h"
 
 #include <chrono>
 #include <cstdio>
@@ -110,6 +111,8 @@ struct cModule
     DirectorMaker make = nullptr;
     DirectorFreer release = nullptr;
     cSceneSystem* director = nullptr;
+    // What the GL held before the director was made: the rest is its own.
+    std::unique_ptr<cGLGeneration> made;
 };
 
 struct cLiveCode::Impl
@@ -290,6 +293,7 @@ void cLiveCode::Impl::Unload(std::unique_ptr<cModule>& module)
     }
     if (module->director != nullptr && module->release != nullptr)
     {
+        module->made->Release();
         module->release(module->director);
     }
     platform::FreeModule(module->handle);
@@ -358,6 +362,7 @@ void cLiveCode::Impl::SwapIn()
     // loaded to come back to.
     if (current != nullptr)
     {
+        current->made->Release();
         const std::string failed = Guarded([&] { current->release(current->director); });
         current->director = nullptr;
         if (!failed.empty())
@@ -383,6 +388,7 @@ void cLiveCode::Impl::SwapIn()
 bool cLiveCode::Impl::Establish(cModule& next, std::string& why, bool& crashed)
 {
     const Clock::time_point start = Clock::now();
+    next.made = std::make_unique<cGLGeneration>();
     why = Guarded([&] { next.director = next.make(); });
     if (!why.empty() || next.director == nullptr)
     {

@@ -155,8 +155,7 @@ bool cProduction::Start()
         }
     }
     StartClock();
-    director.SetStartTime("0:00.0");
-    director.SetEndTime(TimeText(info.length));
+    SpanTimeline(director);
     if (control.IsDevMode() && !liveSetup.module.empty())
     {
         liveCode = std::make_unique<cLiveCode>(
@@ -287,9 +286,16 @@ cSoundBands& cProduction::CurrentSpectrum()
     return director != nullptr ? director->Bands() : Spectrum();
 }
 
+void cProduction::SpanTimeline(cSceneSystem& director)
+{
+    director.SetStartTime("0:00.0");
+    director.SetEndTime(TimeText(info.length));
+}
+
 void cProduction::Adopt(cSceneSystem* fresh, std::int32_t ms)
 {
     liveDirector = fresh;
+    SpanTimeline(RunningDirector());
     if (auto* director = dynamic_cast<cDirector*>(fresh))
     {
         // The tune decoded at the start, not again.

@@ -108,6 +108,8 @@ private:
     }
     std::vector<cNamedScene> SceneList();
     cSoundBands& CurrentSpectrum();
+    // The director's window is the whole timeline.
+    void SpanTimeline(cSceneSystem& director);
     // Binds a director the live code made (null: the program's own) and
     // replays it to ms, the music held meanwhile.
     void Adopt(cSceneSystem* fresh, std::int32_t ms);

@@ -3,6 +3,9 @@
 // that draws nothing, which the demo survives.
 #include "render/RenderTextureSystem.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/GLProc.h"
 #include "platform/MessageBox.h"
 #include "platform/Win32.h"
@@ -12,13 +15,36 @@
 namespace MivexGL
 {
 
+namespace
+{
+
+// Every target alive, oldest first, for a reload to release what a set of
+// scenes made; made and destroyed on the GL thread only.
+std::vector<cRenderTextureSystem*>& Live()
+{
+    static std::vector<cRenderTextureSystem*> targets;
+    return targets;
+}
+
+} // namespace
+
 cRenderTextureSystem::cRenderTextureSystem()
     : colorTexture(0), depthTexture(0), depthBuffer(0), framebuffer(0), width(0), height(0),
       colorFormat(GL_RGBA16F_ARB), depthInTexture(false)
 {
+    Live().push_back(this);
 }
 
-cRenderTextureSystem::~cRenderTextureSystem() {}
+cRenderTextureSystem::~cRenderTextureSystem()
+{
+    auto& live = Live();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
+
+std::vector<cRenderTextureSystem*> cRenderTextureSystem::Targets()
+{
+    return Live();
+}
 
 bool cRenderTextureSystem::RequireFramebufferObjects()
 {

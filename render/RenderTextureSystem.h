@@ -5,6 +5,8 @@
 // context.
 #pragma once
 
+#include <vector>
+
 #include "platform/GL.h"
 
 namespace MivexGL
@@ -59,6 +61,9 @@ public:
     // Before a Create at another size: while IsLive, deletes every object;
     // after a display switch only forgets their names. Every name becomes 0.
     void Release();
+
+    // Every target alive, oldest first.
+    static std::vector<cRenderTextureSystem*> Targets();
 
     // The start-up check: true with the extension; otherwise the "Error"
     // box and exit code 99.

@@ -88,6 +88,8 @@ public:
     virtual void Unbind();
 
     GLuint GetName() const { return texture; }
+    // Drops the name without deleting it: its owner deleted it already.
+    void Forget() { texture = 0; }
 
     // The path the last load was asked for, as the caller wrote it; empty
     // before any load.
