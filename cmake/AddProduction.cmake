@@ -15,7 +15,7 @@
 # (MIVEX_TRACKS, which RunProduction<Director> reads). In a build made with
 # the Windows toolchain, the target NAME-release writes NAME-windows.zip
 # beside the programs: a folder NAME/ with NAME.exe, NAME-data/ and NAME.txt.
-# Depends on EmbedShaders.cmake and the MivexGL::production and
+# Depends on EmbedShaders.cmake (mivex_camel_case too) and the MivexGL::production and
 # MivexGL::capture targets.
 
 set(MIVEX_RELEASE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/MakeRelease.cmake)
@@ -74,18 +74,6 @@ function(mivex_add_scene_module name program)
   add_dependencies(${program} ${module})
 endfunction()
 
-# "my-show" -> "MyShow".
-function(mivex_camel_case text out)
-  string(REGEX MATCHALL "[A-Za-z0-9]+" parts "${text}")
-  set(name "")
-  foreach(part ${parts})
-    string(SUBSTRING ${part} 0 1 first)
-    string(SUBSTRING ${part} 1 -1 rest)
-    string(TOUPPER ${first} first)
-    string(APPEND name ${first}${rest})
-  endforeach()
-  set(${out} ${name} PARENT_SCOPE)
-endfunction()
 
 function(mivex_add_production name)
   cmake_parse_arguments(P "" "DATA;TRACKS" "SOURCES;CAPTURE;GLSL;LINKS" ${ARGN})

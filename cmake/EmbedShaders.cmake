@@ -58,18 +58,25 @@ function(_mivex_embed_absolute out file folder)
   set(${out} "${file}" PARENT_SCOPE)
 endfunction()
 
-# The identifier a file's text gets; stops at a second file wanting one
-# already taken (seen: the names taken, and seen_<name> the file that took it).
-function(_mivex_embed_name out file)
-  _mivex_embed_base(base "${file}")
-  string(REGEX MATCHALL "[A-Za-z0-9]+" parts "${base}")
-  set(name k)
+# A name in CamelCase: "present-layer.frag" gives PresentLayerFrag.
+function(mivex_camel_case text out)
+  string(REGEX MATCHALL "[A-Za-z0-9]+" parts "${text}")
+  set(name "")
   foreach(part ${parts})
     string(SUBSTRING ${part} 0 1 first)
     string(SUBSTRING ${part} 1 -1 rest)
     string(TOUPPER ${first} first)
     string(APPEND name ${first}${rest})
   endforeach()
+  set(${out} ${name} PARENT_SCOPE)
+endfunction()
+
+# The identifier a file's text gets; stops at a second file wanting one
+# already taken (seen: the names taken, and seen_<name> the file that took it).
+function(_mivex_embed_name out file)
+  _mivex_embed_base(base "${file}")
+  mivex_camel_case("${base}" camel)
+  set(name k${camel})
   # Each file takes its name and the name of its bytes.
   foreach(taken ${name} ${name}Text)
     if(DEFINED seen_${taken})

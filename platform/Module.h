@@ -27,4 +27,8 @@ std::string RunGuarded(void (*call)(void*), void* context);
 // Whether RunGuarded comes back from a fault on this back end.
 bool GuardsFaults();
 
+// Shared by the back ends: runs call(context), and says what it threw, if
+// anything; empty when it returned.
+std::string CallCatching(void (*call)(void*), void* context);
+
 } // namespace platform

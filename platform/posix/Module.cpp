@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <dlfcn.h>
-#include <exception>
 #include <string>
 
 namespace platform
@@ -127,19 +126,7 @@ std::string RunGuarded(void (*call)(void*), void* context)
         return SignalName(guardSignal);
     }
     guardJump = &jump;
-    std::string stopped;
-    try
-    {
-        call(context);
-    }
-    catch (const std::exception& thrown)
-    {
-        stopped = std::string("an exception: ") + thrown.what();
-    }
-    catch (...)
-    {
-        stopped = "an exception";
-    }
+    const std::string stopped = CallCatching(call, context);
     guardJump = outer;
     return stopped;
 }

@@ -7,7 +7,6 @@
 #include "platform/Text.h"
 
 #include <cstdio>
-#include <exception>
 
 #include "platform/win/Native.h"
 
@@ -69,19 +68,7 @@ std::string ModuleFileName(const std::string& name)
 std::string RunGuarded(void (*call)(void*), void* context)
 {
     const LPTOP_LEVEL_EXCEPTION_FILTER outer = ::SetUnhandledExceptionFilter(&EndOnFault);
-    std::string stopped;
-    try
-    {
-        call(context);
-    }
-    catch (const std::exception& thrown)
-    {
-        stopped = std::string("an exception: ") + thrown.what();
-    }
-    catch (...)
-    {
-        stopped = "an exception";
-    }
+    const std::string stopped = CallCatching(call, context);
     ::SetUnhandledExceptionFilter(outer);
     return stopped;
 }
