@@ -16,9 +16,6 @@ void* LoadModule(const std::string& path, std::string& error);
 // The address of an exported symbol, or null.
 void* ModuleSymbol(void* module, const char* name);
 void FreeModule(void* module);
-// The file name a module of this name has here: "libtour-scenes.so",
-// "libtour-scenes.dll".
-std::string ModuleFileName(const std::string& name);
 
 // Runs call(context). Empty when it returned; else what stopped it, by name
 // ("SIGSEGV", "an exception": "std::bad_alloc"). A back end that cannot

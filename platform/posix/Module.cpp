@@ -110,11 +110,6 @@ void FreeModule(void* module)
     }
 }
 
-std::string ModuleFileName(const std::string& name)
-{
-    return "lib" + name + ".so";
-}
-
 std::string RunGuarded(void (*call)(void*), void* context)
 {
     InstallOnce();

@@ -60,11 +60,6 @@ void FreeModule(void* module)
     }
 }
 
-std::string ModuleFileName(const std::string& name)
-{
-    return "lib" + name + ".dll";
-}
-
 std::string RunGuarded(void (*call)(void*), void* context)
 {
     const LPTOP_LEVEL_EXCEPTION_FILTER outer = ::SetUnhandledExceptionFilter(&EndOnFault);
