@@ -15,7 +15,7 @@ namespace platform
 void* LoadModule(const std::string& path, std::string& error);
 // The address of an exported symbol, or null.
 void* ModuleSymbol(void* module, const char* name);
-void FreeModule(void* module);
+void UnloadModule(void* module);
 
 // Runs call(context). Empty when it returned; else what stopped it, by name
 // ("SIGSEGV", "an exception": "std::bad_alloc"). A back end that cannot

@@ -296,7 +296,7 @@ void cLiveCode::Impl::Unload(std::unique_ptr<cModule>& module)
         module->made->Release();
         module->release(module->director);
     }
-    platform::FreeModule(module->handle);
+    platform::UnloadModule(module->handle);
     std::error_code error;
     fs::remove(module->copy, error);
     module.reset();

@@ -102,7 +102,7 @@ void* ModuleSymbol(void* module, const char* name)
     return module != nullptr ? dlsym(module, name) : nullptr;
 }
 
-void FreeModule(void* module)
+void UnloadModule(void* module)
 {
     if (module != nullptr)
     {

@@ -52,7 +52,7 @@ void* ModuleSymbol(void* module, const char* name)
     return reinterpret_cast<void*>(::GetProcAddress(static_cast<::HMODULE>(module), name));
 }
 
-void FreeModule(void* module)
+void UnloadModule(void* module)
 {
     if (module != nullptr)
     {
