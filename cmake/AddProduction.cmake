@@ -43,7 +43,7 @@ function(mivex_add_scene_module name program)
   endforeach()
   # Each load is a new module that unloads: no symbol is shared with a
   # module loaded before (GCC's unique symbols would be, and would pin it).
-  target_compile_options(${module} PRIVATE -fno-gnu-unique)
+  target_compile_options(${module} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-fno-gnu-unique>)
   target_link_options(${module} PRIVATE LINKER:-Bsymbolic)
   get_target_property(links ${program} MIVEX_PRODUCTION_LINKS)
   if(links)
