@@ -186,9 +186,10 @@ const Option kOptions[] = {
      [](const std::string&, const LaunchTarget&, LaunchOptions& options, std::string&)
      { return options.setup = true; }},
     {"--dev", nullptr,
-     "the overlay (F2 hides it); live reload of pictures, of the\n"
-     "production's own GLSL files where they are, and of the engine's\n"
-     "programs through their copies in live-shaders/;\n"
+     "the overlay (F2 hides it, F3 edits the sync keys); live reload of\n"
+     "pictures, of the production's own GLSL files where they are, of the\n"
+     "engine's programs through their copies in live-shaders/, and of the\n"
+     "scenes' C++ where the build made them a module;\n"
      "Space pauses, Left/Right move 5 s, Home goes to 0; time in the title",
      [](const std::string&, const LaunchTarget&, LaunchOptions& options, std::string&)
      { return options.dev = true; }},

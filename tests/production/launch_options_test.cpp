@@ -64,7 +64,7 @@ TEST(LaunchOptions, EachOptionSetsWhatItNames)
               std::string::npos)
         << MivexGL::LaunchUsage(kDemo);
     // What --dev watches: the maker's files where they are, not only copies.
-    EXPECT_NE(MivexGL::LaunchUsage(kDemo).find("production's own GLSL files where they are"),
+    EXPECT_NE(MivexGL::LaunchUsage(kDemo).find("of the production's own GLSL files where they are"),
               std::string::npos)
         << MivexGL::LaunchUsage(kDemo);
 }
