@@ -233,6 +233,16 @@ TEST_F(TrackEditorInput, KeysSetByMouseAndKeyboardAreSavedExactly)
     // Tenths in the title leave up to 1.6 rows unknown: under a grey level.
     EXPECT_NEAR(RedAt(300, 300), value * 255.0, 2.5);
 
+    // A capture made after the save plays the same keys: at 5 s, row 80,
+    // a quarter of the way from 0.25 to 0.75.
+    const std::string probeCapture = std::string(MIVEX_BINARY_DIR) + "/tests/track_probe_capture";
+    Capture("cd '" + folder + "' && SDL_VIDEODRIVER=offscreen '" + probeCapture +
+            "' --from 5000 --to 5000 --size 64x48 --frames '" + folder + "/frames' 2>&1");
+    const std::string grey =
+        Capture("convert '" + folder +
+                "/frames/frame_000000.png' -format '%[fx:int(255*p{32,24}.r+0.5)]' info:");
+    EXPECT_NEAR(std::atof(grey.c_str()), 0.375 * 255.0, 1.5) << grey;
+
     // With the overlay hidden, Space is the timeline's, the editor open
     // or not.
     Press("F2");

@@ -1,46 +1,7 @@
-// A production for the track editor's tests on a real display: a director
-// with sync tracks "probe:level" and "probe:other" (files sync_*.track in
-// the working folder, 120 BPM at 8 rows a beat) over one scene that paints
-// probe:level as a grey level, so a shot shows the value the track plays.
-#include "platform/GL.h"
-#include "production/Director.h"
-#include "production/Production.h"
-
-#include <algorithm>
-
-namespace
-{
-
-class cGreyScene : public MivexGL::cSceneSystem
-{
-public:
-    void Draw() override
-    {
-        const float grey = std::clamp(level.Value(), 0.0f, 1.0f);
-        glClearColor(grey, grey, grey, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
-
-    MivexGL::cSyncSystem::cHandle level;
-};
-
-class cTrackProbe : public MivexGL::cDirector
-{
-public:
-    cTrackProbe()
-    {
-        UseSync("sync", 120.0, 8.0);
-        Add("grey", "0:00", "0:59.999", grey).Track("probe:level", grey.level).Track("probe:other");
-    }
-
-private:
-    cGreyScene grey;
-};
-
-} // namespace
+// The track editor's test production (TrackProbe.h) as a program.
+#include "TrackProbe.h"
 
 int main(int argc, char** argv)
 {
-    const MivexGL::cProductionInfo info{"mivex-track-probe", "MivexGL track probe", 60000, "."};
-    return MivexGL::RunProduction<cTrackProbe>(info, argc, argv);
+    return MivexGL::RunProduction<trackprobe::cTrackProbe>(trackprobe::kInfo, argc, argv);
 }
