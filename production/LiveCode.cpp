@@ -143,7 +143,6 @@ struct cLiveCode::Impl
     std::unique_ptr<cModule> current;
     std::unique_ptr<cModule> previous;
     int loads = 0;
-    int reloads = 0;
     // Set by a swap until the new director's first frame is drawn.
     bool timing = false;
     double loadSeconds = 0.0;
@@ -381,7 +380,6 @@ void cLiveCode::Impl::SwapIn()
         return;
     }
     current = std::move(next);
-    ++reloads;
     timing = true;
 }
 
@@ -567,11 +565,6 @@ void cLiveCode::Draw(cSceneSystem& director)
                       total - live.buildSeconds - live.loadSeconds - live.replaySeconds);
         cProblemLog::Instance().ReportKeyed("code:progress", line);
     }
-}
-
-int cLiveCode::Reloads() const
-{
-    return impl->reloads;
 }
 
 } // namespace MivexGL

@@ -64,8 +64,6 @@ public:
     // fault returns to the code before.
     void Update(cSceneSystem& director);
     void Draw(cSceneSystem& director);
-    // The reloads that took.
-    int Reloads() const;
 
 private:
     struct Impl;

@@ -81,7 +81,6 @@ public:
     // Under --dev, the scene module the build makes is rebuilt and swapped
     // in when the production's C++ files change (production/LiveCode.h).
     void UseLiveCode(cLiveCodeSetup setup) { liveSetup = std::move(setup); }
-    const cLiveCode* GetLiveCode() const { return liveCode.get(); }
 
 protected:
     virtual cSceneSystem& DirectorScene() = 0;
